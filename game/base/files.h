@@ -1,0 +1,25 @@
+// The game names its files with its own relative paths ("data\zarn.res", "save\") in cp1251.
+// NativePath turns them into paths of this system, matching each component without regard to
+// case, so a data set unpacked with other capitals still loads.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zarn {
+
+std::filesystem::path NativePath(std::string_view gamePath);
+
+// Whole-file read; false when the file cannot be opened or read.
+bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out);
+
+// Writes to a temporary file beside the target, flushes it and renames it into place: a failed
+// write never destroys the old file. False (and the old file untouched) on any failure.
+bool ReplaceFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+}  // namespace zarn
