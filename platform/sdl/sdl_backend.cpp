@@ -1,0 +1,460 @@
+// The SDL2 back end: windows, input and presentation through SDL2, sound through SDL2_mixer
+// (MIDI music on its music channel, our own mixer added after it).
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+#include "platform/app.h"
+#include "platform/backend.h"
+
+namespace plat::detail {
+namespace {
+
+int VirtualKey(SDL_Scancode sc, bool numLock) {
+  if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'A' + (sc - SDL_SCANCODE_A);
+  if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return '1' + (sc - SDL_SCANCODE_1);
+  if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return vk::F1 + (sc - SDL_SCANCODE_F1);
+  if (sc >= SDL_SCANCODE_F13 && sc <= SDL_SCANCODE_F24) return 124 + (sc - SDL_SCANCODE_F13);
+  if (sc >= SDL_SCANCODE_KP_1 && sc <= SDL_SCANCODE_KP_9) {
+    if (numLock) return vk::Numpad0 + 1 + (sc - SDL_SCANCODE_KP_1);
+    // Without Num Lock the keypad is the cursor block.
+    static const int kMoves[9] = {vk::End,  vk::Down, vk::Next, vk::Left, vk::Clear,
+                                  vk::Right, vk::Home, vk::Up,  vk::Prior};
+    return kMoves[sc - SDL_SCANCODE_KP_1];
+  }
+  switch (sc) {
+    case SDL_SCANCODE_0: return '0';
+    case SDL_SCANCODE_RETURN: case SDL_SCANCODE_KP_ENTER: return vk::Return;
+    case SDL_SCANCODE_ESCAPE: return vk::Escape;
+    case SDL_SCANCODE_BACKSPACE: return vk::Back;
+    case SDL_SCANCODE_TAB: return vk::Tab;
+    case SDL_SCANCODE_SPACE: return vk::Space;
+    case SDL_SCANCODE_MINUS: return vk::OemMinus;
+    case SDL_SCANCODE_EQUALS: return vk::OemPlus;
+    case SDL_SCANCODE_LEFTBRACKET: return vk::Oem4;
+    case SDL_SCANCODE_RIGHTBRACKET: return vk::Oem6;
+    case SDL_SCANCODE_BACKSLASH: return vk::Oem5;
+    case SDL_SCANCODE_SEMICOLON: return vk::Oem1;
+    case SDL_SCANCODE_APOSTROPHE: return vk::Oem7;
+    case SDL_SCANCODE_GRAVE: return vk::Oem3;
+    case SDL_SCANCODE_COMMA: return vk::OemComma;
+    case SDL_SCANCODE_PERIOD: return vk::OemPeriod;
+    case SDL_SCANCODE_SLASH: return vk::Oem2;
+    case SDL_SCANCODE_NONUSBACKSLASH: return vk::Oem102;
+    case SDL_SCANCODE_CAPSLOCK: return vk::Capital;
+    case SDL_SCANCODE_PRINTSCREEN: return vk::Snapshot;
+    case SDL_SCANCODE_SCROLLLOCK: return vk::Scroll;
+    case SDL_SCANCODE_PAUSE: return vk::Pause;
+    case SDL_SCANCODE_INSERT: return vk::Insert;
+    case SDL_SCANCODE_HOME: return vk::Home;
+    case SDL_SCANCODE_PAGEUP: return vk::Prior;
+    case SDL_SCANCODE_DELETE: return vk::Delete;
+    case SDL_SCANCODE_END: return vk::End;
+    case SDL_SCANCODE_PAGEDOWN: return vk::Next;
+    case SDL_SCANCODE_RIGHT: return vk::Right;
+    case SDL_SCANCODE_LEFT: return vk::Left;
+    case SDL_SCANCODE_DOWN: return vk::Down;
+    case SDL_SCANCODE_UP: return vk::Up;
+    case SDL_SCANCODE_NUMLOCKCLEAR: return vk::NumLock;
+    case SDL_SCANCODE_KP_DIVIDE: return vk::Divide;
+    case SDL_SCANCODE_KP_MULTIPLY: return vk::Multiply;
+    case SDL_SCANCODE_KP_MINUS: return vk::Subtract;
+    case SDL_SCANCODE_KP_PLUS: return vk::Add;
+    case SDL_SCANCODE_KP_0: return numLock ? vk::Numpad0 : vk::Insert;
+    case SDL_SCANCODE_KP_PERIOD: return numLock ? vk::Decimal : vk::Delete;
+    case SDL_SCANCODE_APPLICATION: return vk::Apps;
+    case SDL_SCANCODE_LCTRL: return vk::LControl;
+    case SDL_SCANCODE_RCTRL: return vk::RControl;
+    case SDL_SCANCODE_LSHIFT: return vk::LShift;
+    case SDL_SCANCODE_RSHIFT: return vk::RShift;
+    case SDL_SCANCODE_LALT: return vk::LMenu;
+    case SDL_SCANCODE_RALT: return vk::RMenu;
+    case SDL_SCANCODE_LGUI: return vk::LWin;
+    case SDL_SCANCODE_RGUI: return vk::RWin;
+    default: return 0;
+  }
+}
+
+MouseButton ButtonOf(Uint8 b) {
+  return b == SDL_BUTTON_RIGHT ? MouseButton::Right
+         : b == SDL_BUTTON_MIDDLE ? MouseButton::Middle : MouseButton::Left;
+}
+
+void PostMix(void*, Uint8* stream, int len) {
+  int freq = 0, channels = 0;
+  Uint16 format = 0;
+  if (!Mix_QuerySpec(&freq, &format, &channels) || channels != 2 || format != AUDIO_S16SYS)
+    return;
+  MixInto(reinterpret_cast<std::int16_t*>(stream), len / 4, static_cast<std::uint32_t>(freq));
+}
+
+void MusicFinished() { MarkMusicFinished(); }
+
+struct Win {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  int texW = 0, texH = 0;
+  PixelFormat texFormat = PixelFormat::Rgb565;
+  int w = 0, h = 0;  // client size in a window
+};
+
+class SdlBackend final : public Backend {
+ public:
+  bool Start(std::string* error) {
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+      if (error)
+        *error = std::string("No display (SDL: ") + SDL_GetError() +
+                 "). Start it under a desktop, or set ZARN_PLATFORM=null.";
+      return false;
+    }
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK);  // optional
+    SDL_StartTextInput();
+    start_ = SDL_GetTicks64();
+    return true;
+  }
+  ~SdlBackend() override {
+    for (auto& [id, w] : wins_) Free(w);
+    wins_.clear();
+    for (auto& [i, j] : joysticks_) SDL_JoystickClose(j);
+    AudioClose();
+    SDL_Quit();
+  }
+
+  BackendKind Kind() const override { return BackendKind::Sdl; }
+  const char* Name() const override { return "sdl"; }
+  std::uint64_t NowMs() override { return SDL_GetTicks64() - start_; }
+  void SleepMs(std::uint32_t ms) override { SDL_Delay(ms); }
+
+  int FormOf(Uint32 windowId) {
+    for (auto& [id, w] : wins_)
+      if (w.window && SDL_GetWindowID(w.window) == windowId) return id;
+    return 0;
+  }
+
+  bool PollEvent(RawEvent& out) override {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+      out = RawEvent{};
+      switch (e.type) {
+        case SDL_QUIT:
+          out.kind = RawEvent::CloseRequest;
+          out.window = wins_.empty() ? 0 : wins_.begin()->first;
+          return true;
+        case SDL_WINDOWEVENT:
+          out.window = FormOf(e.window.windowID);
+          switch (e.window.event) {
+            case SDL_WINDOWEVENT_FOCUS_GAINED: out.kind = RawEvent::FocusGained; return true;
+            case SDL_WINDOWEVENT_FOCUS_LOST: out.kind = RawEvent::FocusLost; return true;
+            case SDL_WINDOWEVENT_CLOSE: out.kind = RawEvent::CloseRequest; return true;
+            case SDL_WINDOWEVENT_SIZE_CHANGED: out.kind = RawEvent::Resized; return true;
+            default: continue;
+          }
+        case SDL_RENDER_DEVICE_RESET:
+        case SDL_RENDER_TARGETS_RESET:
+          for (auto& [id, w] : wins_)
+            if (w.texture) {
+              SDL_DestroyTexture(w.texture);
+              w.texture = nullptr;
+            }
+          out.kind = RawEvent::DeviceReset;
+          return true;
+        case SDL_MOUSEMOTION:
+          out.kind = RawEvent::MouseMove;
+          out.window = FormOf(e.motion.windowID);
+          out.x = e.motion.x;
+          out.y = e.motion.y;
+          return true;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+          if (e.button.button != SDL_BUTTON_LEFT && e.button.button != SDL_BUTTON_RIGHT &&
+              e.button.button != SDL_BUTTON_MIDDLE)
+            continue;
+          out.kind = e.type == SDL_MOUSEBUTTONDOWN ? RawEvent::MouseDown : RawEvent::MouseUp;
+          out.window = FormOf(e.button.windowID);
+          out.x = e.button.x;
+          out.y = e.button.y;
+          out.button = ButtonOf(e.button.button);
+          return true;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+          int key = VirtualKey(e.key.keysym.scancode, (e.key.keysym.mod & KMOD_NUM) != 0);
+          if (!key) continue;
+          out.kind = e.type == SDL_KEYDOWN ? RawEvent::KeyDown : RawEvent::KeyUp;
+          out.window = FormOf(e.key.windowID);
+          out.key = key;
+          out.repeat = e.key.repeat != 0;
+          return true;
+        }
+        case SDL_TEXTINPUT: {
+          out.kind = RawEvent::Text;
+          out.window = FormOf(e.text.windowID);
+          out.text = Utf8ToCp1251(e.text.text);
+          if (out.text.empty()) continue;
+          return true;
+        }
+        default: continue;
+      }
+    }
+    return false;
+  }
+
+  void WaitEvents(std::uint32_t ms) override {
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(ms));
+  }
+
+  bool WindowCreate(int id, const std::string& caption, int w, int h,
+                    std::string* error) override {
+    Win win;
+    win.w = w;
+    win.h = h;
+    win.window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED,
+                                  SDL_WINDOWPOS_CENTERED, w, h, SDL_WINDOW_HIDDEN);
+    if (!win.window) {
+      if (error) *error = std::string("Cannot make a window: ") + SDL_GetError();
+      return false;
+    }
+    win.renderer =
+        SDL_CreateRenderer(win.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!win.renderer) win.renderer = SDL_CreateRenderer(win.window, -1, 0);
+    if (!win.renderer) {
+      if (error) *error = std::string("Cannot draw in a window: ") + SDL_GetError();
+      SDL_DestroyWindow(win.window);
+      return false;
+    }
+    wins_[id] = win;
+    return true;
+  }
+
+  void Free(Win& w) {
+    if (w.texture) SDL_DestroyTexture(w.texture);
+    if (w.renderer) SDL_DestroyRenderer(w.renderer);
+    if (w.window) SDL_DestroyWindow(w.window);
+    w = Win{};
+  }
+
+  void WindowDestroy(int id) override {
+    auto it = wins_.find(id);
+    if (it == wins_.end()) return;
+    Free(it->second);
+    wins_.erase(it);
+  }
+
+  Win* Find(int id) {
+    auto it = wins_.find(id);
+    return it == wins_.end() ? nullptr : &it->second;
+  }
+
+  void WindowShow(int id, bool show) override {
+    if (Win* w = Find(id)) {
+      if (show) {
+        SDL_ShowWindow(w->window);
+        SDL_RaiseWindow(w->window);
+      } else {
+        SDL_HideWindow(w->window);
+      }
+    }
+  }
+  void WindowCaption(int id, const std::string& caption) override {
+    if (Win* w = Find(id)) SDL_SetWindowTitle(w->window, caption.c_str());
+  }
+  void WindowResize(int id, int cw, int ch) override {
+    if (Win* w = Find(id)) {
+      w->w = cw;
+      w->h = ch;
+      if (!(SDL_GetWindowFlags(w->window) & SDL_WINDOW_FULLSCREEN)) {
+        SDL_SetWindowSize(w->window, cw, ch);
+        SDL_SetWindowPosition(w->window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+      }
+    }
+  }
+  bool WindowFullScreen(int id, bool on, std::string* error) override {
+    Win* w = Find(id);
+    if (!w) return false;
+    // The desktop's own mode: the monitor is never switched.
+    if (SDL_SetWindowFullscreen(w->window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+      if (error) *error = std::string("Full screen not available: ") + SDL_GetError();
+      return false;
+    }
+    if (!on) {
+      SDL_SetWindowSize(w->window, w->w, w->h);
+      SDL_SetWindowPosition(w->window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    return true;
+  }
+  void WindowSize(int id, int& w, int& h) override {
+    if (Win* win = Find(id)) SDL_GetWindowSize(win->window, &w, &h);
+  }
+  void CursorShow(bool show) override { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+
+  bool WindowPresent(int id, const Surface& s, Rect logical, int lw, int lh) override {
+    Win* w = Find(id);
+    if (!w) return false;
+    if (!w->texture || w->texW != s.width || w->texH != s.height || w->texFormat != s.format) {
+      if (w->texture) SDL_DestroyTexture(w->texture);
+      w->texture = SDL_CreateTexture(
+          w->renderer,
+          s.format == PixelFormat::Rgb565 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB555,
+          SDL_TEXTUREACCESS_STREAMING, s.width, s.height);
+      if (!w->texture) return false;
+      w->texW = s.width;
+      w->texH = s.height;
+      w->texFormat = s.format;
+    }
+    if (SDL_UpdateTexture(w->texture, nullptr, s.pixels.data(), s.width * 2) != 0) return false;
+    int ow = 0, oh = 0;
+    SDL_GetRendererOutputSize(w->renderer, &ow, &oh);
+    Rect view = FitRect(ow, oh, lw, lh);
+    SDL_Rect dst{view.x + static_cast<int>(static_cast<long long>(logical.x) * view.w / lw),
+                 view.y + static_cast<int>(static_cast<long long>(logical.y) * view.h / lh),
+                 static_cast<int>(static_cast<long long>(logical.w) * view.w / lw),
+                 static_cast<int>(static_cast<long long>(logical.h) * view.h / lh)};
+    SDL_SetRenderDrawColor(w->renderer, 0, 0, 0, 255);
+    SDL_RenderClear(w->renderer);
+    SDL_RenderCopy(w->renderer, w->texture, nullptr, &dst);
+    SDL_RenderPresent(w->renderer);
+    return true;
+  }
+
+  void ShowMessage(int parent, const std::string& title, const std::string& text,
+                   MessageKind kind) override {
+    Uint32 flags = kind == MessageKind::Error     ? SDL_MESSAGEBOX_ERROR
+                   : kind == MessageKind::Warning ? SDL_MESSAGEBOX_WARNING
+                                                  : SDL_MESSAGEBOX_INFORMATION;
+    Win* w = Find(parent);
+    if (SDL_ShowSimpleMessageBox(flags, title.c_str(), text.c_str(), w ? w->window : nullptr) !=
+        0)
+      std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+  }
+
+  bool AudioOpen(std::uint32_t& rate, std::string* error) override {
+    if (audio_) return true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+      if (error) *error = std::string("No sound device: ") + SDL_GetError();
+      return false;
+    }
+    Mix_Init(MIX_INIT_MID);
+    if (Mix_OpenAudioDevice(44100, AUDIO_S16SYS, 2, 1024, nullptr, 0) != 0) {
+      if (error) *error = std::string("No sound device: ") + Mix_GetError();
+      Mix_Quit();
+      SDL_QuitSubSystem(SDL_INIT_AUDIO);
+      return false;
+    }
+    FindSoundFont();
+    int freq = 44100, channels = 2;
+    Uint16 format = 0;
+    Mix_QuerySpec(&freq, &format, &channels);
+    rate = static_cast<std::uint32_t>(freq);
+    Mix_SetPostMix(PostMix, nullptr);
+    Mix_HookMusicFinished(MusicFinished);
+    audio_ = true;
+    return true;
+  }
+
+  void AudioClose() override {
+    if (!audio_) return;
+    Mix_HookMusicFinished(nullptr);
+    Mix_HaltMusic();
+    if (music_) Mix_FreeMusic(music_);
+    music_ = nullptr;
+    Mix_SetPostMix(nullptr, nullptr);
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    audio_ = false;
+  }
+
+  // MIDI needs a General MIDI sound font; use the system's unless one is named already.
+  void FindSoundFont() {
+    if (SDL_getenv("SDL_SOUNDFONTS") || Mix_GetSoundFonts()) return;
+    for (const char* p : {"/usr/share/sounds/sf2/default-GM.sf2",
+                          "/usr/share/sounds/sf2/TimGM6mb.sf2",
+                          "/usr/share/sounds/sf2/FluidR3_GM.sf2"}) {
+      std::error_code ec;
+      if (std::filesystem::exists(p, ec)) {
+        Mix_SetSoundFonts(p);
+        return;
+      }
+    }
+  }
+
+  bool MusicPlay(const std::string& path, std::string* error) override {
+    if (!audio_) return false;
+    MusicStop();
+    music_ = Mix_LoadMUS(path.c_str());
+    if (!music_) {
+      if (error) *error = "Cannot open music " + path + ": " + Mix_GetError();
+      return false;
+    }
+    if (Mix_PlayMusic(music_, 0) != 0) {
+      if (error) *error = std::string("Cannot play music: ") + Mix_GetError();
+      Mix_FreeMusic(music_);
+      music_ = nullptr;
+      return false;
+    }
+    return true;
+  }
+  void MusicStop() override {
+    if (!audio_ || !music_) return;
+    Mix_HaltMusic();
+    Mix_FreeMusic(music_);
+    music_ = nullptr;
+  }
+  void MusicPause() override {
+    if (audio_) Mix_PauseMusic();
+  }
+  void MusicResume() override {
+    if (audio_) Mix_ResumeMusic();
+  }
+  void MusicVolume(int percent) override {
+    if (audio_) Mix_VolumeMusic(percent * MIX_MAX_VOLUME / 100);
+  }
+
+  int JoystickCount() override {
+    int n = SDL_NumJoysticks();
+    return n < 0 ? 0 : n;
+  }
+  bool JoystickPoll(int index, JoystickState& out) override {
+    out = JoystickState{};
+    if (index < 0 || index >= JoystickCount()) return false;
+    SDL_Joystick*& j = joysticks_[index];
+    if (!j || !SDL_JoystickGetAttached(j)) {
+      if (j) SDL_JoystickClose(j);
+      j = SDL_JoystickOpen(index);
+      if (!j) return false;
+    }
+    SDL_JoystickUpdate();
+    int axes = SDL_JoystickNumAxes(j);
+    out.present = true;
+    out.x = axes > 0 ? SDL_JoystickGetAxis(j, 0) : 0;
+    out.y = axes > 1 ? SDL_JoystickGetAxis(j, 1) : 0;
+    out.z = axes > 2 ? SDL_JoystickGetAxis(j, 2) : 0;
+    int buttons = SDL_JoystickNumButtons(j);
+    out.buttonCount = buttons > 32 ? 32 : buttons;
+    for (int b = 0; b < out.buttonCount; ++b)
+      if (SDL_JoystickGetButton(j, b)) out.buttons |= 1u << b;
+    return true;
+  }
+
+ private:
+  Uint64 start_ = 0;
+  std::map<int, Win> wins_;
+  std::map<int, SDL_Joystick*> joysticks_;
+  bool audio_ = false;
+  Mix_Music* music_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> MakeSdlBackend(std::string* error) {
+  auto b = std::make_unique<SdlBackend>();
+  if (!b->Start(error)) return nullptr;
+  return b;
+}
+
+}  // namespace plat::detail

@@ -1,0 +1,213 @@
+// Dynamic libraries, atomic writes, the user's folders and desktop launchers.
+#include "platform/system.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <random>
+
+namespace plat {
+namespace {
+
+std::string Errno(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+std::filesystem::path EnvPath(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v == '/' ? std::filesystem::path(v) : std::filesystem::path();
+}
+
+// A folder named in ~/.config/user-dirs.dirs, e.g. XDG_DESKTOP_DIR="$HOME/Desktop".
+std::filesystem::path UserDir(const std::string& key) {
+  std::filesystem::path config = EnvPath("XDG_CONFIG_HOME");
+  if (config.empty()) config = HomeFolder() / ".config";
+  std::ifstream in(config / "user-dirs.dirs");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind(key + "=", 0) != 0) continue;
+    std::string v = line.substr(key.size() + 1);
+    if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+    if (v.rfind("$HOME", 0) == 0) return HomeFolder().string() + v.substr(5);
+    if (!v.empty() && v.front() == '/') return v;
+  }
+  return {};
+}
+
+// Escapes for a string value of a launcher file.
+std::string EntryValue(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void* LibraryLoad(const std::string& name, std::string* error) {
+  dlerror();
+  void* h = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!h && error) {
+    const char* why = dlerror();
+    *error = name + " not loaded: " + (why ? why : "unknown reason");
+  }
+  return h;
+}
+
+void* LibrarySymbol(void* library, const std::string& symbol, std::string* error) {
+  if (!library) {
+    if (error) *error = "No library";
+    return nullptr;
+  }
+  dlerror();
+  void* p = ::dlsym(library, symbol.c_str());
+  const char* why = dlerror();
+  if (why || !p) {
+    if (error) *error = symbol + " not found: " + (why ? why : "null");
+    return nullptr;
+  }
+  return p;
+}
+
+void LibraryFree(void* library) {
+  if (library) ::dlclose(library);
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         std::string* error) {
+  std::filesystem::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+  std::random_device rd;
+  std::filesystem::path tmp =
+      dir / ("." + path.filename().string() + ".tmp" + std::to_string(rd() % 1000000));
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    if (error) *error = Errno("Cannot write " + path.string());
+    return false;
+  }
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (error) *error = Errno("Cannot write " + path.string());
+      ::close(fd);
+      ::unlink(tmp.c_str());
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  // Keep the mode of the file being replaced.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+  if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    if (error) *error = Errno("Cannot write " + path.string());
+    ::unlink(tmp.c_str());
+    return false;
+  }
+  if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    if (error) *error = Errno("Cannot replace " + path.string());
+    ::unlink(tmp.c_str());
+    return false;
+  }
+  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  return true;
+}
+
+std::filesystem::path HomeFolder() { return EnvPath("HOME"); }
+
+std::filesystem::path DesktopFolder() {
+  std::filesystem::path p = UserDir("XDG_DESKTOP_DIR");
+  if (!p.empty()) return p;
+  std::filesystem::path home = HomeFolder();
+  return home.empty() ? home : home / "Desktop";
+}
+
+std::filesystem::path ApplicationsMenuFolder() {
+  std::filesystem::path data = EnvPath("XDG_DATA_HOME");
+  if (data.empty()) {
+    std::filesystem::path home = HomeFolder();
+    if (home.empty()) return {};
+    data = home / ".local" / "share";
+  }
+  return data / "applications";
+}
+
+std::filesystem::path ProgramsFolder() {
+  std::filesystem::path data = EnvPath("XDG_DATA_HOME");
+  if (!data.empty()) return data;
+  std::filesystem::path home = HomeFolder();
+  return home.empty() ? home : home / ".local" / "share";
+}
+
+std::filesystem::path ExecutableFolder() {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::filesystem::path() : exe.parent_path();
+}
+
+std::string LauncherQuote(std::string_view argument) {
+  bool plain = !argument.empty();
+  for (char c : argument)
+    if (!(std::isalnum(static_cast<unsigned char>(c)) || std::strchr("/._-+,:=@", c) ||
+          static_cast<unsigned char>(c) >= 0x80))
+      plain = false;
+  std::string out;
+  if (plain) {
+    for (char c : argument) out += c;
+    return out;
+  }
+  out = "\"";
+  for (char c : argument) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
+    if (c == '%') out += '%';  // field codes start with %
+    out += c;
+  }
+  out += '"';
+  return out;
+}
+
+bool WriteLauncher(const std::filesystem::path& file, const Launcher& launcher,
+                   std::string* error) {
+  if (launcher.name.empty() || launcher.exec.empty()) {
+    if (error) *error = "A launcher needs a name and a program";
+    return false;
+  }
+  std::string exec = LauncherQuote(launcher.exec.string());
+  if (!launcher.arguments.empty()) exec += " " + launcher.arguments;
+  std::string text = "[Desktop Entry]\nType=Application\nVersion=1.0\n";
+  text += "Name=" + EntryValue(launcher.name) + "\n";
+  if (!launcher.comment.empty()) text += "Comment=" + EntryValue(launcher.comment) + "\n";
+  // The Exec value is escaped once more as a string value.
+  text += "Exec=" + EntryValue(exec) + "\n";
+  if (!launcher.workingFolder.empty())
+    text += "Path=" + EntryValue(launcher.workingFolder.string()) + "\n";
+  if (!launcher.icon.empty()) text += "Icon=" + EntryValue(launcher.icon.string()) + "\n";
+  text += "Terminal=false\nCategories=Game;StrategyGame;\n";
+  std::error_code ec;
+  if (!file.parent_path().empty()) std::filesystem::create_directories(file.parent_path(), ec);
+  if (!WriteFileAtomically(file, text, error)) return false;
+  if (::chmod(file.c_str(), 0755) != 0) {
+    if (error) *error = Errno("Cannot mark " + file.string() + " executable");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace plat
