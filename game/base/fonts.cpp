@@ -1,0 +1,214 @@
+#include "game/base/fonts.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "game/base/archive.h"
+#include "game/base/files.h"
+#include "game/base/video.h"
+
+namespace zarn {
+
+std::span<const std::uint8_t> TFontSlot::Glyphs() const {
+  if (Buffer == nullptr) return {};
+  return {Buffer->data(), Buffer->size()};
+}
+
+std::uint16_t FontDataSize(int width, int height) { return width <= 8 && height <= 8 ? 2050 : 8194; }
+
+std::uint16_t LoadFontBytes(std::string_view name, std::span<const std::uint8_t> file,
+                            std::vector<std::uint8_t>& buffer) {
+  auto fail = [&](int code) -> std::uint16_t {
+    FileError = code;
+    ErrorFileName = std::string(name);
+    return 0;
+  };
+  if (FontCount >= FontSlots) return fail(FontErrorTableFull);
+  if (file.size() < 2) return fail(FontErrorShort);
+  const int width = file[0], height = file[1];
+  if (width < 1 || width > FontMaxCell || height < 1 || height > FontMaxCell)
+    return fail(FontErrorBadHeader);
+  const std::size_t size = FontDataSize(width, height);
+  if (file.size() < 2 + size) return fail(FontErrorShort);
+
+  // The whole font is in hand: only now does it take a slot.
+  int slot = 0;
+  for (int i = 1; i <= FontCount; ++i)
+    if (FontTable[i].Buffer == &buffer) slot = i;
+  if (slot == 0) slot = ++FontCount;
+  buffer.assign(file.begin() + 2, file.begin() + 2 + static_cast<std::ptrdiff_t>(size));
+  TFontSlot& f = FontTable[slot];
+  f.Width = static_cast<std::uint8_t>(width);
+  f.Height = static_cast<std::uint8_t>(height);
+  f.Buffer = &buffer;
+  return static_cast<std::uint16_t>(slot);
+}
+
+std::uint16_t LoadFont(std::string_view gamePath, std::vector<std::uint8_t>& buffer) {
+  if (FontCount >= FontSlots) {
+    FileError = FontErrorTableFull;
+    ErrorFileName = std::string(gamePath);
+    return 0;
+  }
+  std::vector<std::uint8_t> file;
+  if (const int code = ReadGameFile(NativePath(gamePath), file)) {
+    FileError = code;
+    ErrorFileName = std::string(gamePath);
+    return 0;
+  }
+  return LoadFontBytes(gamePath, file, buffer);
+}
+
+void ResetFonts() {
+  FontTable = {};
+  FontCount = 0;
+}
+
+const TFontSlot* FontOf(int handle) {
+  if (handle < 1 || handle > FontCount) return nullptr;
+  const TFontSlot& f = FontTable[handle];
+  if (f.Buffer == nullptr || f.Buffer->size() < FontDataSize(f.Width, f.Height)) return nullptr;
+  return &f;
+}
+
+namespace {
+
+// Row r of glyph c, aligned so that bit (cell bits - 1) is the leftmost pixel.
+unsigned GlyphRow(std::span<const std::uint8_t> g, bool wide, std::uint8_t c, int r) {
+  if (!wide) return g[static_cast<std::size_t>(c) * 8 + static_cast<std::size_t>(r)];
+  const std::size_t at = static_cast<std::size_t>(c) * 32 + static_cast<std::size_t>(r) * 2;
+  return g[at] | (g[at + 1] << 8);
+}
+
+}  // namespace
+
+void DrawGlyph(int x, int y, std::uint8_t colour, const TFontSlot& font, std::uint8_t c) {
+  const std::span<const std::uint8_t> g = font.Glyphs();
+  const bool wide = font.Wide();
+  if (g.size() < FontDataSize(font.Width, font.Height)) return;
+  const int bits = wide ? 16 : 8;
+  const int rows = std::min<int>(font.Height, bits);
+  for (int r = 0; r < rows; ++r) {
+    const unsigned row = GlyphRow(g, wide, c, r);
+    if (row == 0) continue;
+    for (int col = 0; col < bits; ++col)
+      if (row & (1u << (bits - 1 - col))) PutPixelClipped(x + col, y + r, colour);
+  }
+}
+
+std::uint16_t CharWidth(const TFontSlot& font, std::uint8_t c) {
+  const std::span<const std::uint8_t> g = font.Glyphs();
+  const bool wide = font.Wide();
+  if (g.size() < FontDataSize(font.Width, font.Height)) return 0;
+  const int bits = wide ? 16 : 8;
+  int widest = 0;
+  for (int r = 0; r < bits; ++r) {
+    const unsigned row = GlyphRow(g, wide, c, r);
+    if (row == 0) continue;
+    widest = std::max(widest, bits - 1 - std::countr_zero(row));
+  }
+  return static_cast<std::uint16_t>(widest);
+}
+
+int Advance(const TFontSlot& font, std::uint8_t c) {
+  const int w = CharWidth(font, c);
+  if (w != 0) return w + 2;
+  return std::max(0, font.Width - 2);
+}
+
+std::uint16_t TextWidth(int font, std::string_view text) {
+  const TFontSlot* f = FontOf(font);
+  if (f == nullptr) return 0;
+  unsigned total = 0;
+  for (const char ch : text) total += static_cast<unsigned>(Advance(*f, static_cast<std::uint8_t>(ch)));
+  return static_cast<std::uint16_t>(total);
+}
+
+std::uint16_t TextFitCount(int font, int maxWidth, std::string_view text) {
+  if (text.empty()) return 2;
+  const TFontSlot* f = FontOf(font);
+  long total = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const int adv = f ? Advance(*f, static_cast<std::uint8_t>(text[i])) : 0;
+    if (total + adv >= maxWidth) return static_cast<std::uint16_t>(i + 1);
+    total += adv;
+  }
+  return static_cast<std::uint16_t>(text.size() + 1);
+}
+
+void DrawText(int font, int x, int y, std::uint8_t colour, std::string_view text) {
+  const TFontSlot* f = FontOf(font);
+  if (f == nullptr) return;
+  long cx = x;
+  for (const char ch : text) {
+    if (cx > ClipRect.X2 || cx > ScreenWidth) break;  // the rest lies beyond the right edge
+    const auto c = static_cast<std::uint8_t>(ch);
+    DrawGlyph(static_cast<int>(cx), y, colour, *f, c);
+    cx += Advance(*f, c);
+  }
+}
+
+void DrawIconFrame(int x, int y) {
+  DrawHLine(x, x + 31, y, 44);
+  DrawHLine(x + 1, x + 31, y + 22, 54);
+  DrawVLine(x, y, y + 21, 44);
+  DrawVLine(x + 31, y + 1, y + 21, 54);
+  PutPixel(x + 31, y, 48);
+  PutPixel(x, y + 22, 48);
+}
+
+namespace {
+
+void ButtonFace(int x, int y, int height) {
+  const int bottom = y + height - 1;
+  FillBox(x + 1, y + 1, x + 58, bottom - 1, 48);
+  DrawHLine(x, x + 58, y, 44);
+  DrawHLine(x + 1, x + 59, bottom, 54);
+  DrawVLine(x, y, bottom - 1, 44);
+  DrawVLine(x + 59, y + 1, bottom, 54);
+  PutPixel(x + 59, y, 48);
+  PutPixel(x, bottom, 48);
+}
+
+void ButtonCaption(int x, int y, std::string_view caption, int state) {
+  const int w = TextWidth(SecondFont, caption);
+  // A caption wider than the face is centred over it, overhanging both sides (the offset used
+  // to wrap round as a byte and threw the caption far to the right).
+  const int o = (60 - w) / 2;
+  DrawText(SecondFont, x + o + 1, y, 0, caption);
+  DrawText(SecondFont, x + o, y + 1, 0, caption);
+  DrawText(SecondFont, x + o + 1, y + 1, 0, caption);
+  DrawText(SecondFont, x + o, y, state == 1 ? 43 : 12, caption);
+}
+
+}  // namespace
+
+void DrawButtonFace(int x, int y) { ButtonFace(x, y, 10); }
+
+void DrawFlatButtonFace(int x, int y) { ButtonFace(x, y, 8); }
+
+void DrawButton(int x, int y, std::string_view caption, int state) {
+  DrawButtonFace(x, y);
+  ButtonCaption(x, y + 2, caption, state);
+}
+
+void DrawFlatButton(int x, int y, std::string_view caption, int state) {
+  DrawFlatButtonFace(x, y);
+  ButtonCaption(x, y + 1, caption, state);
+}
+
+std::string ErrorText(int code) {
+  switch (code) {
+    case 0: return "Ok";
+    case 2: return "File " + ErrorFileName + " not found";
+    case 3: return "Path not found";
+    case 4: return "Files open too much";
+    case 5: return "Access denied";
+    case 12: return "Incorrect access code to file";
+    case 50: return "Font table is full";
+    case 101: return "Need *.hit file";
+    default: return "Error";
+  }
+}
+
+}  // namespace zarn

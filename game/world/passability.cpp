@@ -1,0 +1,104 @@
+#include "game/world/passability.h"
+
+#include <algorithm>
+
+#include "game/base/globals.h"
+#include "game/base/maps.h"
+#include "game/base/video.h"
+
+namespace zarn {
+
+namespace {
+
+constexpr int TerrainRock = 1;  // the class that stops vehicles
+constexpr int TerrainSand = 0;
+
+bool IsInfantry(int kind) { return kind >= 0 && kind <= 3; }
+bool IsAircraft(int kind) { return kind == 14 || kind == 15; }
+
+// What a tile holds for CanEnter: the kinds and owners of the units on it (their own tile or
+// the one they are stepping into), the asking unit itself left out.
+struct TileUnits {
+  bool ground = false;         // any unit below kind 14
+  bool vehicle = false;        // kinds 4..13
+  bool ownInfantry = false;    // kinds 0..3 of the asking player
+  bool aircraft = false;       // kinds 14..15
+};
+
+TileUnits UnitsOnTile(int x, int y, int player, int selfSlot) {
+  TileUnits t;
+  const int last = std::clamp<int>(UnitSlots, 0, decltype(Units)::High);
+  for (int i = 1; i <= last; ++i) {
+    if (i == selfSlot) continue;
+    const TUnitRecord& u = Units[i];
+    if (u.Free != 0 || u.OffMap != 0) continue;
+    if (!((u.X == x && u.Y == y) || (u.NextX == x && u.NextY == y))) continue;
+    const int k = u.Kind;
+    if (k < 14) t.ground = true;
+    if (k >= 4 && k <= 13) t.vehicle = true;
+    if (IsInfantry(k) && u.Owner == player) t.ownInfantry = true;
+    if (IsAircraft(k)) t.aircraft = true;
+  }
+  return t;
+}
+
+}  // namespace
+
+bool IsOutsideMap(int x, int y) { return x < 1 || x > GameMap.Width || y < 1 || y > GameMap.Height; }
+
+std::uint8_t IsSandTile(int x, int y) {
+  if (IsOutsideMap(x, y)) return 0;
+  return TerrainClass(GameMap.Cell(x, y)) == TerrainSand ? 1 : 0;
+}
+
+std::uint8_t CanEnter(int kind, int player, int x, int selfSlot, int y) {
+  if (IsOutsideMap(x, y)) return 0;
+  const bool rock = TerrainClass(GameMap.Cell(x, y)) == TerrainRock;
+  const TileUnits on = UnitsOnTile(x, y, player, selfSlot);
+  if (IsInfantry(kind)) {
+    if (on.ground) return 0;
+  } else if (kind == 4 || kind == 5) {
+    if (rock || on.ground) return 0;
+  } else if (kind >= 6 && kind <= 13) {
+    // Enemy infantry does not stop the heavier vehicles: they drive over it.
+    if (rock || on.vehicle || on.ownInfantry) return 0;
+  } else if (IsAircraft(kind)) {
+    if (on.aircraft) return 0;
+  }
+  // Buildings stop everything that does not fly.
+  if (kind < 14 && OccupancyMap.Cell(x, y) != 0) return 0;
+  return 1;
+}
+
+void FindTileBehind(int kind, int player, int facing, int selfSlot, int& x, int& y, int unitX, int unitY) {
+  // The candidates fan out sideways along each line behind the tile, nearest first.
+  int ax, ay;    // one step backwards along the facing
+  bool alongX;   // the facing runs along x (2 and 6) rather than along y
+  switch (facing) {
+    case 2: ax = -1; ay = 0; alongX = true; break;
+    case 6: ax = 1; ay = 0; alongX = true; break;
+    case 3: case 4: case 5: ax = 0; ay = -1; alongX = false; break;
+    default: ax = 0; ay = 1; alongX = false; break;
+  }
+  auto tryTile = [&](int cx, int cy) {
+    if (cx == unitX && cy == unitY) return false;
+    if (CanEnter(kind, player, cx, selfSlot, cy) != 1) return false;
+    x = cx;
+    y = cy;
+    return true;
+  };
+  const int x0 = x, y0 = y;
+  if (tryTile(x0 + ax, y0 + ay)) return;
+  for (int step = 1; step <= 4; ++step) {
+    const int lx = x0 + ax * step, ly = y0 + ay * step;
+    for (int side = 1; side <= 3; ++side) {
+      if (alongX) {
+        if (tryTile(lx, ly + side) || tryTile(lx, ly - side)) return;
+      } else {
+        if (tryTile(lx + side, ly) || tryTile(lx - side, ly)) return;
+      }
+    }
+  }
+}
+
+}  // namespace zarn

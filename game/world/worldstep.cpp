@@ -1,0 +1,15 @@
+// Empty until the topic files take these routines over (worms.cpp, units, buildings, shots,
+// turrets, players, mission goals); see worldstep.h.
+#include "game/world/worldstep.h"
+
+namespace zarn {
+
+void WormTick(TWormRecord&) {}
+void UpdateUnit(TUnitRecord&) {}
+void BuildingTick(TBuildingRecord&) {}
+void UpdateShot(TShotRecord&) {}
+void UpdateBuildingShot(TShotRecord&) {}
+void PlayerTick(TPlayerRecord&) {}
+void CheckMissionGoal(TMissionRecord&) {}
+
+}  // namespace zarn
