@@ -9,6 +9,7 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
 #include "game/base/files.h"
 #include "game/base/random.h"
 #include "game/base/tables.h"
+#include "game/base/rules.h"
 #include "game/base/maps.h"
 #include "game/base/messagelines.h"
 #include "game/base/records.h"

@@ -1,0 +1,298 @@
+// Checks the generated demo game folder against the file formats the game reads. The reading
+// here is written independently of the generator and of the game's loaders.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "game/base/dvga.h"
+
+namespace fs = std::filesystem;
+using zarn::operator""_cp1251;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const fs::path kGame = fs::path(ZARN_BINARY_DIR) / "game";
+
+Bytes Read(const fs::path& p) {
+  Bytes b;
+  EXPECT_TRUE(zarn::ReadWholeFile(p, b)) << p;
+  return b;
+}
+
+std::uint16_t U16(const Bytes& b, std::size_t at) { return std::uint16_t(b[at] | (b[at + 1] << 8)); }
+std::int32_t I32(const Bytes& b, std::size_t at) {
+  std::int32_t v;
+  std::memcpy(&v, &b[at], 4);
+  return v;
+}
+
+struct Img {
+  int w = 0, h = 0;
+  Bytes px;
+};
+
+// The archive walked by its own rules: headers of 24 bytes, magic 0x1976, data right after the
+// header, the last record ending at the end of the file.
+std::map<std::string, Img> ReadArchive(const Bytes& a, std::size_t& records) {
+  std::map<std::string, Img> out;
+  std::size_t pos = 0;
+  records = 0;
+  while (pos < a.size()) {
+    EXPECT_LE(pos + 24, a.size());
+    if (pos + 24 > a.size()) break;
+    const std::size_t len = a[pos];
+    EXPECT_GE(len, 1u);
+    EXPECT_LE(len, 12u);
+    const std::string name(reinterpret_cast<const char*>(&a[pos + 1]), std::min<std::size_t>(len, 12));
+    EXPECT_EQ(U16(a, pos + 14), 0x1976) << name;
+    const std::int32_t dataPos = I32(a, pos + 16), size = I32(a, pos + 20);
+    EXPECT_EQ(dataPos, std::int32_t(pos + 24)) << name;
+    EXPECT_GT(size, 4) << name;
+    EXPECT_LE(std::size_t(dataPos) + std::size_t(size), a.size()) << name;
+    if (size <= 4 || std::size_t(dataPos) + std::size_t(size) > a.size()) break;
+    Img img;
+    img.w = U16(a, std::size_t(dataPos));
+    img.h = U16(a, std::size_t(dataPos) + 2);
+    EXPECT_EQ(std::int64_t(img.w) * img.h + 4, size) << name;
+    img.px.assign(a.begin() + dataPos + 4, a.begin() + dataPos + size);
+    EXPECT_TRUE(out.emplace(name, std::move(img)).second) << "twice: " << name;
+    ++records;
+    pos = std::size_t(dataPos) + std::size_t(size);
+  }
+  EXPECT_EQ(pos, a.size());
+  return out;
+}
+
+struct Sheets {
+  Bytes palette;
+  std::vector<Bytes> t16{1}, s24{1}, s32{1}, s48x32{1}, s48x48{1};  // index 0 unused: frames count from 1
+};
+
+void AddFrames(std::vector<Bytes>& sheet, const Bytes& data, std::size_t from, std::size_t frameSize) {
+  for (std::size_t at = from; at + frameSize <= data.size(); at += frameSize)
+    sheet.emplace_back(data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(at + frameSize));
+}
+
+Sheets LoadSheets() {
+  Sheets s;
+  const Bytes army = Read(kGame / "data" / "army.dat");
+  s.palette.assign(army.begin(), army.begin() + 768);
+  AddFrames(s.t16, army, 768, 256);
+  for (const char* f : {"army3.dat", "turrets.dat", "rturrets.dat", "shutes.dat", "explos16.dat", "earthes.dat",
+                        "mounds.dat", "gravels.dat", "ossins.dat", "rossins.dat", "sharv.dat", "traces.dat",
+                        "glaukevy.dat", "craters.dat", "shadows.dat", "cursors.dat"})
+    AddFrames(s.t16, Read(kGame / "data" / f), 0, 256);
+  for (const char* f : {"army2.dat", "army4.dat", "explos24.dat", "crows.dat"})
+    AddFrames(s.s24, Read(kGame / "data" / f), 0, 576);
+  for (const char* f : {"smokes.dat", "b32x32.dat"}) AddFrames(s.s32, Read(kGame / "data" / f), 0, 1024);
+  AddFrames(s.s48x32, Read(kGame / "data" / "b48x32.dat"), 0, 1536);
+  AddFrames(s.s48x48, Read(kGame / "data" / "b48x48.dat"), 0, 2304);
+  return s;
+}
+
+bool HasSidePixels(const Bytes& f) {
+  for (auto p : f)
+    if (p >= 2 && p <= 9) return true;
+  return false;
+}
+bool HasColour(const Bytes& f, std::uint8_t c) {
+  for (auto p : f)
+    if (p == c) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST(DemoData, FolderHasEverySheetFileWithItsExactSize) {
+  for (const char* dir : {"data", "maps", "scenes", "music", "save"}) EXPECT_TRUE(fs::is_directory(kGame / dir)) << dir;
+  const std::pair<const char*, std::uintmax_t> files[] = {
+      {"army.dat", 768 + 20224}, {"army3.dat", 2048},    {"turrets.dat", 2048},  {"rturrets.dat", 2560},
+      {"shutes.dat", 4608},      {"explos16.dat", 2304}, {"earthes.dat", 4096},  {"mounds.dat", 5120},
+      {"gravels.dat", 2560},     {"ossins.dat", 4096},   {"rossins.dat", 4096},  {"sharv.dat", 6144},
+      {"traces.dat", 1024},      {"glaukevy.dat", 256},  {"craters.dat", 3072},  {"shadows.dat", 2048},
+      {"cursors.dat", 11264},    {"army2.dat", 18432},   {"army4.dat", 9216},    {"explos24.dat", 3456},
+      {"crows.dat", 4608},       {"smokes.dat", 3072},   {"b32x32.dat", 13312},  {"b48x32.dat", 16896},
+      {"b48x48.dat", 11520},     {"panel.dat", 13440},   {"icons.dat", 28380},   {"icons2.dat", 6048},
+  };
+  for (const auto& [name, size] : files) {
+    std::error_code ec;
+    EXPECT_EQ(fs::file_size(kGame / "data" / name, ec), size) << name;
+  }
+  // The game finds its files through lower-case names on disk as well.
+  EXPECT_EQ(zarn::NativePath((kGame.string() + "\\DATA\\ZARN.RES")), kGame / "data" / "zarn.res");
+}
+
+TEST(DemoData, PaletteIsSixBitAndSidesCanBeToldApart) {
+  const Sheets s = LoadSheets();
+  for (auto c : s.palette) EXPECT_LE(c, 63);
+  auto rgb = [&](int e) { return std::array<int, 3>{s.palette[e * 3], s.palette[e * 3 + 1], s.palette[e * 3 + 2]}; };
+  const int base[8] = {168, 182, 197, 226, 211, 151, 159, 42};
+  for (int p = 2; p <= 9; ++p)
+    for (int a = 0; a < 8; ++a)
+      for (int b = a + 1; b < 8; ++b) EXPECT_NE(rgb(base[a] + p), rgb(base[b] + p)) << "sides " << a << "," << b;
+  // Text, alert, own and worm colours are distinct from black and from each other.
+  std::set<std::array<int, 3>> named = {rgb(0), rgb(12), rgb(17), rgb(43), rgb(200)};
+  EXPECT_EQ(named.size(), 5u);
+}
+
+TEST(DemoData, ArchiveParsesAndHoldsEveryPictureTheScreensLoad) {
+  std::size_t records = 0;
+  const auto pics = ReadArchive(Read(kGame / "data" / "zarn.res"), records);
+  EXPECT_LE(records, 2666u);
+  for (const auto& [name, img] : pics) {
+    EXPECT_GE(img.w, 1) << name;
+    EXPECT_LE(img.w, 320) << name;
+    EXPECT_LE(img.h, 200) << name;
+  }
+  const char* needed[] = {
+      "bigmenu.img",  "bildmenu.img", "tzarn3.img",   "frame1.img",   "frame2.img",   "frame3.img",
+      "frame4.img",   "frame5.img",   "frame6.img",   "frame7.img",   "tnewgame.img", "toldgame.img",
+      "tnetgame.img", "teditor.img",  "tauthors.img", "tquit.img",    "listbox.img",  "dvigok.img",
+      "dvigok2.img",  "editbox.img",  "trackbar.img", "chktrue.img",  "chkfalse.img", "sphera.img",
+      "pagelist.img", "butt-ok.img",  "butback2.img", "buttback.img", "buttload.img", "buttsave.img",
+      "buttdel.img",  "but-yes.img",  "tbegin.img",   "loadgame.img", "savegame.img", "texthelp.img",
+      "tvictory.img", "victory.img",  "tlose.img",    "tolose.img",   "almireth.img", "telix.img",
+      "gorvasen.img", "saflag.img",   "sgflag.img",   "stflag.img",   "aflag.img",    "gflag.img",
+      "tflag.img",    "tkonveer.img", "digitbox.img", "textlow.img",  "texthigh.img", "bcrow.img",
+      "oskran.img",   "bdrevkar.img", "rocket.img",   "sabotage.img", "bfregate.img",
+  };
+  for (const char* n : needed) EXPECT_TRUE(pics.count(n)) << n;
+  // The build picture of every item (and the second trike picture).
+  const char* build[] = {"bsolder", "btruper", "btrike",  "btrike2", "bbtr",    "b1tank",  "bbtank",  "brtank",
+                         "bttank",  "bharvest", "bgromdor", "bpsd",  "bperwoln", "bnositel", "bstelth", "bplita",
+                         "bplita2", "bkdvor",  "benergy", "belevatr", "bsilos", "bradar",  "bkazarma", "bakademy",
+                         "blzavod", "btzavod", "brzavod", "bazavod", "bxcenter", "bsport", "bpalace", "bturret",
+                         "brturret", "bwall"};
+  for (const char* n : build) EXPECT_TRUE(pics.count(std::string(n) + ".img")) << n;
+
+  // Sizes the screens rely on: full-screen backgrounds, the title height the main menu's button
+  // table assumes, button pictures that fill their hover rectangles.
+  auto size = [&](const char* n) { return pics.count(n) ? std::pair{pics.at(n).w, pics.at(n).h} : std::pair{0, 0}; };
+  EXPECT_EQ(size("bigmenu.img"), std::pair(320, 200));
+  EXPECT_EQ(size("bildmenu.img"), std::pair(320, 200));
+  EXPECT_EQ(size("tzarn3.img").second, 36);
+  EXPECT_EQ(size("listbox.img"), std::pair(254, 108));
+  EXPECT_EQ(size("editbox.img"), std::pair(254, 14));
+  EXPECT_EQ(size("trackbar.img"), std::pair(200, 12));
+  EXPECT_EQ(size("pagelist.img"), std::pair(174, 18));
+  EXPECT_EQ(size("butt-ok.img"), std::pair(73, 16));
+  EXPECT_EQ(size("butback2.img"), std::pair(76, 16));
+  EXPECT_EQ(size("bsavegam.img"), std::pair(236, 16));
+  // Hover-highlighted buttons must be drawn in side pixels, or the highlight shows nothing.
+  for (const char* n : {"butt-ok.img", "bsavegam.img", "tnewmap.img", "tbegin.img", "but-yes.img"})
+    if (pics.count(n)) {
+      EXPECT_TRUE(HasSidePixels(pics.at(n).px)) << n;
+    }
+}
+
+TEST(DemoData, FontsHaveTheGameFormatAndLegibleCyrillic) {
+  for (const char* name : {"latrus3.fnt", "zarnrus.fnt", "year2000.fnt"}) {
+    const Bytes f = Read(kGame / "data" / name);
+    ASSERT_GE(f.size(), 2u) << name;
+    const int w = f[0], h = f[1];
+    EXPECT_GE(w, 1);
+    EXPECT_LE(w, 16);
+    EXPECT_GE(h, 1);
+    EXPECT_LE(h, 16);
+    const bool small = w <= 8 && h <= 8;
+    ASSERT_EQ(f.size(), small ? 2052u : 8196u) << name;
+    const std::size_t glyph = small ? 8 : 32;
+    auto rows = [&](int c) { return Bytes(f.begin() + 2 + c * glyph, f.begin() + 2 + (c + 1) * glyph); };
+    auto blank = [&](int c) {
+      for (auto b : rows(c))
+        if (b) return false;
+      return true;
+    };
+    // Printable ASCII, А..я, Ё and ё all have pictures, and no two capitals of one alphabet
+    // share one (Latin A and Cyrillic А may).
+    std::set<Bytes> latin, cyrillic;
+    for (int c = 33; c < 256; ++c) {
+      const bool letter = c < 127 || (c >= 128 && c <= 175) || (c >= 224 && c <= 241);
+      if (!letter) continue;
+      EXPECT_FALSE(blank(c)) << name << " code " << c;
+      if (c >= 'A' && c <= 'Z') {
+        EXPECT_TRUE(latin.insert(rows(c)).second) << c;
+      }
+      if (c >= 128 && c <= 159) {
+        EXPECT_TRUE(cyrillic.insert(rows(c)).second) << c;
+      }
+    }
+    EXPECT_TRUE(blank(' ')) << name;
+    // No letter borrows a box-drawing picture (a console font once drew Г as ├).
+    for (int c = 128; c <= 175; ++c)
+      for (int box = 176; box <= 223; ++box) EXPECT_NE(rows(c), rows(box)) << name << " " << c << " " << box;
+    // "Ё" in interface text reaches the font as code 240.
+    EXPECT_EQ(zarn::ToFontCodePage("Ё"_cp1251), std::string(1, char(240)));
+  }
+  // Proportional spacing: on the 8-wide font, "i" ends further left than "W" (the game spaces
+  // text by each glyph's lowest set bit).
+  const Bytes f = Read(kGame / "data" / "latrus3.fnt");
+  auto right = [&](int c) {
+    int widest = 0;
+    for (int r = 0; r < 8; ++r)
+      for (int bit = 0; bit < 8; ++bit)
+        if (f[2 + c * 8 + r] & (1 << bit)) widest = std::max(widest, 7 - bit);
+    return widest;
+  };
+  EXPECT_LT(right('i'), right('W'));
+  EXPECT_LT(right('l'), right(128 + 22));  // Ж
+}
+
+TEST(DemoData, SpritesShowKindsFacingsSidesAndTerrainApart) {
+  const Sheets s = LoadSheets();
+  ASSERT_EQ(s.t16.size(), 304u);  // frames 1..303
+  ASSERT_EQ(s.s24.size(), 63u);
+  ASSERT_EQ(s.s32.size(), 17u);
+  ASSERT_EQ(s.s48x32.size(), 12u);
+  ASSERT_EQ(s.s48x48.size(), 6u);
+  // Vehicles on the 16 x 16 sheet: trike 40, quad 48, light tank 56, rocket launcher 64,
+  // Tremolan 72, Skeltrel 80; each in eight different facings, side-coloured, and no two kinds
+  // drawn alike.
+  for (int first : {40, 48, 56, 64, 72, 80}) {
+    std::set<Bytes> facings;
+    for (int f = 0; f < 8; ++f) {
+      EXPECT_TRUE(HasSidePixels(s.t16[first + f])) << first + f;
+      facings.insert(s.t16[first + f]);
+    }
+    EXPECT_EQ(facings.size(), 8u) << first;
+  }
+  std::set<Bytes> kinds;
+  for (int first : {1, 13, 21, 32, 40, 48, 56, 64, 72, 80}) kinds.insert(s.t16[first]);
+  for (int first : {1, 9, 17, 25, 33, 41}) kinds.insert(s.s24[first]);
+  EXPECT_EQ(kinds.size(), 16u);
+  // Walking infantry frames differ from the standing one.
+  EXPECT_NE(s.t16[4], s.t16[5]);
+  EXPECT_NE(s.t16[5], s.t16[6]);
+  for (int n = 1; n <= 39; ++n) EXPECT_TRUE(HasSidePixels(s.t16[n])) << n;
+  // Buildings are side-coloured; the 48-wide sprites are copied opaque, so they hold no colour 1.
+  for (int n : {5, 6, 7, 11, 12, 13, 14, 16}) EXPECT_TRUE(HasSidePixels(s.s32[n])) << n;
+  for (int n = 1; n <= 11; ++n) EXPECT_FALSE(HasColour(s.s48x32[n], 1)) << n;
+  for (int n = 1; n <= 5; ++n) EXPECT_FALSE(HasColour(s.s48x48[n], 1)) << n;
+  // Terrain tiles and other opaque 16 x 16 frames (turrets, slab, bloom) hold no colour 1.
+  for (int n = 88; n <= 105; ++n) EXPECT_FALSE(HasColour(s.t16[n], 1)) << n;
+  for (int n = 133; n <= 178; ++n) EXPECT_FALSE(HasColour(s.t16[n], 1)) << n;
+  EXPECT_FALSE(HasColour(s.t16[239], 1));
+  // Terrain classes apart: the average brightness of sand, ground and rock differ clearly.
+  auto bright = [&](const Bytes& f) {
+    double sum = 0;
+    for (auto p : f) sum += s.palette[p * 3] + s.palette[p * 3 + 1] + s.palette[p * 3 + 2];
+    return sum / f.size();
+  };
+  const double sand = bright(s.t16[169]), ground = bright(s.t16[133]), rock = bright(s.t16[149]);
+  EXPECT_GT(sand - ground, 15);
+  EXPECT_GT(ground - rock, 5);
+  // Shroud edges are only black or transparent, and each of the eight differs.
+  std::set<Bytes> edges;
+  for (int n = 252; n <= 259; ++n) {
+    for (auto p : s.t16[n]) EXPECT_TRUE(p == 0 || p == 1) << n;
+    edges.insert(s.t16[n]);
+  }
+  EXPECT_EQ(edges.size(), 8u);
+}

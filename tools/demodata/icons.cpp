@@ -1,0 +1,192 @@
+// Subjects drawn at any size (icons, build pictures, encyclopedia pictures) and the control
+// panel's background.
+#include <algorithm>
+#include <cmath>
+
+#include "tools/demodata/demodata.h"
+
+namespace demodata {
+
+namespace {
+
+Canvas Scaled(const Canvas& src, int w, int h) {
+  Canvas out(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) out.Set(x, y, src.Get(x * src.w / w, y * src.h / h));
+  return out;
+}
+
+Canvas BuildingCanvas(int kind) {
+  if (kind == 0 || kind == 1 || kind == 16 || kind == 17 || kind == -18) {
+    // Slabs, walls and turrets: a few cells of plate with the feature.
+    Canvas cv(32, 32);
+    DrawBuilding(cv, -1, 0);
+    cv.Rect(1, 1, 30, 30, pal::Steel + 3);
+    if (kind == -18) {
+      cv.Rect(15, 0, 2, 32, pal::Steel + 5);
+      cv.Rect(0, 15, 32, 2, pal::Steel + 5);
+    } else if (kind == 1) {
+      cv.Rect(2, 8, 28, 16, pal::Steel + 5);
+      for (int y = 8; y < 24; y += 4) cv.Rect(2, y, 28, 1, pal::Steel + 7);
+    } else if (kind >= 16) {
+      Shape s = {Ball(0, 0.1, 0.55, pal::Steel + 2), Ball(0, 0.1, 0.3, pal::Steel + 4)};
+      if (kind == 17) {
+        s.push_back(Box(-0.4, -0.95, -0.12, 0.2, pal::Steel + 1));
+        s.push_back(Box(0.12, -0.95, 0.4, 0.2, pal::Steel + 1));
+        s.push_back(Box(-0.4, -0.95, 0.4, -0.8, pal::Red));
+      } else {
+        s.push_back(Box(-0.1, -1.0, 0.1, 0.0, pal::Steel + 6));
+      }
+      DrawShape(cv, s, 16, 16, 13, 45);
+    }
+    return cv;
+  }
+  const int fp = (kind == 4 || kind == 10 || kind == 11 || kind == 12) ? 2 : (kind == 14 || kind == 15) ? 3 : 1;
+  Canvas cv(fp == 1 ? 32 : 48, fp == 3 ? 48 : 32);
+  DrawBuilding(cv, kind, 0);
+  return cv;
+}
+
+}  // namespace
+
+void DrawSubject(Canvas& cv, Subject what, int kind, int side, int x, int y, int w, int h) {
+  Canvas part(w, h);
+  const double cx = w / 2.0, cy = h / 2.0, r = std::min(w, h) * 0.42;
+  switch (what) {
+    case Subject::Unit:
+      if (kind <= 3) {
+        const bool heavy = kind >= 2, squad = kind == 1 || kind == 3;
+        if (squad) {
+          DrawSoldier(part, cx - r * 0.6, cy + r * 0.35, r * 0.5, 1, 1, heavy);
+          DrawSoldier(part, cx + r * 0.6, cy + r * 0.35, r * 0.5, 1, 2, heavy);
+          DrawSoldier(part, cx, cy - r * 0.45, r * 0.5, 1, 0, heavy);
+        } else {
+          DrawSoldier(part, cx, cy, r * 0.95, 1, 1, heavy);
+        }
+      } else {
+        DrawShape(part, UnitShape(kind), cx, cy, r, 45.0);
+      }
+      break;
+    case Subject::Building: {
+      const Canvas b = BuildingCanvas(kind);
+      const double s = std::min(double(w) / b.w, double(h) / b.h);
+      const int bw = std::max(1, int(b.w * s)), bh = std::max(1, int(b.h * s));
+      part.Blit(Scaled(b, bw, bh), (w - bw) / 2, (h - bh) / 2);
+      break;
+    }
+    case Subject::Worm:
+      part.Rect(0, 0, w, h, pal::Sand + 6);
+      DrawWormHead(part, cx, cy, 1.0, std::min(1.0, r / 11.0));
+      break;
+    case Subject::Cancel:
+      for (int t = -1; t <= 1; ++t) {
+        part.Line(int(cx - r) + t, int(cy - r), int(cx + r) + t, int(cy + r), pal::Red);
+        part.Line(int(cx + r) + t, int(cy - r), int(cx - r) + t, int(cy + r), pal::Red);
+      }
+      break;
+    case Subject::Launch: {
+      Shape s = {Box(-0.2, -0.6, 0.2, 0.7, pal::Steel + 1), Tri(-0.2, -0.6, 0.2, -0.6, 0, -1.0, pal::Red),
+                 Tri(-0.2, 0.3, -0.5, 0.8, -0.2, 0.7, 4), Tri(0.2, 0.3, 0.5, 0.8, 0.2, 0.7, 4),
+                 Box(-0.12, 0.7, 0.12, 1.0, pal::Fire + 1)};
+      DrawShape(part, s, cx, cy, r, 0);
+      break;
+    }
+    case Subject::Saboteur:
+      DrawSoldier(part, cx, cy, r * 0.95, 1, 1, false);
+      part.Disc(cx - r * 0.3, cy + r * 0.45, r * 0.25, kBlack);
+      part.Set(int(cx - r * 0.3), int(cy + r * 0.2), pal::Fire);
+      break;
+    case Subject::Frigate: {
+      Shape s = {Tri(0, -1.0, -0.6, 0.9, 0.6, 0.9, 5), Box(-0.9, 0.2, 0.9, 0.45, 3),
+                 Ball(0, -0.2, 0.2, 2), Box(-0.3, 0.85, 0.3, 1.0, pal::Fire + 1)};
+      DrawShape(part, s, cx, cy, r, 90);
+      break;
+    }
+    case Subject::Woodsmen:
+    case Subject::Oskran:
+      DrawSoldier(part, cx - r * 0.55, cy + r * 0.3, r * 0.55, 2, 1, what == Subject::Oskran);
+      DrawSoldier(part, cx + r * 0.55, cy + r * 0.3, r * 0.55, 2, 2, what == Subject::Oskran);
+      DrawSoldier(part, cx, cy - r * 0.4, r * 0.55, 2, 0, what == Subject::Oskran);
+      break;
+  }
+  part.Outline();
+  FixSideColours(part, side);
+  cv.Blit(part, x, y);
+}
+
+namespace {
+
+struct IconDef {
+  Subject what;
+  int kind, side;
+  const char* tag;
+};
+
+// Large icons 1..43 by number.
+const IconDef kLarge[43] = {
+    {Subject::Unit, 0, 7, "INF"},      {Subject::Unit, 1, 7, "INF3"},      {Subject::Unit, 2, 7, "TRP"},
+    {Subject::Unit, 3, 7, "TRP3"},     {Subject::Unit, 4, 7, "TRK"},       {Subject::Unit, 5, 7, "QAD"},
+    {Subject::Unit, 6, 7, "TNK"},      {Subject::Unit, 7, 7, "SGE"},       {Subject::Unit, 8, 7, "RKT"},
+    {Subject::Unit, 11, 7, "GRM"},     {Subject::Unit, 10, 7, "HRV"},      {Subject::Unit, 12, 7, "MCV"},
+    {Subject::Unit, 14, 7, "CAR"},     {Subject::Worm, 0, 7, "WRM"},       {Subject::Unit, 9, 7, "TRM"},
+    {Subject::Woodsmen, 0, 3, "DRV"},  {Subject::Building, 0, 7, "1"},     {Subject::Building, -18, 7, "4"},
+    {Subject::Building, 2, 7, ""},     {Subject::Building, 3, 7, ""},      {Subject::Building, 4, 7, ""},
+    {Subject::Building, 5, 7, ""},     {Subject::Building, 6, 7, ""},      {Subject::Building, 7, 7, ""},
+    {Subject::Building, 8, 7, ""},     {Subject::Building, 9, 7, ""},      {Subject::Building, 10, 7, ""},
+    {Subject::Building, 12, 7, ""},    {Subject::Building, 11, 7, ""},     {Subject::Building, 16, 7, "GUN"},
+    {Subject::Building, 17, 7, "RKT"}, {Subject::Building, 14, 7, ""},     {Subject::Building, 13, 7, ""},
+    {Subject::Building, 15, 7, ""},    {Subject::Building, 1, 7, "WAL"},   {Subject::Launch, 0, 7, "GO"},
+    {Subject::Unit, 15, 7, "SKL"},     {Subject::Unit, 4, 2, "RDR"},       {Subject::Cancel, 0, 7, ""},
+    {Subject::Unit, 13, 7, "PRW"},     {Subject::Saboteur, 0, 2, "SAB"},   {Subject::Unit, 2, 4, "OSK"},
+    {Subject::Oskran, 0, 4, "OSK3"},
+};
+
+// Small icons 1..18 by number.
+const IconDef kSmall[18] = {
+    {Subject::Unit, 0, 7, ""},  {Subject::Unit, 1, 7, ""},  {Subject::Unit, 2, 7, ""},
+    {Subject::Unit, 3, 7, ""},  {Subject::Unit, 4, 7, ""},  {Subject::Unit, 5, 7, ""},
+    {Subject::Unit, 6, 7, ""},  {Subject::Unit, 7, 7, ""},  {Subject::Unit, 8, 7, ""},
+    {Subject::Unit, 11, 7, ""}, {Subject::Unit, 10, 7, ""}, {Subject::Unit, 12, 7, ""},
+    {Subject::Unit, 14, 7, ""}, {Subject::Unit, 9, 7, ""},  {Subject::Worm, 0, 7, ""},
+    {Subject::Unit, 15, 7, ""}, {Subject::Unit, 4, 2, ""},  {Subject::Unit, 13, 7, ""},
+};
+
+}  // namespace
+
+Canvas IconLarge(int n) {
+  const IconDef& d = kLarge[std::clamp(n, 1, 43) - 1];
+  Canvas cv(30, 22, pal::Maroon + 9);
+  cv.Frame(0, 0, 30, 22, pal::Maroon + 6);
+  DrawSubject(cv, d.what, d.kind, d.side, 1, 1, 28, 20);
+  if (*d.tag) DrawTinyText(cv, 1, 16, d.tag, pal::Text);
+  return cv;
+}
+
+Canvas IconSmall(int n) {
+  const IconDef& d = kSmall[std::clamp(n, 1, 18) - 1];
+  Canvas cv(24, 14, pal::Maroon + 9);
+  DrawSubject(cv, d.what, d.kind, d.side, 2, 0, 20, 14);
+  return cv;
+}
+
+Canvas PanelPicture() {
+  // 42 rows from screen row 158: minimap well on the left, the info area, the menu button at
+  // (152, 159) in side pixels, the command column from x 258.
+  Canvas cv(320, 42, pal::Maroon + 8);
+  for (int y = 0; y < 42; ++y)
+    for (int x = 0; x < 320; ++x)
+      if (Noise(x, y, 90) < 0.12) cv.Set(x, y, pal::Maroon + 7);
+  cv.Rect(0, 0, 320, 1, pal::Gold + 2);
+  cv.Rect(0, 0, 66, 42, kBlack);  // minimap well: screen (1, 159) .. (64, 198)
+  cv.Frame(0, 0, 66, 42, pal::Gold + 4);
+  cv.Frame(70, 2, 184, 39, pal::Maroon + 5);
+  cv.Frame(257, 0, 63, 42, pal::Gold + 4);
+  cv.Rect(258, 1, 61, 40, pal::Maroon + 10);
+  // The menu button, recoloured by the local side every frame.
+  cv.Rect(152, 1, 19, 4, 4);
+  cv.Rect(152, 1, 19, 1, 2);
+  cv.Rect(152, 4, 19, 1, 8);
+  return cv;
+}
+
+}  // namespace demodata

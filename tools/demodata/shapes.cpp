@@ -1,0 +1,149 @@
+// The looks of units, soldiers and the sand worm, as parts in the object's own frame (nose
+// toward -y). Side-coloured parts use pixel values 2 (bright) .. 9 (dark), which the game remaps.
+#include <cmath>
+
+#include "tools/demodata/demodata.h"
+
+namespace demodata {
+
+namespace {
+
+constexpr std::uint8_t kTrack = pal::Steel + 5, kWheel = pal::Steel + 6, kGun = pal::Steel + 2,
+                       kMetal = pal::Steel + 3;
+
+void Tracks(Shape& s, double inner, double outer, double len) {
+  s.push_back(Box(-outer, -len, -inner, len, kTrack));
+  s.push_back(Box(inner, -len, outer, len, kTrack));
+}
+
+}  // namespace
+
+Shape UnitShape(int kind, bool loaded) {
+  Shape s;
+  switch (kind) {
+    case 4:  // trike: three wheels, narrow body
+      s = {Ball(-0.5, 0.55, 0.25, kWheel), Ball(0.5, 0.55, 0.25, kWheel),
+           Ball(0, -0.7, 0.22, kWheel),    Box(-0.22, -0.65, 0.22, 0.7, 4),
+           Box(-0.16, 0.0, 0.16, 0.35, 7), Tri(-0.22, -0.62, 0.22, -0.62, 0, -0.98, 2)};
+      break;
+    case 5:  // quad: four wheels, cabin, light gun
+      s = {Ball(-0.55, -0.45, 0.25, kWheel), Ball(0.55, -0.45, 0.25, kWheel),
+           Ball(-0.55, 0.5, 0.25, kWheel),   Ball(0.55, 0.5, 0.25, kWheel),
+           Box(-0.45, -0.7, 0.45, 0.75, 5),  Box(-0.3, -0.4, 0.3, 0.2, 3),
+           Box(-0.07, -1.0, 0.07, -0.4, kGun)};
+      break;
+    case 6:  // light tank: tracks, round turret, one barrel
+      Tracks(s, 0.45, 0.75, 0.8);
+      s.push_back(Box(-0.5, -0.7, 0.5, 0.75, 6));
+      s.push_back(Ball(0, 0.1, 0.36, 3));
+      s.push_back(Box(-0.08, -1.0, 0.08, 0.0, kGun));
+      break;
+    case 7:  // siege tank: wide tracks, big turret, twin barrels
+      Tracks(s, 0.55, 0.88, 0.85);
+      s.push_back(Box(-0.6, -0.7, 0.6, 0.8, 5));
+      s.push_back(Ball(0, 0.15, 0.45, 3));
+      s.push_back(Box(-0.22, -1.0, -0.08, 0.0, kGun));
+      s.push_back(Box(0.08, -1.0, 0.22, 0.0, kGun));
+      s.push_back(Ball(0, 0.15, 0.15, 8));
+      break;
+    case 8:  // rocket launcher: two rocket racks, red tips
+      Tracks(s, 0.45, 0.7, 0.75);
+      s.push_back(Box(-0.5, -0.6, 0.5, 0.8, 5));
+      s.push_back(Box(-0.36, -0.9, -0.1, 0.35, 2));
+      s.push_back(Box(0.1, -0.9, 0.36, 0.35, 2));
+      s.push_back(Box(-0.36, -0.95, -0.1, -0.75, pal::Red));
+      s.push_back(Box(0.1, -0.95, 0.36, -0.75, pal::Red));
+      break;
+    case 9:  // Tremolan tank: a wave dish
+      Tracks(s, 0.45, 0.72, 0.8);
+      s.push_back(Box(-0.5, -0.6, 0.5, 0.8, 7));
+      s.push_back(Ball(0, -0.1, 0.5, 3));
+      s.push_back(Ball(0, -0.1, 0.32, 9));
+      s.push_back(Ball(0, -0.1, 0.14, 2));
+      s.push_back(Box(-0.05, -1.0, 0.05, -0.5, 2));
+      break;
+    case 10:  // harvester: front scoop, hopper of crystals
+      s = {Ball(-0.6, 0.6, 0.24, kWheel), Ball(0.6, 0.6, 0.24, kWheel),
+           Ball(-0.6, -0.2, 0.24, kWheel), Ball(0.6, -0.2, 0.24, kWheel),
+           Box(-0.6, -0.5, 0.6, 0.85, 4),  Box(-0.42, 0.0, 0.42, 0.72, 8),
+           Ball(-0.15, 0.3, 0.16, pal::Crystal + 4), Ball(0.18, 0.42, 0.14, pal::Crystal + 2),
+           Box(-0.82, -0.98, 0.82, -0.62, kMetal), Box(-0.3, -0.56, 0.3, -0.2, 2)};
+      break;
+    case 11:  // Gromador: huge hull, two turrets
+      Tracks(s, 0.75, 0.97, 0.9);
+      s.push_back(Box(-0.8, -0.75, 0.8, 0.85, 6));
+      s.push_back(Ball(-0.38, 0.1, 0.3, 3));
+      s.push_back(Ball(0.38, 0.1, 0.3, 3));
+      s.push_back(Box(-0.44, -1.0, -0.32, 0.1, kGun));
+      s.push_back(Box(0.32, -1.0, 0.44, 0.1, kGun));
+      s.push_back(Box(-0.1, 0.55, 0.1, 0.8, 9));
+      break;
+    case 12:  // mobile construction yard: a house on wheels with a crane
+      s = {Ball(-0.55, -0.55, 0.22, kWheel), Ball(0.55, -0.55, 0.22, kWheel),
+           Ball(-0.55, 0.6, 0.22, kWheel),   Ball(0.55, 0.6, 0.22, kWheel),
+           Box(-0.55, -0.8, 0.55, 0.85, 5),  Box(-0.45, -0.1, 0.45, 0.72, 2),
+           Box(-0.45, 0.25, 0.45, 0.36, 7),  Box(-0.06, -1.0, 0.06, -0.1, kMetal),
+           Box(-0.3, -1.0, 0.3, -0.9, kMetal)};
+      break;
+    case 13:  // Perwolan: one heavy converter missile
+      Tracks(s, 0.45, 0.7, 0.75);
+      s.push_back(Box(-0.5, -0.6, 0.5, 0.8, 6));
+      s.push_back(Box(-0.2, -0.98, 0.2, 0.5, 2));
+      s.push_back(Tri(-0.2, -0.75, 0.2, -0.75, 0, -1.0, pal::Crystal + 2));
+      break;
+    case 14:  // carrier: straight wings, cargo hold
+      s = {Box(-0.95, -0.25, 0.95, 0.15, 3), Box(-0.2, -0.95, 0.2, 0.9, 5),
+           Box(-0.45, 0.62, 0.45, 0.85, 7),  Ball(0, -0.7, 0.13, 2),
+           Box(-0.95, -0.25, -0.8, 0.15, pal::Red), Box(0.8, -0.25, 0.95, 0.15, pal::Red)};
+      if (loaded) {
+        s.push_back(Box(-0.38, -0.42, 0.38, 0.42, kMetal));
+        s.push_back(Box(-0.38, -0.05, 0.38, 0.05, 9));
+      }
+      break;
+    case 15:  // Skeltrel: delta wing fighter
+      s = {Tri(0, -1.0, -0.92, 0.8, 0.92, 0.8, 4), Tri(0, -0.5, -0.45, 0.7, 0.45, 0.7, 7),
+           Ball(0, -0.25, 0.17, 2), Box(-0.14, 0.6, 0.14, 0.92, 9)};
+      break;
+    default:  // anything else: a plain marked box
+      s = {Box(-0.6, -0.6, 0.6, 0.6, 5), Tri(-0.3, -0.6, 0.3, -0.6, 0, -0.95, 2)};
+      break;
+  }
+  return s;
+}
+
+void DrawSoldier(Canvas& cv, double cx, double cy, double size, int group, int step, bool heavy) {
+  const double fwd = step == 1 ? -0.25 : step == 2 ? 0.2 : 0.0;
+  Shape s = {
+      Box(-0.3, -0.05 + fwd, -0.08, 0.62 + fwd, 8),   // left leg
+      Box(0.08, -0.05 - fwd, 0.3, 0.62 - fwd, 8),     // right leg
+      Box(-0.46, -0.22, 0.46, 0.26, heavy ? 6 : 4),   // shoulders
+      Ball(0, 0.0, 0.24, 2),                          // helmet
+  };
+  if (heavy) {
+    s.push_back(Box(-0.32, 0.26, 0.32, 0.5, 7));  // pack
+    s.push_back(Box(0.14, -0.98, 0.42, 0.2, kMetal));
+    s.push_back(Box(0.18, -0.98, 0.38, -0.86, pal::Red));
+  } else {
+    s.push_back(Box(0.22, -0.92, 0.34, 0.12, kGun));
+  }
+  DrawShape(cv, s, cx, cy, size, group * 90.0);
+}
+
+void DrawWormHead(Canvas& cv, double cx, double cy, double open, double rise) {
+  // Rings of the body coming out of the sand, then the mouth seen from above.
+  const double r = 4 + 7 * rise;
+  cv.Disc(cx, cy, r + 2, pal::Sand + 12);
+  cv.Disc(cx, cy, r, pal::Worm + 4);
+  cv.Disc(cx, cy, r * 0.8, pal::Worm + 2);
+  if (open > 0) {
+    cv.Disc(cx, cy, r * 0.75 * open, pal::Worm + 9);
+    cv.Disc(cx, cy, r * 0.45 * open, kBlack);
+    for (int k = 0; k < 8; ++k) {  // teeth around the mouth
+      const double a = k * 0.785398;
+      cv.Set(static_cast<int>(cx + std::cos(a) * r * 0.62 * open),
+             static_cast<int>(cy + std::sin(a) * r * 0.62 * open), pal::White);
+    }
+  }
+}
+
+}  // namespace demodata
