@@ -1,4 +1,4 @@
-// Empty until the topic files take these routines over (worms.cpp, units, buildings, shots,
+// Empty until the topic files take these routines over (worms.cpp, units, shots,
 // turrets, players, mission goals); see worldstep.h.
 #include "game/world/worldstep.h"
 
@@ -6,7 +6,6 @@ namespace zarn {
 
 void WormTick(TWormRecord&) {}
 void UpdateUnit(TUnitRecord&) {}
-void BuildingTick(TBuildingRecord&) {}
 void UpdateShot(TShotRecord&) {}
 void UpdateBuildingShot(TShotRecord&) {}
 void PlayerTick(TPlayerRecord&) {}
