@@ -21,3 +21,5 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
 #include "game/base/archive.h"
 #include "game/base/screenshot.h"
 #include "game/base/timefmt.h"
+#include "game/base/sprites.h"
+#include "game/base/mapview.h"

@@ -12,3 +12,4 @@
 #include "game/world/orders.h"
 #include "game/world/targets.h"
 #include "game/world/pulses.h"
+#include "game/world/buildingdraw.h"

@@ -1,0 +1,261 @@
+// Whole pictures drawn from the demo data set, pinned by a hash of the 320 x 200 buffer: the
+// terrain and the shroud's edges, every unit kind at every facing in two sides' colours, every
+// building, and text in the three fonts. When a hash differs the picture is written to
+// <build>/golden/<scene>.png so that it can be looked at; ZARN_GOLDEN_WRITE=1 writes them all.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "game/base/dvga.h"
+#include "tests/common/png.h"
+
+namespace fs = std::filesystem;
+using namespace zarn;
+using zarn::operator""_cp1251;
+
+namespace {
+
+const fs::path kGame = fs::path(ZARN_BINARY_DIR) / "game";
+const fs::path kOut = fs::path(ZARN_BINARY_DIR) / "golden";
+
+std::uint64_t BufferHash() {
+  std::uint64_t h = 14695981039346656037ull;
+  for (std::uint8_t b : BackBuffer) h = (h ^ b) * 1099511628211ull;
+  return h;
+}
+
+std::array<std::uint8_t, 768> Palette8() {
+  std::array<std::uint8_t, 768> p{};
+  for (std::size_t i = 0; i < 256; ++i) {
+    const TPaletteEntry e = GamePalette[i];
+    const std::uint8_t c[3] = {e.Red, e.Green, e.Blue};
+    for (int k = 0; k < 3; ++k)
+      p[i * 3 + k] = static_cast<std::uint8_t>(((c[k] & 63) << 2) | ((c[k] & 63) >> 4));
+  }
+  return p;
+}
+
+// The graphics data files, in the order and at the frames the game loads them.
+struct TSheetFile {
+  const char* Name;
+  TSheetRef (*Sheet)();
+  int First;
+  int Count;
+};
+
+const TSheetFile kSheetFiles[] = {
+    {"data\\army3.dat", [] { return TileSheet16.Ref(); }, 80, 8},
+    {"data\\turrets.dat", [] { return TileSheet16.Ref(); }, 88, 8},
+    {"data\\rturrets.dat", [] { return TileSheet16.Ref(); }, 96, 10},
+    {"data\\shutes.dat", [] { return TileSheet16.Ref(); }, 106, 18},
+    {"data\\explos16.dat", [] { return TileSheet16.Ref(); }, 124, 9},
+    {"data\\earthes.dat", [] { return TileSheet16.Ref(); }, 133, 16},
+    {"data\\mounds.dat", [] { return TileSheet16.Ref(); }, 149, 20},
+    {"data\\gravels.dat", [] { return TileSheet16.Ref(); }, 169, 10},
+    {"data\\ossins.dat", [] { return TileSheet16.Ref(); }, 179, 16},
+    {"data\\rossins.dat", [] { return TileSheet16.Ref(); }, 195, 16},
+    {"data\\sharv.dat", [] { return TileSheet16.Ref(); }, 211, 24},
+    {"data\\traces.dat", [] { return TileSheet16.Ref(); }, 235, 4},
+    {"data\\glaukevy.dat", [] { return TileSheet16.Ref(); }, 239, 1},
+    {"data\\craters.dat", [] { return TileSheet16.Ref(); }, 240, 12},
+    {"data\\shadows.dat", [] { return TileSheet16.Ref(); }, 252, 8},
+    {"data\\cursors.dat", [] { return TileSheet16.Ref(); }, 260, 44},
+    {"data\\army2.dat", [] { return SpriteSheet24.Ref(); }, 1, 32},
+    {"data\\army4.dat", [] { return SpriteSheet24.Ref(); }, 33, 16},
+    {"data\\explos24.dat", [] { return SpriteSheet24.Ref(); }, 49, 6},
+    {"data\\crows.dat", [] { return SpriteSheet24.Ref(); }, 55, 8},
+    {"data\\smokes.dat", [] { return SpriteSheet32.Ref(); }, 1, 3},
+    {"data\\b32x32.dat", [] { return SpriteSheet32.Ref(); }, 4, 13},
+    {"data\\b48x32.dat", [] { return SpriteSheet48x32.Ref(); }, 1, 11},
+    {"data\\b48x48.dat", [] { return SpriteSheet48x48.Ref(); }, 1, 5},
+};
+
+class Golden : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    const fs::path old = fs::current_path();
+    fs::current_path(kGame);
+    loaded_ = LoadPaletteSheetFile("data\\army.dat", TileSheet16.Ref(), 1, 79) == 0;
+    for (const TSheetFile& f : kSheetFiles)
+      loaded_ = loaded_ && LoadSheetFile(f.Name, f.Sheet(), f.First, f.Count) == 0;
+    ResetFonts();
+    MainFont = LoadFont("data\\latrus3.fnt", fonts_[0]);
+    SecondFont = LoadFont("data\\zarnrus.fnt", fonts_[1]);
+    ThirdFont = LoadFont("data\\year2000.fnt", fonts_[2]);
+    loaded_ = loaded_ && MainFont != 0 && SecondFont != 0 && ThirdFont != 0;
+    fs::current_path(old);
+  }
+  static void TearDownTestSuite() { ResetFonts(); }
+
+  void SetUp() override {
+    ASSERT_TRUE(loaded_) << "demo data set missing under " << kGame;
+    ClearScreen();
+    ViewState.ViewX = 1;
+    ViewState.ViewY = 1;
+    WorldTickCount = 0;
+    TickCount = 0;
+    DebugFlags = DefaultDebugFlags;
+    ResetGroundMarks();
+  }
+
+  // Compares the buffer with its pinned hash; on a difference (or when asked) writes the PNG.
+  static void Check(const std::string& scene, std::uint64_t want) {
+    const std::uint64_t got = BufferHash();
+    const char* always = std::getenv("ZARN_GOLDEN_WRITE");
+    const fs::path png = kOut / (scene + ".png");
+    if (got != want || (always != nullptr && std::string(always) == "1"))
+      testpng::Write(png, ScreenWidth, ScreenHeight, BackBuffer, Palette8());
+    EXPECT_EQ(got, want) << scene << ": picture differs, see " << png << " (hash 0x" << std::hex << got << ")";
+  }
+
+  // Sand over the whole buffer, so sprites are seen on the ground they stand on.
+  static void SandEverywhere() {
+    for (int y = 0; y < ScreenHeight; y += 16)
+      for (int x = 0; x < ScreenWidth; x += 16) DrawTileOpaque(x, y, 169);
+  }
+
+  static inline bool loaded_ = false;
+  static inline std::vector<std::uint8_t> fonts_[3];
+};
+
+// A map whose top rows hold every terrain tile and the rest the new-map plateau.
+void TerrainCatalogue() {
+  NewMapTerrain();
+  std::vector<std::uint8_t> tiles;
+  for (int t = 0; t < 10; ++t) tiles.push_back(MakeTerrainByte(0, t));
+  for (int t = 0; t < 20; ++t) tiles.push_back(MakeTerrainByte(1, t));
+  for (int t = 0; t < 16; ++t) tiles.push_back(MakeTerrainByte(4, t));
+  for (std::size_t i = 0; i < tiles.size(); ++i)
+    GameMap.Cell(static_cast<long>(i % 20) + 1, static_cast<long>(i / 20) + 1) = tiles[i];
+}
+
+}  // namespace
+
+TEST_F(Golden, TerrainWithEveryTileAndGroundMarks) {
+  TerrainCatalogue();
+  for (int f = 0; f < 8; ++f) AddGroundMark(14 + f % 4, 5 + f / 4 * 2, f);
+  DrawMapTerrain();
+  for (int i = 1; i <= GroundMarkSlots; ++i)
+    if (GroundMarks[i].Free == 0) DrawGroundMark(i);
+  Check("terrain", 0x2b0f208281667f71ull);
+}
+
+TEST_F(Golden, ShroudWithEveryEdgePiece) {
+  TerrainCatalogue();
+  InitShroud();
+  RevealArea(4, 4, 2);
+  RevealArea(8, 6, 1);  // overlaps the first: mixed edges
+  RevealArea(15, 5, 1);
+  RevealArea(18, 8, 0);
+  DrawMapTerrain();
+  DrawShroudView();
+  Check("shroud", 0x807a982ee39a5e75ull);
+}
+
+TEST_F(Golden, SmallUnitsAtEveryFacingInTwoSides) {
+  SandEverywhere();
+  const std::uint8_t kinds[] = {0, 1, 2, 3, 4, 5, 6, 8, 9, 13, 15};
+  for (int row = 0; row < 11; ++row)
+    for (int col = 0; col < 16; ++col)
+      DrawUnitSprite(kinds[row], col * 20 + 2, row * 18 + 1, col % 8, col < 8 ? 0 : 1, false, 0, false);
+  Check("units-small", 0x5f932715c7f00709ull);
+}
+
+TEST_F(Golden, InfantryWalkingAtEveryFacing) {
+  SandEverywhere();
+  // Counters 16, 18, 20: the three walking pictures without a position shift.
+  for (int kind = 0; kind < 4; ++kind)
+    for (int step = 0; step < 3; ++step)
+      for (int col = 0; col < 16; ++col)
+        DrawUnitSprite(static_cast<std::uint8_t>(kind), col * 20 + 2, (kind * 3 + step) * 16 + 4, col % 8,
+                       col < 8 ? 2 : 3, true, 16 + 2 * step, false);
+  Check("infantry-walk", 0xfd53eee982075ceaull);
+}
+
+TEST_F(Golden, LargeVehiclesAtEveryFacingInTwoSides) {
+  SandEverywhere();
+  const std::uint8_t kinds[] = {UnitSiegeTank, UnitGromador, UnitConstructionVehicle};
+  for (int k = 0; k < 3; ++k)
+    for (int side = 0; side < 2; ++side)
+      for (int f = 0; f < 8; ++f)
+        DrawUnitSprite(kinds[k], f * 40 + 12, (k * 2 + side) * 32 + 8, f, side, false, 0, false);
+  Check("units-large", 0x49dca90db16e28c9ull);
+}
+
+TEST_F(Golden, HarvestersAndCarriersAtEveryFacingInTwoSides) {
+  SandEverywhere();
+  WorldTickCount = 7;  // the spray's middle phase
+  const std::pair<std::uint8_t, bool> variants[] = {
+      {UnitHarvester, false}, {UnitHarvester, true}, {UnitCarrier, false}, {UnitCarrier, true}};
+  for (int v = 0; v < 4; ++v)
+    for (int side = 0; side < 2; ++side)
+      for (int f = 0; f < 8; ++f)
+        DrawUnitSprite(variants[v].first, f * 40 + 12, (v * 2 + side) * 25 + 5, f, side == 0 ? 1 : 3,
+                       false, 0, variants[v].second);
+  Check("units-harvest-carry", 0x9b62dcc3f7026d7cull);
+}
+
+TEST_F(Golden, EveryBuildingKind) {
+  SandEverywhere();
+  auto at = [](int cell) { return cell * 16; };
+  // Large buildings, side 0.
+  DrawPalace(at(0), at(0), 0, 0);
+  DrawStarport(at(3), at(0), 0, 0);
+  DrawRefinery(at(6), at(0), 0, 0, false, 0);
+  DrawHeavyFactory(at(9), at(0), 0, 0);
+  DrawRepairFactory(at(12), at(0), 0, 0);
+  DrawAirFactory(at(15), at(0), 0, 0);
+  DrawSlab(at(18), at(0), 0, 0);
+  DrawSlab(at(19), at(0), 0, 0);
+  DrawSlab(at(18), at(1), 0, 0);
+  DrawSlab(at(19), at(1), 0, 0);
+  // Two-by-two buildings, side 0, then side 1 in their other phases.
+  void (*small[])(std::int32_t, std::int32_t, std::int32_t, std::int32_t) = {
+      DrawConstructionYard, DrawWindtrap, DrawSilo, DrawRadar, DrawBarracks, DrawAcademy, DrawLightFactory,
+      DrawResearchCentre};
+  for (int i = 0; i < 8; ++i) small[i](at(i * 2), at(3), 0, 0);
+  for (int i = 0; i < 8; ++i) small[i](at(i * 2), at(6), 1, 1);
+  DrawRadar(at(16), at(3), 2, 0);
+  DrawRadar(at(18), at(3), 3, 0);
+  // Turrets at every facing.
+  for (int f = 0; f < 8; ++f) {
+    DrawGunTurret(at(f), at(5), f, 0);
+    DrawRocketTurret(at(8 + f), at(5), f, 0);
+  }
+  // Side 1 in motion: docked refinery, working factories.
+  DrawRefinery(at(0), at(8), 0, 1, true, 1);
+  DrawRefinery(at(3), at(8), 1, 1, false, 1);
+  DrawHeavyFactory(at(6), at(8), 1, 1);
+  DrawAirFactory(at(9), at(8), 2, 1);
+  DrawRepairFactory(at(12), at(8), 0, 1);
+  DrawPalace(at(15), at(8), 0, 1);
+  // Shot effects along the bottom.
+  for (int f = 0; f < 8; ++f) {
+    DrawShotKind1(at(f), at(11), f);
+    DrawShotKind5(at(8 + f), at(11), f);
+  }
+  DrawShotKind0(at(16), at(11), 2);
+  DrawShotKind2A(at(18), at(11), 4);
+  Check("buildings", 0x4f03a900bd074cceull);
+}
+
+TEST_F(Golden, TextInAllThreeFonts) {
+  FillScreen(128);
+  const std::string lines[] = {
+      ToFontCodePage("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"_cp1251),
+      ToFontCodePage("абвгдеёжзийклмнопрстуфхцчшщъыьэюя"_cp1251),
+      "Quick brown fox 0123456789 !?.,:;()-+",
+  };
+  const std::uint16_t fonts[] = {MainFont, SecondFont, ThirdFont};
+  const std::uint8_t colours[] = {15, 14, 200};
+  int y = 2;
+  for (int f = 0; f < 3; ++f)
+    for (int l = 0; l < 3; ++l) {
+      DrawText(fonts[f], 2, y, colours[l], lines[l]);
+      y += f == 2 ? 16 : 11;
+    }
+  Check("text", 0x72a6c9166b40c4a2ull);
+}
