@@ -23,3 +23,7 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
 #include "game/base/timefmt.h"
 #include "game/base/sprites.h"
 #include "game/base/mapview.h"
+#include "game/base/listbox.h"
+#include "game/base/widgets.h"
+#include "game/base/textpanel.h"
+#include "game/base/stats.h"

@@ -4,6 +4,7 @@
 
 #include "game/base/globals.h"
 #include "game/base/options.h"
+#include "game/base/widgets.h"
 
 namespace zarn {
 
@@ -128,12 +129,5 @@ void ServerWorldStep() {
 }
 
 void ClientWorldStep() { StepShots(); }
-
-int CountUsedPlayerSlots() {
-  int used = 0;
-  for (int seat = 1; seat <= MaxPlayers; ++seat)
-    if (PlayerConnections[seat].Side != SeatWithoutSide) ++used;
-  return used;
-}
 
 }  // namespace zarn

@@ -55,7 +55,4 @@ void NetWorldTick();
 void ServerWorldStep();
 void ClientWorldStep();
 
-// Seats whose side is chosen (not 8).
-int CountUsedPlayerSlots();
-
 }  // namespace zarn

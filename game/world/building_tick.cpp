@@ -6,7 +6,10 @@
 #include "game/base/hooks.h"
 #include "game/base/rules.h"
 #include "game/world/buildings.h"
-#include "game/world/buildings_pending.h"
+#include "game/world/alarms.h"
+#include "game/world/harvesting.h"
+#include "game/world/shots.h"
+#include "game/world/turrets.h"
 
 namespace zarn {
 

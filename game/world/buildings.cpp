@@ -9,9 +9,13 @@
 #include "game/base/random.h"
 #include "game/base/rules.h"
 #include "game/sound/dsnd.h"
-#include "game/world/buildings_pending.h"
+#include "game/world/alarms.h"
+#include "game/world/harvesting.h"
+#include "game/world/shots.h"
+#include "game/world/turrets.h"
 #include "game/world/units.h"
-#include "game/world/units_pending.h"
+#include "game/base/mapview.h"
+#include "game/world/players.h"
 
 namespace zarn {
 

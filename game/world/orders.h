@@ -25,8 +25,7 @@ void SetTargetSlot(TUnitRecord& u, std::uint16_t slot);
 // first brought into the map. Unchanged when the whole block is blocked.
 void NearestEnterableInBlock(const TUnitRecord& u, std::int32_t& x, std::int32_t& y);
 void MoveTo(TUnitRecord& u, std::int32_t x, std::int32_t y);
-// A harvester with room harvests the cell at (x, y) or the nearest within its range. (The
-// units' placeholder MoveOrHarvest is to forward here.)
+// A harvester with room harvests the cell at (x, y) or the nearest within its range.
 std::uint8_t MoveOrHarvest(TUnitRecord& u, std::int32_t x, std::int32_t y);
 
 // 1 when the target unit flies and the attacker's weapon cannot reach the air.

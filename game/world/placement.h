@@ -35,8 +35,7 @@ std::uint8_t PlaceBuilding(std::int32_t x, std::int32_t y, std::uint8_t kind, st
 std::uint8_t PlaceSlabBlock(std::int32_t x, std::int32_t y, std::uint8_t owner, std::uint8_t side);
 
 // The first tile around a building that a unit of the kind may enter: the contact ring, then
-// the outer ring (a one-cell building offers only its own tile). 0 found, 1 none. The units'
-// placeholder FindExitTile is to forward here.
+// the outer ring (a one-cell building offers only its own tile). 0 found, 1 none.
 std::uint8_t FindExitTile(std::int32_t x, std::int32_t y, std::uint8_t footprintClass,
                               std::uint8_t owner, std::uint8_t unitKind, std::int32_t& exitX,
                               std::int32_t& exitY);

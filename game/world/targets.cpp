@@ -10,9 +10,11 @@
 #include "game/base/rules.h"
 #include "game/world/buildings.h"
 #include "game/world/orders.h"
-#include "game/world/orders_pending.h"
+#include "game/world/blooms.h"
+#include "game/world/damage.h"
 #include "game/world/units.h"
-#include "game/world/units_pending.h"
+#include "game/base/mapview.h"
+#include "game/world/players.h"
 
 namespace zarn {
 

@@ -8,7 +8,8 @@
 #include "game/world/messages.h"
 #include "game/world/orders.h"
 #include "game/world/placement.h"
-#include "game/world/units_pending.h"
+#include "game/base/mapview.h"
+#include "game/world/players.h"
 
 namespace zarn {
 

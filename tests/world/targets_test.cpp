@@ -142,7 +142,9 @@ TEST_F(TargetsTest, ABloomTakesAGroundUnitButNotAnAircraft) {
   EXPECT_EQ(man.Free, 1);
   EXPECT_EQ(P(carrier.Free, carrier.X), P(0, 6));
 
-  // In network play the hooks erupt and remove; the lost tank crushes nobody.
+  // In network play the hooks erupt and remove; the lost tank crushes nobody. (The bloom erupted
+  // above: lay it again.)
+  OssinBlooms[3] = {6, 5, 0, {}};
   NetRole = RoleServer;
   Put(4, UnitInfantryman, 2, 6, 5);
   OnTileEntered(Stepping(Put(5, UnitLightTank, 1, 5, 4), FacingSouthEast, 14));

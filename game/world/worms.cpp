@@ -1,0 +1,451 @@
+#include "game/world/worms.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "game/base/globals.h"
+#include "game/base/hooks.h"
+#include "game/base/maps.h"
+#include "game/base/mapview.h"
+#include "game/base/rules.h"
+#include "game/base/sprites.h"
+#include "game/base/video.h"
+#include "game/sound/dsnd.h"
+#include "game/world/players.h"
+#include "game/world/pulses.h"
+#include "game/world/units.h"
+
+namespace zarn {
+
+namespace {
+
+using i32 = std::int32_t;
+
+constexpr i32 StepOnTile = 16;
+constexpr i32 StepGrowth = 4;
+
+bool OnTile(const TWormRecord& w) { return w.StepProgress > 15; }
+
+// The unit slot of the prey when it names a live unit, else null.
+TUnitRecord* PreyUnit(const TWormRecord& w) {
+  const i32 last = std::clamp<i32>(UnitSlots, 0, MaxUnitSlots);
+  if (w.Prey < 1 || w.Prey > last) return nullptr;
+  TUnitRecord& u = Units[w.Prey];
+  return u.Free == 0 ? &u : nullptr;
+}
+
+bool OnSand(i32 x, i32 y) {
+  return GameMap.Inside(x, y) && TerrainClass(GameMap.Cell(x, y)) == 0;
+}
+
+// Pixel position of a thing standing on or stepping off a tile (counter 16 = on the tile).
+void CellPixel(i32 x, i32 y, i32 counter, i32 facing, i32& px, i32& py) {
+  px = (x - 1) * 16;
+  py = (y - 1) * 16;
+  MoveOffsetByFacing(counter, px, py, facing);
+}
+
+struct TWalkStep {
+  i32 X, Y;
+  std::uint8_t Facing;
+};
+
+struct TWalk {
+  std::array<TWalkStep, WormWalkMaxSteps> Steps{};
+  int Count = 0;
+  bool Reached = false;
+};
+
+// One obstacle-following walk from the worm's tile toward its destination, turning one way
+// around whatever is not sand.
+TWalk Walk(const TWormRecord& w, bool turnLeft) {
+  TWalk walk;
+  i32 cx = w.X, cy = w.Y;
+  std::uint8_t facing = FacingBetweenCells(cx, cy, w.DestX, w.DestY);
+  i32 px = cx, py = cy;
+  StepByFacing(facing, px, py);
+  for (int budget = WormWalkBudget;;) {
+    if (WormPassable(px, py)) {
+      walk.Steps[static_cast<std::size_t>(walk.Count++)] = {px, py, facing};
+      cx = px;
+      cy = py;
+      if (cx != w.DestX || cy != w.DestY) {
+        facing = FacingBetweenCells(cx, cy, w.DestX, w.DestY);
+        px = cx;
+        py = cy;
+        StepByFacing(facing, px, py);
+      }
+    } else {
+      if (!GameMap.Inside(px, py)) return walk;
+      facing = turnLeft ? FacingPrev(facing) : FacingNext(facing);
+      px = cx;
+      py = cy;
+      StepByFacing(facing, px, py);
+    }
+    --budget;
+    // Running out fails even in the iteration that arrived.
+    if (walk.Count >= WormWalkMaxSteps || budget <= 0) return walk;
+    if (cx == w.DestX && cy == w.DestY) {
+      walk.Reached = true;
+      return walk;
+    }
+  }
+}
+
+void WormMoveStep(TWormRecord& w) {
+  if (w.MoveState != 2 || WorldTickCount < w.StepTimer) return;
+  w.StepTimer = WorldTickCount + w.StepPeriod;
+  if (w.StepProgress < StepOnTile) {
+    w.StepProgress += StepGrowth;
+    WormAdvance(w);
+  }
+}
+
+void TakeNextStep(TWormRecord& w) {
+  const TPathStep& s = w.Path[w.PathLength];
+  w.NextX = s.X;
+  w.NextY = s.Y;
+  w.Facing = s.Facing;
+  --w.PathLength;
+  w.StepProgress = 0;
+  w.MoveState = 2;
+  w.StepTimer = WorldTickCount;
+}
+
+}  // namespace
+
+void WormTick(TWormRecord& w) {
+  if (w.Removed != 0) return;
+  WormBehaviourStep(w);
+}
+
+void WormBehaviourStep(TWormRecord& w) {
+  // A surfaced worm stays on its prey's tile until the strike is over.
+  if (w.Hidden != 0) {
+    if (OnTile(w)) {
+      switch (w.Behaviour) {
+        case WormGivingUp:
+          w.Behaviour = WormResting;
+          w.MoveState = 0;
+          w.StepTimer = WorldTickCount;
+          break;
+        case WormHunting: WormHuntStep(w); break;
+        case WormTravelling: WormPathStep(w); break;
+        default: break;
+      }
+    }
+    WormMoveStep(w);
+    if (WorldTickCount >= w.HuntTime) WormHuntCheck(w);
+  }
+  // Strikes run on the world clock, so a world stepped without frames finishes them too.
+  if (w.Hidden == 0 && w.Removed == 0) WormStrikeStep(w);
+}
+
+void WormAdvance(TWormRecord& w) {
+  i32 px = w.X * 16, py = w.Y * 16;
+  const i32 p = w.StepProgress;
+  switch (w.Facing) {
+    case 0: py -= p; break;
+    case 1: px += p; py -= p; break;
+    case 2: px += p; break;
+    case 3: px += p; py += p; break;
+    case 4: py += p; break;
+    case 5: px -= p; py += p; break;
+    case 6: px -= p; break;
+    case 7: px -= p; py -= p; break;
+    default: break;
+  }
+  if (w.StepProgress > 15) {
+    w.X = px / 16;
+    w.Y = py / 16;
+  }
+}
+
+bool WormPassable(i32 x, i32 y) { return OnSand(x, y); }
+
+void WormHuntCheck(TWormRecord& w) {
+  if (w.MoveState != 0 || w.Behaviour == WormHunting) return;
+  if (FindPrey(w) == 0) StartHunt(w);
+}
+
+std::uint8_t FindPrey(TWormRecord& w) {
+  const i32 last = std::clamp<i32>(UnitSlots, 0, MaxUnitSlots);
+  double best = 255.0;
+  i32 bestSlot = 0;
+  for (i32 i = 1; i <= last; ++i) {
+    const TUnitRecord& u = Units[i];
+    if (u.Free != 0 || u.OffMap != 0) continue;
+    if (u.Kind < WormPreyFirstKind || u.Kind > WormPreyLastKind) continue;
+    if (!OnSand(u.X, u.Y)) continue;
+    const double d = std::hypot(static_cast<double>(u.X - w.X), static_cast<double>(u.Y - w.Y));
+    // Only a strictly nearer unit can win, so the path trial is spared for the others.
+    if (d >= best || !TryWormPath(w, u)) continue;
+    best = d;
+    bestSlot = i;
+  }
+  if (bestSlot == 0) return 1;
+  const TUnitRecord& u = Units[bestSlot];
+  w.Prey = static_cast<std::uint16_t>(bestSlot);
+  w.TargetX = static_cast<std::uint16_t>(u.X);
+  w.TargetY = static_cast<std::uint16_t>(u.Y);
+  return 0;
+}
+
+bool TryWormPath(const TWormRecord& worm, const TUnitRecord& unit) {
+  // A trial on a copy: looking for prey must not turn or redirect the worm.
+  TWormRecord trial = worm;
+  trial.DestX = unit.X;
+  trial.DestY = unit.Y;
+  trial.PathLength = 0;
+  trial.StepProgress = StepOnTile;
+  trial.MoveState = 0;
+  WormPathStep(trial);
+  return trial.MoveState == 2;  // a step of a new path was taken
+}
+
+void StartHunt(TWormRecord& w) {
+  w.Behaviour = WormHunting;
+  if (const TUnitRecord* u = PreyUnit(w)) {
+    if (u->Owner != LocalPlayer) {
+      // Only the server has other players to warn.
+      if (NetRole == RoleServer && u->Owner >= 1 && u->Owner <= MaxPlayers)
+        NetSendToPlayer166Proc(PlayerConnections[u->Owner].Connection);
+    } else {
+      VoiceUnitLostToWorm(u->Side);
+    }
+  }
+  w.PathLength = 0;
+}
+
+void WormGiveUp(TWormRecord& w) { w.Behaviour = WormGivingUp; }
+
+void WormPathStep(TWormRecord& w) {
+  if (w.X == w.DestX && w.Y == w.DestY) {
+    if (w.Behaviour == WormTravelling) w.Behaviour = WormResting;
+    w.MoveState = 0;
+    return;
+  }
+  if (w.PathLength > w.Path.size()) w.PathLength = 0;  // a damaged record: start afresh
+  if (w.PathLength == 0 || WormPathBlocked(w)) {
+    if (!WormPassable(w.DestX, w.DestY))
+      w.DestY = std::clamp<i32>(w.DestY, 1, std::max<i32>(1, GameMap.Height));
+    BuildWormPath(w);
+    if (w.PathLength == 0) {
+      WormGiveUp(w);
+      return;
+    }
+  }
+  TakeNextStep(w);
+}
+
+bool WormPathBlocked(const TWormRecord& w) {
+  const int n = std::min<int>(w.PathLength, static_cast<int>(w.Path.size()));
+  for (int k = 1; k <= n; ++k)
+    if (!WormPassable(w.Path[k].X, w.Path[k].Y)) return true;
+  return false;
+}
+
+void BuildWormPath(TWormRecord& w) {
+  const TWalk left = Walk(w, true);
+  const TWalk right = Walk(w, false);
+  const TWalk* chosen = nullptr;
+  if (left.Reached && right.Reached)
+    chosen = right.Count < left.Count ? &right : &left;
+  else if (left.Reached)
+    chosen = &left;
+  else if (right.Reached)
+    chosen = &right;
+  if (chosen == nullptr) {
+    w.PathLength = 0;
+    return;
+  }
+  // Longer routes are walked ten steps at a time; the first step goes last.
+  const int n = std::min<int>(chosen->Count, static_cast<int>(w.Path.size()));
+  w.PathLength = static_cast<std::uint16_t>(n);
+  for (int i = 0; i < n; ++i) {
+    const TWalkStep& s = chosen->Steps[static_cast<std::size_t>(i)];
+    TPathStep& p = w.Path[n - i];
+    p.X = s.X;
+    p.Y = s.Y;
+    p.Facing = s.Facing;
+  }
+}
+
+bool PreyOutOfReach(const TWormRecord& w) {
+  const TUnitRecord* u = PreyUnit(w);
+  return u == nullptr || u->OffMap == 1 || !OnSand(u->X, u->Y);
+}
+
+void WormHuntStep(TWormRecord& w) {
+  if (PreyOutOfReach(w)) {
+    WormGiveUp(w);
+    return;
+  }
+  const TUnitRecord& u = *PreyUnit(w);
+  i32 ux, uy, wx, wy;
+  CellPixel(u.X, u.Y, u.StepProgress, u.Facing, ux, uy);
+  CellPixel(w.X, w.Y, w.StepProgress, w.Facing, wx, wy);
+  if (ux == wx && uy == wy) {
+    WormSurface(w);
+    return;
+  }
+  w.TargetX = static_cast<std::uint16_t>(u.X);
+  w.TargetY = static_cast<std::uint16_t>(u.Y);
+  if (w.TargetX != w.X || w.TargetY != w.Y) w.Facing = FacingToward(w.X, w.Y, w.TargetX, w.TargetY);
+  w.DestX = w.TargetX;
+  w.DestY = w.TargetY;
+  w.PathLength = 0;
+  WormPathStep(w);
+}
+
+void WormSurface(TWormRecord& w) {
+  if (w.Hidden == 0) return;  // already striking
+  w.Hidden = 0;
+  if (NetRole == RoleServer) NetBroadcastWormSurfaceProc(w.Slot);
+  w.StrikeCounter = WormStrikeFrames;
+  PlayWormSound(w.X, w.Y);
+}
+
+void WormStrikeStep(TWormRecord& w) {
+  // A client waits for the server's messages instead.
+  if (NetRole == RoleClient || w.Hidden != 0) return;
+  if (w.StrikeCounter == WormStrikeFrames) {
+    EatPrey(w);
+  } else if (w.StrikeCounter <= 0) {
+    w.Hidden = 1;
+    if (NetRole == RoleServer) NetBroadcast151Proc(w.Slot);
+    return;
+  }
+  if (WorldTickCount >= w.StrikeTimer) {
+    w.StrikeTimer = WorldTickCount + w.StrikeFramePeriod;
+    --w.StrikeCounter;
+  }
+}
+
+long WormStrikeSprite(i32 counter) {
+  if (counter >= 1 && counter <= WormStrikeFrames) return 63 - counter;
+  if (counter < 0) return 55;
+  return 0;
+}
+
+void EatPrey(TWormRecord& w) {
+  TUnitRecord* u = PreyUnit(w);
+  // Only the unit the worm surfaced under, and only once.
+  w.Prey = 0;
+  if (u == nullptr || u->OffMap != 0 || u->X != w.X || u->Y != w.Y) return;
+  if (u->Owner >= 1 && u->Owner <= MaxPlayers) ForgetUnit(Players[u->Owner], u->Slot);
+  if (NetRole == RoleServer) NetRemoveUnitProc(u->Slot);
+  RemoveUnit(*u);
+  w.HuntTime = WorldTickCount + w.DigestPause;
+}
+
+void DrawWorm(const TWormRecord& w) {
+  if (w.Removed != 0) return;
+  const i32 vx = ViewState.ViewX, vy = ViewState.ViewY;
+  if (!(vx - 2 < w.X - 1 && w.X - 1 < vx + 20 && vy - 2 < w.Y - 1 && w.Y - 1 < vy + 10)) return;
+  const i32 px = (w.X - 1) * 16, py = (w.Y - 1) * 16;
+
+  // Head, then the tail one cell behind it.
+  i32 hx = px, hy = py;
+  if (w.MoveState == 2) MoveOffsetByFacing(w.StepProgress, hx, hy, w.Facing);
+  static constexpr i32 TailDx[8] = {0, -16, -16, -16, 0, 16, 16, 16};
+  static constexpr i32 TailDy[8] = {16, 16, 0, -16, -16, -16, 0, 16};
+  const int f = w.Facing & 7;
+  DrawSandBulge(ScreenXOf(hx), ScreenYOf(hy));
+  DrawSandBulge(ScreenXOf(hx + TailDx[f]), ScreenYOf(hy + TailDy[f]));
+
+  if (w.Hidden == 0) {
+    if (const long sprite = WormStrikeSprite(w.StrikeCounter); sprite != 0) {
+      i32 sx = px, sy = py;
+      MoveOffsetByFacing(w.StepProgress, sx, sy, w.Facing);
+      DrawSprite24(sx, sy, sprite, WormSideColour);
+    }
+  }
+  if (w.Deselected == 0) DrawSelectionFrame(px, py, WormSelectionColour);
+}
+
+void DamageWorm(TWormRecord& w, i32 amount) {
+  if (w.Removed != 0) return;
+  w.Health -= amount;
+  if (NetRole == RoleServer) NetBroadcastDamageWormProc(w.Slot, amount);
+  if (w.Health < w.MaxHealth / 2) RemoveWorm(w);
+}
+
+void StartWormSound(TWormRecord& w) {
+  w.Deselected = 0;
+  PlayWormSound2(w.X, w.Y);
+}
+
+void StopWormSound(TWormRecord& w) { w.Deselected = 1; }
+
+void SetWormTarget(TWormRecord& w, i32 x, i32 y) {
+  w.TargetX = static_cast<std::uint16_t>(x);
+  w.TargetY = static_cast<std::uint16_t>(y);
+}
+
+// ---- The sand bulge ----
+
+namespace {
+// The bulge may reach below the map rows; the panel is drawn over it afterwards.
+constexpr i32 BulgeBottom = 191;
+bool InBulgeArea(i32 x, i32 y) { return x >= 0 && x < ScreenWidth && y >= 0 && y <= BulgeBottom; }
+}  // namespace
+
+void GrabSandPatch(i32 sx, i32 sy, TSandPatch16& patch) {
+  for (i32 r = 0; r < 16; ++r)
+    for (i32 c = 0; c < 16; ++c) {
+      const i32 x = sx + c, y = sy + r;
+      patch[static_cast<std::size_t>(r * 16 + c)] =
+          InBulgeArea(x, y) ? BackBuffer[static_cast<std::size_t>(y * ScreenWidth + x)] : TransparentColor;
+    }
+}
+
+void EnlargeSandPatch(const TSandPatch16& small, TSandPatch24& large) {
+  // Odd rows and columns are doubled: 16 + 8 = 24.
+  std::array<int, 24> from{};
+  for (int i = 0, k = 0; i < 16; ++i) {
+    from[static_cast<std::size_t>(k++)] = i;
+    if (i % 2 == 1) from[static_cast<std::size_t>(k++)] = i;
+  }
+  for (int r = 0; r < 24; ++r)
+    for (int c = 0; c < 24; ++c)
+      large[static_cast<std::size_t>(r * 24 + c)] =
+          small[static_cast<std::size_t>(from[static_cast<std::size_t>(r)] * 16 + from[static_cast<std::size_t>(c)])];
+}
+
+void MaskSandPatch(TSandPatch24& patch) {
+  auto clear = [&](int r, int c1, int c2) {
+    for (int c = c1; c <= c2; ++c) patch[static_cast<std::size_t>(r * 24 + c)] = TransparentColor;
+  };
+  clear(0, 0, 23);
+  clear(23, 0, 23);
+  for (int r = 0; r < 24; ++r) {
+    clear(r, 0, 0);
+    clear(r, 23, 23);
+  }
+  // Rounded corners.
+  for (int r : {1, 22}) clear(r, 0, 3), clear(r, 20, 23);
+  for (int r : {2, 21}) clear(r, 0, 2), clear(r, 21, 23);
+  for (int r : {3, 4, 19, 20}) clear(r, 0, 1), clear(r, 22, 23);
+}
+
+void PasteSandPatch(i32 sx, i32 sy, const TSandPatch24& patch) {
+  for (i32 r = 0; r < 24; ++r)
+    for (i32 c = 0; c < 24; ++c) {
+      const std::uint8_t v = patch[static_cast<std::size_t>(r * 24 + c)];
+      const i32 x = sx - 2 + c, y = sy - 2 + r;
+      if (v != TransparentColor && InBulgeArea(x, y))
+        BackBuffer[static_cast<std::size_t>(y * ScreenWidth + x)] = v;
+    }
+}
+
+void DrawSandBulge(i32 sx, i32 sy) {
+  TSandPatch16 small;
+  TSandPatch24 large;
+  GrabSandPatch(sx, sy, small);
+  EnlargeSandPatch(small, large);
+  MaskSandPatch(large);
+  PasteSandPatch(sx, sy, large);
+}
+
+}  // namespace zarn

@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "game/world/dobjects.h"
+
+using namespace zarn;
+
+namespace {
+
+// Network traffic of the worms: 'w' warning (166, connection), 's' surfaced (150),
+// 'u' submerged (151), 'd' damage (152), 'r' unit removed.
+std::vector<std::pair<char, std::int32_t>> Net;
+void Warn(std::int32_t c) { Net.push_back({'w', c}); }
+void Surfaced(std::int32_t w) { Net.push_back({'s', w}); }
+void Submerged(std::int32_t w) { Net.push_back({'u', w}); }
+void Damaged(std::int32_t w, std::int32_t) { Net.push_back({'d', w}); }
+void Removed(std::int32_t u) { Net.push_back({'r', u}); }
+int CountOf(char kind) {
+  int n = 0;
+  for (auto& [k, v] : Net) n += k == kind;
+  return n;
+}
+
+class WormsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetHooks();
+    NetSendToPlayer166Proc = Warn;
+    NetBroadcastWormSurfaceProc = Surfaced;
+    NetBroadcast151Proc = Submerged;
+    NetBroadcastDamageWormProc = Damaged;
+    NetRemoveUnitProc = Removed;
+    Net.clear();
+    NetRole = RoleSingle;
+    LocalPlayer = 1;
+    SetMapSizeAndClear(30, 30);  // all sand
+    KillAllUnits();
+    RemoveAllWorms();
+    UnitSlots = 200;
+    WorldTickCount = 1000;
+  }
+  void TearDown() override {
+    NetRole = RoleSingle;
+    SetUp();
+    ResetHooks();
+    SetMapSizeAndClear(64, 64);
+    WorldTickCount = 0;
+  }
+  static TUnitRecord& Put(int slot, std::uint8_t kind, std::uint8_t owner, int x, int y) {
+    InitUnit(Units[slot], x, y, static_cast<std::uint16_t>(slot), 0, owner, kind);
+    return Units[slot];
+  }
+  static TWormRecord& Worm(int x, int y, int slot = 1) {
+    CreateWorm(Worms[slot], x, y, slot);
+    return Worms[slot];
+  }
+  static void Rock(int x, int y) { GameMap.Cell(x, y) = MakeTerrainByte(1, 0); }
+  // The world clock without any frame drawn.
+  static void Run(TWormRecord& w, int ticks) {
+    for (int i = 0; i < ticks; ++i) {
+      ++WorldTickCount;
+      WormTick(w);
+    }
+  }
+};
+
+TEST_F(WormsTest, HuntsTravelsAndEatsWithNoFrameDrawn) {
+  NetRole = RoleServer;
+  PlayerConnections[2].Connection = 7;
+  TUnitRecord& tank = Put(3, 6, 2, 12, 9);
+  TWormRecord& w = Worm(5, 5);
+  Net.clear();
+  Run(w, WormFirstHuntDelay - 1);
+  EXPECT_EQ(w.Behaviour, WormResting);  // not before its first hunt time
+  Run(w, 1);
+  EXPECT_EQ(w.Behaviour, WormHunting);
+  EXPECT_EQ(w.Prey, 3);
+
+  Run(w, 200);
+  EXPECT_EQ(tank.Free, 1);
+  EXPECT_EQ(std::make_pair(w.X, w.Y), std::make_pair(12, 9));
+  EXPECT_EQ(w.Hidden, 1);  // the strike ended and the worm went under again
+  EXPECT_EQ(w.Prey, 0);
+  EXPECT_GT(w.HuntTime, WorldTickCount);
+  EXPECT_LE(w.HuntTime, WorldTickCount + 540);
+  // Warned once, surfaced once, one unit removed, submerged once.
+  const std::vector<std::pair<char, std::int32_t>> expected = {{'w', 7}, {'s', 1}, {'r', 3}, {'u', 1}};
+  EXPECT_EQ(Net, expected);
+  Run(w, 10);
+  EXPECT_EQ(w.Behaviour, WormResting);
+}
+
+TEST_F(WormsTest, StrikeEatsOnlyTheHuntedUnitAndOnlyOnce) {
+  NetRole = RoleServer;
+  TWormRecord& w = Worm(8, 8);
+  TUnitRecord& prey = Put(4, 6, 2, 8, 8);
+  w.Prey = 4;
+  w.Behaviour = WormHunting;
+  w.StrikeTimer = WorldTickCount + 100;  // the first frame lasts: the counter stays at 8
+  WormSurface(w);
+  WormSurface(w);  // already up: nothing more
+  EXPECT_EQ(CountOf('s'), 1);
+  Run(w, 1);
+  EXPECT_EQ(prey.Free, 1);
+  // A new unit takes the slot on the same tile while the counter still reads 8.
+  Put(4, 6, 2, 8, 8);
+  Run(w, 3);
+  EXPECT_EQ(Units[4].Free, 0);
+  EXPECT_EQ(CountOf('r'), 1);
+  EXPECT_EQ(CountOf('s'), 1);  // a surfaced worm never surfaces again
+
+  // A prey whose slot went to a unit elsewhere is not eaten either.
+  TWormRecord& w2 = Worm(20, 20, 2);
+  Put(5, 6, 2, 3, 3);
+  w2.Prey = 5;
+  WormSurface(w2);
+  Run(w2, 60);
+  EXPECT_EQ(Units[5].Free, 0);
+  EXPECT_EQ(w2.Hidden, 1);
+}
+
+TEST_F(WormsTest, DrawingNeitherEatsNorAdvancesTheStrike) {
+  TWormRecord& w = Worm(3, 3);
+  Put(2, 6, 2, 3, 3);
+  w.Prey = 2;
+  w.Hidden = 0;
+  w.StrikeCounter = 8;
+  ViewState.ViewX = ViewState.ViewY = 1;
+  for (int i = 0; i < 50; ++i, ++WorldTickCount) DrawWorm(w);
+  EXPECT_EQ(Units[2].Free, 0);
+  EXPECT_EQ(w.StrikeCounter, 8);
+  w.StrikeCounter = 0;
+  DrawWorm(w);
+  EXPECT_EQ(w.Hidden, 0);
+}
+
+TEST_F(WormsTest, PreyMustStandOnSandAndStayThere) {
+  Put(1, 6, 2, 10, 10);
+  Rock(10, 10);
+  Put(2, 1, 2, 6, 6);   // an infantry squad is no prey
+  Put(3, 14, 2, 7, 7);  // nor a carrier
+  TWormRecord& w = Worm(5, 5);
+  w.Facing = FacingSouthWest;
+  EXPECT_EQ(FindPrey(w), 1);
+
+  // Lowest slot wins a tie; the nearer one wins otherwise.
+  GameMap.Cell(10, 10) = MakeTerrainByte(0, 0);
+  Put(4, 6, 2, 5, 10);
+  Put(5, 6, 2, 10, 5);
+  EXPECT_EQ(FindPrey(w), 0);
+  EXPECT_EQ(w.Prey, 4);
+  // The trial paths leave the worm as it was.
+  EXPECT_EQ(w.Facing, FacingSouthWest);
+  EXPECT_EQ(w.PathLength, 0);
+  EXPECT_EQ(w.MoveState, 0);
+  EXPECT_EQ(w.StepProgress, 16);
+
+  StartHunt(w);
+  Run(w, 1);
+  ASSERT_EQ(w.Behaviour, WormHunting);
+  Rock(5, 10);  // the prey is now on rock
+  Run(w, 20);
+  EXPECT_EQ(w.Behaviour, WormResting);
+}
+
+TEST_F(WormsTest, WarnsOtherPlayersOnlyAsTheServerAndDiesBelowHalfHealth) {
+  TWormRecord& w = Worm(5, 5);
+  Put(1, 6, 2, 9, 9);
+  w.Prey = 1;
+  StartHunt(w);  // single play: the computer player needs no message
+  EXPECT_EQ(CountOf('w'), 0);
+  NetRole = RoleServer;
+  PlayerConnections[2].Connection = 3;
+  StartHunt(w);
+  EXPECT_EQ(Net, (std::vector<std::pair<char, std::int32_t>>{{'w', 3}}));
+  Units[1].Owner = 1;  // the local player hears the advisor instead
+  StartHunt(w);
+  EXPECT_EQ(CountOf('w'), 1);
+
+  // Half of the health is still enough to stay.
+  DamageWorm(w, 2500);
+  EXPECT_EQ(w.Removed, 0);
+  DamageWorm(w, 1);
+  EXPECT_EQ(w.Removed, 1);
+  EXPECT_EQ(CountOf('d'), 2);
+}
+
+TEST_F(WormsTest, PathSearchPrefersTheShorterWalkAndLeftOnTies) {
+  TWormRecord& w = Worm(5, 5);
+  w.DestX = 5;
+  w.DestY = 1;
+  Rock(5, 4);
+  BuildWormPath(w);
+  ASSERT_EQ(w.PathLength, 4);
+  EXPECT_EQ(std::make_pair(w.Path[4].X, w.Path[4].Y), std::make_pair(4, 4));  // left
+  EXPECT_EQ(std::make_pair(w.Path[1].X, w.Path[1].Y), std::make_pair(5, 1));
+  Rock(4, 4);
+  BuildWormPath(w);
+  ASSERT_GT(w.PathLength, 0);
+  EXPECT_EQ(std::make_pair(w.Path[w.PathLength].X, w.Path[w.PathLength].Y), std::make_pair(6, 4));
+
+  // Walled in: no path, the worm gives up.
+  for (int x = 1; x <= 30; ++x) Rock(x, 3);
+  w.Behaviour = WormHunting;
+  w.PathLength = 0;
+  WormPathStep(w);
+  EXPECT_EQ(w.PathLength, 0);
+  EXPECT_EQ(w.Behaviour, WormGivingUp);
+}
+
+TEST_F(WormsTest, LongRoutesAreStoredTenStepsAtATimeAndHaveALimit) {
+  SetMapSizeAndClear(128, 10);
+  TWormRecord& w = Worm(1, 5);
+  w.DestX = 16;
+  w.DestY = 5;
+  BuildWormPath(w);
+  ASSERT_EQ(w.PathLength, 10);
+  EXPECT_EQ(w.Path[10].X, 2);
+  EXPECT_EQ(w.Path[1].X, 11);
+  w.DestX = 100;  // 99 steps
+  BuildWormPath(w);
+  EXPECT_EQ(w.PathLength, 10);
+  w.DestX = 101;  // exactly 100 steps fail
+  BuildWormPath(w);
+  EXPECT_EQ(w.PathLength, 0);
+
+  // A destination beyond the last row is pulled onto it first.
+  w.DestX = 3;
+  w.DestY = 40;
+  w.PathLength = 0;
+  WormPathStep(w);
+  EXPECT_EQ(w.DestY, 10);
+  EXPECT_EQ(w.MoveState, 2);
+}
+
+}  // namespace

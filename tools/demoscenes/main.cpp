@@ -1,0 +1,151 @@
+// zarn_demoscenes OUT: writes the campaign's maps and scenarios (three factions, twelve missions
+// each: OUT/maps/<pre><n>.map and OUT/scenes/<pre><n>.scn) and a few network maps
+// (OUT/maps/net<n>.map), all through the game's own map and scenario writers.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "game/world/dobjects.h"
+#include "tools/demoscenes/layout.h"
+
+namespace {
+
+using namespace zarn;
+using namespace demoscenes;
+
+// Side of each faction and its file prefix.
+struct Faction {
+  std::uint8_t Side;
+  const char* Prefix;
+};
+constexpr Faction Factions[] = {{1, "alm"}, {2, "tel"}, {0, "gor"}};
+
+// Goals through the campaign: money first, then building, then war, and a long siege at the end.
+constexpr std::int32_t Goals[12] = {GoalCredits2000,  GoalBuildRadar,       GoalCredits5000, GoalBuildAcademy,
+                                    GoalKillAllUnits, GoalCredits10000,     GoalKillAllBuildings, GoalSurvive30,
+                                    GoalKillAllBuildings, GoalConquerIn60, GoalKillAllBuildings, GoalKillAllBuildings};
+
+// What each mission adds to what may be produced (unit kinds and building kinds).
+struct Unlock {
+  std::vector<std::uint8_t> Units, Buildings;
+};
+const Unlock Unlocks[12] = {
+    {{UnitInfantryman, UnitTrike, UnitHarvester}, {BuildingPowerPlant, BuildingRefinery, BuildingSilo, BuildingBarracks, BuildingWall}},
+    {{UnitInfantrySquad, UnitQuad}, {BuildingRadar, BuildingLightFactory}},
+    {{UnitLightTank}, {BuildingHeavyFactory, BuildingGunTurret}},
+    {{UnitHeavyTrooper}, {BuildingAcademy}},
+    {{UnitHeavySquad, UnitSiegeTank}, {BuildingRepairFactory}},
+    {{UnitRocketLauncher, UnitConstructionVehicle}, {BuildingRocketTurret}},
+    {{UnitCarrier}, {BuildingAirFactory}},
+    {{UnitTremolanTank, UnitGromador, UnitPerwolan}, {BuildingResearchCentre}},
+    {{UnitSkeltrel}, {BuildingStarport}},
+    {{}, {BuildingPalace}},
+    {{}, {}},
+    {{}, {}},
+};
+
+void SetAvailability(int mission) {
+  for (std::uint8_t& a : Mission.Available) a = 0;
+  Mission.Available[ItemSlab] = 1;
+  Mission.Available[ItemSlabBlock] = 1;
+  for (int m = 0; m < mission; ++m) {
+    for (std::uint8_t k : Unlocks[m].Units) Mission.Available[UnitKindToItem(k)] = 1;
+    for (std::uint8_t k : Unlocks[m].Buildings) Mission.Available[BuildingKindToItem(k)] = 1;
+  }
+  const std::int32_t limit = std::min(3, mission / 3);
+  for (std::int32_t& l : Mission.UpgradeLimits) l = limit;
+}
+
+// The base a player starts with grows through the campaign; computer players get more.
+std::vector<std::uint8_t> BaseOf(int mission, bool computer) {
+  std::vector<std::uint8_t> b = {BuildingConstructionYard, BuildingPowerPlant, BuildingRefinery};
+  if (mission >= 3 || computer) b.push_back(BuildingBarracks);
+  if (computer) {
+    b.push_back(BuildingPowerPlant);
+    if (mission >= 2) b.push_back(BuildingLightFactory);
+    if (mission >= 4) b.push_back(BuildingHeavyFactory);
+    if (mission >= 3) b.push_back(BuildingGunTurret);
+    if (mission >= 7) b.push_back(BuildingAirFactory);
+    if (mission >= 6) b.push_back(BuildingRocketTurret);
+  }
+  return b;
+}
+
+std::vector<std::uint8_t> ArmyOf(int mission, bool computer) {
+  std::vector<std::uint8_t> a = {UnitHarvester, UnitInfantryman, UnitInfantryman, UnitTrike};
+  if (mission >= 3) a.push_back(UnitLightTank);
+  if (mission >= 5) a.push_back(UnitSiegeTank);
+  if (computer) {
+    for (int i = 0; i < mission / 2; ++i) a.push_back(mission >= 6 ? UnitRocketLauncher : UnitQuad);
+    if (mission >= 8) a.push_back(UnitLightTank);
+  }
+  return a;
+}
+
+bool WriteMission(const Faction& f, int mission) {
+  const std::string stem = std::string(f.Prefix) + std::to_string(mission);
+  const int size = mission <= 3 ? 64 : mission <= 8 ? 96 : 128;
+  const int players = mission <= 4 ? 2 : mission <= 8 ? 3 : 4;
+  const std::vector<Plateau> bases = CornerPlateaus(size, size, players);
+  DrawMap(size, size, bases, 2 + mission / 6, 3 + mission, 1000u * f.Side + mission);
+  MapFileName = stem + ".map";
+  if (SaveMapFile(MapFileName) != MapFileResult::Ok) return false;
+
+  Mission.PlayerCount = players;
+  Mission.MissionNumber = mission;
+  Mission.GoalType = Goals[mission - 1];
+  SetAvailability(mission);
+  WormList.Count = UnitList.Count = BuildingList.Count = 0;
+  std::uint8_t enemySide = 0;
+  for (int k = 1; k <= players; ++k) {
+    std::uint8_t side = f.Side;
+    if (k > 1) {
+      // Opponents: the other factions in turn, never the player's own.
+      do enemySide = static_cast<std::uint8_t>((enemySide + 1) % 4);
+      while (enemySide == f.Side);
+      side = enemySide;
+    }
+    Players[k].Side = side;
+    Players[k].Credits = k == 1 ? 2500 + 500 * mission : 1500 + 750 * mission;
+    PlaceBase(bases[k - 1], BaseOf(mission, k > 1), static_cast<std::uint8_t>(k), side);
+    PlaceUnits(bases[k - 1], size, ArmyOf(mission, k > 1), static_cast<std::uint8_t>(k), side);
+  }
+  // Worms from the third mission on, in the open sand of the middle.
+  for (int i = 0; mission >= 3 && i < 1 + mission / 5; ++i) {
+    const std::uint16_t x = static_cast<std::uint16_t>(size / 2 - 8 + 8 * i), y = static_cast<std::uint16_t>(size / 2 + 10);
+    WormList.Entries[++WormList.Count] = {x, y};
+  }
+  return SaveScenario(stem + ".scn");
+}
+
+bool WriteNetMap(int n, int size, int seats) {
+  DrawMap(size, size, CornerPlateaus(size, size, seats), 3, 6, 5000u + n);
+  return SaveMapFile("net" + std::to_string(n) + ".map") == MapFileResult::Ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: zarn_demoscenes OUT\n");
+    return 2;
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(argv[1]) / "maps", ec);
+  std::filesystem::create_directories(std::filesystem::path(argv[1]) / "scenes", ec);
+  std::filesystem::current_path(argv[1], ec);
+  if (ec) {
+    std::fprintf(stderr, "zarn_demoscenes: cannot enter %s\n", argv[1]);
+    return 1;
+  }
+  bool ok = true;
+  for (const Faction& f : Factions)
+    for (int m = 1; m <= 12; ++m) ok = WriteMission(f, m) && ok;
+  ok = WriteNetMap(1, 64, 2) && ok;
+  ok = WriteNetMap(2, 96, 4) && ok;
+  ok = WriteNetMap(3, 128, 8) && ok;
+  if (!ok) std::fprintf(stderr, "zarn_demoscenes: a map or scenario could not be written\n");
+  return ok ? 0 : 1;
+}
