@@ -1,0 +1,11 @@
+// The menu screens: every screen of the game other than the play screen and the editors'
+// working screens, as open, click and draw procedures keyed by GameScreen. Including this
+// header gives all of them.
+#pragma once
+
+#include "game/base/dvga.h"
+#include "game/sound/dsnd.h"
+#include "game/world/dobjects.h"
+#include "game/menus/menuframe.h"
+#include "game/menus/mainmenu.h"
+#include "game/menus/menus_pending.h"
