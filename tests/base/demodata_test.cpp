@@ -296,3 +296,119 @@ TEST(DemoData, SpritesShowKindsFacingsSidesAndTerrainApart) {
   }
   EXPECT_EQ(edges.size(), 8u);
 }
+
+namespace {
+
+// A glyph as rows of bits, bit 15 leftmost, whatever the font's cell size.
+struct Glyphs {
+  int w = 0, h = 0;
+  Bytes file;
+  std::uint16_t Row(int c, int r) const {
+    if (w <= 8 && h <= 8) return std::uint16_t(file[2 + c * 8 + r] << 8);
+    return std::uint16_t(file[2 + c * 32 + r * 2] | (file[2 + c * 32 + r * 2 + 1] << 8));
+  }
+  bool Ink(int c, int x, int y) const { return (Row(c, y) & (0x8000 >> x)) != 0; }
+  int Distance(int a, int b) const {
+    int d = 0;
+    for (int r = 0; r < h; ++r) d += __builtin_popcount(unsigned(Row(a, r) ^ Row(b, r)));
+    return d;
+  }
+  int Top(int c) const {
+    for (int r = 0; r < h; ++r)
+      if (Row(c, r)) return r;
+    return h;
+  }
+};
+
+Glyphs LoadGlyphs(const char* name) {
+  Glyphs g;
+  g.file = Read(kGame / "data" / name);
+  if (g.file.size() >= 2) {
+    g.w = g.file[0];
+    g.h = g.file[1];
+  }
+  return g;
+}
+
+}  // namespace
+
+TEST(DemoData, CyrillicLettersHaveTheirOwnShapes) {
+  for (const char* name : {"latrus3.fnt", "zarnrus.fnt", "year2000.fnt"}) {
+    const Glyphs g = LoadGlyphs(name);
+    ASSERT_EQ(g.file.size(), g.w <= 8 && g.h <= 8 ? 2052u : 8196u) << name;
+    // Capitals that look like Latin ones must be drawn (nearly) the same.
+    const std::pair<int, char> alike[] = {{128, 'A'}, {130, 'B'}, {133, 'E'}, {138, 'K'}, {140, 'M'}, {141, 'H'},
+                                          {142, 'O'}, {144, 'P'}, {145, 'C'}, {146, 'T'}, {149, 'X'}};
+    for (const auto& [cyr, lat] : alike) EXPECT_LE(g.Distance(cyr, lat), 3) << name << " code " << cyr << " vs " << lat;
+    // П: a bar across the top and two legs down to the bottom, nothing between them.
+    const int p = 143, top = g.Top(p);
+    int left = 16, right = -1, bottom = -1;
+    for (int y = 0; y < g.h; ++y)
+      for (int x = 0; x < 16; ++x)
+        if (g.Ink(p, x, y)) {
+          left = std::min(left, x);
+          right = std::max(right, x);
+          bottom = y;
+        }
+    ASSERT_GE(right - left, 3) << name;
+    ASSERT_GE(bottom - top, 4) << name;
+    for (int x = left; x <= right; ++x) EXPECT_TRUE(g.Ink(p, x, top)) << name << " top bar at " << x;
+    for (int y = top + 1; y <= bottom; ++y) {
+      EXPECT_TRUE(g.Ink(p, left, y)) << name << " left leg, row " << y;
+      EXPECT_TRUE(g.Ink(p, right, y)) << name << " right leg, row " << y;
+      EXPECT_FALSE(g.Ink(p, (left + right) / 2, y)) << name << " between the legs, row " << y;
+    }
+    // Й carries a breve that И lacks: their top rows differ.
+    EXPECT_NE(g.Row(137, g.Top(137)), g.Row(136, g.Top(136))) << name;
+    EXPECT_GE(g.Distance(137, 136), 3) << name;
+    // Small letters sit lower than capitals (б, й, ф and ё reach up): a box piece or a capital
+    // in a small letter's place would reach the capitals' height.
+    const int capTop = g.Top(128);
+    for (int c : {160, 162, 163, 164, 165, 166, 167, 168, 170, 171, 172, 173, 174, 175, 224, 225, 226, 227, 229,
+                  230, 231, 232, 233, 234, 235, 236, 237, 238, 239})
+      EXPECT_GT(g.Top(c), capTop + 1) << name << " code " << c;
+    // Capitals start at the capitals' height.
+    for (int c = 128; c <= 159; ++c) {
+      if (c == 137) continue;
+      EXPECT_EQ(g.Top(c), capTop) << name << " code " << c;
+    }
+  }
+}
+
+TEST(DemoData, VehiclesShowWhichWayTheyFaceAndTheSprayStandsOut) {
+  const Sheets s = LoadSheets();
+  ASSERT_EQ(s.t16.size(), 304u);
+  ASSERT_EQ(s.s24.size(), 63u);
+  auto differing = [](const Bytes& a, const Bytes& b) {
+    int d = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) d += a[i] != b[i];
+    return d;
+  };
+  auto ink = [](const Bytes& a) {
+    int n = 0;
+    for (auto p : a) n += p != 1;
+    return n;
+  };
+  // A unit facing one way must not look like the same unit facing the opposite way: a large
+  // share of its pixels differ between the two.
+  auto check = [&](const std::vector<Bytes>& sheet, int first, const char* what) {
+    for (int f = 0; f < 4; ++f) {
+      const Bytes& a = sheet[std::size_t(first + f)];
+      const Bytes& b = sheet[std::size_t(first + f + 4)];
+      EXPECT_GE(differing(a, b) * 100, ink(a) * 45) << what << " facing " << f << " vs " << f + 4;
+    }
+  };
+  for (int first : {40, 48, 56, 64, 72, 80}) check(s.t16, first, ("16x16 from " + std::to_string(first)).c_str());
+  for (int first : {1, 9, 17, 25, 33, 41}) check(s.s24, first, ("24x24 from " + std::to_string(first)).c_str());
+  // The harvester's spray (211..234) is dark enough and large enough to be seen on sand.
+  auto brightness = [&](std::uint8_t p) { return s.palette[p * 3] + s.palette[p * 3 + 1] + s.palette[p * 3 + 2]; };
+  double sand = 0;
+  for (auto p : s.t16[169]) sand += brightness(p);
+  sand /= 256;
+  for (int n = 211; n <= 234; ++n) {
+    int seen = 0;
+    for (auto p : s.t16[std::size_t(n)])
+      if (p != 1 && std::abs(brightness(p) - sand) > 40) ++seen;
+    EXPECT_GE(seen, 20) << "spray frame " << n;
+  }
+}

@@ -33,8 +33,11 @@ int main(int argc, char** argv) {
 
     Fonts f;
     f.small = LoadPsfAsCp866(fonts / "CyrSlav-VGA8.psf.gz");
-    // The 8 x 8 console font draws Г and Ф with wrong pictures (box pieces): ours instead.
+    // The 8 x 8 console font draws Г, П and Ф with wrong pictures (box pieces), and Й without a
+    // readable breve: ours instead.
     PatchGlyph(f.small, 0x83, {0xFE, 0x62, 0x60, 0x60, 0x60, 0x60, 0xF0, 0x00});
+    PatchGlyph(f.small, 0x8F, {0xFE, 0xC6, 0xC6, 0xC6, 0xC6, 0xC6, 0xC6, 0x00});
+    PatchGlyph(f.small, 0x89, {0x38, 0xC6, 0xCE, 0xDE, 0xF6, 0xE6, 0xC6, 0x00});
     PatchGlyph(f.small, 0x94, {0x10, 0x7C, 0xD6, 0xD6, 0xD6, 0x7C, 0x10, 0x00});
     f.large = LoadPsfAsCp866(fonts / "CyrSlav-Terminus14.psf.gz");
     SetFonts(f);

@@ -16,6 +16,14 @@ void Tracks(Shape& s, double inner, double outer, double len) {
   s.push_back(Box(inner, -len, outer, len, kTrack));
 }
 
+// A tracked hull with a wedge nose and a dark engine deck at the back, so that front and back
+// read apart at every facing.
+void Hull(Shape& s, double half, double nose, double front, double back, std::uint8_t c) {
+  s.push_back(Box(-half, front, half, back, c));
+  s.push_back(Tri(-half, front, half, front, 0, nose, c));
+  s.push_back(Box(-half + 0.08, back - 0.3, half - 0.08, back, 9));
+}
+
 }  // namespace
 
 Shape UnitShape(int kind, bool loaded) {
@@ -26,41 +34,49 @@ Shape UnitShape(int kind, bool loaded) {
            Ball(0, -0.7, 0.22, kWheel),    Box(-0.22, -0.65, 0.22, 0.7, 4),
            Box(-0.16, 0.0, 0.16, 0.35, 7), Tri(-0.22, -0.62, 0.22, -0.62, 0, -0.98, 2)};
       break;
-    case 5:  // quad: four wheels, cabin, light gun
-      s = {Ball(-0.55, -0.45, 0.25, kWheel), Ball(0.55, -0.45, 0.25, kWheel),
-           Ball(-0.55, 0.5, 0.25, kWheel),   Ball(0.55, 0.5, 0.25, kWheel),
-           Box(-0.45, -0.7, 0.45, 0.75, 5),  Box(-0.3, -0.4, 0.3, 0.2, 3),
-           Box(-0.07, -1.0, 0.07, -0.4, kGun)};
+    case 5:  // quad: four wheels, tapered nose with headlights, cabin, gun, dark rear rack
+      s = {Ball(-0.55, -0.4, 0.25, kWheel),  Ball(0.55, -0.4, 0.25, kWheel),
+           Ball(-0.55, 0.55, 0.25, kWheel),  Ball(0.55, 0.55, 0.25, kWheel),
+           Box(-0.45, -0.45, 0.45, 0.85, 5), Tri(-0.45, -0.45, 0.45, -0.45, 0, -0.95, 5),
+           Box(-0.45, 0.4, 0.45, 0.85, 9),   Box(-0.3, -0.3, 0.3, 0.25, 3),
+           Box(-0.36, -0.72, -0.1, -0.5, pal::Yellow), Box(0.1, -0.72, 0.36, -0.5, pal::Yellow),
+           Box(-0.09, -1.0, 0.09, -0.2, kGun)};
       break;
-    case 6:  // light tank: tracks, round turret, one barrel
-      Tracks(s, 0.45, 0.75, 0.8);
-      s.push_back(Box(-0.5, -0.7, 0.5, 0.75, 6));
-      s.push_back(Ball(0, 0.1, 0.36, 3));
-      s.push_back(Box(-0.08, -1.0, 0.08, 0.0, kGun));
+    case 6:  // light tank: tracks, wedge hull, round turret, one barrel
+      // Short hull and a long barrel: the barrel sticks out well beyond the front.
+      s.push_back(Box(-0.75, -0.45, -0.45, 0.85, kTrack));
+      s.push_back(Box(0.45, -0.45, 0.75, 0.85, kTrack));
+      Hull(s, 0.5, -0.65, -0.35, 0.85, 6);
+      s.push_back(Ball(0, 0.3, 0.36, 3));
+      s.push_back(Box(-0.1, -1.0, 0.1, 0.2, kGun));
       break;
     case 7:  // siege tank: wide tracks, big turret, twin barrels
       Tracks(s, 0.55, 0.88, 0.85);
-      s.push_back(Box(-0.6, -0.7, 0.6, 0.8, 5));
+      Hull(s, 0.6, -0.95, -0.5, 0.9, 5);
       s.push_back(Ball(0, 0.15, 0.45, 3));
       s.push_back(Box(-0.22, -1.0, -0.08, 0.0, kGun));
       s.push_back(Box(0.08, -1.0, 0.22, 0.0, kGun));
       s.push_back(Ball(0, 0.15, 0.15, 8));
       break;
     case 8:  // rocket launcher: two rocket racks, red tips
-      Tracks(s, 0.45, 0.7, 0.75);
-      s.push_back(Box(-0.5, -0.6, 0.5, 0.8, 5));
-      s.push_back(Box(-0.36, -0.9, -0.1, 0.35, 2));
-      s.push_back(Box(0.1, -0.9, 0.36, 0.35, 2));
-      s.push_back(Box(-0.36, -0.95, -0.1, -0.75, pal::Red));
-      s.push_back(Box(0.1, -0.95, 0.36, -0.75, pal::Red));
+      s.push_back(Box(-0.7, -0.45, -0.45, 0.85, kTrack));
+      s.push_back(Box(0.45, -0.45, 0.7, 0.85, kTrack));
+      Hull(s, 0.5, -0.65, -0.35, 0.85, 5);
+      s.push_back(Box(-0.36, -0.95, -0.1, 0.3, 2));
+      s.push_back(Box(0.1, -0.95, 0.36, 0.3, 2));
+      s.push_back(Box(-0.36, -0.95, -0.1, -0.7, pal::Red));
+      s.push_back(Box(0.1, -0.95, 0.36, -0.7, pal::Red));
       break;
-    case 9:  // Tremolan tank: a wave dish
-      Tracks(s, 0.45, 0.72, 0.8);
-      s.push_back(Box(-0.5, -0.6, 0.5, 0.8, 7));
-      s.push_back(Ball(0, -0.1, 0.5, 3));
-      s.push_back(Ball(0, -0.1, 0.32, 9));
-      s.push_back(Ball(0, -0.1, 0.14, 2));
-      s.push_back(Box(-0.05, -1.0, 0.05, -0.5, 2));
+    case 9:  // Tremolan tank: a wave dish and its emitter out front, engine block behind
+      s.push_back(Box(-0.72, -0.5, -0.45, 0.85, kTrack));
+      s.push_back(Box(0.45, -0.5, 0.72, 0.85, kTrack));
+      Hull(s, 0.5, -0.7, -0.4, 0.85, 7);
+      s.push_back(Box(-0.3, 0.6, -0.12, 0.85, kGun));
+      s.push_back(Box(0.12, 0.6, 0.3, 0.85, kGun));
+      s.push_back(Ball(0, -0.15, 0.42, 3));
+      s.push_back(Ball(0, -0.15, 0.26, 9));
+      s.push_back(Ball(0, -0.15, 0.12, 2));
+      s.push_back(Box(-0.1, -1.0, 0.1, -0.45, pal::Crystal + 1));
       break;
     case 10:  // harvester: front scoop, hopper of crystals
       s = {Ball(-0.6, 0.6, 0.24, kWheel), Ball(0.6, 0.6, 0.24, kWheel),
@@ -70,20 +86,21 @@ Shape UnitShape(int kind, bool loaded) {
            Box(-0.82, -0.98, 0.82, -0.62, kMetal), Box(-0.3, -0.56, 0.3, -0.2, 2)};
       break;
     case 11:  // Gromador: huge hull, two turrets
-      Tracks(s, 0.75, 0.97, 0.9);
-      s.push_back(Box(-0.8, -0.75, 0.8, 0.85, 6));
+      s.push_back(Box(-0.97, -0.6, -0.75, 0.9, kTrack));
+      s.push_back(Box(0.75, -0.6, 0.97, 0.9, kTrack));
+      Hull(s, 0.8, -0.85, -0.5, 0.9, 6);
       s.push_back(Ball(-0.38, 0.1, 0.3, 3));
       s.push_back(Ball(0.38, 0.1, 0.3, 3));
       s.push_back(Box(-0.44, -1.0, -0.32, 0.1, kGun));
       s.push_back(Box(0.32, -1.0, 0.44, 0.1, kGun));
-      s.push_back(Box(-0.1, 0.55, 0.1, 0.8, 9));
       break;
-    case 12:  // mobile construction yard: a house on wheels with a crane
+    case 12:  // mobile construction yard: cab with headlights in front, house behind, crane
       s = {Ball(-0.55, -0.55, 0.22, kWheel), Ball(0.55, -0.55, 0.22, kWheel),
            Ball(-0.55, 0.6, 0.22, kWheel),   Ball(0.55, 0.6, 0.22, kWheel),
            Box(-0.55, -0.8, 0.55, 0.85, 5),  Box(-0.45, -0.1, 0.45, 0.72, 2),
-           Box(-0.45, 0.25, 0.45, 0.36, 7),  Box(-0.06, -1.0, 0.06, -0.1, kMetal),
-           Box(-0.3, -1.0, 0.3, -0.9, kMetal)};
+           Box(-0.45, 0.25, 0.45, 0.36, 7),  Box(-0.5, -0.8, 0.5, -0.45, 8),
+           Box(-0.5, -0.9, -0.2, -0.75, pal::Yellow), Box(0.2, -0.9, 0.5, -0.75, pal::Yellow),
+           Box(-0.06, -1.0, 0.06, -0.1, kMetal), Box(-0.3, -1.0, 0.3, -0.9, kMetal)};
       break;
     case 13:  // Perwolan: one heavy converter missile
       Tracks(s, 0.45, 0.7, 0.75);
@@ -91,10 +108,11 @@ Shape UnitShape(int kind, bool loaded) {
       s.push_back(Box(-0.2, -0.98, 0.2, 0.5, 2));
       s.push_back(Tri(-0.2, -0.75, 0.2, -0.75, 0, -1.0, pal::Crystal + 2));
       break;
-    case 14:  // carrier: straight wings, cargo hold
-      s = {Box(-0.95, -0.25, 0.95, 0.15, 3), Box(-0.2, -0.95, 0.2, 0.9, 5),
-           Box(-0.45, 0.62, 0.45, 0.85, 7),  Ball(0, -0.7, 0.13, 2),
-           Box(-0.95, -0.25, -0.8, 0.15, pal::Red), Box(0.8, -0.25, 0.95, 0.15, pal::Red)};
+    case 14:  // carrier: pointed nose, wings forward of the middle, wide tail plane behind
+      s = {Box(-0.95, -0.4, 0.95, -0.05, 3),   Box(-0.2, -0.7, 0.2, 0.9, 5),
+           Tri(-0.2, -0.7, 0.2, -0.7, 0, -1.0, 5), Box(-0.5, 0.6, 0.5, 0.9, 7),
+           Box(-0.12, -0.72, 0.12, -0.5, pal::Yellow),
+           Box(-0.95, -0.4, -0.8, -0.05, pal::Red), Box(0.8, -0.4, 0.95, -0.05, pal::Red)};
       if (loaded) {
         s.push_back(Box(-0.38, -0.42, 0.38, 0.42, kMetal));
         s.push_back(Box(-0.38, -0.05, 0.38, 0.05, 9));

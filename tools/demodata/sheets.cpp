@@ -88,15 +88,19 @@ Canvas Puff(int n) {
 }
 
 Canvas Spray(int facing, int phase) {
-  // Sand thrown out behind a harvester at work; three phases per facing.
+  // Sand thrown out behind a harvester at work; three phases per facing. Clods of dark, damp
+  // sand with a pale dusty top, so that the spray stands out on light sand.
   Canvas cv(16, 16);
   const double a = (facing * 45.0 + 90.0) * 3.14159265 / 180.0;  // backward direction
-  for (int k = 0; k < 10; ++k) {
-    const double dist = 2 + ((k * 3 + phase * 2) % 7);
-    const double spread = (Noise(k, phase, facing) - 0.5) * 1.2;
+  for (int k = 0; k < 7; ++k) {
+    const double dist = 2.5 + ((k * 3 + phase * 2) % 6);
+    const double spread = (Noise(k, phase, facing) - 0.5) * 1.3;
     const double x = 8 + std::cos(a + spread) * dist, y = 8 + std::sin(a + spread) * dist;
-    cv.Set(static_cast<int>(x), static_cast<int>(y), k % 3 ? pal::Sand + 6 : pal::Sand + 1);
+    const double r = dist < 5 ? 1.6 : 1.1;
+    cv.Disc(x, y, r, pal::Ground + 13);
+    cv.Set(static_cast<int>(x), static_cast<int>(y), k % 2 ? pal::Ground + 9 : pal::Sand + 1);
   }
+  cv.Outline(pal::Ground + 15);
   return cv;
 }
 
