@@ -106,12 +106,19 @@ std::uint64_t NextTimerDue(bool& any) {
 bool Init(std::string* error) {
   if (gBackend) return true;
   const char* choice = std::getenv("ZARN_PLATFORM");
-  if (choice && std::strcmp(choice, "null") == 0) {
-    gBackend = detail::MakeNullBackend();
-  } else if (choice && *choice && std::strcmp(choice, "sdl") != 0) {
+  if (choice && std::strcmp(choice, "null") == 0) return Init(BackendKind::Null, error);
+  if (choice && *choice && std::strcmp(choice, "sdl") != 0) {
     if (error) *error = std::string("Unknown ZARN_PLATFORM \"") + choice + "\" (null or sdl)";
     return false;
-  } else {
+  }
+  return Init(BackendKind::Sdl, error);
+}
+
+bool Init(BackendKind kind, std::string* error) {
+  if (gBackend) return gBackend->Kind() == kind;
+  if (kind == BackendKind::Null) {
+    gBackend = detail::MakeNullBackend();
+  } else if (kind == BackendKind::Sdl) {
 #ifdef ZARN_HAVE_SDL
     gBackend = detail::MakeSdlBackend(error);
     if (!gBackend) return false;
@@ -119,6 +126,9 @@ bool Init(std::string* error) {
     if (error) *error = "This program was built without SDL2; run it with ZARN_PLATFORM=null";
     return false;
 #endif
+  } else {
+    if (error) *error = "No such back end";
+    return false;
   }
   gTerminated = false;
   return true;

@@ -13,6 +13,8 @@ enum class BackendKind : std::uint8_t { None, Null, Sdl };
 // ZARN_PLATFORM=null picks the null back end; otherwise SDL (a missing display is an error).
 // False with a readable reason when no back end can start. Safe to call again after Shutdown.
 bool Init(std::string* error = nullptr);
+// Starts the named back end whatever ZARN_PLATFORM says (tests of one back end).
+bool Init(BackendKind kind, std::string* error = nullptr);
 // Closes every form, socket, sound and timer and the back end.
 void Shutdown();
 BackendKind Backend();

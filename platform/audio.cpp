@@ -128,6 +128,13 @@ void MarkMusicFinished() {
   });
 }
 
+void MarkMusicFailed(const std::string& why) {
+  if (gMusicMode == MusicMode::Stopped) return;
+  ++gMusicGen;
+  gMusicMode = MusicMode::Stopped;
+  Log("music fail " + why);
+}
+
 void AudioShutdown() { AudioClose(); }
 
 }  // namespace detail

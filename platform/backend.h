@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/app.h"
 #include "platform/audio.h"
@@ -16,7 +17,8 @@ namespace plat::detail {
 struct RawEvent {
   enum Kind : std::uint8_t {
     None, MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, Text, FocusGained, FocusLost,
-    CloseRequest, Resized, DeviceReset
+    CloseRequest, Resized, DeviceReset,
+    FullScreenLost  // the window system did not keep the window full screen
   };
   Kind kind = None;
   int window = 0;  // form id
@@ -81,6 +83,10 @@ void FormsShutdown();
 void TimersShutdown();
 void AudioShutdown();
 void MarkMusicFinished();  // any thread: the track played to its end
+// Loop thread: a track accepted by MusicPlay could not be started after all (no end event).
+void MarkMusicFailed(const std::string& why);
+// Playing time of a standard MIDI file up to its last event; 0 when it cannot be told.
+std::uint64_t MidiLengthMs(const std::vector<std::uint8_t>& file);
 // The mixer: adds every playing buffer into interleaved stereo S16 (any thread).
 void MixInto(std::int16_t* out, int frames, std::uint32_t rate);
 void MixerSetOpen(bool open, std::uint32_t rate);

@@ -230,6 +230,10 @@ void DispatchEvent(const RawEvent& ev) {
     case RawEvent::Resized:
       if (f->OnResize) f->OnResize();
       break;
+    case RawEvent::FullScreenLost:
+      f->fullScreen = false;
+      if (f->OnResize) f->OnResize();
+      break;
     default: break;
   }
 }

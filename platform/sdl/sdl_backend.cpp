@@ -3,14 +3,24 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "platform/app.h"
 #include "platform/backend.h"
 
 namespace plat::detail {
+
+bool RealWindowSize(SDL_Window* window, int& w, int& h);  // x11_size.cpp
+
 namespace {
 
 int VirtualKey(SDL_Scancode sc, bool numLock) {
@@ -83,15 +93,43 @@ MouseButton ButtonOf(Uint8 b) {
          : b == SDL_BUTTON_MIDDLE ? MouseButton::Middle : MouseButton::Left;
 }
 
+class SdlBackend;
+SdlBackend* gSdl = nullptr;  // the one back end, for tasks posted from other threads
+
+// The track on the music channel, as the audio thread sees it. The synthesizer keeps a track
+// "playing" while the last notes and the reverb die away, which can take seconds; so the end
+// is also told from the file's own length, counted in frames mixed while the track runs.
+std::atomic<bool> gTrackRunning{false};
+std::atomic<std::uint64_t> gTrackFrames{0};
+std::atomic<std::uint64_t> gTrackEndFrames{0};  // 0: length unknown, wait for the player
+std::atomic<bool> gTrackOutPosted{false};
+std::atomic<std::uint32_t> gTrackToken{0};
+constexpr std::uint64_t kReleaseMs = 1000;  // the last notes may ring this long
+constexpr std::uintmax_t kMaxMusicBytes = 16u << 20;
+
+void TrackPlayedOut(std::uint32_t token);
+
+// Audio thread: hands the end of the current track to the loop, once.
+void PostTrackOut() {
+  if (gTrackOutPosted.exchange(true)) return;
+  std::uint32_t token = gTrackToken.load();
+  PostTask([token] { TrackPlayedOut(token); });
+}
+
 void PostMix(void*, Uint8* stream, int len) {
   int freq = 0, channels = 0;
   Uint16 format = 0;
   if (!Mix_QuerySpec(&freq, &format, &channels) || channels != 2 || format != AUDIO_S16SYS)
     return;
   MixInto(reinterpret_cast<std::int16_t*>(stream), len / 4, static_cast<std::uint32_t>(freq));
+  if (gTrackRunning.load()) {
+    std::uint64_t played = gTrackFrames += static_cast<std::uint64_t>(len / 4);
+    std::uint64_t end = gTrackEndFrames.load();
+    if (end && played >= end) PostTrackOut();
+  }
 }
 
-void MusicFinished() { MarkMusicFinished(); }
+void MusicFinished() { PostTrackOut(); }
 
 struct Win {
   SDL_Window* window = nullptr;
@@ -116,6 +154,7 @@ class SdlBackend final : public Backend {
     SDL_InitSubSystem(SDL_INIT_JOYSTICK);  // optional
     SDL_StartTextInput();
     start_ = SDL_GetTicks64();
+    gSdl = this;
     return true;
   }
   ~SdlBackend() override {
@@ -123,6 +162,7 @@ class SdlBackend final : public Backend {
     wins_.clear();
     for (auto& [i, j] : joysticks_) SDL_JoystickClose(j);
     AudioClose();
+    gSdl = nullptr;
     SDL_Quit();
   }
 
@@ -138,6 +178,11 @@ class SdlBackend final : public Backend {
   }
 
   bool PollEvent(RawEvent& out) override {
+    if (!pending_.empty()) {
+      out = pending_.front();
+      pending_.pop_front();
+      return true;
+    }
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
       out = RawEvent{};
@@ -255,6 +300,14 @@ class SdlBackend final : public Backend {
       if (show) {
         SDL_ShowWindow(w->window);
         SDL_RaiseWindow(w->window);
+        // Full screen asked for while hidden takes effect now: see that it did.
+        if ((SDL_GetWindowFlags(w->window) & SDL_WINDOW_FULLSCREEN) && !FullScreenTook(*w)) {
+          LeaveFullScreen(*w);
+          RawEvent lost;
+          lost.kind = RawEvent::FullScreenLost;
+          lost.window = id;
+          pending_.push_back(lost);
+        }
       } else {
         SDL_HideWindow(w->window);
       }
@@ -276,16 +329,44 @@ class SdlBackend final : public Backend {
   bool WindowFullScreen(int id, bool on, std::string* error) override {
     Win* w = Find(id);
     if (!w) return false;
+    if (!on) {
+      LeaveFullScreen(*w);
+      return true;
+    }
     // The desktop's own mode: the monitor is never switched.
-    if (SDL_SetWindowFullscreen(w->window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+    if (SDL_SetWindowFullscreen(w->window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
       if (error) *error = std::string("Full screen not available: ") + SDL_GetError();
       return false;
     }
-    if (!on) {
-      SDL_SetWindowSize(w->window, w->w, w->h);
-      SDL_SetWindowPosition(w->window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    // SDL reports success even where nothing resizes the window (X with no window manager):
+    // a picture scaled for the desktop would be cropped and the pointer mapped wrongly.
+    // A hidden window is checked when it is shown.
+    if ((SDL_GetWindowFlags(w->window) & SDL_WINDOW_SHOWN) && !FullScreenTook(*w)) {
+      if (error)
+        *error = "Full screen did not take: the window stayed " + std::to_string(realW_) +
+                 " x " + std::to_string(realH_);
+      return false;  // the caller goes back to a window
     }
     return true;
+  }
+  void LeaveFullScreen(Win& w) {
+    SDL_SetWindowFullscreen(w.window, 0);
+    SDL_SetWindowSize(w.window, w.w, w.h);
+    SDL_SetWindowPosition(w.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
+  // Waits a little for the window system to apply full screen; false when the window really
+  // kept a size smaller than its display (left in realW_ x realH_).
+  bool FullScreenTook(Win& w) {
+    SDL_Rect desk;
+    int display = SDL_GetWindowDisplayIndex(w.window);
+    if (display < 0 || SDL_GetDisplayBounds(display, &desk) != 0) return true;
+    for (Uint64 start = SDL_GetTicks64();;) {
+      if (!RealWindowSize(w.window, realW_, realH_)) return true;  // SDL's own size holds
+      if (realW_ >= desk.w && realH_ >= desk.h) return true;
+      if (SDL_GetTicks64() - start >= kFullScreenWaitMs) return false;
+      SDL_PumpEvents();
+      SDL_Delay(10);
+    }
   }
   void WindowSize(int id, int& w, int& h) override {
     if (Win* win = Find(id)) SDL_GetWindowSize(win->window, &w, &h);
@@ -350,6 +431,7 @@ class SdlBackend final : public Backend {
     Uint16 format = 0;
     Mix_QuerySpec(&freq, &format, &channels);
     rate = static_cast<std::uint32_t>(freq);
+    rate_ = rate;
     Mix_SetPostMix(PostMix, nullptr);
     Mix_HookMusicFinished(MusicFinished);
     audio_ = true;
@@ -358,10 +440,9 @@ class SdlBackend final : public Backend {
 
   void AudioClose() override {
     if (!audio_) return;
+    StopLoader();
+    HaltTrack();
     Mix_HookMusicFinished(nullptr);
-    Mix_HaltMusic();
-    if (music_) Mix_FreeMusic(music_);
-    music_ = nullptr;
     Mix_SetPostMix(nullptr, nullptr);
     Mix_CloseAudio();
     Mix_Quit();
@@ -383,36 +464,96 @@ class SdlBackend final : public Backend {
     }
   }
 
+  // Loading a track reads the sound font (a second or more): it is done on a worker thread
+  // and the loaded track comes back to the loop, so the game never freezes when music starts.
   bool MusicPlay(const std::string& path, std::string* error) override {
     if (!audio_) return false;
     MusicStop();
-    music_ = Mix_LoadMUS(path.c_str());
-    if (!music_) {
-      if (error) *error = "Cannot open music " + path + ": " + Mix_GetError();
+    // What cannot even be read is refused at once, so the caller hears of it.
+    std::error_code ec;
+    std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size == 0 || size > kMaxMusicBytes || !std::ifstream(path, std::ios::binary)) {
+      if (error) *error = "Cannot open music " + path;
       return false;
     }
-    if (Mix_PlayMusic(music_, 0) != 0) {
-      if (error) *error = std::string("Cannot play music: ") + Mix_GetError();
-      Mix_FreeMusic(music_);
-      music_ = nullptr;
-      return false;
+    paused_ = false;
+    {
+      std::lock_guard<std::mutex> lock(loadMutex_);
+      job_ = Job{token_, path};
+      hasJob_ = true;
     }
+    if (!loader_.joinable()) loader_ = std::thread([this] { LoaderMain(); });
+    loadCv_.notify_one();
     return true;
   }
   void MusicStop() override {
-    if (!audio_ || !music_) return;
-    Mix_HaltMusic();
-    Mix_FreeMusic(music_);
-    music_ = nullptr;
+    if (!audio_) return;
+    HaltTrack();
+    std::lock_guard<std::mutex> lock(loadMutex_);
+    hasJob_ = false;  // a load under way is dropped when it comes back
   }
   void MusicPause() override {
-    if (audio_) Mix_PauseMusic();
+    if (!audio_) return;
+    paused_ = true;
+    gTrackRunning = false;
+    if (music_ && started_) Mix_PauseMusic();
   }
   void MusicResume() override {
-    if (audio_) Mix_ResumeMusic();
+    if (!audio_) return;
+    paused_ = false;
+    if (!music_) return;
+    if (started_) {
+      Mix_ResumeMusic();
+    } else if (Mix_PlayMusic(music_, 0) != 0) {
+      std::string why = std::string("Cannot play music: ") + Mix_GetError();
+      HaltTrack();
+      MarkMusicFailed(why);
+      return;
+    }
+    started_ = true;
+    gTrackRunning = true;
   }
   void MusicVolume(int percent) override {
     if (audio_) Mix_VolumeMusic(percent * MIX_MAX_VOLUME / 100);
+  }
+
+  // Loop thread: a load finished; start it if it is still the track wanted.
+  void TakeLoaded() {
+    Loaded got;
+    {
+      std::lock_guard<std::mutex> lock(loadMutex_);
+      if (!loaded_.ready) return;
+      got = loaded_;
+      loaded_ = Loaded{};
+    }
+    if (!audio_ || got.token != token_) {
+      if (got.music) Mix_FreeMusic(got.music);
+      return;
+    }
+    // The audio thread's view of the track is ready before the track can end.
+    gTrackFrames = 0;
+    gTrackEndFrames = got.lengthMs ? (got.lengthMs + kReleaseMs) * rate_ / 1000 : 0;
+    gTrackToken = token_;
+    gTrackOutPosted = false;
+    if (got.music && !paused_ && Mix_PlayMusic(got.music, 0) != 0) {
+      got.error = std::string("Cannot play music: ") + Mix_GetError();
+      Mix_FreeMusic(got.music);
+      got.music = nullptr;
+    }
+    if (!got.music) {
+      MarkMusicFailed(got.error);
+      return;
+    }
+    music_ = got.music;
+    started_ = !paused_;  // paused while it loaded: it starts on the resume, not a note before
+    gTrackRunning = started_;
+  }
+
+  // Loop thread: the track told by `token` has played to its end.
+  void TrackOut(std::uint32_t token) {
+    if (!audio_ || token != token_ || !music_) return;
+    HaltTrack();
+    MarkMusicFinished();
   }
 
   int JoystickCount() override {
@@ -442,12 +583,111 @@ class SdlBackend final : public Backend {
   }
 
  private:
+  struct Job {
+    std::uint32_t token = 0;
+    std::string path;
+  };
+  struct Loaded {
+    bool ready = false;
+    std::uint32_t token = 0;
+    Mix_Music* music = nullptr;
+    std::uint64_t lengthMs = 0;
+    std::string error;
+  };
+
+  // Stops the track on the music channel without an end event; any later word of it is stale.
+  void HaltTrack() {
+    ++token_;
+    gTrackRunning = false;
+    gTrackToken = token_;
+    if (!music_) return;
+    Mix_HookMusicFinished(nullptr);  // a halt is not an end
+    Mix_HaltMusic();
+    Mix_FreeMusic(music_);
+    music_ = nullptr;
+    Mix_HookMusicFinished(MusicFinished);
+  }
+
+  void LoaderMain() {
+    for (;;) {
+      Job job;
+      {
+        std::unique_lock<std::mutex> lock(loadMutex_);
+        loadCv_.wait(lock, [this] { return loaderQuit_ || hasJob_; });
+        if (loaderQuit_) {
+          SDL_TLSCleanup();  // SDL's per-thread error text; SDL does it only for its own threads
+          return;
+        }
+        job = job_;
+        hasJob_ = false;
+      }
+      Loaded got;
+      got.ready = true;
+      got.token = job.token;
+      std::ifstream in(job.path, std::ios::binary);
+      std::vector<std::uint8_t> bytes;
+      if (in) {
+        in.seekg(0, std::ios::end);
+        std::streamoff size = in.tellg();
+        in.seekg(0);
+        if (size > 0 && static_cast<std::uintmax_t>(size) <= kMaxMusicBytes) {
+          bytes.resize(static_cast<std::size_t>(size));
+          if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) bytes.clear();
+        }
+      }
+      got.lengthMs = MidiLengthMs(bytes);
+      got.music = Mix_LoadMUS(job.path.c_str());
+      if (!got.music) got.error = "Cannot open music " + job.path + ": " + Mix_GetError();
+      {
+        std::lock_guard<std::mutex> lock(loadMutex_);
+        if (loaded_.music) Mix_FreeMusic(loaded_.music);  // superseded before it was taken
+        loaded_ = got;
+      }
+      PostTask([] {
+        if (gSdl) gSdl->TakeLoaded();
+      });
+    }
+  }
+
+  void StopLoader() {
+    {
+      std::lock_guard<std::mutex> lock(loadMutex_);
+      loaderQuit_ = true;
+      hasJob_ = false;
+    }
+    loadCv_.notify_one();
+    if (loader_.joinable()) loader_.join();  // waits out a load under way
+    std::lock_guard<std::mutex> lock(loadMutex_);
+    loaderQuit_ = false;
+    if (loaded_.music) Mix_FreeMusic(loaded_.music);
+    loaded_ = Loaded{};
+  }
+
+  static constexpr Uint64 kFullScreenWaitMs = 500;
   Uint64 start_ = 0;
   std::map<int, Win> wins_;
+  std::deque<RawEvent> pending_;  // made by us, delivered before the system's
+  int realW_ = 0, realH_ = 0;
   std::map<int, SDL_Joystick*> joysticks_;
   bool audio_ = false;
+  std::uint32_t rate_ = 44100;
   Mix_Music* music_ = nullptr;
+  bool paused_ = false;
+  bool started_ = false;  // music_ is on the music channel (not waiting for a resume)
+  std::uint32_t token_ = 0;  // the loop's count of tracks asked for and stopped
+
+  std::thread loader_;
+  std::mutex loadMutex_;
+  std::condition_variable loadCv_;
+  bool loaderQuit_ = false;
+  bool hasJob_ = false;
+  Job job_;
+  Loaded loaded_;
 };
+
+void TrackPlayedOut(std::uint32_t token) {
+  if (gSdl) gSdl->TrackOut(token);
+}
 
 }  // namespace
 
