@@ -62,6 +62,8 @@ inline std::uint8_t LocalPlayer = 1;
 inline std::int32_t UnitSlots = DefaultUnitSlots;
 inline std::int32_t BuildingSlots = DefaultBuildingSlots;
 inline TDebugFlags DebugFlags = DefaultDebugFlags;
+// A map is loaded or made in the editor (the editor set-ups keep its objects).
+inline std::uint8_t MapExists = 0;
 
 // Input state in 320 x 200 picture coordinates.
 inline std::int32_t KeyCode = NoKey;

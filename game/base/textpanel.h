@@ -43,6 +43,10 @@ struct TTextPanelWidget {
   std::vector<std::string> Lines;
 };
 
+// The editors' object choosers and the credits panel of the authors screen.
+inline TPageListWidget PageList1, PageList2;
+inline TTextPanelWidget TextPanel;
+
 void PageListCreate(TPageListWidget& rec, int x, int y);
 void PageListClear(TPageListWidget& rec);
 // Appends an item while fewer than 31 are held.

@@ -60,6 +60,8 @@ struct TSideChooser {
 
 // The chat text being typed on the play screen of a network game.
 inline std::string ChatLine = " ";
+// The edit lines of the save, lobby and editor screens.
+inline TEditWidget EditBox1, EditBox2;
 
 // Edit line.
 void EditLineCreate(TEditWidget& rec, int x, int y);

@@ -258,7 +258,7 @@ bool TDirectDrawPalette::CreatePalette(std::uint32_t caps, const TPaletteEntries
   return true;
 }
 
-bool TDirectDrawPalette::SetEntries(int start, int count, const TPaletteEntry* entries) {
+bool TDirectDrawPalette::SetEntries(int start, int count, const TDDPaletteEntry* entries) {
   if (!made_) return false;
   if (start < 0 || count < 0 || start > 256 || count > 256 - start || (count > 0 && !entries)) {
     SetDXResult(DDERR_INVALIDPARAMS);

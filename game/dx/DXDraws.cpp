@@ -464,7 +464,7 @@ TPaletteEntries TCustomDXDraw::PaletteEntriesFrom(const TRGBQuads& table) const 
   for (std::size_t i = 0; i < 256; ++i) {
     // The system keeps its 20 reserved colours unless the palette may take all 256.
     const TRGBQuad& q = (!all && (i < 10 || i >= 246)) ? sys[i] : table[i];
-    out[i] = TPaletteEntry{q.rgbRed, q.rgbGreen, q.rgbBlue, 0x40};
+    out[i] = TDDPaletteEntry{q.rgbRed, q.rgbGreen, q.rgbBlue, 0x40};
   }
   return out;
 }

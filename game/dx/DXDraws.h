@@ -94,15 +94,15 @@ struct TDDBltFx {
 };
 
 #pragma pack(push, 1)
-struct TPaletteEntry {
+struct TDDPaletteEntry {
   std::uint8_t peRed, peGreen, peBlue, peFlags;
 };
 struct TRGBQuad {
   std::uint8_t rgbBlue, rgbGreen, rgbRed, rgbReserved;
 };
 #pragma pack(pop)
-static_assert(sizeof(TPaletteEntry) == 4 && sizeof(TRGBQuad) == 4);
-using TPaletteEntries = std::array<TPaletteEntry, 256>;
+static_assert(sizeof(TDDPaletteEntry) == 4 && sizeof(TRGBQuad) == 4);
+using TPaletteEntries = std::array<TDDPaletteEntry, 256>;
 using TRGBQuads = std::array<TRGBQuad, 256>;
 
 // The system palette's 20 reserved colours (0 to 9 and 246 to 255); black between.
@@ -158,7 +158,7 @@ class TDirectDrawPalette : public TDirectX {
   // Replaces the palette; true when it was made.
   bool CreatePalette(std::uint32_t caps, const TPaletteEntries& entries);
   // Sets entries start .. start + count - 1; false for a range outside 0 .. 255.
-  bool SetEntries(int start, int count, const TPaletteEntry* entries);
+  bool SetEntries(int start, int count, const TDDPaletteEntry* entries);
   const TPaletteEntries& Entries() const { return entries_; }
   std::uint32_t Caps() const { return caps_; }
 

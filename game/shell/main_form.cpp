@@ -1,0 +1,382 @@
+// The main window: creation, the one-time start-up sequence, the display mode and full screen,
+// the hook table and the orderly end.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <new>
+
+#include "game/base/dvga.h"
+#include "game/menus/dmenus.h"
+#include "game/shell/Main.h"
+#include "game/shell/dresurse.h"
+#include "game/shell/settings.h"
+#include "game/shell/soundout.h"
+#include "game/shell/worldclock.h"
+#include "game/sound/dsnd.h"
+#include "game/world/gamestart.h"
+#include "game/world/messages.h"
+#include "game/world/pulses.h"
+#include "platform/app.h"
+#include "platform/audio.h"
+#include "platform/forms.h"
+
+namespace zarn {
+
+namespace {
+
+// Glyph storage of the three fonts.
+std::vector<std::uint8_t> MainFontGlyphs, SecondFontGlyphs, ThirdFontGlyphs;
+
+struct TSheetFile {
+  const char* name;
+  TSheetRef sheet;
+  int first;
+  int count;
+};
+
+// A data file that does not open or is short: the pictures after it stay blank.
+int SheetResult(int code) { return code == 0 ? GraphicsOk : GraphicsFileError; }
+
+std::string ArchiveErrorText() {
+  ErrorFileName = ResourceArchiveFile;
+  if (ArchiveError == 2) return ErrorText(2);
+  return std::string(ResourceArchiveFile) + ": " + ErrorText(ArchiveError);
+}
+
+}  // namespace
+
+plat::PixelFormat BackBitmapFormat() {
+  return GameOptions.PaletteType == 0 ? plat::PixelFormat::Rgb555 : plat::PixelFormat::Rgb565;
+}
+
+void HaltWithMessage(const std::string& text) {
+  plat::Form* parent = MainForm ? MainForm->Handle() : nullptr;
+  plat::MessageBox(parent, "ZARN III", plat::Cp1251ToUtf8(text), plat::MessageKind::Error);
+  ProgramExitCode = 1;
+  plat::Terminate();
+}
+
+// --- FormCreate / FormDestroy ----------------------------------------------------------------
+
+TMainForm::TMainForm() : TDXForm(" ZARN III", 320, 200) {
+  // The game's paths are relative to its own folder, whatever folder it was started from.
+  std::error_code ec;
+  std::filesystem::current_path(ProgramFolder(), ec);
+  // The save folder is needed only for saving; a read-only installation still plays.
+  std::filesystem::create_directories(NativePath("save"), ec);
+  plat::SurfaceCreate(BackBitmap, ScreenWidth, ScreenHeight, BackBitmapFormat());
+
+  CreateDisplay(*this);
+
+  DXTimer.SetInterval(0);
+  DXTimer.SetActiveOnly(false);
+  DXTimer.SetEnabled(false);
+  DXTimer.OnTimer = [this](TCustomDXTimer&, int) { DXTimerTimer(); };
+  DXTimer.OnActivate = [this](TCustomDXTimer&) { DXTimerActivate(); };
+  DXTimer.OnDeactivate = [this](TCustomDXTimer&) { DXTimerDeactivate(); };
+  AddTimer(DXTimer);
+  DXTimer1.SetInterval(1000);
+  DXTimer1.SetActiveOnly(false);
+  DXTimer1.OnActivate = [this](TCustomDXTimer&) { DXTimerTimer(); };
+  AddTimer(DXTimer1);
+  DXTimer1.Loaded();
+
+  DXInput = std::make_unique<TDXInput>(this);
+  DXInput->Mouse().SetEnabled(false);
+  DXInput->Loaded();
+
+  DXSound = std::make_unique<TDXSound>(Handle());
+  DXSound->AutoInitialize = false;
+  DXSound->SetOptions(soGlobalFocus | soExclusive);
+  DXWaveList = std::make_unique<TDXWaveList>();
+  DXWaveList->SetDXSound(DXSound.get());
+  SoundDevice = DXSound.get();
+  SoundWaves = DXWaveList.get();
+  SoundDeviceFailed = false;
+  SoundBankLoaded = false;
+
+  Timer1 = plat::AddTimer(static_cast<std::uint32_t>(WorldTimerInterval), [] { WorldTimerStep(); });
+  Timer2 = plat::AddTimer(ClockTickMs, [] { InterfaceTimerStep(); });
+  plat::OnMusicEnd = [] { MediaPlayerNotify(); };
+
+  OnActivate = [this](TDXForm&) { FormActivate(); };
+  OnClose = [this](TDXForm&, plat::CloseAction& action) { FormClose(action); };
+  if (plat::Form* f = Handle()) {
+    f->OnKeyDown = [this](int& key, plat::ShiftState s) { FormKeyDown(key, s); };
+    f->OnKeyPress = [this](std::uint8_t& ch) { FormKeyPress(ch); };
+    f->OnMouseMove = [this](plat::ShiftState s, int x, int y) { DXDrawMouseMove(s, x, y); };
+    f->OnMouseDown = [this](plat::MouseButton b, plat::ShiftState s, int x, int y) {
+      DXDrawMouseDown(b, s, x, y);
+    };
+    f->OnMouseUp = [this](plat::MouseButton b, plat::ShiftState s, int x, int y) {
+      DXDrawMouseUp(b, s, x, y);
+    };
+    f->OnClick = [this] { DXDrawClick(); };
+    f->OnDblClick = [this] { DXDrawDblClick(); };
+  }
+  MainForm = this;
+}
+
+TMainForm::~TMainForm() {
+  plat::OnMusicEnd = nullptr;
+  if (Timer1) plat::RemoveTimer(Timer1);
+  if (Timer2) plat::RemoveTimer(Timer2);
+  if (plat::Form* f = Handle()) {
+    f->OnKeyDown = nullptr;
+    f->OnKeyPress = nullptr;
+    f->OnMouseMove = nullptr;
+    f->OnMouseDown = nullptr;
+    f->OnMouseUp = nullptr;
+    f->OnClick = nullptr;
+    f->OnDblClick = nullptr;
+  }
+  DXTimer.SetEnabled(false);
+  DXTimer1.SetEnabled(false);
+  RemoveTimer(DXTimer);
+  RemoveTimer(DXTimer1);
+  DestroyDisplay(*this);
+  SoundWaves = nullptr;
+  SoundDevice = nullptr;
+  DXWaveList.reset();
+  DXSound.reset();
+  DXInput.reset();
+  plat::SurfaceRelease(BackBitmap);
+  // Nothing draws any more: the pictures' archive can go.
+  CloseAllArchives();
+  ArchiveBuffer.clear();
+  ArchiveBuffer.shrink_to_fit();
+  if (MainForm == this) MainForm = nullptr;
+}
+
+void TMainForm::FormClose(plat::CloseAction&) {
+  Closing = true;
+  plat::MusicStop();
+  if (!GameOptions.SoundSystemDisable && DXSound) DXSound->Finalize();
+}
+
+// --- Start-up -------------------------------------------------------------------------------
+
+std::int32_t LoadGraphics() {
+  CursorRecord.Color = 15;
+  WorldTickCount = 0;
+
+  CloseAllArchives();
+  const std::uint32_t thousands = ArchiveBufferSize(ResourceArchiveFile);
+  if (thousands == 0) return GraphicsArchiveEmpty;
+  try {
+    ArchiveBuffer.assign(static_cast<std::size_t>(thousands) * 1000, 0);
+  } catch (const std::bad_alloc&) {
+    return GraphicsArchiveNoBuffer;
+  }
+  if (OpenResourceArchive(ResourceArchiveFile, ArchiveBuffer) != 0) return GraphicsArchiveReadError;
+
+  if (int r = SheetResult(LoadPaletteSheetFile("data\\army.dat", TileSheet16.Ref(), 1, 79)); r != 0)
+    return r;
+  BuildHiColorTable();
+  const TSheetFile sheets[] = {
+      {"data\\army3.dat", TileSheet16.Ref(), 80, 8},
+      {"data\\turrets.dat", TileSheet16.Ref(), 88, 8},
+      {"data\\rturrets.dat", TileSheet16.Ref(), 96, 10},
+      {"data\\shutes.dat", TileSheet16.Ref(), 106, 18},
+      {"data\\explos16.dat", TileSheet16.Ref(), 124, 9},
+      {"data\\earthes.dat", TileSheet16.Ref(), 133, 16},
+      {"data\\mounds.dat", TileSheet16.Ref(), 149, 20},
+      {"data\\gravels.dat", TileSheet16.Ref(), 169, 10},
+      {"data\\ossins.dat", TileSheet16.Ref(), 179, 16},
+      {"data\\rossins.dat", TileSheet16.Ref(), 195, 16},
+      {"data\\sharv.dat", TileSheet16.Ref(), 211, 24},
+      {"data\\traces.dat", TileSheet16.Ref(), 235, 4},
+      {"data\\glaukevy.dat", TileSheet16.Ref(), 239, 1},
+      {"data\\craters.dat", TileSheet16.Ref(), 240, 12},
+      {"data\\shadows.dat", TileSheet16.Ref(), 252, 8},
+      {"data\\cursors.dat", TileSheet16.Ref(), 260, 44},
+      {"data\\army2.dat", SpriteSheet24.Ref(), 1, 32},
+      {"data\\army4.dat", SpriteSheet24.Ref(), 33, 16},
+      {"data\\explos24.dat", SpriteSheet24.Ref(), 49, 6},
+      {"data\\crows.dat", SpriteSheet24.Ref(), 55, 8},
+      {"data\\smokes.dat", SpriteSheet32.Ref(), 1, 3},
+      {"data\\b32x32.dat", SpriteSheet32.Ref(), 4, 13},
+      {"data\\b48x32.dat", SpriteSheet48x32.Ref(), 1, 11},
+      {"data\\b48x48.dat", SpriteSheet48x48.Ref(), 1, 5},
+  };
+  for (const TSheetFile& s : sheets)
+    if (int r = SheetResult(LoadSheetFile(s.name, s.sheet, s.first, s.count)); r != 0) return r;
+  if (int r = SheetResult(LoadDataBlock("data\\panel.dat", PanelCopy)); r != 0) return r;
+  if (int r = SheetResult(LoadSheetFile("data\\icons.dat", LargeIcons.Ref(), 1, 43)); r != 0)
+    return r;
+  return SheetResult(LoadSheetFile("data\\icons2.dat", SmallIcons.Ref(), 1, 18));
+}
+
+void TMainForm::PrintScreen() {
+  const std::string name = PrintScreenFile();
+  if (!name.empty()) ShowMessageLine(AlreadyInFontCodePage(ScreenshotSavedText(name)));
+}
+
+void FillHooks() {
+  PlaySoundProc = PlaySound;
+  PlayMusicProc = PlayMusic;
+  PresentFrameProc = PresentFrame;
+  QuitProc = QuitGame;
+  NetWorldTickProc = NetWorldTick;
+  PlayClickSoundProc = PlayClickSound;
+  ApplyGameSpeedProc = ApplyGameSpeedHook;
+  MapEditorInputProc = MapEditorInput;
+  ScenarioEditorInputProc = ScenarioEditorInput;
+  StopMusicProc = StopMusic;
+  PauseResumeMusicProc = PauseResumeMusic;
+  ListBoxToFontCodePageProc = ListBoxToFontCodePageHook;
+  TextPanelToFontCodePageProc = TextPanelToFontCodePageHook;
+  LoadBriefingProc = LoadBriefing;
+  LoadBriefingSectionProc = LoadBriefingSection;
+  ShowMessageProc = ShowMessageHook;
+  // The victory and defeat screens and every network sender are built with their own topics;
+  // until then their hooks keep the harmless defaults.
+}
+
+void TMainForm::FormActivate() {
+  if (StartedUp) return;  // later activations (after a message box) change nothing
+  StartedUp = true;
+  try {
+    LoadSettings();
+    plat::SurfaceCreate(BackBitmap, ScreenWidth, ScreenHeight, BackBitmapFormat());
+    FullScreenWanted = 1;
+    WorldTickCount = 0;
+    ViewState.LocalSide = 3;
+
+    GraphicsLoadError = LoadGraphics();
+    if (GraphicsLoadError == GraphicsArchiveEmpty || GraphicsLoadError == GraphicsArchiveReadError) {
+      HaltWithMessage(ArchiveErrorText());
+      return;
+    }
+    if (GraphicsLoadError == GraphicsArchiveNoBuffer) {
+      HaltWithMessage(std::string(ResourceArchiveFile) + ": not enough memory");
+      return;
+    }
+
+    struct {
+      const char* file;
+      std::vector<std::uint8_t>* glyphs;
+      std::uint16_t* handle;
+    } fonts[] = {{"data\\latrus3.fnt", &MainFontGlyphs, &MainFont},
+                 {"data\\zarnrus.fnt", &SecondFontGlyphs, &SecondFont},
+                 {"data\\year2000.fnt", &ThirdFontGlyphs, &ThirdFont}};
+    for (auto& f : fonts) {
+      *f.handle = LoadFont(f.file, *f.glyphs);
+      if (*f.handle == 0) {
+        HaltWithMessage(ErrorText(FileError));
+        return;
+      }
+    }
+
+    StartSoundDevice();
+    FillHooks();
+    ApplyScreenMode();
+
+    BuildHiColorTable();
+    ClearScreen();
+    SelectCursor(0);
+    SetCursorColor(200);
+    AnimCounterInit(AnimCounters[1], 5, 260, 2);
+    AnimCounterInit(AnimCounters[2], 10, 265, 2);
+    AnimCounterInit(AnimCounters[3], 17, 275, 2);
+    AnimCounterInit(AnimCounters[4], 12, 292, 2);
+
+    ApplyGameSpeedHook();
+    LoadSoundBank();
+    PlayTitleMusic();
+
+    KillAllUnits();
+    DestroyAllBuildings();
+    ResetGroundMarks();
+    ClearEffectSlots();
+    ClearProjectiles();
+    ClearSecondProjectiles();
+    RemoveAllWorms();
+
+    const std::string& p = CommandLineParameter;
+    if (p.find("-debug") != std::string::npos) {
+      DebugFlags.DebugMode = 1;
+      OpenMainMenu();
+    } else if (p.find("-editor") != std::string::npos) {
+      ShellCalls.OpenMapEditorMenu();
+    } else {
+      OpenMainMenu();
+    }
+  } catch (const std::exception& e) {
+    HaltWithMessage(e.what());
+  }
+}
+
+// --- Hook targets ---------------------------------------------------------------------------
+
+void QuitGame() {
+  TMainForm* form = MainForm;
+  if (form && form->Closing) return;
+  SaveSettings();
+  // The archive buffer is freed with the form, once the loop has stopped drawing.
+  if (form)
+    form->Close();
+  else
+    plat::Terminate();
+}
+
+void ShowMessageHook(std::string_view text) {
+  plat::Form* parent = MainForm ? MainForm->Handle() : nullptr;
+  plat::MessageBox(parent, "ZARN III", plat::Cp1251ToUtf8(std::string(text)));
+}
+
+void ApplyGameSpeedHook() {
+  ApplyGameSpeed();
+  if (MainForm && MainForm->Timer1)
+    plat::SetTimerInterval(MainForm->Timer1, static_cast<std::uint32_t>(WorldTimerInterval));
+}
+
+// --- The program ----------------------------------------------------------------------------
+
+bool CreateProgram(int argc, char** argv, std::string* error) {
+  SetDefaultOptions();
+  dobjectsInitialization();
+  ChatLine = " ";
+  MapFileName = "alm1.map";
+  MapExists = 0;
+  ShowFrameRate = 0;
+  ScreenshotNumber = 0;
+  ResetClipRect();
+  MouseButtonUp = 1;
+  RightButtonUp = 1;
+  ProgramExitCode = 0;
+  InstallScreenProcs();
+  CommandLineParameter = argc > 1 && argv[1] ? argv[1] : "";
+  try {
+    new TMainForm();  // registers itself as MainForm
+    Form1 = new TForm1();
+    MainForm->Show();
+  } catch (const std::exception& e) {
+    if (error) *error = e.what();
+    DestroyProgram();
+    return false;
+  }
+  return true;
+}
+
+void DestroyProgram() {
+  delete Form1;
+  Form1 = nullptr;
+  delete MainForm;
+  MainForm = nullptr;
+  ResetHooks();
+  DXFreeLibraries();
+}
+
+int RunProgram(int argc, char** argv) {
+  std::string why;
+  if (!CreateProgram(argc, argv, &why)) {
+    std::fprintf(stderr, "ZARN III: %s\n", why.c_str());
+    return 1;
+  }
+  plat::Run();
+  DestroyProgram();
+  return ProgramExitCode;
+}
+
+}  // namespace zarn

@@ -1,0 +1,67 @@
+// Procedures that the shell's frames and input handlers call and that other topics build (the
+// play screen, the editors' screens, the network game and the menu screens beyond the main
+// menu). Until a topic's file takes an entry over, the entry does nothing, so the program runs
+// and those screens stay blank. Tests replace entries to record the calls.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace zarn {
+
+struct TShellCalls {
+  // Play screen: input step, drawing, clicks (single and network play), control groups.
+  void (*GameInputStep)();
+  void (*DrawGameScreen)();
+  void (*DrawNetLobby)();
+  void (*DrawNetGameScreen)();
+  void (*GameClick)();
+  void (*NetGameClick)();
+  void (*GameRightClick)();
+  void (*NetGameRightClick)();
+  void (*GameDoubleClick)();
+  void (*StoreGroup)(int group);
+  void (*RecallGroup)(int group);
+  // Network game.
+  void (*NetGameSetup)();
+  void (*CloseServer)();
+  void (*CloseClient)();
+  void (*ConnectToServer)(std::string_view host);
+  void (*SendChat)(std::string_view playerName, std::string_view text);
+  // Editors' working screens.
+  void (*MapEditorStep)();
+  void (*DrawMapEditorScreen)();
+  void (*MapEditorClick)();
+  void (*ScenarioEditorStep)();
+  void (*DrawScenarioEditorScreen)();
+  void (*ScenarioEditorClick)();
+  // Menu screens the shell opens itself.
+  void (*OpenGameMenu)();
+  void (*OpenMapEditorMenu)();
+  void (*OpenScenarioEditorMenu)();
+  void (*OpenVictory)();
+  void (*OpenDefeat)();
+};
+
+namespace shell_pending {
+inline void Nothing() {}
+inline void NothingInt(int) {}
+inline void NothingText(std::string_view) {}
+inline void NothingTwoTexts(std::string_view, std::string_view) {}
+}  // namespace shell_pending
+
+inline constexpr TShellCalls PendingShellCalls{
+    shell_pending::Nothing,     shell_pending::Nothing,     shell_pending::Nothing,
+    shell_pending::Nothing,     shell_pending::Nothing,     shell_pending::Nothing,
+    shell_pending::Nothing,     shell_pending::Nothing,     shell_pending::Nothing,
+    shell_pending::NothingInt,  shell_pending::NothingInt,  shell_pending::Nothing,
+    shell_pending::Nothing,     shell_pending::Nothing,     shell_pending::NothingText,
+    shell_pending::NothingTwoTexts, shell_pending::Nothing, shell_pending::Nothing,
+    shell_pending::Nothing,     shell_pending::Nothing,     shell_pending::Nothing,
+    shell_pending::Nothing,     shell_pending::Nothing,     shell_pending::Nothing,
+    shell_pending::Nothing,     shell_pending::Nothing,     shell_pending::Nothing,
+};
+
+inline TShellCalls ShellCalls = PendingShellCalls;
+
+}  // namespace zarn

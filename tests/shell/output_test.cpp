@@ -1,0 +1,146 @@
+// Settings file, presentation through the colour tables, sound volume and music output.
+#include "game/shell/soundout.h"
+#include "tests/shell/shell_fixture.h"
+
+using namespace zarn;
+
+namespace {
+
+TEST_F(ShellTest, SettingsDefaultWhenMissingEmptyOrGarbage) {
+  for (const char* text : {"", "[Options]\n", "garbage\x01\x02\nGameSpeed=fast\n[Options]\nScreenMode=x\n"}) {
+    SetDefaultOptions();
+    if (*text) WriteIni(text);
+    EXPECT_TRUE(LoadSettings());
+    EXPECT_EQ(GameOptions, TGameOptions{}) << text;
+    EXPECT_EQ(GameOptions.GameSpeed, 17);
+    EXPECT_EQ(GameOptions.ScreenMode, 1);
+    EXPECT_TRUE(GameOptions.SoundEnable);
+    EXPECT_FALSE(GameOptions.MusicEnable);
+    EXPECT_FALSE(GameOptions.CrowEnable);
+  }
+}
+
+TEST_F(ShellTest, SettingsAreClampedAndNetPortReachesOnlyTheClient) {
+  SetDefaultOptions();
+  WriteIni("[Options]\nGameSpeed=18\nScrollPause=-4\nSoundVolume=250\nPartners=40\n"
+           "MaxUnitForAlliance=0\nMaxBuildForAlliance=-3\nNetPort=2000\nScreenMode=5\n"
+           "SoundSystemDisable=7\n");
+  ASSERT_TRUE(LoadSettings());
+  EXPECT_EQ(GameOptions.GameSpeed, 17);
+  EXPECT_EQ(GameOptions.ScrollPause, 0);
+  EXPECT_EQ(GameOptions.SoundVolume, 100);
+  EXPECT_EQ(GameOptions.Partners, 8);
+  EXPECT_EQ(GameOptions.MaxUnitForAlliance, 1);
+  EXPECT_EQ(GameOptions.MaxBuildForAlliance, 1);
+  EXPECT_EQ(ClientSocketPort, 2000);
+  EXPECT_EQ(ServerSocketPort, 1025);
+  EXPECT_EQ(GameOptions.ScreenMode, 5);  // behaves as 0
+  EXPECT_TRUE(GameOptions.SoundSystemDisable);
+  WriteIni("[Options]\nNetPort=99999\nGameSpeed=3\n");
+  ASSERT_TRUE(LoadSettings());
+  EXPECT_EQ(GameOptions.NetPort, 65535);
+  EXPECT_EQ(GameOptions.GameSpeed, 15);
+}
+
+TEST_F(ShellTest, SavingWritesTheKeysInOrderAndKeepsForeignLines) {
+  SetDefaultOptions();
+  WriteIni("; my notes\n[Other]\nA=1\n[Options]\nNetPort=2000\nSoundVolume=5\n");
+  ASSERT_TRUE(LoadSettings());
+  GameOptions.MusicEnable = true;
+  ASSERT_TRUE(SaveSettings());
+  const std::string ini = ReadIni();
+  EXPECT_NE(ini.find("; my notes"), std::string::npos);
+  EXPECT_NE(ini.find("A=1"), std::string::npos);
+  EXPECT_NE(ini.find("NetPort=2000"), std::string::npos);
+  EXPECT_NE(ini.find("SoundVolume=5"), std::string::npos);
+  EXPECT_NE(ini.find("MusicEnable=1"), std::string::npos);
+  EXPECT_EQ(ini.find("NetService"), std::string::npos);
+  EXPECT_LT(ini.find("MusicEnable"), ini.find("SoundSystemDisable"));
+  EXPECT_LT(ini.find("SoundSystemDisable"), ini.find("\nServer="));
+  EXPECT_LT(ini.find("GameSpeed"), ini.find("ScreenMode"));
+}
+
+TEST(EffectVolume, FollowsTheFormulaAndNeverExceedsFull) {
+  EXPECT_EQ(EffectBufferVolume(0, 100), -1980);
+  EXPECT_EQ(EffectBufferVolume(50, 50), -1500);
+  EXPECT_EQ(EffectBufferVolume(100, 100), 0);
+  EXPECT_EQ(EffectBufferVolume(100, 0), -2000);
+  EXPECT_EQ(EffectBufferVolume(77, 100), -460);
+  EXPECT_EQ(EffectBufferVolume(500, 100), 0);
+  EXPECT_EQ(EffectBufferVolume(-20, 100), -1980);
+}
+
+// The shown frame against the back buffer through the table: 1:1 or every pixel doubled.
+void ExpectPresented(int scale) {
+  const auto& f = plat::null::LastFrame();
+  ASSERT_EQ(f.width, 320 * scale);
+  ASSERT_EQ(f.height, 200 * scale);
+  const plat::PixelFormat src = GameOptions.PaletteType ? plat::PixelFormat::Rgb565
+                                                        : plat::PixelFormat::Rgb555;
+  int bad = 0;
+  for (int y = 0; y < f.height && bad < 5; ++y)
+    for (int x = 0; x < f.width && bad < 5; ++x) {
+      std::uint8_t r, g, b, r2, g2, b2;
+      plat::UnpackColour(src, HiColorTable[BackBuffer[(y / scale) * 320 + x / scale]], r, g, b);
+      plat::UnpackColour(f.format, f.pixels[static_cast<std::size_t>(y) * f.width + x], r2, g2, b2);
+      if (std::abs(r - r2) > 8 || std::abs(g - g2) > 4 || std::abs(b - b2) > 8) {
+        ADD_FAILURE() << "pixel " << x << "," << y;
+        ++bad;
+      }
+    }
+}
+
+TEST_F(ShellTest, PresentsThroughBothColourTablesAndStretches) {
+  for (int paletteType : {0, 1})
+    for (int mode : {0, 1}) {
+      WriteIni("[Options]\nPaletteType=" + std::to_string(paletteType) + "\nScreenMode=" +
+               std::to_string(mode) + "\n");
+      Start({"-debug"});
+      ScreenProcs[21].Frame = nullptr;
+      for (int i = 0; i < ScreenBytes; ++i) BackBuffer[i] = static_cast<std::uint8_t>(i * 7 + i / 320);
+      PresentFrame();
+      ExpectPresented(mode == 1 ? 2 : 1);
+      DestroyProgram();
+    }
+}
+
+TEST_F(ShellTest, TheEndOfATrackPlaysOnOrReturnsFromTheAuthors) {
+  for (const char* name : {"zarn0_2", "zarn1_1", "zarn1_2", "zarn16_2", "zarn19_2", "zarn7_1",
+                           "zarn7_2", "zarn7_4", "zarn0_1", "zarn7_3", "zarn9_1", "zarn9_2",
+                           "zarn16_1", "zarn18", "zarn19_1", "zarn2", "zarn3", "zarn4", "zarn5",
+                           "zarn6", "zarn20"})
+    std::ofstream(folder / "music" / (std::string(name) + ".mid")) << "MThd";
+  WriteIni("[Options]\nMusicEnable=1\n");
+  Start({"-debug"});
+  ScreenProcs[21].Frame = nullptr;
+  GameScreen = 0;
+  ScreenProcs[0].Frame = nullptr;
+  plat::null::ClearAudioLog();
+  plat::null::FinishMusic();
+  Pass(1);
+  bool played = false;
+  for (const std::string& line : plat::null::AudioLog())
+    played = played || line.rfind("music play", 0) == 0;
+  EXPECT_TRUE(played);
+  GameScreen = 41;
+  plat::null::FinishMusic();
+  Pass(1);
+  EXPECT_EQ(GameScreen, 21);
+  // With music off nothing is opened.
+  GameOptions.MusicEnable = false;
+  EXPECT_EQ(PlayMusic("music\\zarn2.mid"), 1);
+}
+
+TEST_F(ShellTest, SoundDeviceFailureSilencesThisRunOnly) {
+  plat::null::SetAudioAvailable(false);
+  Start({"-debug"});
+  EXPECT_TRUE(SoundDeviceFailed);
+  EXPECT_TRUE(GameOptions.SoundEnable);  // the player's choice stays
+  PlaySound(100, 3);                      // and nothing plays
+  QuitGame();
+  Pass(1);
+  EXPECT_NE(ReadIni().find("SoundSystemDisable=0"), std::string::npos);
+  EXPECT_NE(ReadIni().find("SoundEnable=1"), std::string::npos);
+}
+
+}  // namespace

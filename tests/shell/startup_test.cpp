@@ -1,0 +1,223 @@
+// The program's start-up, shutdown, keys and pointer on the null back end.
+#include <algorithm>
+
+#include "game/menus/dmenus.h"
+#include "game/shell/dresurse.h"
+#include "tests/common/png.h"
+#include "tests/shell/shell_fixture.h"
+
+using namespace zarn;
+
+namespace {
+
+std::uint64_t Fnv(const std::uint8_t* p, std::size_t n) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ull;
+  return h;
+}
+
+// The back buffer as a PNG with the game palette, for a look when the picture changes.
+void WriteBufferPng(const fs::path& path) {
+  std::array<std::uint8_t, 768> pal{};
+  for (std::size_t i = 0; i < 256; ++i) {
+    const std::uint8_t c[3] = {GamePalette[i].Red, GamePalette[i].Green, GamePalette[i].Blue};
+    for (std::size_t k = 0; k < 3; ++k)
+      pal[i * 3 + k] = static_cast<std::uint8_t>(((c[k] & 63) << 2) | ((c[k] & 63) >> 4));
+  }
+  testpng::Write(path, ScreenWidth, ScreenHeight, BackBuffer, pal);
+}
+
+// The main menu as the first frames after start-up show it, pointer in the corner.
+constexpr std::uint64_t kStartupMenuHash = 0xe9f5acdb30868c77ull;
+
+TEST_F(ShellTest, StartsUpToTheMainMenuAndQuitsSavingTheSettings) {
+  MouseX = MouseY = 0;
+  Start();
+  EXPECT_EQ(GameScreen, 21);
+  EXPECT_TRUE(plat::null::MessageBoxes().empty());
+  EXPECT_EQ(GraphicsLoadError, 0);
+  EXPECT_NE(MainFont, 0);
+  EXPECT_NE(ThirdFont, 0);
+  EXPECT_GT(plat::null::FrameCount(), 0u);
+  // Every hook the shell can fill is filled before the first frame.
+  EXPECT_EQ(PresentFrameProc, &PresentFrame);
+  EXPECT_EQ(QuitProc, &QuitGame);
+  EXPECT_EQ(LoadBriefingProc, &LoadBriefing);
+  // The presented frame is the back buffer, doubled (ScreenMode 1 is the default).
+  const auto& f = plat::null::LastFrame();
+  ASSERT_EQ(f.width, 640);
+  ASSERT_EQ(f.height, 400);
+  // The animation's phase follows the clock; pin the picture at its first frame.
+  MenuAnimFrame = 1;
+  MenuAnimNextTick = TickCount + 1000;
+  DrawMainMenu();
+  const std::uint64_t buffer = Fnv(BackBuffer.data(), BackBuffer.size());
+  const fs::path png = fs::path(ZARN_BINARY_DIR) / "test_out" / "startup_mainmenu.png";
+  const char* always = std::getenv("ZARN_GOLDEN_WRITE");
+  if (buffer != kStartupMenuHash || (always != nullptr && std::string(always) == "1"))
+    WriteBufferPng(png);
+  EXPECT_EQ(buffer, kStartupMenuHash) << "picture differs, see " << png << " (hash 0x" << std::hex
+                                      << buffer << ")";
+  // A second activation (after a message box) leaves the screen alone.
+  GameScreen = 7;
+  MainForm->FormActivate();
+  EXPECT_EQ(GameScreen, 7);
+  GameScreen = 21;
+
+  EXPECT_FALSE(fs::exists(folder / "zarn.ini"));
+  EXPECT_TRUE(fs::is_directory(folder / "save"));
+  QuitGame();
+  Pass(2);
+  EXPECT_TRUE(plat::Terminated());
+  const std::string ini = ReadIni();
+  EXPECT_NE(ini.find("[Options]"), std::string::npos);
+  EXPECT_NE(ini.find("GameSpeed=17"), std::string::npos);
+  EXPECT_EQ(ini.find("NetPort"), std::string::npos);
+  // The archive's memory goes with the form, after the loop stopped.
+  EXPECT_FALSE(ArchiveBuffer.empty());
+  DestroyProgram();
+  EXPECT_TRUE(ArchiveBuffer.empty());
+}
+
+TEST_F(ShellTest, AMissingFontEndsTheProgramNamingTheFile) {
+  fs::remove(folder / "data" / "year2000.fnt");
+  char arg0[] = "zarn";
+  char* argv[] = {arg0};
+  EXPECT_NE(RunProgram(1, argv), 0);
+  ASSERT_EQ(plat::null::MessageBoxes().size(), 1u);
+  EXPECT_NE(plat::null::MessageBoxes()[0].text.find("year2000.fnt"), std::string::npos);
+  EXPECT_FALSE(fs::exists(folder / "zarn.ini"));
+}
+
+TEST_F(ShellTest, AMissingArchiveEndsTheProgramWithItsErrorText) {
+  fs::remove(folder / "data" / "zarn.res");
+  char arg0[] = "zarn";
+  char* argv[] = {arg0};
+  EXPECT_NE(RunProgram(1, argv), 0);
+  ASSERT_EQ(plat::null::MessageBoxes().size(), 1u);
+  EXPECT_NE(plat::null::MessageBoxes()[0].text.find("zarn.res"), std::string::npos);
+}
+
+TEST_F(ShellTest, AShortSheetFileIsReportedAsCodeFourAndTheGameGoesOn) {
+  fs::resize_file(folder / "data" / "crows.dat", 100);
+  Start();
+  EXPECT_EQ(GraphicsLoadError, 4);
+  EXPECT_EQ(GameScreen, 21);
+}
+
+TEST_F(ShellTest, DebugNeverGoesFullScreenAndTheDefaultDoes) {
+  Start({"x-debugx"});
+  EXPECT_EQ(DebugFlags.DebugMode, 1);
+  Pass(5);
+  EXPECT_FALSE(DisplayFullScreenAsked());
+  EXPECT_FALSE(static_cast<TDXForm*>(MainForm)->FullScreen());
+  DestroyProgram();
+
+  Start();
+  EXPECT_EQ(DebugFlags.DebugMode, 0);
+  EXPECT_TRUE(DisplayFullScreenAsked());
+  // In full screen the picture is still the mode's size.
+  EXPECT_EQ(plat::null::LastFrame().width, 640);
+}
+
+TEST_F(ShellTest, KeysArriveAsVirtualKeyCodes) {
+  Start({"-debug"});
+  plat::null::InjectKeyDown(FormId(), 'A');
+  Pass(1);
+  // The main menu frame takes the pending key; the form stored it first.
+  EXPECT_EQ(LastKey, 'A');
+  GameScreen = 15;  // no frame procedure: the key stays pending
+  plat::null::InjectKeyDown(FormId(), (plat::vk::F1 + 4));
+  Pass(1);
+  EXPECT_EQ(KeyCode, (plat::vk::F1 + 4));
+  // Alt+G without debug mode only stores the key.
+  DebugFlags.DebugMode = 0;
+  const std::uint8_t god = DebugFlags.GodMode;
+  int key = 'G';
+  MainForm->FormKeyDown(key, plat::kAlt);
+  EXPECT_EQ(DebugFlags.GodMode, god);
+  EXPECT_EQ(KeyCode, 'G');
+  DebugFlags.DebugMode = 1;
+  MainForm->FormKeyDown(key, plat::kAlt);
+  EXPECT_NE(DebugFlags.GodMode, god);
+}
+
+TEST_F(ShellTest, PointerIsHalvedAndClampedInTheDoubledModes) {
+  Start({"-debug"});
+  ASSERT_EQ(GameOptions.ScreenMode, 1);
+  plat::null::InjectMouseMove(FormId(), 639, 399);
+  Pass(1);
+  EXPECT_EQ(MouseX, 319);
+  EXPECT_EQ(MouseY, 199);
+  MainForm->DXDrawMouseMove(0, 5000, -7);
+  EXPECT_EQ(MouseX, 319);
+  EXPECT_EQ(MouseY, 0);
+  GameOptions.ScreenMode = 0;
+  MainForm->DXDrawMouseMove(0, 100, 50);
+  EXPECT_EQ(MouseX, 100);
+  EXPECT_EQ(MouseY, 50);
+}
+
+std::vector<std::string> gOrder;
+
+TEST_F(ShellTest, PressClickReleaseAndDoubleClickComeInOrder) {
+  Start({"-debug"});
+  gOrder.clear();
+  ScreenProcs[21].Click = [] { gOrder.push_back(MouseButtonUp ? "click-up" : "click-down"); };
+  ScreenProcs[21].DblClick = [] { gOrder.push_back("dbl"); };
+  ScreenProcs[21].Frame = nullptr;
+  EXPECT_EQ(MouseButtonUp, 1);
+  EXPECT_EQ(RightButtonUp, 1);
+  plat::null::InjectClick(FormId(), 20, 30);
+  Pass(1);
+  EXPECT_EQ(MouseButtonUp, 1);
+  plat::null::InjectClick(FormId(), 20, 30);
+  Pass(1);
+  // The second click of a pair is a double click: no second OnClick.
+  const std::vector<std::string> want{"click-down", "dbl"};
+  EXPECT_EQ(gOrder, want);
+  EXPECT_EQ(MouseX, 10);
+  EXPECT_EQ(MouseY, 15);
+  // The right button is tracked on the editors' screens.
+  GameScreen = 24;
+  plat::null::InjectMouseDown(FormId(), plat::MouseButton::Right, 1, 1);
+  Pass(1);
+  EXPECT_EQ(RightButtonUp, 0);
+  plat::null::InjectMouseUp(FormId(), plat::MouseButton::Right, 1, 1);
+  Pass(1);
+  EXPECT_EQ(RightButtonUp, 1);
+}
+
+TEST_F(ShellTest, AnExceptionInAFrameQuitsInOrder) {
+  Start();
+  ScreenProcs[21].Frame = [] { throw std::runtime_error("frame failed"); };
+  ::testing::internal::CaptureStderr();
+  Pass(2);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("frame failed"), std::string::npos);
+  EXPECT_TRUE(plat::Terminated());
+  EXPECT_TRUE(fs::exists(folder / "zarn.ini"));
+  EXPECT_FALSE(static_cast<TDXForm*>(MainForm)->FullScreen());
+}
+
+TEST_F(ShellTest, BriefingsAndAdvisorSectionsAreCopiedByKey) {
+  LoadBriefing(1, 1);
+  ASSERT_FALSE(FileListBox.Items.empty());
+  EXPECT_EQ(FileListBox.Items.back(), "");  // the "[end" line
+  const std::size_t first = FileListBox.Items.size();
+  LoadBriefing(1, 10);
+  EXPECT_NE(FileListBox.Items.size(), 0u);
+  // Mission 1's key also matches the header of mission 10; the first in memo order wins.
+  LoadBriefing(1, 1);
+  EXPECT_EQ(FileListBox.Items.size(), first);
+  LoadBriefingSection("[Water");
+  EXPECT_FALSE(ShortList.Items.empty());
+  LoadBriefingSection("[NoSuchTopic");
+  EXPECT_TRUE(ShortList.Items.empty());
+  // A section without "[end" runs to the end and adds no empty item.
+  const TMemoLines memo{"[a]", "one", "two"};
+  EXPECT_EQ(CopyMemoSection(memo, "[a", ShortList), -1);
+  EXPECT_EQ(ShortList.Items.size(), 2u);
+}
+
+}  // namespace
