@@ -5,7 +5,5 @@ namespace zarn {
 
 void StartNetGame() {}
 void ServerSnapshots() {}
-void StepMenuAnimCounters() {}
-void MenuListMouseRepeat(MenuList, std::int32_t, std::int32_t) {}
 
 }  // namespace zarn

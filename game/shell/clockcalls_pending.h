@@ -1,6 +1,5 @@
-// Routines that the world clock calls and that other topics build: the network game start and
-// the server's snapshots, the menus' animation counters, and the list boxes' auto-repeat. Each
-// has an empty body here until its topic's file takes it over.
+// Routines that the world clock calls and that network play builds: the network game start and
+// the server's snapshots. Each has an empty body here until network play takes it over.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +10,5 @@ namespace zarn {
 void StartNetGame();
 // The server's per-step snapshots to the clients.
 void ServerSnapshots();
-// Advances the four menu animation counters.
-void StepMenuAnimCounters();
-
-// The menu list boxes whose arrows repeat while the button is held.
-enum class MenuList : std::uint8_t { Files, Checks, Topics, Short };
-void MenuListMouseRepeat(MenuList list, std::int32_t x, std::int32_t y);
 
 }  // namespace zarn

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "game/base/archive.h"
 #include "game/base/globals.h"
+#include "game/base/listbox.h"
 #include "game/base/options.h"
 #include "game/base/widgets.h"
 
@@ -129,5 +131,18 @@ void ServerWorldStep() {
 }
 
 void ClientWorldStep() { StepShots(); }
+
+void StepMenuAnimCounters() {
+  for (TAnimCounter& counter : AnimCounters) AnimCounterStep(counter);
+}
+
+void MenuListMouseRepeat(MenuList list, std::int32_t x, std::int32_t y) {
+  switch (list) {
+    case MenuList::Files: ListBoxMouseRepeat(FileListBox, x, y); break;
+    case MenuList::Checks: ListBoxMouseRepeat(CheckList, x, y); break;
+    case MenuList::Topics: ListBoxMouseRepeat(TopicList, x, y); break;
+    case MenuList::Short: ListBoxMouseRepeat(ShortList, x, y); break;
+  }
+}
 
 }  // namespace zarn

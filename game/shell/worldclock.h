@@ -17,6 +17,13 @@ inline constexpr std::int32_t ClockTickMs = 53;
 // Interval of the world timer in ms, set by ApplyGameSpeed.
 inline std::int32_t WorldTimerInterval = ClockTickMs;
 
+// Advances the four menu animation counters.
+void StepMenuAnimCounters();
+
+// The menu list boxes whose arrows repeat while the button is held.
+enum class MenuList : std::uint8_t { Files, Checks, Topics, Short };
+void MenuListMouseRepeat(MenuList list, std::int32_t x, std::int32_t y);
+
 // Everything the clock calls below it, so that a test can record the visits.
 struct TWorldClockCalls {
   void (*WormTick)(TWormRecord&);

@@ -286,3 +286,17 @@ TEST(WorldClockSpeed, InterfaceTimerCountsOnEveryScreen) {
   EXPECT_EQ(TickCount, 3);
   GameScreen = 0;
 }
+
+TEST(WorldClockMenus, TheTimerStepsTheMenuAnimationCounters) {
+  WorldClockCalls = DefaultWorldClockCalls;
+  const std::int32_t savedScreen = GameScreen;
+  GameScreen = 21;  // the main menu: nothing but the counters moves
+  TickCount = 1000;
+  for (TAnimCounter& c : AnimCounters) AnimCounterInit(c, 5, 260, 2);
+  const int before = AnimCounters[1].CurrentFrame;
+  WorldTimerStep();
+  TickCount += 2;
+  WorldTimerStep();
+  for (const TAnimCounter& c : AnimCounters) EXPECT_NE(c.CurrentFrame, before);
+  GameScreen = static_cast<std::uint8_t>(savedScreen);
+}
