@@ -4,6 +4,7 @@
 #include <string>
 
 #include "game/base/dvga.h"
+#include "game/world/filenotices.h"
 #include "game/sound/dsnd.h"
 #include "game/world/messages.h"
 #include "game/world/pulses.h"
@@ -14,9 +15,6 @@ namespace zarn {
 
 namespace {
 
-constexpr std::string_view MapsFileText = "Файл maps\\"_cp1251;
-constexpr std::string_view MissingText = " отсутствует"_cp1251;
-constexpr std::string_view DamagedText = " повреждён"_cp1251;
 
 constexpr std::string_view MusicOffText = "Музыка отключена"_cp1251;
 constexpr std::string_view MusicOnText = "Музыка включена"_cp1251;
@@ -32,11 +30,9 @@ void SetMinimapScalesFromMap() {
 }
 
 void ReportMapProblem(std::string_view name, MapFileResult r) {
-  std::string text(MapsFileText);
-  text += name;
-  text += r == MapFileResult::CannotRead || r == MapFileResult::BadName ? MissingText
-                                                                        : DamagedText;
-  ShowMessageProc(text);
+  TellFileProblem(MapsFileText, name,
+                  r == MapFileResult::CannotRead || r == MapFileResult::BadName ? MissingText
+                                                                                : DamagedText);
 }
 
 // Steps 1 to 3 of both set-ups: the screen, the seat, the slot counts and the pulses.

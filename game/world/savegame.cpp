@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "game/base/dvga.h"
+#include "game/world/filenotices.h"
 #include "game/world/buildings.h"
 #include "game/world/gamestart.h"
 #include "game/world/pulses.h"
@@ -16,11 +17,6 @@ namespace zarn {
 
 namespace {
 
-constexpr std::string_view MapsFileText = "Файл maps\\"_cp1251;
-constexpr std::string_view SaveFileText = "Файл save\\"_cp1251;
-constexpr std::string_view MissingText = " отсутствует"_cp1251;
-constexpr std::string_view DamagedText = " повреждён"_cp1251;
-constexpr std::string_view NotWrittenText = " не записан"_cp1251;
 constexpr std::string_view NoSaveFolderText = "Каталог save отсутствует"_cp1251;
 
 constexpr std::uint16_t MaxPathLength = 10;
@@ -31,13 +27,6 @@ std::filesystem::path SavePath(std::string_view name) {
   std::string game = "save\\";
   game += name;
   return NativePath(game);
-}
-
-void TellPlayer(std::string_view head, std::string_view name, std::string_view tail) {
-  std::string text(head);
-  text += name;
-  text += tail;
-  ShowMessageProc(text);
 }
 
 std::uint16_t GetU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
@@ -300,12 +289,12 @@ bool SaveGame(std::string_view name) {
     return false;
   }
   if (!IsPlainFileName(name)) {
-    TellPlayer(SaveFileText, name, NotWrittenText);
+    TellFileProblem(SaveFileText, name, NotWrittenText);
     return false;
   }
   const std::vector<std::uint8_t> bytes = EncodeSaveGame();
   if (!ReplaceFileAtomically(SavePath(name), std::span<const std::uint8_t>(bytes))) {
-    TellPlayer(SaveFileText, name, NotWrittenText);
+    TellFileProblem(SaveFileText, name, NotWrittenText);
     return false;
   }
   return true;
@@ -313,19 +302,19 @@ bool SaveGame(std::string_view name) {
 
 bool LoadGame(std::string_view name) {
   if (!IsPlainFileName(name)) {
-    TellPlayer(SaveFileText, name, MissingText);
+    TellFileProblem(SaveFileText, name, MissingText);
     return false;
   }
   const std::filesystem::path path = SavePath(name);
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {
-    TellPlayer(SaveFileText, name, MissingText);
+    TellFileProblem(SaveFileText, name, MissingText);
     return false;
   }
   const auto size = std::filesystem::file_size(path, ec);
   std::vector<std::uint8_t> save;
   if (ec || size > MaxSaveFileSize || !ReadWholeFile(path, save)) {
-    TellPlayer(SaveFileText, name, DamagedText);
+    TellFileProblem(SaveFileText, name, DamagedText);
     return false;
   }
   const std::string mapName = SaveGameMapName(save);
@@ -334,17 +323,17 @@ bool LoadGame(std::string_view name) {
     const std::filesystem::path mapPath = NativePath("maps\\" + mapName);
     const auto mapSize = std::filesystem::file_size(mapPath, ec);
     if (ec || mapSize > MapFileSize(MapMaxSize, MapMaxSize) || !ReadWholeFile(mapPath, map)) {
-      TellPlayer(MapsFileText, mapName, MissingText);
+      TellFileProblem(MapsFileText, mapName, MissingText);
       return false;
     }
   }
   const SaveGameResult r = ApplySaveGame(save, map);
   if (r == SaveGameResult::BadMap && !map.empty()) {
-    TellPlayer(MapsFileText, mapName, DamagedText);
+    TellFileProblem(MapsFileText, mapName, DamagedText);
     return false;
   }
   if (r != SaveGameResult::Ok) {
-    TellPlayer(SaveFileText, name, DamagedText);
+    TellFileProblem(SaveFileText, name, DamagedText);
     return false;
   }
   return true;

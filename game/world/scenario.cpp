@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "game/base/dvga.h"
+#include "game/world/filenotices.h"
 #include "game/world/buildings.h"
 #include "game/world/gamestart.h"
 #include "game/world/players.h"
@@ -16,10 +17,6 @@ namespace zarn {
 
 namespace {
 
-constexpr std::string_view ScenesFileText = "Файл scenes\\"_cp1251;
-constexpr std::string_view MissingText = " отсутствует"_cp1251;
-constexpr std::string_view DamagedText = " повреждён"_cp1251;
-constexpr std::string_view NotWrittenText = " не записан"_cp1251;
 
 constexpr std::size_t MaxScenarioFileSize =
     ScenarioFileSize(ScenarioMaxWorms, ScenarioMaxUnits, ScenarioMaxBuildings);
@@ -28,13 +25,6 @@ std::filesystem::path ScenePath(std::string_view name) {
   std::string game = "scenes\\";
   game += name;
   return NativePath(game);
-}
-
-void TellPlayer(std::string_view name, std::string_view tail) {
-  std::string text(ScenesFileText);
-  text += name;
-  text += tail;
-  ShowMessageProc(text);
 }
 
 bool EntryOk(const TScenarioObjectEntry& e, int kinds) {
@@ -156,30 +146,30 @@ bool SaveScenario(std::string_view name) {
     std::filesystem::create_directories(NativePath("scenes"), ec);
     written = ReplaceFileAtomically(ScenePath(name), std::span<const std::uint8_t>(bytes));
   }
-  if (!written) TellPlayer(name, NotWrittenText);
+  if (!written) TellFileProblem(ScenesFileText, name, NotWrittenText);
   return written;
 }
 
 bool LoadScenario(std::string_view name) {
   std::vector<std::uint8_t> bytes;
   if (!IsPlainFileName(name)) {
-    TellPlayer(name, MissingText);
+    TellFileProblem(ScenesFileText, name, MissingText);
     return true;
   }
   const std::filesystem::path path = ScenePath(name);
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {
-    TellPlayer(name, MissingText);
+    TellFileProblem(ScenesFileText, name, MissingText);
     return true;
   }
   // Judge the length before reading, so a huge file is never pulled into memory.
   const auto size = std::filesystem::file_size(path, ec);
   if (ec || size > MaxScenarioFileSize || !ReadWholeFile(path, bytes)) {
-    TellPlayer(name, ec ? MissingText : DamagedText);
+    TellFileProblem(ScenesFileText, name, ec ? MissingText : DamagedText);
     return true;
   }
   if (ApplyScenarioFile(bytes) != ScenarioFileResult::Ok) {
-    TellPlayer(name, DamagedText);
+    TellFileProblem(ScenesFileText, name, DamagedText);
     return true;
   }
   return false;
