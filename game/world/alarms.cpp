@@ -14,7 +14,7 @@
 #include "game/world/messages.h"
 #include "game/world/orders.h"
 #include "game/world/players.h"
-#include "game/world/specialweapons.h"
+#include "game/world/palaceweapons.h"
 
 namespace zarn {
 

@@ -18,7 +18,7 @@
 #include "game/world/shots.h"
 #include "game/world/damage.h"
 #include "game/world/turrets.h"
-#include "game/world/specialweapons.h"
+#include "game/world/palaceweapons.h"
 #include "game/world/gamestart.h"
 #include "game/world/scenario.h"
 #include "game/world/savegame.h"

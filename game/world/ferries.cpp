@@ -16,7 +16,7 @@
 #include "game/world/ossinfields.h"
 #include "game/world/placement.h"
 #include "game/world/players.h"
-#include "game/world/specialweapons.h"
+#include "game/world/palaceweapons.h"
 #include "game/world/units.h"
 
 namespace zarn {

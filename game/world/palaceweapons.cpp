@@ -1,4 +1,4 @@
-#include "game/world/specialweapons.h"
+#include "game/world/palaceweapons.h"
 
 #include <algorithm>
 #include <cmath>
