@@ -77,9 +77,10 @@ void NearestEnterableInBlock(const TUnitRecord& u, std::int32_t& x, std::int32_t
   const std::int32_t left = std::max(x - 2, 1), top = std::max(y - 2, 1);
   double best = NoneNear;
   std::int32_t bestX = x, bestY = y;
+  const TTileUnitSnapshot tiles(u.Owner, u.Slot);  // no unit moves while the block is searched
   for (std::int32_t row = top; row < top + 5; ++row) {
     for (std::int32_t col = left; col < left + 5; ++col) {
-      if (CanEnter(u.Kind, u.Owner, col, u.Slot, row) != 1) continue;
+      if (tiles.CanEnter(u.Kind, col, row) != 1) continue;
       const double d = TileDistance(col, row, u.X, u.Y);
       if (d < best) {
         best = d;

@@ -156,3 +156,66 @@ TEST_F(Passability, TileBehindSearchOrder) {
   EXPECT_EQ(x, 1);
   EXPECT_EQ(y, 1);
 }
+
+// A snapshot of the units on the tiles answers every question as CanEnter does, for every kind,
+// asking player and own slot; a later snapshot sees the units where they have moved since (no
+// tile of an earlier one lingers); one made while another lives still answers right.
+TEST_F(Passability, TileUnitSnapshotAnswersAsCanEnter) {
+  Put(1, Infantry, 2, 5, 5);
+  Put(2, Infantry, 1, 6, 5);
+  Put(3, Tank, 2, 7, 5);
+  Units[3].NextX = 8;  // stepping: holds (7, 5) and (8, 5)
+  Put(4, Carrier, 2, 8, 6);
+  Put(5, Skeltrel, 1, 9, 9);
+  Put(6, Trike, 1, 10, 10);
+  Units[6].OffMap = 1;
+  Put(7, Quad, 2, 11, 11);
+  Units[7].Free = 1;
+  Put(8, Harvester, 1, 300, 12);  // coordinates outside any map
+  Units[8].NextX = -1;
+  Put(0, Tank, 1, 12, 12);        // the delivery carrier's slot is not in play
+  Put(201, Tank, 1, 13, 13);      // past UnitSlots
+  Put(9, Infantry, 1, 14, 14);
+  Put(10, Infantry, 1, 14, 14);   // two on one tile
+  Rock(9, 5);
+  Rock(15, 15);
+  OccupancyMap.Cell(10, 5) = 1;
+  OccupancyMap.Cell(16, 16) = 1;
+
+  const auto compareAll = [](const char* when) {
+    int mismatches = 0;
+    for (int player : {1, 2, 3})
+      for (int self : {0, 1, 2, 3, 4, 9, 10}) {
+        const TTileUnitSnapshot tiles(player, self);
+        for (int kind = 0; kind <= 15; ++kind)
+          for (int x = -1; x <= 22; ++x)
+            for (int y = -1; y <= 22; ++y)
+              if (tiles.CanEnter(kind, x, y) != CanEnter(kind, player, x, self, y)) {
+                if (++mismatches <= 5)
+                  ADD_FAILURE() << when << ": player " << player << " self " << self << " kind " << kind << " tile ("
+                                << x << ", " << y << ")";
+              }
+      }
+    EXPECT_EQ(mismatches, 0) << when;
+  };
+  compareAll("first");
+
+  // The units move; fresh snapshots follow them.
+  Units[1].X = Units[1].NextX = 3;
+  Units[3].X = 8;
+  Units[3].NextX = 9;
+  Units[3].Y = Units[3].NextY = 6;
+  Units[4].OffMap = 1;
+  Units[9].Free = 1;
+  compareAll("after moves");
+
+  // A second snapshot made while one lives.
+  const TTileUnitSnapshot outer(1, 0);
+  const TTileUnitSnapshot inner(2, 3);
+  for (int kind : {Infantry, Trike, Tank, Carrier})
+    for (int x = 1; x <= 20; ++x)
+      for (int y = 1; y <= 20; ++y) {
+        ASSERT_EQ(outer.CanEnter(kind, x, y), CanEnter(kind, 1, x, 0, y)) << kind << " " << x << " " << y;
+        ASSERT_EQ(inner.CanEnter(kind, x, y), CanEnter(kind, 2, x, 3, y)) << kind << " " << x << " " << y;
+      }
+}
