@@ -260,6 +260,7 @@ class TWaveCollection : public THashCollection {
  public:
   explicit TWaveCollection(TCustomDXWaveList* owner = nullptr) : owner_(owner) {}
   ~TWaveCollection() override;
+  TCustomDXWaveList* Owner() const { return owner_; }
 
   TWaveCollectionItem& Items(int i) const { return static_cast<TWaveCollectionItem&>(Item(i)); }
   TWaveCollectionItem& Add();

@@ -183,7 +183,7 @@ TEST_F(MainMenu, PictureWithTheNetworkButtonHovered) {
   EXPECT_EQ(MenuState.HoveredButton, 3);
   EXPECT_EQ(CursorRecord.Type, 0);
   EXPECT_EQ(CursorRecord.Color, 200);
-  Check("mainmenu", 0xfb2939375239a63full);
+  Check("mainmenu", 0xfe7d15a93591cb7full);
 }
 
 TEST_F(MainMenu, HoverSoundPlaysOncePerButtonEntered) {

@@ -36,10 +36,11 @@ Canvas Button(int w, int h, std::string_view text) {
   return cv;
 }
 
-// A main-menu caption on the menu's own background colour.
+// A main-menu caption on the menu's own background colour. All six share one style: the large
+// letters, also on the two shorter pictures.
 Canvas MainCaption(int w, int h, std::string_view text) {
   Canvas cv(w, h, pal::MenuBack);
-  Centre(cv, FitFont(h), text, 5, true);
+  Centre(cv, Large(), text, 5, true);
   return cv;
 }
 
