@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "game/base/dvga.h"
-#include "tests/common/png.h"
+#include "tests/common/golden.h"
 
 namespace fs = std::filesystem;
 using namespace zarn;
@@ -19,24 +19,6 @@ using zarn::operator""_cp1251;
 namespace {
 
 const fs::path kGame = fs::path(ZARN_BINARY_DIR) / "game";
-const fs::path kOut = fs::path(ZARN_BINARY_DIR) / "golden";
-
-std::uint64_t BufferHash() {
-  std::uint64_t h = 14695981039346656037ull;
-  for (std::uint8_t b : BackBuffer) h = (h ^ b) * 1099511628211ull;
-  return h;
-}
-
-std::array<std::uint8_t, 768> Palette8() {
-  std::array<std::uint8_t, 768> p{};
-  for (std::size_t i = 0; i < 256; ++i) {
-    const TPaletteEntry e = GamePalette[i];
-    const std::uint8_t c[3] = {e.Red, e.Green, e.Blue};
-    for (int k = 0; k < 3; ++k)
-      p[i * 3 + k] = static_cast<std::uint8_t>(((c[k] & 63) << 2) | ((c[k] & 63) >> 4));
-  }
-  return p;
-}
 
 // The graphics data files, in the order and at the frames the game loads them.
 struct TSheetFile {
@@ -103,12 +85,7 @@ class Golden : public ::testing::Test {
 
   // Compares the buffer with its pinned hash; on a difference (or when asked) writes the PNG.
   static void Check(const std::string& scene, std::uint64_t want) {
-    const std::uint64_t got = BufferHash();
-    const char* always = std::getenv("ZARN_GOLDEN_WRITE");
-    const fs::path png = kOut / (scene + ".png");
-    if (got != want || (always != nullptr && std::string(always) == "1"))
-      testpng::Write(png, ScreenWidth, ScreenHeight, BackBuffer, Palette8());
-    EXPECT_EQ(got, want) << scene << ": picture differs, see " << png << " (hash 0x" << std::hex << got << ")";
+    testgolden::ExpectPicture(scene, want);
   }
 
   // Sand over the whole buffer, so sprites are seen on the ground they stand on.

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "game/menus/dmenus.h"
-#include "tests/common/png.h"
+#include "tests/common/golden.h"
 
 namespace fs = std::filesystem;
 using namespace zarn;
@@ -20,7 +20,6 @@ using namespace zarn;
 namespace {
 
 const fs::path kGame = fs::path(ZARN_BINARY_DIR) / "game";
-const fs::path kOut = fs::path(ZARN_BINARY_DIR) / "golden";
 
 std::vector<std::string> Calls;
 
@@ -33,23 +32,6 @@ void RecordPresent() { Calls.push_back("present"); }
 
 const std::string kHover = "sound 75 90";
 const std::string kButton = "sound 100 89";
-
-std::uint64_t BufferHash() {
-  std::uint64_t h = 14695981039346656037ull;
-  for (std::uint8_t b : BackBuffer) h = (h ^ b) * 1099511628211ull;
-  return h;
-}
-
-std::array<std::uint8_t, 768> Palette8() {
-  std::array<std::uint8_t, 768> p{};
-  for (std::size_t i = 0; i < 256; ++i) {
-    const TPaletteEntry e = GamePalette[i];
-    const std::uint8_t c[3] = {e.Red, e.Green, e.Blue};
-    for (int k = 0; k < 3; ++k)
-      p[i * 3 + k] = static_cast<std::uint8_t>(((c[k] & 63) << 2) | ((c[k] & 63) >> 4));
-  }
-  return p;
-}
 
 // An archive image of .img records: name, width, height, every pixel `colour`.
 struct TFakePicture {
@@ -149,13 +131,7 @@ class MainMenu : public ::testing::Test {
   }
 
   static void Check(const std::string& scene, std::uint64_t want) {
-    const std::uint64_t got = BufferHash();
-    const char* always = std::getenv("ZARN_GOLDEN_WRITE");
-    const fs::path png = kOut / (scene + ".png");
-    if (got != want || (always != nullptr && std::string(always) == "1"))
-      testpng::Write(png, ScreenWidth, ScreenHeight, BackBuffer, Palette8());
-    EXPECT_EQ(got, want) << scene << ": picture differs, see " << png << " (hash 0x" << std::hex << got
-                         << ")";
+    testgolden::ExpectPicture(scene, want);
   }
 
   // The buffer's pixels under a picture placed at (x, y) equal the picture's.
