@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "game/world/dobjects.h"
+#include "tests/world/empty_world.h"
 
 using namespace zarn;
 
@@ -27,19 +28,7 @@ class BuildingsTest : public ::testing::Test {
     NetBroadcastRepairStopProc = [](std::int32_t b) { RepairStops.push_back(b); };
     NetRemoveUnitProc = [](std::int32_t u) { RemovedUnits.push_back(u); };
     NetRemoveBuildingProc = [](std::int32_t b) { RemovedBuildings.push_back(b); };
-    for (TUnitRecord& u : Units) {
-      u = TUnitRecord{};
-      u.Free = 1;
-      u.OffMap = 1;
-    }
-    for (TBuildingRecord& b : Buildings) {
-      b = TBuildingRecord{};
-      b.Free = 1;
-    }
-    for (TDecalRecord& d : Decals) d = TDecalRecord{0, 0, 0, 1, 0};
-    for (TPlayerRecord& p : Players) p = TPlayerRecord{};
-    std::memset(OccupancyMap.Cells, 0, sizeof OccupancyMap.Cells);
-    SetMapSizeAndClear(64, 64);
+    EmptyWorld64();
     UnitSlots = 200;
     BuildingSlots = 200;
     Mission = TMissionRecord{{}, 2, 1, GoalCredits2000, {}, 0};

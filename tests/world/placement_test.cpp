@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "game/world/dobjects.h"
+#include "tests/world/empty_world.h"
 
 using namespace zarn;
 
@@ -33,19 +34,7 @@ class PlacementTest : public ::testing::Test {
     };
     NetDeployUnitProc = [](std::int32_t u) { DeployRequests.push_back(u); };
     NetRemoveUnitProc = [](std::int32_t u) { RemovedUnits.push_back(u); };
-    for (TUnitRecord& u : Units) {
-      u = TUnitRecord{};
-      u.Free = 1;
-      u.OffMap = 1;
-    }
-    for (TBuildingRecord& b : Buildings) {
-      b = TBuildingRecord{};
-      b.Free = 1;
-    }
-    for (TDecalRecord& d : Decals) d = TDecalRecord{0, 0, 0, 1, 0};
-    for (TPlayerRecord& p : Players) p = TPlayerRecord{};
-    std::memset(OccupancyMap.Cells, 0, sizeof OccupancyMap.Cells);
-    SetMapSizeAndClear(64, 64);
+    EmptyWorld64();
     for (int x = 1; x <= 64; ++x)
       for (int y = 1; y <= 64; ++y) GameMap.Cell(x, y) = Rock;
     UnitSlots = 200;

@@ -1,0 +1,23 @@
+// Test set-up: no units, buildings, decals or players, no footprints, and a 64 x 64 map.
+#pragma once
+
+#include <cstring>
+
+#include "game/world/dobjects.h"
+
+inline void EmptyWorld64() {
+  using namespace zarn;
+  for (TUnitRecord& u : Units) {
+    u = TUnitRecord{};
+    u.Free = 1;
+    u.OffMap = 1;
+  }
+  for (TBuildingRecord& b : Buildings) {
+    b = TBuildingRecord{};
+    b.Free = 1;
+  }
+  for (TDecalRecord& d : Decals) d = TDecalRecord{0, 0, 0, 1, 0};
+  for (TPlayerRecord& p : Players) p = TPlayerRecord{};
+  std::memset(OccupancyMap.Cells, 0, sizeof OccupancyMap.Cells);
+  SetMapSizeAndClear(64, 64);
+}
