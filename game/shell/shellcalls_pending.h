@@ -50,16 +50,35 @@ inline void NothingText(std::string_view) {}
 inline void NothingTwoTexts(std::string_view, std::string_view) {}
 }  // namespace shell_pending
 
+// One entry a line: a topic that takes an entry over replaces its line with its own procedure.
 inline constexpr TShellCalls PendingShellCalls{
-    shell_pending::Nothing,     shell_pending::Nothing,     shell_pending::Nothing,
-    shell_pending::Nothing,     shell_pending::Nothing,     shell_pending::Nothing,
-    shell_pending::Nothing,     shell_pending::Nothing,     shell_pending::Nothing,
-    shell_pending::NothingInt,  shell_pending::NothingInt,  shell_pending::Nothing,
-    shell_pending::Nothing,     shell_pending::Nothing,     shell_pending::NothingText,
-    shell_pending::NothingTwoTexts, shell_pending::Nothing, shell_pending::Nothing,
-    shell_pending::Nothing,     shell_pending::Nothing,     shell_pending::Nothing,
-    shell_pending::Nothing,     shell_pending::Nothing,     shell_pending::Nothing,
-    shell_pending::Nothing,     shell_pending::Nothing,     shell_pending::Nothing,
+    .GameInputStep = shell_pending::Nothing,
+    .DrawGameScreen = shell_pending::Nothing,
+    .DrawNetLobby = shell_pending::Nothing,
+    .DrawNetGameScreen = shell_pending::Nothing,
+    .GameClick = shell_pending::Nothing,
+    .NetGameClick = shell_pending::Nothing,
+    .GameRightClick = shell_pending::Nothing,
+    .NetGameRightClick = shell_pending::Nothing,
+    .GameDoubleClick = shell_pending::Nothing,
+    .StoreGroup = shell_pending::NothingInt,
+    .RecallGroup = shell_pending::NothingInt,
+    .NetGameSetup = shell_pending::Nothing,
+    .CloseServer = shell_pending::Nothing,
+    .CloseClient = shell_pending::Nothing,
+    .ConnectToServer = shell_pending::NothingText,
+    .SendChat = shell_pending::NothingTwoTexts,
+    .MapEditorStep = shell_pending::Nothing,
+    .DrawMapEditorScreen = shell_pending::Nothing,
+    .MapEditorClick = shell_pending::Nothing,
+    .ScenarioEditorStep = shell_pending::Nothing,
+    .DrawScenarioEditorScreen = shell_pending::Nothing,
+    .ScenarioEditorClick = shell_pending::Nothing,
+    .OpenGameMenu = shell_pending::Nothing,
+    .OpenMapEditorMenu = shell_pending::Nothing,
+    .OpenScenarioEditorMenu = shell_pending::Nothing,
+    .OpenVictory = shell_pending::Nothing,
+    .OpenDefeat = shell_pending::Nothing,
 };
 
 inline TShellCalls ShellCalls = PendingShellCalls;
