@@ -7,3 +7,4 @@ void StartNetGame() {}
 void ServerSnapshots() {}
 
 }  // namespace zarn
+namespace zarn { void SendToServer(std::string_view) {} }  // namespace zarn

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace zarn {
 
@@ -11,4 +12,9 @@ void StartNetGame();
 // The server's per-step snapshots to the clients.
 void ServerSnapshots();
 
+}  // namespace zarn
+
+namespace zarn {
+// The client's connection to the server; nothing is sent until network play takes it over.
+void SendToServer(std::string_view text);
 }  // namespace zarn
