@@ -1,0 +1,120 @@
+# A virtual X display with a window manager for the checks that run real programs, and waits on
+# what happens (a window mapped, a log line, a process gone) instead of fixed sleeps.
+# Source it from a POSIX sh script:
+#
+#   . "$SRC/tests/common/xsession.sh"
+#   xs_start 1024x768 || exit 1       # sets DISPLAY; Xvfb and evilwm both verified running
+#   ...
+#   xs_stop                           # also run by xs_cleanup, which xs_start traps on exit
+#                                     # (a script with its own EXIT trap calls xs_cleanup in it)
+#
+# Every wait has a generous upper bound (XS_TIMEOUT seconds, default 60) so that a loaded
+# machine is slower but never wrong; a wait that runs out fails with its reason.
+# A missing tool is a failure, not a skip: scripts/setup installs them all.
+
+XS_TIMEOUT=${XS_TIMEOUT:-60}
+XS_DIR=""
+XS_XPID=""
+XS_WMPID=""
+
+xs_fail() {
+  echo "xsession: FAILED: $*" >&2
+  return 1
+}
+
+# Polls the command "$@" every 50 ms until it succeeds or $XS_TIMEOUT seconds pass.
+xs_until() {
+  _n=0
+  _limit=$((XS_TIMEOUT * 20))
+  while ! "$@" 2>/dev/null; do
+    _n=$((_n + 1))
+    [ "$_n" -ge "$_limit" ] && return 1
+    sleep 0.05
+  done
+  return 0
+}
+
+xs_need_tools() {
+  for _t in "$@"; do
+    command -v "$_t" >/dev/null 2>&1 || { xs_fail "$_t is not installed (run scripts/setup)"; return 1; }
+  done
+}
+
+_xs_display_ready() { [ -s "$XS_DIR/display" ]; }
+_xs_wm_ready() {
+  kill -0 "$XS_WMPID" && xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
+}
+
+# xs_start [WIDTHxHEIGHT]: Xvfb on a free display (it tells the number when it is ready), then
+# evilwm with a font that the base X fonts provide. Both must be really running.
+xs_start() {
+  xs_need_tools Xvfb evilwm xprop xdotool || return 1
+  XS_DIR=$(mktemp -d)
+  trap xs_cleanup EXIT INT TERM
+  Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$XS_DIR/display" \
+    >"$XS_DIR/xvfb.log" 2>&1 &
+  XS_XPID=$!
+  xs_until _xs_display_ready || { cat "$XS_DIR/xvfb.log" >&2; xs_fail "Xvfb did not start"; return 1; }
+  DISPLAY=:$(cat "$XS_DIR/display")
+  export DISPLAY
+  evilwm -fn fixed >"$XS_DIR/wm.log" 2>&1 &
+  XS_WMPID=$!
+  if ! xs_until _xs_wm_ready; then
+    sed 's/^/  evilwm: /' "$XS_DIR/wm.log" >&2
+    xs_fail "the window manager is not running on $DISPLAY"
+    return 1
+  fi
+  return 0
+}
+
+# True while both the display and the window manager still run.
+xs_alive() {
+  kill -0 "$XS_XPID" 2>/dev/null || { xs_fail "Xvfb has exited"; return 1; }
+  kill -0 "$XS_WMPID" 2>/dev/null || { xs_fail "the window manager has exited"; return 1; }
+}
+
+# xs_wait_window PID: waits for a visible window of that process; its id in XS_WINDOW.
+xs_wait_window() {
+  XS_WINDOW=$(timeout "$XS_TIMEOUT" xdotool search --sync --onlyvisible --pid "$1" 2>/dev/null | head -n 1)
+  [ -n "$XS_WINDOW" ] || { xs_fail "no window of process $1 appeared"; return 1; }
+}
+
+# xs_wait_log FILE PATTERN: waits for a line matching the extended regular expression.
+xs_wait_log() {
+  xs_until grep -q -E "$2" "$1" || { xs_fail "no line /$2/ in $1"; return 1; }
+}
+
+# xs_wait_gone PID: waits for the process to end; its status in XS_STATUS (only for a child of
+# the calling shell).
+_xs_gone() { ! kill -0 "$1"; }
+xs_wait_gone() {
+  xs_until _xs_gone "$1" || { xs_fail "process $1 did not end"; return 1; }
+  wait "$1" 2>/dev/null
+  XS_STATUS=$?
+  return 0
+}
+
+# Ends a process: TERM, then KILL if it is still there after a bounded wait.
+xs_kill() {
+  [ -n "$1" ] || return 0
+  kill "$1" 2>/dev/null || return 0
+  _saved=$XS_TIMEOUT
+  XS_TIMEOUT=3
+  xs_until _xs_gone "$1" || kill -9 "$1" 2>/dev/null
+  XS_TIMEOUT=$_saved
+  wait "$1" 2>/dev/null
+  return 0
+}
+
+xs_stop() {
+  xs_kill "$XS_WMPID"
+  xs_kill "$XS_XPID"
+  XS_WMPID=""
+  XS_XPID=""
+}
+
+xs_cleanup() {
+  xs_stop
+  [ -n "$XS_DIR" ] && rm -rf "$XS_DIR"
+  XS_DIR=""
+}
