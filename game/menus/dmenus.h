@@ -8,4 +8,5 @@
 #include "game/world/dobjects.h"
 #include "game/menus/menuframe.h"
 #include "game/menus/mainmenu.h"
+#include "game/menus/buildmenus.h"
 #include "game/menus/menus_pending.h"
