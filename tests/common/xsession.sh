@@ -41,6 +41,8 @@ xs_need_tools() {
 }
 
 _xs_display_ready() { [ -s "$XS_DIR/display" ]; }
+# The number can come before the server takes connections: ask it something.
+_xs_display_answers() { xprop -root -display "$DISPLAY" _NET_SUPPORTED >/dev/null; }
 _xs_wm_ready() {
   kill -0 "$XS_WMPID" && xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
 }
@@ -48,7 +50,7 @@ _xs_wm_ready() {
 # xs_start [WIDTHxHEIGHT]: Xvfb on a free display (it tells the number when it is ready), then
 # evilwm with a font that the base X fonts provide. Both must be really running.
 xs_start() {
-  xs_need_tools Xvfb evilwm xprop xdotool || return 1
+  xs_need_tools Xvfb evilwm xprop xwininfo xdotool || return 1
   XS_DIR=$(mktemp -d)
   trap xs_cleanup EXIT INT TERM
   Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$XS_DIR/display" \
@@ -57,7 +59,9 @@ xs_start() {
   xs_until _xs_display_ready || { cat "$XS_DIR/xvfb.log" >&2; xs_fail "Xvfb did not start"; return 1; }
   DISPLAY=:$(cat "$XS_DIR/display")
   export DISPLAY
-  evilwm -fn fixed >"$XS_DIR/wm.log" 2>&1 &
+  xs_until _xs_display_answers || { cat "$XS_DIR/xvfb.log" >&2; xs_fail "Xvfb on $DISPLAY does not answer"; return 1; }
+  # XS_WM replaces the window manager's command (to see the check fail when it cannot run).
+  ${XS_WM:-evilwm -fn fixed} >"$XS_DIR/wm.log" 2>&1 &
   XS_WMPID=$!
   if ! xs_until _xs_wm_ready; then
     sed 's/^/  evilwm: /' "$XS_DIR/wm.log" >&2
@@ -77,6 +81,13 @@ xs_alive() {
 xs_wait_window() {
   XS_WINDOW=$(timeout "$XS_TIMEOUT" xdotool search --sync --onlyvisible --pid "$1" 2>/dev/null | head -n 1)
   [ -n "$XS_WINDOW" ] || { xs_fail "no window of process $1 appeared"; return 1; }
+}
+
+# xs_wait_tree PATTERN: waits for a window whose line in the window tree matches (for windows
+# that carry no process id, such as message boxes: e.g. '"ZARN III": ').
+_xs_in_tree() { xwininfo -root -tree | grep -q -E "$1"; }
+xs_wait_tree() {
+  xs_until _xs_in_tree "$1" || { xs_fail "no window /$1/ appeared"; return 1; }
 }
 
 # xs_wait_log FILE PATTERN: waits for a line matching the extended regular expression.
