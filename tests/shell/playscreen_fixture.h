@@ -78,6 +78,10 @@ class PlayScreenTest : public ::testing::Test {
     HideMessageLine2();
     ResetLastViewPos();
     ResetCursorState();
+    // The cursor animations as the start-up sets them.
+    static const int counters[4][3] = {{5, 260, 2}, {10, 265, 2}, {17, 275, 2}, {12, 292, 2}};
+    for (int i = 1; i <= 4; ++i)
+      AnimCounterInit(AnimCounters[i], counters[i - 1][0], counters[i - 1][1], counters[i - 1][2]);
     MouseX = 300;
     MouseY = 100;
     ClearScreen();
