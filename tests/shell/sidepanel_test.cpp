@@ -162,4 +162,16 @@ TEST_F(SidePanel, WormAndSpecialWeapon) {
   EXPECT_NE(charging, Column()) << "a ready weapon shows no button";
 }
 
+TEST_F(SidePanel, MenuButtonIsDrawnPressedForOneFrameOfHover) {
+  ClearScreen();
+  DrawPanelBase();
+  const auto idle = BackBuffer;
+  MenuButtonIdle = 0;  // the hover step found the pointer on the button
+  DrawPanelBase();
+  EXPECT_NE(idle, BackBuffer);
+  EXPECT_EQ(MenuButtonIdle, 1);
+  DrawPanelBase();
+  EXPECT_EQ(idle, BackBuffer) << "stays pressed after the pointer left";
+}
+
 }  // namespace
