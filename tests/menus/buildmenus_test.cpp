@@ -360,6 +360,7 @@ TEST_F(BuildMenu, EmptyListOnlyReturnsToPlay) {
   EXPECT_EQ(MenuState.SelectedItem, 1);
   ClickOrder();
   EXPECT_EQ(GameScreen, ScreenPlay);
+  EXPECT_EQ(Message(), "") << "nothing was ordered, so nothing was refused";
   EXPECT_EQ(Players[1].Credits, 5000);
   EXPECT_EQ(f.ProductionState, ProductionIdle);
   OpenHeavyFactoryBuildMenu(1);
