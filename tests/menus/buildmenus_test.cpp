@@ -10,6 +10,7 @@
 
 #include "game/base/cp1251.h"
 #include "game/menus/dmenus.h"
+#include "tests/common/demofonts.h"
 #include "tests/common/golden.h"
 #include "tests/world/empty_world.h"
 
@@ -29,11 +30,7 @@ class BuildMenu : public ::testing::Test {
               LoadSheetFile("data\\cursors.dat", TileSheet16.Ref(), 260, 44) == 0 &&
               LoadSheetFile("data\\icons.dat", LargeIcons.Ref(), 1, 43) == 0 &&
               OpenResourceArchive("data\\zarn.res", archive_) == 0;
-    ResetFonts();
-    MainFont = LoadFont("data\\latrus3.fnt", fonts_[0]);
-    SecondFont = LoadFont("data\\zarnrus.fnt", fonts_[1]);
-    ThirdFont = LoadFont("data\\year2000.fnt", fonts_[2]);
-    loaded_ = loaded_ && MainFont != 0 && SecondFont != 0 && ThirdFont != 0;
+    loaded_ = testfonts::LoadDemoFonts(fonts_) && loaded_;
     fs::current_path(old);
   }
   static void TearDownTestSuite() {

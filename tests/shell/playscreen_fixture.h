@@ -12,6 +12,7 @@
 #include "game/shell/gamescreen.h"
 #include "game/shell/sidepanel.h"
 #include "game/world/dobjects.h"
+#include "tests/common/demofonts.h"
 #include "tests/common/golden.h"
 #include "tests/world/empty_world.h"
 
@@ -22,11 +23,7 @@ class PlayScreenTest : public ::testing::Test {
     const fs::path old = fs::current_path();
     fs::current_path(fs::path(ZARN_BINARY_DIR) / "game");
     loaded_ = zarn::LoadGraphics() == zarn::GraphicsOk;
-    zarn::ResetFonts();
-    zarn::MainFont = zarn::LoadFont("data\\latrus3.fnt", fonts_[0]);
-    zarn::SecondFont = zarn::LoadFont("data\\zarnrus.fnt", fonts_[1]);
-    zarn::ThirdFont = zarn::LoadFont("data\\year2000.fnt", fonts_[2]);
-    loaded_ = loaded_ && zarn::MainFont != 0 && zarn::SecondFont != 0 && zarn::ThirdFont != 0;
+    loaded_ = testfonts::LoadDemoFonts(fonts_) && loaded_;
     fs::current_path(old);
   }
   static void TearDownTestSuite() {
