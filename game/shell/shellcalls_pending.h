@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "game/shell/gamescreen.h"
+
 namespace zarn {
 
 struct TShellCalls {
@@ -53,9 +55,9 @@ inline void NothingTwoTexts(std::string_view, std::string_view) {}
 // One entry a line: a topic that takes an entry over replaces its line with its own procedure.
 inline constexpr TShellCalls PendingShellCalls{
     .GameInputStep = shell_pending::Nothing,
-    .DrawGameScreen = shell_pending::Nothing,
+    .DrawGameScreen = DrawGameScreen,
     .DrawNetLobby = shell_pending::Nothing,
-    .DrawNetGameScreen = shell_pending::Nothing,
+    .DrawNetGameScreen = DrawNetGameScreen,
     .GameClick = shell_pending::Nothing,
     .NetGameClick = shell_pending::Nothing,
     .GameRightClick = shell_pending::Nothing,

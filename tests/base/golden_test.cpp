@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/base/dvga.h"
+#include "tests/common/demofonts.h"
 #include "tests/common/golden.h"
 
 namespace fs = std::filesystem;
@@ -63,11 +64,7 @@ class Golden : public ::testing::Test {
     loaded_ = LoadPaletteSheetFile("data\\army.dat", TileSheet16.Ref(), 1, 79) == 0;
     for (const TSheetFile& f : kSheetFiles)
       loaded_ = loaded_ && LoadSheetFile(f.Name, f.Sheet(), f.First, f.Count) == 0;
-    ResetFonts();
-    MainFont = LoadFont("data\\latrus3.fnt", fonts_[0]);
-    SecondFont = LoadFont("data\\zarnrus.fnt", fonts_[1]);
-    ThirdFont = LoadFont("data\\year2000.fnt", fonts_[2]);
-    loaded_ = loaded_ && MainFont != 0 && SecondFont != 0 && ThirdFont != 0;
+    loaded_ = testfonts::LoadDemoFonts(fonts_) && loaded_;
     fs::current_path(old);
   }
   static void TearDownTestSuite() { ResetFonts(); }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "game/menus/dmenus.h"
+#include "tests/common/demofonts.h"
 #include "tests/common/golden.h"
 
 namespace fs = std::filesystem;
@@ -69,11 +70,7 @@ class MainMenu : public ::testing::Test {
     // As the start-up loads them: the palette tiles, the cursors, the fonts, the archive.
     loaded_ = LoadPaletteSheetFile("data\\army.dat", TileSheet16.Ref(), 1, 79) == 0 &&
               LoadSheetFile("data\\cursors.dat", TileSheet16.Ref(), 260, 44) == 0;
-    ResetFonts();
-    MainFont = LoadFont("data\\latrus3.fnt", fonts_[0]);
-    SecondFont = LoadFont("data\\zarnrus.fnt", fonts_[1]);
-    ThirdFont = LoadFont("data\\year2000.fnt", fonts_[2]);
-    loaded_ = loaded_ && MainFont != 0 && SecondFont != 0 && ThirdFont != 0;
+    loaded_ = testfonts::LoadDemoFonts(fonts_) && loaded_;
     fs::current_path(old);
   }
   static void TearDownTestSuite() {

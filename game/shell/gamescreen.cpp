@@ -1,0 +1,317 @@
+#include "game/shell/gamescreen.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "game/base/cp1251.h"
+#include "game/base/dvga.h"
+#include "game/shell/Main.h"
+#include "game/shell/selection.h"
+#include "game/shell/sidepanel.h"
+#include "game/world/dobjects.h"
+#include "platform/app.h"
+
+namespace zarn {
+
+namespace {
+
+using i32 = std::int32_t;
+
+constexpr int MinimapScreenX = 1;
+constexpr int MinimapScreenY = 159;
+constexpr std::uint8_t ViewFrameColour = 43;
+constexpr std::uint8_t ShroudColour = 0;
+constexpr std::uint8_t FieldColour = 235;
+constexpr std::uint8_t BloomColour = 12;
+constexpr std::uint8_t WormColour = 14;
+constexpr std::uint8_t DebugColour = 15;
+constexpr std::uint8_t StatusColour = 200;
+constexpr std::uint8_t NoPlaceColour = 12;
+constexpr std::uint8_t PlaceColour = 43;
+constexpr std::string_view NoPlaceText = "Здесь нельзя поставить"_cp1251;
+
+int LastUnitSlot() { return std::clamp<i32>(UnitSlots, -1, MaxUnitSlots); }
+int LastBuildingSlot() { return std::clamp<i32>(BuildingSlots, 0, MaxBuildingSlots); }
+
+TPlayerRecord* PlayerOf(int player) {
+  return player >= 1 && player <= MaxPlayers ? &Players[player] : nullptr;
+}
+
+std::string RightAligned(i32 n, int width) { return PadString(std::to_string(n), width, ' ', true); }
+
+// --- Minimap ---
+
+std::uint8_t TerrainColour(std::uint8_t cell, std::uint8_t previous) {
+  switch (TerrainClass(cell)) {
+    case 0: return 116;
+    case 1: return 125;
+    case 4: return 55;
+    default: return previous;
+  }
+}
+
+bool SideColour(int side, bool unit, std::uint8_t& colour) {
+  static constexpr std::uint8_t bySide[5] = {170, 184, 199, 228, 184};
+  if (side < 0 || side > (unit ? 4 : 3)) return false;
+  colour = bySide[side];
+  return true;
+}
+
+class TMinimapPlot {
+ public:
+  TMinimapPlot() : sx_(ViewState.MinimapScaleX), sy_(ViewState.MinimapScaleY) {}
+
+  void Point(double px, double py, std::uint8_t colour) { Rect(px, py, px - 1, py - 1, colour); }
+
+  // Pixels trunc(x1 / sx) .. trunc((x2 + 1) / sx) by the same in y; a point is x2 = x1 - 1.
+  void Rect(double x1, double y1, double x2, double y2, std::uint8_t colour) {
+    if (!(sx_ > 0) || !(sy_ > 0)) return;
+    const long c1 = Cell(x1 / sx_), c2 = Cell((x2 + 1) / sx_);
+    const long r1 = Cell(y1 / sy_), r2 = Cell((y2 + 1) / sy_);
+    for (long r = r1; r <= r2; ++r)
+      for (long c = c1; c <= c2; ++c) Set(c, r, colour);
+  }
+
+  static void Set(long c, long r, std::uint8_t colour) {
+    if (c < 0 || c >= MinimapWidth || r < 0 || r >= MinimapHeight) return;
+    MinimapBuffer[static_cast<std::size_t>(r * MinimapWidth + c)] = colour;
+  }
+
+ private:
+  static long Cell(double v) { return std::isfinite(v) ? static_cast<long>(std::clamp(v, -1e6, 1e6)) : -1; }
+  double sx_, sy_;
+};
+
+// The sample walk over the map: one sample per minimap pixel.
+template <typename Visit>
+void WalkSamples(Visit visit) {
+  const int w = GameMap.Width, h = GameMap.Height;
+  if (w <= 0 || h <= 0) return;
+  const double stepX = w * 0.015625, stepY = h * 0.025;
+  for (int r = 0; r < MinimapHeight; ++r) {
+    const double y = 1 + r * stepY;
+    if (y > h) break;
+    for (int c = 0; c < MinimapWidth; ++c) {
+      const double x = 1 + c * stepX;
+      if (x > w) break;
+      visit(c, r, static_cast<long>(x), static_cast<long>(y));
+    }
+  }
+}
+
+void RebuildMinimap() {
+  MinimapBuffer.fill(0);
+  std::uint8_t colour = 0;
+  WalkSamples([&](int c, int r, long x, long y) {
+    colour = TerrainColour(GameMap.Cell(x, y), colour);
+    TMinimapPlot::Set(c, r, colour);
+  });
+  TMinimapPlot plot;
+  for (const TOssinFieldRecord& f : OssinFields)
+    if (f.Free == 0) plot.Point(f.X - 1, f.Y, FieldColour);
+  for (const TOssinBloomRecord& b : OssinBlooms)
+    if (b.Removed == 0) plot.Point(b.X - 1, b.Y, BloomColour);
+  const int lastBuilding = LastBuildingSlot();
+  for (int i = 1; i <= lastBuilding; ++i) {
+    const TBuildingRecord& b = Buildings[i];
+    if (b.Free != 0) continue;
+    SideColour(b.Side, false, colour);
+    const int cls = std::min<int>(b.FootprintClass, 3);
+    plot.Rect(b.X, b.Y, b.X + FootprintWidth(static_cast<std::uint8_t>(cls)) - 1,
+              b.Y + FootprintHeight(static_cast<std::uint8_t>(cls)) - 1, colour);
+  }
+  const int lastUnit = LastUnitSlot();
+  for (int i = 1; i <= lastUnit; ++i) {
+    const TUnitRecord& u = Units[i];
+    if (u.Free != 0 || u.OffMap != 0) continue;
+    SideColour(u.Side, true, colour);
+    plot.Point(u.X - 1, u.Y - 1, colour);
+  }
+  for (const TWormRecord& w : Worms)
+    if (w.Removed == 0) plot.Point(w.X - 1, w.Y - 1, WormColour);
+  if (DebugFlags.ShadowEnabled != 0)
+    WalkSamples([](int c, int r, long x, long y) {
+      if (ShroudAt(x, y) < 9) TMinimapPlot::Set(c, r, ShroudColour);
+    });
+}
+
+// --- The world in the view ---
+
+void DrawWorld(bool worms) {
+  RedrawMapView();
+  LastViewPos = TViewPos{ViewState.ViewX, ViewState.ViewY};
+  for (const TOssinBloomRecord& b : OssinBlooms) DrawBloom(b);
+  for (TOssinFieldRecord& f : OssinFields) DrawOssinField(f);
+  for (int i = 1; i <= GroundMarkSlots; ++i) DrawGroundMark(i);
+  for (const TDecalRecord& d : Decals) DrawDecal(d);
+  if (worms)
+    for (const TWormRecord& w : Worms) DrawWorm(w);
+  const int lastBuilding = LastBuildingSlot();
+  for (int i = 1; i <= lastBuilding; ++i) DrawBuildings(Buildings[i]);
+  for (TExplosionRecord& e : Explosions)
+    if (e.ExplosionKind < 4) UpdateExplosion(e);
+
+  const int lastUnit = LastUnitSlot();
+  auto units = [&](std::uint8_t first, std::uint8_t last, bool sprites, bool markers) {
+    for (int i = 0; i <= lastUnit; ++i) {
+      TUnitRecord& u = Units[i];
+      if (u.Free != 0 || u.OffMap != 0 || u.Kind < first || u.Kind > last) continue;
+      if (sprites) DrawUnit(u);
+      if (markers) DrawUnitMarker(u);
+    }
+  };
+  units(0, 3, true, false);
+  units(4, 13, true, false);
+  units(4, 13, false, true);
+  for (int i = 1; i <= lastBuilding; ++i) DrawBuildingMarker(Buildings[i]);
+  units(14, 255, true, true);
+
+  for (const TShotRecord& s : UnitShots) DrawShot(s);
+  for (const TShotRecord& s : BuildingShots) DrawBuildingShot(s);
+  for (TExplosionRecord& e : Explosions)
+    if (e.ExplosionKind >= 4) UpdateExplosion(e);
+  DrawShroudView();
+}
+
+void StepPulses() {
+  StepRedPulse(RedPulse1);
+  StepBluePulse(BluePulse);
+  StepRedPulse(RedPulse2);
+  StepRedPulse(RedPulse3);
+  StepWhitePulse(WhitePulse);
+}
+
+bool DebugLinesShown() { return DebugFlags.DebugMode != 0 && ShowFrameRate != 0; }
+
+void DrawPanel() {
+  TrackSelectionBox();
+  DrawPanelBase();
+  DrawMinimap();
+  DrawObjectInfo();
+  DrawCommandPanel();
+}
+
+void DrawSurvivalCountdown() {
+  i32 limit = 0;
+  if (Mission.GoalType == GoalSurvive30) limit = 32760;
+  if (Mission.GoalType == GoalConquerIn60) limit = 65520;
+  if (limit == 0) return;
+  DrawText(MainFont, 100, 1, StatusColour, TicksToMinSec(static_cast<std::int64_t>(limit) - WorldTickCount));
+}
+
+std::int64_t Zero() { return 0; }
+void NoBytes(std::int64_t& sent, std::int64_t& received) { sent = received = 0; }
+void NoChooser() {}
+
+}  // namespace
+
+TNetScreenLinks DefaultNetScreenLinks() { return {Zero, Zero, Zero, NoBytes, NoChooser}; }
+
+void DrawMinimap() {
+  if (TickCount % 4 == 0) RebuildMinimap();
+  for (int r = 0; r < MinimapHeight; ++r)
+    for (int c = 0; c < MinimapWidth; ++c)
+      PutPixel(c + MinimapScreenX, r + MinimapScreenY, MinimapBuffer[static_cast<std::size_t>(r * MinimapWidth + c)]);
+  const double sx = ViewState.MinimapScaleX, sy = ViewState.MinimapScaleY;
+  if (!(sx > 0) || !(sy > 0)) return;
+  const int x1 = static_cast<int>(ViewState.ViewX / sx), y1 = static_cast<int>(ViewState.ViewY / sy);
+  const int x2 = static_cast<int>((ViewState.ViewX + 20) / sx), y2 = static_cast<int>((ViewState.ViewY + 10) / sy);
+  DrawFrame(x1, y1 + MinimapScreenY, x2 - 1, y2 + MinimapScreenY - 1, ViewFrameColour);
+}
+
+void DrawPlacementOutline() {
+  SetCursorColor(PanelOwnColour);
+  // Only a building of the local player, selected alone, places anything.
+  if (PendingOrder != 4 || ViewState.SelectionKind != 1 || ViewState.SelectedCount == 0) return;
+  const std::uint16_t slot = ViewState.Selection[1].Index;
+  if (slot < 1 || slot > MaxBuildingSlots) return;
+  const TBuildingRecord& b = Buildings[slot];
+  if (b.Free != 0 || b.Owner != LocalPlayer || b.Item < ItemSlab || b.Item > ItemWall) return;
+  const std::uint8_t cls = b.Item == ItemSlabBlock ? 1 : FootprintClass(ItemToBuildingKind(b.Item));
+  const i32 cx = MouseX / 16 + ViewState.ViewX, cy = MouseY / 16 + ViewState.ViewY;
+  const bool refused = IsFootprintBlocked(cx, cy, 0, cls) != 0 || LacksConnection(cx, cy, cls, LocalPlayer) != 0;
+  ShowMessageLine(refused ? InFontCodePage(NoPlaceText) : FontText{" "});
+  const int sx = MouseX / 16 * 16, sy = MouseY / 16 * 16;
+  if (sy >= 158) return;  // over the panel
+  DrawFrame(sx, sy, sx + FootprintWidth(cls) * 16 - 1, sy + FootprintHeight(cls) * 16 - 1,
+            refused ? NoPlaceColour : PlaceColour);
+}
+
+void DrawStatusLine() {
+  const TPlayerRecord* local = PlayerOf(LocalPlayer);
+  DrawText(ThirdFont, 200, 5, StatusColour, RightAligned(local ? local->Credits : 0, 7));
+  if ((WorldTickCount & 9) == 9) {
+    StatusCache.Units = CountUnitsOfPlayer(LocalPlayer);
+    StatusCache.Cap = UnitCapOfPlayer(LocalPlayer);
+  }
+  const i32 cap = std::min<i32>(StatusCache.Cap, 99);
+  DrawText(ThirdFont, 260, 5, StatusColour, RightAligned(StatusCache.Units, 3) + "/" + std::to_string(cap));
+}
+
+void DrawNetDebugLines(bool withRates) {
+  if (!DebugLinesShown()) return;
+  const auto line = [](int y, std::uint8_t colour, const std::string& text) { DrawText(MainFont, 1, y, colour, text); };
+  line(1, DebugColour, "Timer: " + std::to_string(WorldTickCount));
+  line(10, DebugColour, "mouse  " + std::to_string(MouseX) + ":" + std::to_string(MouseY));
+  line(20, DebugColour, "map  " + std::to_string(ViewState.ViewX) + ":" + std::to_string(ViewState.ViewY));
+  if (NetRole == RoleServer) {
+    line(30, PanelTextColour, "Net Server Game");
+    line(40, PanelTextColour, "Connections " + std::to_string(NetScreenLinks.NextConnectionIndex()));
+    line(50, PanelTextColour, "Partners " + std::to_string(NetScreenLinks.ClientCount()));
+  } else {
+    line(30, PanelTextColour, "Net Client Game");
+    line(40, PanelTextColour, "Connection " + std::to_string(NetScreenLinks.ClientConnection()));
+    line(50, PanelTextColour, "Alliance " + std::to_string(LocalPlayer));
+  }
+  if (!withRates) return;
+  const std::uint64_t now = plat::NowMs();
+  if (now > NetRates.NextRollover) {
+    NetRates.NextRollover = now + 1000;
+    NetScreenLinks.TakeByteCounters(NetRates.Sent, NetRates.Received);
+  }
+  line(60, PanelTextColour, "MessGet " + std::to_string(NetRates.Received));
+  line(70, PanelTextColour, "MessPut " + std::to_string(NetRates.Sent));
+}
+
+void DrawGameScreen() {
+  DrawWorld(true);
+  DrawSurvivalCountdown();
+  StepPulses();
+  if (DebugLinesShown()) {
+    DrawText(MainFont, 1, 1, DebugColour, "RTimer:" + std::to_string(WorldTickCount));
+    DrawText(MainFont, 1, 9, DebugColour,
+             "Map:" + std::to_string(ViewState.ViewX) + ":" + std::to_string(ViewState.ViewY));
+    DrawText(MainFont, 1, 17, DebugColour, "Level:" + std::to_string(Mission.MissionNumber));
+  }
+  DrawPanel();
+  CheckSelection();
+  DrawMessageLine();
+  DrawStatusLine();
+  if (DebugLinesShown()) {
+    const TPlayerRecord* first = PlayerOf(1);
+    DrawText(ThirdFont, 210, 15, PanelAlertColour, std::to_string(first ? first->Credits : 0));
+    DrawText(ThirdFont, 270, 15, PanelAlertColour,
+             RightAligned(CountUnitsOfPlayer(2), 3) + "/" + std::to_string(UnitCapOfPlayer(2)));
+  }
+  DrawMouseCursor();
+  DrawPlacementOutline();
+  PresentFrameProc();
+}
+
+void DrawNetGameScreen() {
+  DrawWorld(GameOptions.CrowEnable);
+  StepPulses();
+  DrawNetDebugLines(true);
+  DrawPanel();
+  CheckSelection();
+  DrawMessageLine();
+  DrawMessageLine2();
+  DrawStatusLine();
+  if (NetRole == RoleClient) NetScreenLinks.DrawSideChooser();
+  DrawMouseCursor();
+  DrawPlacementOutline();
+  PresentFrameProc();
+}
+
+}  // namespace zarn

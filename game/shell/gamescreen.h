@@ -1,0 +1,55 @@
+// One frame of the play screen, single and network: the world in the view, the panel, the
+// minimap, the outline of a building being placed and the figures at the top.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace zarn {
+
+inline constexpr int MinimapWidth = 64;
+inline constexpr int MinimapHeight = 40;
+
+// The minimap as last rebuilt (every fourth TickCount); row-major, MinimapWidth per row.
+inline std::array<std::uint8_t, MinimapWidth * MinimapHeight> MinimapBuffer{};
+
+// The local player's unit count and cap as the status line last counted them.
+struct TStatusCache {
+  std::int32_t Units = 0;
+  std::int32_t Cap = 0;
+};
+inline TStatusCache StatusCache{};
+
+// What the network debug lines and the side chooser need from the network layer, which points
+// these at its own state when it starts. The defaults show zeros and draw no chooser.
+struct TNetScreenLinks {
+  std::int64_t (*NextConnectionIndex)();
+  std::int64_t (*ClientCount)();
+  std::int64_t (*ClientConnection)();
+  // Hands over the running byte counters (sent, received) and resets them to 0.
+  void (*TakeByteCounters)(std::int64_t& sent, std::int64_t& received);
+  // The client's side chooser, only while it is open.
+  void (*DrawSideChooser)();
+};
+TNetScreenLinks DefaultNetScreenLinks();
+inline TNetScreenLinks NetScreenLinks = DefaultNetScreenLinks();
+
+// Bytes per second shown by the debug lines, and when the figures next roll over (ms).
+struct TNetRates {
+  std::int64_t Sent = 0;
+  std::int64_t Received = 0;
+  std::uint64_t NextRollover = 0;
+};
+inline TNetRates NetRates{};
+
+void DrawGameScreen();
+void DrawNetGameScreen();
+void DrawMinimap();
+void DrawPlacementOutline();
+void DrawStatusLine();
+// The network screens' debug lines (debug mode with the frame rate shown): clock, pointer, view
+// and connection figures, and with `withRates` the bytes per second each way. The lobby screen
+// draws them without the rates.
+void DrawNetDebugLines(bool withRates);
+
+}  // namespace zarn

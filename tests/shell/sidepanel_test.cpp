@@ -1,0 +1,177 @@
+// The side panel on the demo data set: what the middle area and the command column show for
+// each kind of selection, pinned by golden pictures (written to <build>/golden/<scene>.png when
+// they differ) and by the colours a player reads.
+#include <array>
+
+#include "tests/shell/playscreen_fixture.h"
+
+using namespace zarn;
+
+namespace {
+
+using SidePanel = PlayScreenTest;
+
+// The command column of the panel with room for captions wider than its box.
+constexpr int ColumnX = 251, ColumnY = 159, ColumnW = 69, ColumnH = 41;
+
+std::array<std::uint8_t, ColumnW * ColumnH> Column() {
+  std::array<std::uint8_t, ColumnW * ColumnH> c{};
+  for (int y = 0; y < ColumnH; ++y)
+    for (int x = 0; x < ColumnW; ++x)
+      c[static_cast<std::size_t>(y * ColumnW + x)] = BackBuffer[static_cast<std::size_t>((ColumnY + y) * ScreenWidth + ColumnX + x)];
+  return c;
+}
+
+void PutColumn(const std::array<std::uint8_t, ColumnW * ColumnH>& c, int x0, int y0) {
+  for (int y = 0; y < ColumnH; ++y)
+    for (int x = 0; x < ColumnW; ++x) PutPixel(x0 + x, y0 + y, c[static_cast<std::size_t>(y * ColumnW + x)]);
+}
+
+TEST_F(SidePanel, HarvesterLoadIsTruncatedNotRounded) {
+  TUnitRecord& h = AddUnit(1, 10, 10, UnitHarvester);
+  h.Capacity = 1000;
+  h.Load = 996;
+  SelectUnits({1});
+  DrawPanel();
+  testgolden::ExpectPicture("panel_harvester_99", 0xd36206269175a5b8ull);
+  // Full: "100%" is a wider caption than "99%".
+  h.Load = 1000;
+  DrawPanel();
+  testgolden::ExpectPicture("panel_harvester_full", 0xf0c4bb160489bddfull);
+}
+
+TEST_F(SidePanel, ForeignUnitIsNamedInRedWithoutCommands) {
+  AddUnit(1, 10, 10, UnitLightTank, 2, 2);
+  SelectUnits({1});
+  DrawPanel();
+  const auto withUnit = Column();
+  EXPECT_GT(CountColour(75, 165, 140, 170, PanelAlertColour), 10);
+  EXPECT_EQ(CountColour(75, 165, 140, 170, PanelOwnColour), 0);
+  ClearScreen();
+  DrawPanelBase();
+  EXPECT_EQ(withUnit, Column()) << "a foreign unit got a command column";
+}
+
+TEST_F(SidePanel, UnitCommandsLightWhatTheUnitDoes) {
+  TUnitRecord& t = AddUnit(1, 10, 10, UnitLightTank);
+  SelectUnits({1});
+  std::array<std::array<std::uint8_t, ColumnW * ColumnH>, 4> states;
+  const std::uint8_t lit[4] = {2, 0, 1, 7};  // moving, no order, attacking, something else
+  for (int i = 0; i < 4; ++i) {
+    t.State = lit[i];
+    DrawPanel();
+    states[static_cast<std::size_t>(i)] = Column();
+  }
+  PendingOrder = 2;
+  DrawPanel();
+  const auto cancel = Column();
+  ClearScreen();
+  RestorePanel();
+  for (int i = 0; i < 4; ++i) PutColumn(states[static_cast<std::size_t>(i)], 2 + 72 * i, 10);
+  PutColumn(cancel, 2, 60);
+  testgolden::ExpectPicture("panel_unit_commands", 0x914157afcba5c37aull);
+}
+
+TEST_F(SidePanel, ProductionCaptionThroughEveryState) {
+  AddBuilding(1, 5, 3, BuildingConstructionYard);
+  AddBuilding(2, 9, 3, BuildingBarracks);
+  std::vector<std::array<std::uint8_t, ColumnW * ColumnH>> shots;
+  auto shoot = [&](std::uint16_t slot) {
+    SelectOne(slot, 1);
+    DrawPanel();
+    shots.push_back(Column());
+  };
+  TBuildingRecord& barracks = Buildings[2];
+  barracks.Item = 2;
+  barracks.ProductionState = ProductionIdle;
+  shoot(2);  // "ПОСТРОИТЬ"
+  barracks.ProductionState = ProductionRunning;
+  barracks.ProductionTarget = 150;
+  barracks.ProductionProgress = 59.9f;  // 39.9 % shows 39
+  shoot(2);
+  barracks.ProductionProgress = 150;
+  shoot(2);  // "СДЕЛАНО"
+  barracks.ProductionState = ProductionPaused;
+  barracks.ProductionProgress = 30;
+  shoot(2);  // "<-СТОИТ->"
+  TBuildingRecord& yard = Buildings[1];
+  yard.Item = 20;
+  yard.ProductionState = ProductionRunning;
+  yard.ProductionTarget = 300;
+  yard.ProductionProgress = 300;
+  shoot(1);  // "ПОСТАВИТЬ"
+  PendingOrder = 4;
+  shoot(1);  // picture 39, "ОТМЕНИТЬ"
+  ClearScreen();
+  for (std::size_t i = 0; i < shots.size(); ++i)
+    PutColumn(shots[i], 2 + 72 * static_cast<int>(i % 4), 2 + 50 * static_cast<int>(i / 4));
+  testgolden::ExpectPicture("panel_production_states", 0xad16772620bf3a33ull);
+}
+
+TEST_F(SidePanel, PowerPlantShowsDemandAndOutputInRedWhenShort) {
+  TBuildingRecord& plant = AddBuilding(1, 5, 3, BuildingPowerPlant);
+  AddBuilding(2, 8, 3, BuildingHeavyFactory);   // draws 35
+  AddBuilding(3, 12, 3, BuildingAirFactory);    // 40
+  plant.PowerOutput = 60;
+  SelectOne(1, 1);
+  DrawPanel();
+  testgolden::ExpectPicture("panel_power_short", 0xaea1ffd27bf33135ull);
+  // Demand 75 over one plant: the output is drawn in the alert colour at (222, 187).
+  EXPECT_GT(CountColour(222, 187, 240, 195, PanelAlertColour), 5);
+  plant.PowerOutput = 100;
+  DrawPanel();
+  EXPECT_EQ(CountColour(222, 187, 240, 195, PanelAlertColour), 0);
+  EXPECT_GT(CountColour(222, 187, 240, 195, PanelTextColour), 5);
+}
+
+TEST_F(SidePanel, FourteenUnitsFillSevenColumnsOfTwo) {
+  std::vector<std::uint16_t> slots;
+  for (std::uint16_t s = 1; s <= 14; ++s) {
+    TUnitRecord& u = AddUnit(s, 2 + s, 20, static_cast<std::uint8_t>(s % 10));
+    u.Health = u.MaxHealth * s / 14;
+  }
+  SelectUnits({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+  DrawPanel();
+  testgolden::ExpectPicture("panel_fourteen_units", 0xdf0b1021640bf58cull);
+  // The seventh column starts at x 225 and its pictures end at 248; nothing drawn past it.
+  ClearScreen();
+  DrawObjectInfo();
+  EXPECT_LT(CountColour(225, 165, 248, 194, 0), 24 * 30) << "no picture in the last column";
+  EXPECT_EQ(CountColour(249, 160, 258, 199, 0), 10 * 40);
+  EXPECT_EQ(CountColour(75, 160, 224, 164, 0), 150 * 5);
+}
+
+TEST_F(SidePanel, WormAndSpecialWeapon) {
+  CreateWorm(Worms[1], 30, 30, 1);
+  Worms[1].Health = WormHealth / 3;  // below half: yellow bar
+  SelectOne(1, 2);
+  DrawPanel();
+  EXPECT_GT(CountColour(75, 165, 180, 170, PanelWormColour), 10);
+  EXPECT_GT(CountColour(75, 194, 106, 194, PanelWormColour), 5);
+
+  TBuildingRecord& palace = AddBuilding(1, 5, 3, BuildingPalace);
+  palace.LastFireTick = WorldTickCount + 10;
+  SelectOne(1, 1);
+  DrawPanel();
+  const auto charging = Column();
+  ClearScreen();
+  DrawPanelBase();
+  EXPECT_EQ(charging, Column()) << "a charging weapon shows a button";
+  palace.LastFireTick = WorldTickCount;
+  DrawPanel();
+  EXPECT_NE(charging, Column()) << "a ready weapon shows no button";
+}
+
+TEST_F(SidePanel, MenuButtonIsDrawnPressedForOneFrameOfHover) {
+  ClearScreen();
+  DrawPanelBase();
+  const auto idle = BackBuffer;
+  MenuButtonIdle = 0;  // the hover step found the pointer on the button
+  DrawPanelBase();
+  EXPECT_NE(idle, BackBuffer);
+  EXPECT_EQ(MenuButtonIdle, 1);
+  DrawPanelBase();
+  EXPECT_EQ(idle, BackBuffer) << "stays pressed after the pointer left";
+}
+
+}  // namespace
