@@ -35,6 +35,7 @@ class SaveGameTest : public SaveFilesTest {
       for (int y = 1; y <= 64; ++y) ShroudMap.Cell(x, y) = ShroudVisible;
     ViewState.ViewX = 12;
     ViewState.ViewY = 9;
+    SetMinimapScalesFromMap();
     ViewState.SelectedCount = 1;
     ViewState.Selection[1] = TSelectionEntry{3, 1, 0};
     UnitSlots = 200;
