@@ -144,8 +144,8 @@ void NetGameClick() {
   if (MouseY >= 158) {
     PanelClick(true);
   } else if (NetRole == RoleClient && SideChoiceOpen != 0) {
-    SideChooserMouseDown(SideChooser, MouseX, MouseY);
-    if (SideChooser.Selected != SeatWithoutSide) {
+    // Only a press on a side chooses: a stray click must not send the first side offered.
+    if (SideChooserMouseDown(SideChooser, MouseX, MouseY) && SideChooser.Selected != SeatWithoutSide) {
       ViewState.LocalSide = SideChooser.Selected;
       NetRequestSide(LocalPlayer, SideChooser.Selected);
     }
