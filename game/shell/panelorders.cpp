@@ -235,59 +235,51 @@ void GroupTargetOrder(std::int32_t x, std::int32_t y) {
   PlayOrderAck2();
 }
 
-void MapRightClick(bool net) {
+// A right-click order at (x, y) for the selection: several units as a group; a single own unit
+// by what stands there (harvesters and carriers by their own rules, unless plain is asked).
+void RightClickOrder(std::int32_t x, std::int32_t y, bool net, bool plain) {
   if (ViewState.SelectedCount == 0 || ViewState.SelectionKind != SelectedUnits) return;
-  const std::int32_t cx = PointerCellX(), cy = PointerCellY();
   if (ViewState.SelectedCount > 1) {
-    GroupTargetOrder(cx, cy);
+    GroupTargetOrder(x, y);
     return;
   }
   TUnitRecord* u = OwnSelectedUnit();
   if (!u) return;
   std::uint16_t slot = 0;
-  if (u->Kind == UnitHarvester) {
-    std::uint8_t cls = 0;
-    if (FindOssinFieldAt(cx, cy, slot, cls) != 0) {
-      OrderMove(*u, cx, cy, net);
+  std::uint8_t kind = 0;
+  if (!plain && u->Kind == UnitHarvester) {
+    if (FindOssinFieldAt(x, y, slot, kind) != 0) {
+      OrderMove(*u, x, y, net);
     } else if (net) {
-      NetOrderMoveOrHarvest(u->Slot, cx, cy);
+      NetOrderMoveOrHarvest(u->Slot, x, y);
     } else {
-      MoveOrHarvest(*u, cx, cy);
-      if (u->State != StateHarvest) MoveTo(*u, cx, cy);
+      MoveOrHarvest(*u, x, y);
+      if (u->State != StateHarvest) MoveTo(*u, x, y);
     }
-  } else if (u->Kind == UnitCarrier) {
-    if (FindUnitAtTile(cx, cy, slot) != 0) OrderMove(*u, cx, cy, net);
-    else if (net) NetOrderCarrierPickUp(u->Slot, cx, cy);
-    else CarrierPickUp(*u, cx, cy);
+  } else if (!plain && u->Kind == UnitCarrier) {
+    if (FindUnitAtTile(x, y, slot) != 0) OrderMove(*u, x, y, net);
+    else if (net) NetOrderCarrierPickUp(u->Slot, x, y);
+    else CarrierPickUp(*u, x, y);
+  } else if (TargetAtCell(x, y, slot, kind) || IsOwnObject(slot, kind)) {
+    OrderMove(*u, x, y, net);
   } else {
-    std::uint8_t kind = 0;
-    if (TargetAtCell(cx, cy, slot, kind) || IsOwnObject(slot, kind)) OrderMove(*u, cx, cy, net);
-    else OrderAttack(*u, cx, cy, net);
+    OrderAttack(*u, x, y, net);
   }
   PlayOrderAck();
 }
 
+void MapRightClick(bool net) { RightClickOrder(PointerCellX(), PointerCellY(), net, false); }
+
+// Harvesters and carriers get no special treatment on the minimap.
 void MinimapRightClick(bool net) {
   if (!Between(MouseX, 1, 64) || !Between(MouseY, 159, 198)) return;
-  if (ViewState.SelectedCount == 0 || ViewState.SelectionKind != SelectedUnits) return;
   auto cell = [](int pointer, float scale, int size) {
     const double v = static_cast<double>(pointer) * static_cast<double>(scale);
     return std::clamp<std::int32_t>(static_cast<std::int32_t>(std::clamp(v, -1e6, 1e6)) + 1, 1,
                                     std::max(1, size));
   };
-  const std::int32_t cx = cell(MouseX - 1, ViewState.MinimapScaleX, GameMap.Width);
-  const std::int32_t cy = cell(MouseY - 159, ViewState.MinimapScaleY, GameMap.Height);
-  if (ViewState.SelectedCount > 1) {
-    GroupTargetOrder(cx, cy);
-    return;
-  }
-  TUnitRecord* u = OwnSelectedUnit();
-  if (!u) return;
-  std::uint16_t index = 0;
-  std::uint8_t kind = 0;
-  if (TargetAtCell(cx, cy, index, kind) || IsOwnObject(index, kind)) OrderMove(*u, cx, cy, net);
-  else OrderAttack(*u, cx, cy, net);
-  PlayOrderAck();
+  RightClickOrder(cell(MouseX - 1, ViewState.MinimapScaleX, GameMap.Width),
+                  cell(MouseY - 159, ViewState.MinimapScaleY, GameMap.Height), net, true);
 }
 
 }  // namespace

@@ -73,25 +73,20 @@ void ForgetDragIfScreenLeft() {
 
 void EdgeScroll() {
   if (NetRole != RoleSingle && NetGameStarted == 0) return;
-  if (MouseX < 3) {
-    SelectCursor(4);
+  // Each edge on its own, so that a corner scrolls both ways; the later cursor wins.
+  const struct {
+    bool on;
+    std::uint8_t cursor;
+    void (*scroll)();
+  } edges[] = {{MouseX < 3, 4, ScrollViewLeft},
+               {MouseX >= 317, 5, ScrollViewRight},
+               {MouseY < 3, 6, ScrollViewUp},
+               {MouseY >= 198, 7, ScrollViewDown}};
+  for (const auto& e : edges) {
+    if (!e.on) continue;
+    SelectCursor(e.cursor);
     SetCursorColor(NormalColour);
-    ScrollViewLeft();
-  }
-  if (MouseX >= 317) {
-    SelectCursor(5);
-    SetCursorColor(NormalColour);
-    ScrollViewRight();
-  }
-  if (MouseY < 3) {
-    SelectCursor(6);
-    SetCursorColor(NormalColour);
-    ScrollViewUp();
-  }
-  if (MouseY >= 198) {
-    SelectCursor(7);
-    SetCursorColor(NormalColour);
-    ScrollViewDown();
+    e.scroll();
   }
 }
 

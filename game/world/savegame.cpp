@@ -193,6 +193,11 @@ void SettleLoadedView() {
     for (int n = keep + 1; n <= 14; ++n) v.Selection[n].InUse = 0;
   };
   const TSelectionEntry& first = v.Selection[1];
+  // A building or a worm is selected alone, in entry 1, and only while it stands.
+  auto keepFirst = [&](bool live) {
+    dropAllBut(1);
+    v.SelectedCount = first.InUse != 0 && live ? 1 : 0;
+  };
   switch (v.SelectionKind) {
     case SelectedUnits: {
       std::uint16_t left = 0;
@@ -204,18 +209,10 @@ void SettleLoadedView() {
       break;
     }
     case SelectedBuilding:
-      dropAllBut(1);
-      if (first.InUse == 0 || first.Index < 1 || first.Index > MaxBuildingSlots || Buildings[first.Index].Free != 0)
-        v.SelectedCount = 0;
-      else
-        v.SelectedCount = 1;
+      keepFirst(first.Index >= 1 && first.Index <= MaxBuildingSlots && Buildings[first.Index].Free == 0);
       break;
     case SelectedWorm:
-      dropAllBut(1);
-      if (first.InUse == 0 || first.Index < 1 || first.Index > WormSlots || Worms[first.Index].Removed != 0)
-        v.SelectedCount = 0;
-      else
-        v.SelectedCount = 1;
+      keepFirst(first.Index >= 1 && first.Index <= WormSlots && Worms[first.Index].Removed == 0);
       break;
     default:
       v.SelectionKind = SelectedUnits;

@@ -70,11 +70,7 @@ class PlayTest : public ShellTest {
     ShellCalls.OpenGameMenu = [] { GameScreen = 7; };
   }
   void TearDown() override {
-    KillAllUnits();
-    DestroyAllBuildings();
-    RemoveAllWorms();
-    ClearOssinFields();
-    RemoveAllBlooms();
+    campaign_world::ClearMissionWorld();
     NetRole = RoleSingle;
     NetGameStarted = 0;
     SideChoiceOpen = 0;
@@ -84,8 +80,6 @@ class PlayTest : public ShellTest {
     ViewState = TViewState{};
     ShellCalls = PendingShellCalls;
     ResetHooks();
-    Mission = TMissionRecord{{}, 2, 1, GoalCredits2000, {}, 0};
-    MapFileName = "alm1.map";
     folder_.reset();
     ShellTest::TearDown();
   }
