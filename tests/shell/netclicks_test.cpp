@@ -111,6 +111,27 @@ TEST_F(ClientTest, ProductionPauseIsAskedFor) {
   EXPECT_EQ(Buildings[yard].ProductionState, ProductionRunning);
 }
 
+TEST_F(ClientTest, TheServerBroadcastsThePauseAndTogglesItself) {
+  NetRole = RoleServer;
+  static std::vector<std::int32_t> broadcast;
+  broadcast.clear();
+  NetBroadcastPauseProductionProc = [](std::int32_t b) {
+    broadcast.push_back(b);
+    EXPECT_EQ(Buildings[b].ProductionState, ProductionRunning);  // sent before the change
+  };
+  const std::int32_t yard = FindBuilding(BuildingConstructionYard);
+  Buildings[yard].Item = 20;
+  Buildings[yard].ProductionState = ProductionRunning;
+  Buildings[yard].ProductionTarget = 300;
+  Buildings[yard].ProductionProgress = 10;
+  ClickCell(Buildings[yard].X, Buildings[yard].Y);
+  Click(ThirdButton);
+  EXPECT_EQ(broadcast, std::vector<std::int32_t>{yard});
+  EXPECT_EQ(Buildings[yard].ProductionState, ProductionPaused);
+  EXPECT_TRUE(Sent().empty());
+  NetBroadcastPauseProductionProc = [](std::int32_t) {};
+}
+
 TEST_F(ClientTest, PlacementIsCheckedHereFirstAndTheYardIsResetOnTheServer) {
   const std::int32_t yard = FindBuilding(BuildingConstructionYard);
   const std::int32_t refinery = FindBuilding(BuildingRefinery);

@@ -134,6 +134,17 @@ TEST_F(PlayTest, TheConstructionVehicleDeploysIntoAYard) {
   EXPECT_EQ(ViewState.SelectedCount, 0);
 }
 
+TEST_F(PlayTest, TheGromadorBlowsItselfUpAndTakesItsNeighbourAlong) {
+  const std::uint16_t gromador = Unit(10, 9, UnitGromador);
+  const std::uint16_t enemy = Unit(11, 9, UnitSiegeTank, 2);
+  ClickCell(10, 9);
+  Click(FourthButton);
+  EXPECT_EQ(Units[gromador].Free, 1);
+  EXPECT_TRUE(Units[enemy].Free != 0 || Units[enemy].Health < Units[enemy].MaxHealth);
+  Frame();
+  EXPECT_EQ(ViewState.SelectedCount, 0);
+}
+
 TEST_F(PlayTest, ABoughtBuildingIsPlacedOnlyWhereItMayStand) {
   const std::uint16_t yard = FindBuilding(BuildingConstructionYard);
   const std::uint16_t refinery = FindBuilding(BuildingRefinery);
