@@ -100,6 +100,8 @@ void PrepareEditor() {
   ViewState.Selection[1].Index = 1;
   ViewState.Selection[1].InUse = 1;
   PendingOrder = 4;
+  // A right press that opened a menu was released elsewhere: the brush must not keep painting.
+  RightButtonUp = 1;
 }
 
 }  // namespace

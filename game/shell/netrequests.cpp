@@ -20,8 +20,15 @@ std::string MessageText(int code, std::initializer_list<std::int32_t> fields,
   return out;
 }
 
+namespace {
+void ToServer(const std::string& text) {
+  if (RequestTextTap) RequestTextTap(text);
+  SendToServer(text);
+}
+}  // namespace
+
 void SendRequest(int code, std::initializer_list<std::int32_t> fields) {
-  if (NetRole == RoleClient) SendToServer(MessageText(code, fields));
+  if (NetRole == RoleClient) ToServer(MessageText(code, fields));
 }
 
 void SendMoveRequest(std::int32_t unit, std::int32_t x, std::int32_t y) {
@@ -35,7 +42,7 @@ void NetRequestGroupStop(std::span<const std::int32_t> units) {
   if (NetRole != RoleClient || units.empty()) return;
   std::string text = "[7 " + std::to_string(units.size()) + " ";
   for (std::int32_t u : units) text += std::to_string(u) + " ";
-  SendToServer(text + "]");
+  ToServer(text + "]");
 }
 void NetOrderMoveOrHarvest(std::int32_t unit, std::int32_t x, std::int32_t y) {
   SendRequest(8, {unit, x, y});

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "game/base/widgets.h"
+
 namespace zarn {
 
 // "[code f1 f2 ... ]": each field followed by one space.
@@ -33,5 +35,13 @@ void NetRequestSide(std::int32_t seat, std::int32_t side);                      
 void NetOrderDestroyUnit(std::int32_t unit);                                      // 32
 void NetRequestPauseProduction(std::int32_t building);                           // 39
 void NetRequestProductionReset(std::int32_t building);                           // 59
+
+// The server's broadcast 139 (production paused or resumed); network play fills it in.
+inline void (*NetBroadcastPauseProductionProc)(std::int32_t building) = [](std::int32_t) {};
+// The client's side chooser on the play screen before the game starts (opened by message 130).
+inline std::uint8_t SideChoiceOpen = 0;
+inline TSideChooser SideChooser{};
+// Sees every text a request sender hands to SendToServer (tests).
+inline void (*RequestTextTap)(std::string_view text) = nullptr;
 
 }  // namespace zarn

@@ -8,6 +8,8 @@
 #include <string_view>
 
 #include "game/shell/gamescreen.h"
+#include "game/shell/playmouse.h"
+#include "game/shell/selection.h"
 
 namespace zarn {
 
@@ -54,17 +56,17 @@ inline void NothingTwoTexts(std::string_view, std::string_view) {}
 
 // One entry a line: a topic that takes an entry over replaces its line with its own procedure.
 inline constexpr TShellCalls PendingShellCalls{
-    .GameInputStep = shell_pending::Nothing,
+    .GameInputStep = GameHover,
     .DrawGameScreen = DrawGameScreen,
     .DrawNetLobby = shell_pending::Nothing,
     .DrawNetGameScreen = DrawNetGameScreen,
-    .GameClick = shell_pending::Nothing,
-    .NetGameClick = shell_pending::Nothing,
-    .GameRightClick = shell_pending::Nothing,
-    .NetGameRightClick = shell_pending::Nothing,
-    .GameDoubleClick = shell_pending::Nothing,
-    .StoreGroup = shell_pending::NothingInt,
-    .RecallGroup = shell_pending::NothingInt,
+    .GameClick = GameClick,
+    .NetGameClick = NetGameClick,
+    .GameRightClick = GameRightClick,
+    .NetGameRightClick = NetGameRightClick,
+    .GameDoubleClick = GameDoubleClick,
+    .StoreGroup = StoreGroup,
+    .RecallGroup = RecallGroup,
     .NetGameSetup = shell_pending::Nothing,
     .CloseServer = shell_pending::Nothing,
     .CloseClient = shell_pending::Nothing,

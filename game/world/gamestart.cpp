@@ -24,11 +24,6 @@ constexpr std::string_view SoundOnText = "Звуки включены"_cp1251;
 // Random tries before PickBloomFreeTile scans the rectangle instead.
 constexpr int BloomFreeTries = 1000;
 
-void SetMinimapScalesFromMap() {
-  ViewState.MinimapScaleX = static_cast<float>(GameMap.Width * 0.015625);
-  ViewState.MinimapScaleY = static_cast<float>(GameMap.Height * 0.025);
-}
-
 void ReportMapProblem(std::string_view name, MapFileResult r) {
   TellFileProblem(MapsFileText, name,
                   r == MapFileResult::CannotRead || r == MapFileResult::BadName ? MissingText
@@ -42,6 +37,8 @@ void CommonGameSetUp() {
   ResetLastViewPos();
   HideMessageLine();
   MenuButtonIdle = 1;
+  // A click that left the play screen never saw its release here.
+  BoxDragState = 0;
   SetUnitSlotsForPlayers(Mission.PlayerCount);
   SetBuildingSlotsForPlayers(Mission.PlayerCount);
   SetMinimapScalesFromMap();
@@ -53,6 +50,11 @@ void CommonGameSetUp() {
 }
 
 }  // namespace
+
+void SetMinimapScalesFromMap() {
+  ViewState.MinimapScaleX = static_cast<float>(GameMap.Width * 0.015625);
+  ViewState.MinimapScaleY = static_cast<float>(GameMap.Height * 0.025);
+}
 
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;

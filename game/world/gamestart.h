@@ -14,6 +14,11 @@ namespace zarn {
 inline std::string MapFileName = "alm1.map";
 // The side panel draws its menu button pressed while this is 0 (the panel's hover sets it).
 inline std::uint8_t MenuButtonIdle = 1;
+// The selection box: 3 while the left button is held on a game screen, else 0; the pointer
+// where the hold began.
+inline std::uint8_t BoxDragState = 0;
+inline std::int32_t BoxDragAnchorX = 0;
+inline std::int32_t BoxDragAnchorY = 0;
 
 // A file name that stays inside its folder ("maps\", "scenes\", "save\"): names come from file
 // lists, the editors, the network and files, and none may reach another folder.
@@ -34,6 +39,9 @@ bool LoadMapWithObjects(std::string_view name);
 void SpawnMapStartObjects();
 // Adds every live resource cell and bloom to the placement list (the caller resets it first).
 void StoreMapStartObjects();
+
+// Map columns and rows per minimap pixel, from the map's size.
+void SetMinimapScalesFromMap();
 
 // Slot counts in play, kept within the tables' capacities.
 void SetUnitSlots(std::int32_t n);

@@ -122,25 +122,25 @@ std::uint8_t PlaceBuilding(std::int32_t x, std::int32_t y, std::uint8_t kind, st
     return 0;
   }
   if (kind >= BuildingKindCount || owner < 1 || owner > MaxPlayers) return 1;
-  const std::uint8_t cls = FootprintClass(kind);
+  if (FootprintRefused(x, y, kind, owner) != 0) return 1;
   std::uint16_t slot = 0;
-
-  if (kind == BuildingConstructionYard) {
-    // The yard may stand where its vehicle stands, and needs no contact.
-    if (IsFootprintBlocked(x, y, 1, cls) != 0) return Refuse(owner, BlockedText);
-    if (FindFreeBuildingSlot(slot) != 0) return Refuse(owner, NoSlotText);
-    InitBuilding(Buildings[slot], x, y, kind, owner, side, slot);
-    PlayPlaceBuildingSound();
-    return 0;
-  }
-
-  if (IsFootprintBlocked(x, y, 0, cls) != 0) return Refuse(owner, BlockedText);
-  if (LacksConnection(x, y, cls, owner) != 0) return Refuse(owner, NoContactText);
   if (FindFreeBuildingSlot(slot) != 0) return Refuse(owner, NoSlotText);
   TBuildingRecord& b = Buildings[slot];
   InitBuilding(b, x, y, kind, owner, side, slot);
-  if (kind != BuildingSlab) b.Health = b.Health * SlabCoverPercent(x, y, cls) / 100;
+  if (kind != BuildingSlab && kind != BuildingConstructionYard)
+    b.Health = b.Health * SlabCoverPercent(x, y, FootprintClass(kind)) / 100;
   PlayPlaceBuildingSound();
+  return 0;
+}
+
+std::uint8_t FootprintRefused(std::int32_t x, std::int32_t y, std::uint8_t kind, std::uint8_t owner) {
+  if (kind >= BuildingKindCount) return 1;
+  const std::uint8_t cls = FootprintClass(kind);
+  // The yard may stand where its vehicle stands, and needs no contact.
+  if (kind == BuildingConstructionYard)
+    return IsFootprintBlocked(x, y, 1, cls) != 0 ? Refuse(owner, BlockedText) : 0;
+  if (IsFootprintBlocked(x, y, 0, cls) != 0) return Refuse(owner, BlockedText);
+  if (LacksConnection(x, y, cls, owner) != 0) return Refuse(owner, NoContactText);
   return 0;
 }
 

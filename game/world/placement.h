@@ -32,6 +32,10 @@ std::int32_t SlabCoverPercent(std::int32_t x, std::int32_t y, std::uint8_t footp
 // 0 placed (or handed to the server), 1 refused.
 std::uint8_t PlaceBuilding(std::int32_t x, std::int32_t y, std::uint8_t kind, std::uint8_t side,
                            std::uint8_t owner);
+// The checks of PlaceBuilding before a slot is sought: 1 (and the owner told why) when the
+// kind's footprint is blocked at (x, y) or, but for the construction yard, out of contact with
+// the base; 0 when it may stand there. A client runs them on its own copy of the world.
+std::uint8_t FootprintRefused(std::int32_t x, std::int32_t y, std::uint8_t kind, std::uint8_t owner);
 std::uint8_t PlaceSlabBlock(std::int32_t x, std::int32_t y, std::uint8_t owner, std::uint8_t side);
 
 // The first tile around a building that a unit of the kind may enter: the contact ring, then

@@ -182,6 +182,51 @@ void UnpackUnits(const std::vector<TUnitRecord>& units) {
   for (const TUnitRecord& r : units) Units[r.Slot] = r;
 }
 
+bool LiveUnitSlot(std::uint16_t i) { return i <= MaxUnitSlots && Units[i].Free == 0; }
+
+// The view of a saved game as the loaded world can use it: entries whose objects are not in
+// that world are dropped and the count follows what is left, the view stays inside the map and
+// the minimap scales follow the map's size.
+void SettleLoadedView() {
+  TViewState& v = ViewState;
+  auto dropAllBut = [&v](int keep) {
+    for (int n = keep + 1; n <= 14; ++n) v.Selection[n].InUse = 0;
+  };
+  const TSelectionEntry& first = v.Selection[1];
+  // A building or a worm is selected alone, in entry 1, and only while it stands.
+  auto keepFirst = [&](bool live) {
+    dropAllBut(1);
+    v.SelectedCount = first.InUse != 0 && live ? 1 : 0;
+  };
+  switch (v.SelectionKind) {
+    case SelectedUnits: {
+      std::uint16_t left = 0;
+      for (TSelectionEntry& e : v.Selection) {
+        if (v.SelectedCount == 0 || !LiveUnitSlot(e.Index)) e.InUse = 0;
+        if (e.InUse != 0) ++left;
+      }
+      v.SelectedCount = left;
+      break;
+    }
+    case SelectedBuilding:
+      keepFirst(first.Index >= 1 && first.Index <= MaxBuildingSlots && Buildings[first.Index].Free == 0);
+      break;
+    case SelectedWorm:
+      keepFirst(first.Index >= 1 && first.Index <= WormSlots && Worms[first.Index].Removed == 0);
+      break;
+    default:
+      v.SelectionKind = SelectedUnits;
+      v.SelectedCount = 0;
+      dropAllBut(0);
+      break;
+  }
+  for (TSelectionList& g : v.Groups)
+    for (TSelectionEntry& e : g)
+      if (!LiveUnitSlot(e.Index)) e.InUse = 0;
+  ClampViewOrigin();
+  SetMinimapScalesFromMap();
+}
+
 void UnpackBuildings(const std::vector<TBuildingRecord>& buildings) {
   for (const TBuildingRecord& r : buildings) {
     Buildings[r.Slot] = r;
@@ -277,6 +322,7 @@ SaveGameResult ApplySaveGame(std::span<const std::uint8_t> save, std::span<const
   UnpackUnits(s.Units);
   ClearOccupancy();
   UnpackBuildings(s.Buildings);
+  SettleLoadedView();
   WorldTickCount = s.Header.WorldTick;
   TickCount = s.Header.Tick;
   return SaveGameResult::Ok;

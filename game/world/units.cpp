@@ -32,6 +32,8 @@ bool RoomForUnit(std::uint8_t owner, bool strict) {
 
 }  // namespace
 
+bool RoomToProduceUnit(std::uint8_t owner) { return RoomForUnit(owner, true); }
+
 std::uint8_t FindFreeUnitSlot(std::uint16_t& slot) {
   const int last = LastUnitSlot();
   for (int i = 1; i <= last; ++i) {
@@ -130,7 +132,7 @@ std::uint8_t ProduceUnit(std::int32_t x, std::int32_t y, std::uint8_t footprintC
   if (kind >= UnitKindCount || !IsPlayerNumber(owner)) return 1;
   std::uint16_t slot = 0;
   if (!RoomForUnit(owner, true) || FindFreeUnitSlot(slot) != 0) {
-    DeliverTextToPlayer(owner, "Нельзя создать больше"_cp1251);
+    DeliverTextToPlayer(owner, NoMoreUnitsText);
     return 1;
   }
   std::int32_t exitX = 0, exitY = 0;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "game/base/cp1251.h"
 #include "game/base/records.h"
 
 namespace zarn {
@@ -40,6 +41,10 @@ std::int32_t UnitCapOfPlayer(std::uint8_t player);
 // Unit slots one player may hold: UnitSlots shared out among the mission's players.
 std::int32_t UnitShareOfPlayer();
 
+// The refusal of a unit over the cap or the share (cp1251).
+inline constexpr std::string_view NoMoreUnitsText = "Нельзя создать больше"_cp1251;
+// Production keeps one unit in hand below the player's cap and share: true when one more fits.
+bool RoomToProduceUnit(std::uint8_t owner);
 // A building finished a unit: puts it on the first free tile around the building's anchor.
 // 0 created, 1 not (cap, share, no slot or no exit tile).
 std::uint8_t ProduceUnit(std::int32_t x, std::int32_t y, std::uint8_t footprintClass,

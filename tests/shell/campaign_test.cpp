@@ -22,15 +22,7 @@ class CampaignTest : public ::testing::Test {
     Randomize(Seed);
   }
   void TearDown() override {
-    KillAllUnits();
-    DestroyAllBuildings();
-    RemoveAllWorms();
-    ClearOssinFields();
-    RemoveAllBlooms();
-    SetMapSizeAndClear(64, 64);
-    ResetMapPlacements();
-    MapFileName = "alm1.map";
-    Mission = TMissionRecord{{}, 2, 1, GoalCredits2000, {}, 0};
+    ClearMissionWorld();
     WorldTickCount = 0;
     WorldClockCalls = DefaultWorldClockCalls;
     ResetHooks();

@@ -122,6 +122,19 @@ inline void StartMissionFromFiles() {
   StartGame();
 }
 
+// Back to the empty world of a fresh program after a mission.
+inline void ClearMissionWorld() {
+  KillAllUnits();
+  DestroyAllBuildings();
+  RemoveAllWorms();
+  ClearOssinFields();
+  RemoveAllBlooms();
+  SetMapSizeAndClear(64, 64);
+  ResetMapPlacements();
+  MapFileName = "alm1.map";
+  Mission = TMissionRecord{{}, 2, 1, GoalCredits2000, {}, 0};
+}
+
 // World-timer events of single play on the play screen, each with the interface-timer events
 // that fall between two of them at the game's speed (shots fly on the interface clock).
 inline void Step(std::int32_t ticks) {

@@ -1,5 +1,7 @@
 #include <cstring>
 #include <functional>
+#include <limits>
+#include <tuple>
 
 #include "tests/world/savefiles_fixture.h"
 
@@ -35,6 +37,7 @@ class SaveGameTest : public SaveFilesTest {
       for (int y = 1; y <= 64; ++y) ShroudMap.Cell(x, y) = ShroudVisible;
     ViewState.ViewX = 12;
     ViewState.ViewY = 9;
+    SetMinimapScalesFromMap();
     ViewState.SelectedCount = 1;
     ViewState.Selection[1] = TSelectionEntry{3, 1, 0};
     UnitSlots = 200;
@@ -183,6 +186,45 @@ TEST_F(SaveGameTest, DamagedAndHostileSavesAreRefusedAndTheGameGoesOn) {
   EXPECT_FALSE(LoadGame("none.sav"));
   EXPECT_EQ(Shown.back(), std::string("Файл save\\none.sav отсутствует"_cp1251));
   EXPECT_EQ(EncodeSaveGame(), before);
+}
+
+TEST_F(SaveGameTest, TheViewIsSettledAgainstTheLoadedWorld) {
+  GameUnderWay();
+  ViewState.Selection[1] = TSelectionEntry{3, 1, 0};
+  ViewState.Selection[2] = TSelectionEntry{5, 1, 0};  // a free slot
+  ViewState.Selection[3] = TSelectionEntry{17, 1, 0};
+  ViewState.SelectedCount = 9;
+  ViewState.Groups[2][1] = TSelectionEntry{5, 1, 0};
+  ViewState.Groups[2][2] = TSelectionEntry{3, 1, 0};
+  ViewState.ViewX = 300;
+  ViewState.ViewY = 0;
+  ViewState.MinimapScaleX = std::numeric_limits<float>::quiet_NaN();
+  ASSERT_TRUE(SaveGame("view.sav"));
+  ViewState = TViewState{};
+  ASSERT_TRUE(LoadGame("view.sav"));
+  EXPECT_EQ(ViewState.SelectedCount, 2);
+  EXPECT_EQ(ViewState.Selection[1].InUse, 1);
+  EXPECT_EQ(ViewState.Selection[2].InUse, 0);
+  EXPECT_EQ(ViewState.Selection[3].InUse, 1);
+  EXPECT_EQ(ViewState.Groups[2][1].InUse, 0);
+  EXPECT_EQ(ViewState.Groups[2][2].InUse, 1);
+  EXPECT_EQ(ViewState.ViewX, 45);
+  EXPECT_EQ(ViewState.ViewY, 1);
+  EXPECT_FLOAT_EQ(ViewState.MinimapScaleX, 1.0f);
+  EXPECT_FLOAT_EQ(ViewState.MinimapScaleY, 1.6f);
+
+  // One building or worm: kept only while it stands, and alone.
+  for (auto [kind, index, count] : {std::tuple{SelectedBuilding, 7, 0}, std::tuple{SelectedBuilding, 2, 1},
+                                    std::tuple{SelectedWorm, 2, 1}, std::tuple{SelectedWorm, 3, 0}}) {
+    ViewState.SelectionKind = kind;
+    ViewState.SelectedCount = 1;
+    ViewState.Selection[1] = TSelectionEntry{static_cast<std::uint16_t>(index), 1, 0};
+    ViewState.Selection[2] = TSelectionEntry{3, 1, 0};
+    ASSERT_TRUE(SaveGame("view.sav"));
+    ASSERT_TRUE(LoadGame("view.sav"));
+    EXPECT_EQ(ViewState.SelectedCount, count) << int(kind) << " " << index;
+    EXPECT_EQ(ViewState.Selection[2].InUse, 0) << int(kind) << " " << index;
+  }
 }
 
 TEST_F(SaveGameTest, WritingWithoutTheFolderOrOverAFailureKeepsPlaying) {

@@ -1,0 +1,171 @@
+// Routing of the pointer on the play screen to the selection, the orders and the panel.
+#include "game/shell/playmouse.h"
+
+#include "game/base/dvga.h"
+#include "game/menus/dmenus.h"
+#include "game/shell/Main.h"
+#include "game/shell/netrequests.h"
+#include "game/shell/panelorders.h"
+#include "game/shell/selection.h"
+#include "game/sound/dsnd.h"
+#include "game/world/dobjects.h"
+
+namespace zarn {
+
+namespace {
+
+constexpr std::uint8_t NormalColour = 200;
+constexpr std::uint8_t ForeignColour = 12;
+constexpr std::uint8_t WormColour = 17;
+
+bool Between(int v, int lo, int hi) { return v >= lo && v <= hi; }
+
+bool OnMenuButton() { return Between(MouseX, 151, 171) && Between(MouseY, 158, 163); }
+bool OnMinimap() { return Between(MouseX, 1, 64) && Between(MouseY, 159, 198); }
+bool OnMiddleArea() { return Between(MouseX, 74, 249) && Between(MouseY, 164, 195); }
+bool OnCommandColumn() { return Between(MouseX, 259, 317) && Between(MouseY, 159, 197); }
+
+void PanelClick(bool net) {
+  SelectCursor(0);
+  SetCursorColor(NormalColour);
+  if (PendingOrder == 0) {
+    if (OnMenuButton()) {
+      LastKey = 27;
+      PlayButtonSound();
+      if (!net) StopMusicProc();
+      ShellCalls.OpenGameMenu();
+      return;
+    }
+    if (OnMinimap()) {
+      ViewFromMinimapClick();
+      return;
+    }
+    if (OnMiddleArea()) {
+      BuildingPanelClick(MouseX, MouseY);
+      return;
+    }
+  }
+  if (!OnCommandColumn() || ViewState.SelectedCount == 0) return;
+  if (PendingOrder != 0) {
+    PendingOrder = 0;
+    SetCursorColor(NormalColour);
+    return;
+  }
+  switch (ViewState.SelectionKind) {
+    case SelectedBuilding:
+      PanelButtonClick(MouseX, MouseY);
+      break;
+    case SelectedUnits:
+      // Commands go to own units only (a clicked foreign unit shows, but takes no orders).
+      if (ViewState.SelectedCount == 1 && !OwnSelectedUnit()) break;
+      if (net) NetUnitCommandClick(MouseX, MouseY);
+      else UnitCommandClick(MouseX, MouseY);
+      break;
+    default:
+      break;
+  }
+}
+
+// A click that opened another screen is released there: the box drag must not carry over.
+void ForgetDragIfScreenLeft() {
+  if (GameScreen != 0) BoxDragState = 0;
+}
+
+void EdgeScroll() {
+  if (NetRole != RoleSingle && NetGameStarted == 0) return;
+  // Each edge on its own, so that a corner scrolls both ways; the later cursor wins.
+  const struct {
+    bool on;
+    std::uint8_t cursor;
+    void (*scroll)();
+  } edges[] = {{MouseX < 3, 4, ScrollViewLeft},
+               {MouseX >= 317, 5, ScrollViewRight},
+               {MouseY < 3, 6, ScrollViewUp},
+               {MouseY >= 198, 7, ScrollViewDown}};
+  for (const auto& e : edges) {
+    if (!e.on) continue;
+    SelectCursor(e.cursor);
+    SetCursorColor(NormalColour);
+    e.scroll();
+  }
+}
+
+void MapHover() {
+  if (PendingOrder != 0) {
+    SelectCursor(PendingOrder == 4 ? 8 : 3);
+    SetCursorColor(NormalColour);
+    EdgeScroll();
+    return;
+  }
+  std::uint16_t index = 0;
+  std::uint8_t kind = 0;
+  if (HitTest(false, index, kind)) {
+    SelectCursor(0);
+    SetCursorColor(NormalColour);
+    EdgeScroll();
+    return;
+  }
+  SelectCursor(2);
+  switch (kind) {
+    case SelectedUnits:
+      SetCursorColor(Units[index].Owner == LocalPlayer ? NormalColour : ForeignColour);
+      break;
+    case SelectedBuilding:
+      SetCursorColor(Buildings[index].Owner == LocalPlayer ? NormalColour : ForeignColour);
+      break;
+    default:
+      SetCursorColor(WormColour);
+      break;
+  }
+}
+
+void PanelHover() {
+  SelectCursor(0);
+  SetCursorColor(NormalColour);
+  if (OnMenuButton()) MenuButtonIdle = 0;
+  else EdgeScroll();
+  if (MouseButtonUp == 0 && OnMinimap()) ViewFromMinimapClick();
+}
+
+}  // namespace
+
+void GameClick() {
+  if (MouseY >= 158) PanelClick(false);
+  else GameMapClick();
+  ForgetDragIfScreenLeft();
+}
+
+void NetGameClick() {
+  if (MouseY >= 158) {
+    PanelClick(true);
+  } else if (NetRole == RoleClient && SideChoiceOpen != 0) {
+    // Only a press on a side chooses: a stray click must not send the first side offered.
+    if (SideChooserMouseDown(SideChooser, MouseX, MouseY) && SideChooser.Selected != SeatWithoutSide) {
+      ViewState.LocalSide = SideChooser.Selected;
+      NetRequestSide(LocalPlayer, SideChooser.Selected);
+    }
+  } else {
+    NetGameMapClick();
+  }
+  ForgetDragIfScreenLeft();
+}
+
+void GameRightClick() {
+  if (MouseY < 158) GameMapRightClick();
+  else GameMinimapRightClick();
+}
+
+void NetGameRightClick() {
+  if (MouseY < 158) NetGameMapRightClick();
+  else NetGameMinimapRightClick();
+}
+
+void GameHover() {
+  // Esc may have opened the menu in this frame while the button was held.
+  ForgetDragIfScreenLeft();
+  if (GameScreen != 0) return;
+  if (MouseY >= 158) PanelHover();
+  else MapHover();
+}
+
+}  // namespace zarn

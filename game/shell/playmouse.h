@@ -1,0 +1,14 @@
+// The pointer on the play screen of single and network play: clicks on the map and the panel,
+// right clicks, and the per-frame hover (cursor, edge scrolling, dragging on the minimap).
+#pragma once
+
+namespace zarn {
+
+void GameClick();
+void NetGameClick();
+void GameRightClick();
+void NetGameRightClick();
+// Once per frame before drawing, in single and network play.
+void GameHover();
+
+}  // namespace zarn

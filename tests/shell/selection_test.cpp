@@ -1,0 +1,254 @@
+// Selecting on the play screen through the window's pointer and key handlers: clicks, the box,
+// the double click, control groups and the per-frame check of the selection.
+#include <algorithm>
+#include <map>
+
+#include "tests/shell/play_fixture.h"
+
+namespace {
+
+using namespace play_test;
+
+constexpr int SelectAckWaves[] = {76, 77};
+constexpr int GroupAckWave = 78;
+
+bool Heard(int wave) { return std::find(Waves.begin(), Waves.end(), wave) != Waves.end(); }
+bool HeardSelectAck() { return Heard(SelectAckWaves[0]) || Heard(SelectAckWaves[1]); }
+
+TEST_F(PlayTest, ABoxOverTwentyOwnUnitsTakesTheFirstFourteenRowByRow) {
+  // Created from the bottom right, so that slot order is not the order on the map.
+  std::vector<std::pair<int, int>> cells;
+  for (int y = 8; y <= 10; ++y)
+    for (int x = 9; x <= 15; ++x)
+      if (!(y == 10 && x == 15)) cells.emplace_back(x, y);
+  std::reverse(cells.begin(), cells.end());
+  std::map<std::pair<int, int>, std::uint16_t> at;
+  for (auto [x, y] : cells) at[{x, y}] = Unit(x, y, UnitLightTank);
+  const std::uint16_t foreign = Unit(8, 8, UnitLightTank, 2);
+  const std::uint16_t before = Unit(3, 2, UnitTrike);
+  ClickCell(3, 2);
+  ASSERT_EQ(SelectedSlots(), std::vector<std::uint16_t>{before});
+  Waves.clear();
+
+  Drag({CellPoint(8, 8).X - 6, CellPoint(8, 8).Y - 6}, {CellPoint(15, 10).X + 6, 155});
+
+  std::vector<std::uint16_t> expected;
+  for (int y = 8; y <= 9; ++y)
+    for (int x = 9; x <= 15; ++x) expected.push_back(at[{x, y}]);
+  EXPECT_EQ(SelectedSlots(), expected);
+  EXPECT_EQ(ViewState.SelectedCount, 14);
+  EXPECT_EQ(ViewState.SelectionKind, SelectedUnits);
+  EXPECT_EQ(std::count(Waves.begin(), Waves.end(), GroupAckWave), 1);
+  for (std::uint16_t s : expected) EXPECT_EQ(Units[s].Deselected, 0);
+  EXPECT_EQ(Units[at[std::make_pair(9, 10)]].Deselected, 1);
+  EXPECT_EQ(Units[foreign].Deselected, 1);
+  EXPECT_EQ(Units[before].Deselected, 1);  // the old selection lost its mark
+  EXPECT_EQ(BoxDragState, 0);
+}
+
+TEST_F(PlayTest, ABoxOverOnlyForeignUnitsSelectsTheFirstAloneAndASmallBoxNothing) {
+  const std::uint16_t first = Unit(10, 9, UnitLightTank, 2);
+  Unit(12, 9, UnitLightTank, 2);
+  const std::uint16_t own = Unit(3, 2, UnitTrike);
+  ClickCell(3, 2);
+  // Five pixels across: no box; the release click on empty ground keeps the selection.
+  Drag({CellPoint(10, 9).X - 20, CellPoint(10, 9).Y}, {CellPoint(10, 9).X - 15, CellPoint(10, 9).Y + 5});
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{own});
+
+  Waves.clear();
+  Drag({CellPoint(9, 8).X, CellPoint(9, 8).Y}, {CellPoint(13, 10).X, CellPoint(13, 10).Y});
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{first});
+  EXPECT_FALSE(HeardSelectAck());  // not ours: no acknowledgement
+}
+
+TEST_F(PlayTest, ClicksPickTheLowerSlotKeepTheSelectionOnEmptyGroundAndOfferNoCommandsForeign) {
+  const std::uint16_t low = Unit(10, 9, UnitLightTank);
+  const std::uint16_t foreign = Unit(12, 9, UnitLightTank, 2);
+  // A second unit standing on the same cell (stepping through it).
+  const std::uint16_t high = Unit(11, 9, UnitLightTank);
+  Units[high].X = 10;
+  ClickCell(10, 9);
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{low});
+  EXPECT_TRUE(HeardSelectAck());
+  ClickCell(14, 3);  // empty rock
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{low});
+
+  Waves.clear();
+  ClickCell(12, 9);
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{foreign});
+  EXPECT_EQ(Units[low].Deselected, 1);
+  EXPECT_FALSE(HeardSelectAck());
+  Click(MoveButton);
+  EXPECT_EQ(PendingOrder, 0);
+
+  // A building and a worm are picked too, one object at a time.
+  const std::uint16_t yard = FindBuilding(BuildingConstructionYard);
+  ClickCell(Buildings[yard].X, Buildings[yard].Y);
+  EXPECT_EQ(ViewState.SelectionKind, SelectedBuilding);
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{yard});
+  EXPECT_EQ(Buildings[yard].Deselected, 0);
+  Worms[1].X = 2;
+  Worms[1].Y = 2;
+  ClickCell(2, 2);
+  EXPECT_EQ(ViewState.SelectionKind, SelectedWorm);
+  EXPECT_EQ(Buildings[yard].Deselected, 1);
+  EXPECT_EQ(Worms[1].Deselected, 0);
+
+  // The shroud hides what stands on a covered cell.
+  DebugFlags.ShadowEnabled = 1;
+  SetShroud(10, 9, ShroudCovered);
+  ClickCell(10, 9);
+  EXPECT_EQ(ViewState.SelectionKind, SelectedWorm);
+}
+
+TEST_F(PlayTest, DoubleClickSelectsTheOwnUnitsOfThatKindOnTheScreen) {
+  const std::uint16_t a = Unit(10, 9, UnitLightTank);
+  const std::uint16_t b = Unit(5, 2, UnitLightTank);
+  Unit(12, 9, UnitTrike);
+  Unit(13, 9, UnitLightTank, 2);
+  const std::uint16_t away = Unit(40, 40, UnitLightTank);
+  DoubleClick(CellPoint(10, 9));
+  EXPECT_EQ(SelectedSlots(), (std::vector<std::uint16_t>{b, a}));
+  EXPECT_EQ(Units[away].Deselected, 1);
+}
+
+TEST_F(PlayTest, ControlGroupsStoreAndRecallAndPruneWhatIsGone) {
+  const std::uint16_t a = Unit(10, 9, UnitLightTank);
+  const std::uint16_t b = Unit(12, 9, UnitLightTank);
+  const std::uint16_t c = Unit(14, 9, UnitTrike);
+  Drag({CellPoint(10, 9).X - 8, CellPoint(10, 9).Y - 8}, {CellPoint(12, 9).X + 7, CellPoint(12, 9).Y + 7});
+  ASSERT_EQ(SelectedSlots(), (std::vector<std::uint16_t>{a, b}));
+  KeyDown('3', plat::kCtrl);
+  ClickCell(14, 9);
+  ASSERT_EQ(SelectedSlots(), std::vector<std::uint16_t>{c});
+
+  KeyPress('3');
+  EXPECT_EQ(SelectedSlots(), (std::vector<std::uint16_t>{a, b}));
+  EXPECT_EQ(ViewState.SelectedCount, 2);
+  EXPECT_EQ(Units[c].Deselected, 1);
+  EXPECT_EQ(Units[a].Deselected, 0);
+
+  // A dead member leaves the group; a wholly dead or empty group leaves the selection alone.
+  ClickCell(14, 9);
+  KillUnit(Units[a]);
+  KeyPress('3');
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{b});
+  EXPECT_EQ(ViewState.SelectedCount, 1);
+  KillUnit(Units[b]);
+  ClickCell(14, 9);
+  KeyPress('3');
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{c});
+  KeyPress('7');
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{c});
+
+  // A building's slot stored as a group would come back as whatever unit has that slot.
+  const std::uint16_t yard = FindBuilding(BuildingConstructionYard);
+  ClickCell(Buildings[yard].X, Buildings[yard].Y);
+  KeyDown('4', plat::kCtrl);
+  for (const TSelectionEntry& e : ViewState.Groups[4]) EXPECT_EQ(e.InUse, 0);
+  KeyPress('4');
+  EXPECT_EQ(ViewState.SelectionKind, SelectedBuilding);
+}
+
+TEST_F(PlayTest, ACarrierLiftingTheOnlySelectedUnitEmptiesSelectionAndOrderNextFrame) {
+  const std::uint16_t carrier = Unit(5, 2, UnitCarrier);
+  const std::uint16_t tank = Unit(10, 9, UnitLightTank);
+  ClickCell(5, 2);
+  RightClickCell(10, 9);
+  ASSERT_EQ(Units[carrier].State, StatePickUp);
+  ClickCell(10, 9);
+  Click(MoveButton);
+  ASSERT_EQ(PendingOrder, 2);
+  ASSERT_TRUE(StepUntil([&] { return Units[tank].OffMap != 0; }));
+  EXPECT_EQ(ViewState.SelectedCount, 1);
+  Frame();
+  EXPECT_EQ(ViewState.SelectedCount, 0);
+  EXPECT_EQ(PendingOrder, 0);
+  EXPECT_EQ(CursorRecord.Color, 200);
+}
+
+TEST_F(PlayTest, DeadEntriesLeaveTheSelectionAndTheCountFollows) {
+  const std::uint16_t a = Unit(10, 9, UnitLightTank);
+  const std::uint16_t b = Unit(12, 9, UnitLightTank);
+  const std::uint16_t c = Unit(14, 9, UnitLightTank);
+  Drag({CellPoint(10, 9).X - 8, CellPoint(10, 9).Y - 8}, {CellPoint(14, 9).X + 7, CellPoint(14, 9).Y + 7});
+  ASSERT_EQ(ViewState.SelectedCount, 3);
+  Click(MoveButton);
+  KillUnit(Units[a]);
+  KillUnit(Units[b]);
+  Frame();
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{c});
+  EXPECT_EQ(ViewState.SelectedCount, 1);
+  EXPECT_EQ(PendingOrder, 2);  // the one left can still take the order
+  ClickCell(3, 3);
+  EXPECT_EQ(Units[c].DestX, 3);
+
+  // An entry whose unit died between frames, with a live unit in a later entry: the command
+  // column acts on the first entry in use, never on a stale one or on entry 14.
+  ViewState.Selection[1] = TSelectionEntry{a, 1, 0};  // free slot
+  ViewState.Selection[14] = TSelectionEntry{c, 1, 0};
+  for (int n = 2; n <= 13; ++n) ViewState.Selection[n].InUse = 0;
+  ViewState.SelectedCount = 1;
+  zarn::MainForm->DXDrawMouseMove(0, ThirdButton.X * WindowScale(), ThirdButton.Y * WindowScale());
+  zarn::MainForm->DXDrawClick();
+  EXPECT_EQ(PendingOrder, 0);
+  Frame();
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{c});
+  Click(ThirdButton);
+  EXPECT_EQ(PendingOrder, 1);
+}
+
+TEST_F(PlayTest, ThePendingOrderGoesWhenTheSelectionNoLongerFitsIt) {
+  const std::uint16_t tank = Unit(10, 9, UnitLightTank);
+  ClickCell(10, 9);
+  Click(ThirdButton);
+  ASSERT_EQ(PendingOrder, 1);
+  // A worm selected while the attack waits: the target click does nothing and ends the order.
+  const std::uint16_t enemy = Unit(14, 9, UnitLightTank, 2);
+  Worms[1].X = 2;
+  Worms[1].Y = 2;
+  SelectObject(1, SelectedWorm);
+  MoveTo(CellPoint(14, 9));
+  zarn::MainForm->DXDrawClick();
+  EXPECT_EQ(PendingOrder, 0);
+  EXPECT_NE(Units[tank].State, StateAttack);
+  EXPECT_EQ(Units[enemy].Deselected, 1);
+  // The frame's check ends it as well, before any click.
+  SelectObject(tank, SelectedUnits);
+  Click(ThirdButton);
+  ASSERT_EQ(PendingOrder, 1);
+  SelectObject(1, SelectedWorm);
+  Frame();
+  EXPECT_EQ(PendingOrder, 0);
+
+  // The placement order belongs to the yard: selecting a unit ends it.
+  const std::uint16_t yard = FindBuilding(BuildingConstructionYard);
+  ClickCell(Buildings[yard].X, Buildings[yard].Y);
+  PendingOrder = 4;
+  Frame();
+  EXPECT_EQ(PendingOrder, 4);
+  ViewState.Selection[1] = TSelectionEntry{tank, 1, 0};
+  ViewState.SelectionKind = SelectedUnits;
+  Frame();
+  EXPECT_EQ(PendingOrder, 0);
+}
+
+TEST_F(PlayTest, AClickThatLeftThePlayScreenLeavesNoBoxBehind) {
+  const std::uint16_t a = Unit(11, 8, UnitLightTank);
+  MoveTo(MenuButton);
+  Press(MenuButton);
+  Frame();
+  ASSERT_EQ(BoxDragState, 3);
+  zarn::MainForm->DXDrawClick();
+  Release(MenuButton);
+  EXPECT_EQ(GameScreen, 7);
+  EXPECT_EQ(LastKey, 27);
+  // Back in play with the pointer far from where the press was.
+  GameScreen = 0;
+  MoveTo(CellPoint(11, 7));
+  Frame();
+  EXPECT_EQ(ViewState.SelectedCount, 0);
+  EXPECT_EQ(Units[a].Deselected, 1);
+}
+
+}  // namespace
