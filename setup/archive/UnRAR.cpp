@@ -262,6 +262,14 @@ void TUnRAR::ProcessArchive(int operation) {
       totalBytes_ = remainingBytes_ = header.UnpSize;
       lastPercent_ = -1;
       bool selected = !IsFolder(header) && MatchFileSpec(name, fileSpec_);
+      if (!selected && IsFolder(header) && useStoredDirs_ && wild && operation == RAR_EXTRACT) {
+        // Folders are not entries, but an empty one (a save folder) must not be lost.
+        std::string folderName;
+        if (!MakeOutputName(name, folderName)) Raise(M_INVALID_FILE_NAME, name);
+        std::string root = NativePath(folderName.substr(0, folderName.size() - name.size()));
+        if (!MakeFoldersBelow(root.empty() ? "." : root, NativePath(name) + "/"))
+          Raise(M_ERROR_WRITING, name);
+      }
       if (!selected) {
         int r = lib.RARProcessFile(handle, RAR_SKIP, nullptr, nullptr);
         if (r != ERAR_SUCCESS) Raise(RarErrorToMessageId(r) ? RarErrorToMessageId(r) : M_ERROR_READING, name);
