@@ -141,8 +141,13 @@ TEST_F(RealLibrary, DamagedHeadersAreCaught) {
   std::string bytes = zarn_tools::WriteRar(entries);
   std::string broken = bytes;
   broken[zarn_tools::EntryHeaderOffset(entries, 1) + 32] ^= 0x20;  // a letter of the name
+  std::string begun;
+  unrar_.OnBegin = [&](TZipCommon*, const std::string& f, int, bool&) { begun += f + ";"; };
   EXPECT_EQ(Extract(broken), "Bad file header");
   EXPECT_EQ(Listing(out_), "one.dat\n");
+  // Caught when the header is read, before the entry is offered at all.
+  EXPECT_EQ(begun, SlashToBackslash(out_.string()) + "\\one.dat;");
+  unrar_.OnBegin = nullptr;
 
   // The main header's CRC: the archive does not open.
   broken = bytes;
