@@ -34,9 +34,9 @@ TEST(ArchiveHelpers, PathsNamesDatesAndNumbers) {
   EXPECT_EQ(AppendBackslash("a"), "a\\");
   EXPECT_EQ(SlashToBackslash("/a/b"), "\\a\\b");
   EXPECT_EQ(NativePath("\\a\\b"), "/a/b");
-  // cp866 "Игры/Ёж" with its box-drawing neighbours left alone.
+  // cp866 "Игры/Ёж"; box drawing becomes its nearest plain character.
   EXPECT_EQ(OemToAnsiPath("\x88\xa3\xe0\xeb/\xf0\xa6"), "Игры\\Ёж");
-  EXPECT_EQ(OemToAnsiPath("\xb0"), "░");
+  EXPECT_EQ(OemToAnsiPath("\xda\xc4\xbf\xb3\xfc"), "+-+|№");
   EXPECT_EQ(OctStrToInt(" 0755x9"), 0755);
   EXPECT_DOUBLE_EQ(DosDateToDateTimeSafe(0), 29221.0);
   EXPECT_DOUBLE_EQ(DosDateToDateTimeSafe(0x00210000), 29221.0);          // 1980-01-01

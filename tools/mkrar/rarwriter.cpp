@@ -1,10 +1,9 @@
 #include "tools/mkrar/rarwriter.h"
 
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <algorithm>
-#include <array>
-#include <chrono>
 #include <ctime>
 #include <fstream>
 #include <iterator>
@@ -53,19 +52,7 @@ std::string FileHeader(const RarEntry& e) {
 }  // namespace
 
 std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size) {
-  static const auto table = [] {
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-      std::uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
-    }
-    return t;
-  }();
-  const auto* p = static_cast<const unsigned char*>(data);
-  crc = ~crc;
-  for (std::size_t i = 0; i < size; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
+  return static_cast<std::uint32_t>(::crc32(crc, static_cast<const Bytef*>(data), static_cast<uInt>(size)));
 }
 
 std::string WriteRar(const std::vector<RarEntry>& entries, std::uint16_t mainFlags) {
