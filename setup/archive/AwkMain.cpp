@@ -109,7 +109,8 @@ void TZipCommon::SetExtractDir(const std::string& dir) {
   extractDir_ = folder;
 }
 
-bool TZipCommon::MakeOutputName(const std::string& entryName, std::string& out) const {
+bool TZipCommon::MakeOutputName(const std::string& entryName, std::string& out,
+                                std::string& root) const {
   // Refused, not repaired: absolute names, drives and ".." levels would land outside the folder.
   if (entryName.empty() || entryName[0] == '\\' || entryName.find(':') != std::string::npos)
     return false;
@@ -131,6 +132,7 @@ bool TZipCommon::MakeOutputName(const std::string& entryName, std::string& out) 
   std::string folder, file;
   SplitPath(entryName, folder, file);
   out = dir + (useStoredDirs_ ? entryName : file);
+  root = dir;
   return true;
 }
 

@@ -90,9 +90,9 @@ class TZipCommon : public TAwkMain {
   TElapsedTimeEvent OnElapsedTime;
 
  protected:
-  // The output name of an entry ("\" separated) below ExtractDir; false when the stored name
-  // is unsafe (absolute after its drive, or with a ".." level).
-  bool MakeOutputName(const std::string& entryName, std::string& out) const;
+  // The output name of an entry ("\" separated) and the folder it goes below (ExtractDir or
+  // its default); false when the stored name is absolute, has a drive or a ".." level.
+  bool MakeOutputName(const std::string& entryName, std::string& out, std::string& root) const;
   // Reports through OnError (unless cancelled) and goes on.
   void Report(int code, const std::string& fileName, const std::string& extra = {});
   // Reports through OnError and raises E_RAISE with the code's message.

@@ -264,10 +264,9 @@ void TUnRAR::ProcessArchive(int operation) {
       bool selected = !IsFolder(header) && MatchFileSpec(name, fileSpec_);
       if (!selected && IsFolder(header) && useStoredDirs_ && wild && operation == RAR_EXTRACT) {
         // Folders are not entries, but an empty one (a save folder) must not be lost.
-        std::string folderName;
-        if (!MakeOutputName(name, folderName)) Raise(M_INVALID_FILE_NAME, name);
-        std::string root = NativePath(folderName.substr(0, folderName.size() - name.size()));
-        if (!MakeFoldersBelow(root.empty() ? "." : root, NativePath(name) + "/"))
+        std::string folderName, root;
+        if (!MakeOutputName(name, folderName, root)) Raise(M_INVALID_FILE_NAME, name);
+        if (!MakeFoldersBelow(NativePath(root), NativePath(name) + "/"))
           Raise(M_ERROR_WRITING, name);
       }
       if (!selected) {
@@ -275,16 +274,16 @@ void TUnRAR::ProcessArchive(int operation) {
         if (r != ERAR_SUCCESS) Raise(RarErrorToMessageId(r) ? RarErrorToMessageId(r) : M_ERROR_READING, name);
         continue;
       }
-      if (!MakeOutputName(name, outputName_)) Raise(M_INVALID_FILE_NAME, name);
+      std::string root;
+      if (!MakeOutputName(name, outputName_, root)) Raise(M_INVALID_FILE_NAME, name);
       std::string native = NativePath(outputName_);
       bool accept = true;
       struct stat st {};
       if (operation == RAR_EXTRACT && ::lstat(native.c_str(), &st) == 0 && OnFileExists)
         OnFileExists(this, outputName_, DosDateToDateTimeSafe(header.FileTime), accept);
       if (accept && operation == RAR_EXTRACT) {
-        std::string root = NativePath(outputName_.substr(0, outputName_.size() - name.size()));
-        std::string stored = NativePath(useStoredDirs_ ? name : name.substr(name.rfind('\\') + 1));
-        if (!MakeFoldersBelow(root.empty() ? "." : root, stored)) Raise(M_ERROR_WRITING, name);
+        std::string below = NativePath(outputName_.substr(root.size()));
+        if (!MakeFoldersBelow(NativePath(root), below)) Raise(M_ERROR_WRITING, name);
       }
       if (accept) {
         ++entryCount_;

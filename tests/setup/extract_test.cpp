@@ -247,3 +247,25 @@ TEST_F(RealLibrary, NoArchiveIsAFailureNotAnEmptyInstall) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RealLibrary, WithoutStoredFoldersOnlyNamesAreUsedAndRefusedFilesStay) {
+  unrar_.SetUseStoredDirs(false);
+  Spit(out_ / "keep.dat", "mine");
+  std::string asked;
+  unrar_.OnFileExists = [&](TZipCommon*, const std::string& f, double date, bool& accept) {
+    asked += std::filesystem::path(NativePath(f)).filename().string() + " " +
+             std::to_string(static_cast<int>(date)) + ";";
+    accept = false;
+  };
+  RarEntry keep = File("deep\\er\\keep.dat", "theirs");
+  keep.dosTime = (20u << 25) | (1u << 21) | (2u << 16);  // 2000-01-02
+  EXPECT_EQ(Extract({File("deep\\er\\one.dat", "1"), keep, File("two.dat", "2")}), "");
+  EXPECT_EQ(Listing(out_), "keep.dat\none.dat\ntwo.dat\n");
+  EXPECT_EQ(Slurp(out_ / "keep.dat"), "mine");
+  EXPECT_EQ(asked, "keep.dat 36527;");
+  EXPECT_EQ(unrar_.EntryCount(), 2);
+}
+
+}  // namespace
