@@ -47,7 +47,7 @@ enum : unsigned {
 constexpr std::size_t RAR_NAME_SIZE = 260;
 constexpr std::size_t RAR_VOLNAME_SIZE = 1024;
 
-#pragma pack(push, 1)
+// Plain C layout, as any compiler lays out the library's side.
 struct RAROpenArchiveData {
   char* ArcName;
   unsigned int OpenMode;
@@ -75,10 +75,9 @@ struct RARHeaderData {
   unsigned int CmtSize;
   unsigned int CmtState;
 };
-#pragma pack(pop)
-static_assert(sizeof(RAROpenArchiveData) == 8 + 4 + 4 + 8 + 4 + 4 + 4);
+static_assert(offsetof(RAROpenArchiveData, CmtBuf) == 16);
 static_assert(offsetof(RARHeaderData, Flags) == 520);
-static_assert(offsetof(RARHeaderData, CmtBuf) == 556);
+static_assert(offsetof(RARHeaderData, FileAttr) == 552);
 
 // Volume callback: answers 0 to stop. The name buffer holds RAR_VOLNAME_SIZE bytes.
 using RARChangeVolProc = int (*)(char* arcName, int mode);
