@@ -269,3 +269,14 @@ TEST_F(RealLibrary, WithoutStoredFoldersOnlyNamesAreUsedAndRefusedFilesStay) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RealLibrary, AnEntryContinuedInAnotherVolumeIsNotCutShort) {
+  RarEntry part = File("part.dat", "first half");
+  part.extraFlags = 0x02;
+  EXPECT_EQ(Extract({File("whole.dat", "w"), part}), "Broken multi-volume chain");
+  EXPECT_EQ(Listing(out_), "whole.dat\n");
+}
+
+}  // namespace
