@@ -14,6 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (f.name.empty()) __builtin_trap();
     if (f.dataOffset > size || f.packSize > size - f.dataOffset) __builtin_trap();
     if (f.dataOffset <= previous) __builtin_trap();  // blocks only move forward
+    if (f.IsDirectory() && (f.flags & 0xE0) != 0xE0 && f.hostOS != 3 && f.hostOS != 5 &&
+        !(f.attr & 0x10))
+      __builtin_trap();
     previous = f.dataOffset;
   }
   return 0;
