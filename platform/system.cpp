@@ -203,8 +203,8 @@ bool WriteLauncher(const std::filesystem::path& file, const Launcher& launcher,
   std::error_code ec;
   if (!file.parent_path().empty()) std::filesystem::create_directories(file.parent_path(), ec);
   if (!WriteFileAtomically(file, text, error)) return false;
-  if (::chmod(file.c_str(), 0755) != 0) {
-    if (error) *error = Errno("Cannot mark " + file.string() + " executable");
+  if (::chmod(file.c_str(), launcher.mode & 07777) != 0) {
+    if (error) *error = Errno("Cannot set the mode of " + file.string());
     return false;
   }
   return true;

@@ -32,8 +32,9 @@ struct Launcher {
   std::filesystem::path workingFolder;
   std::filesystem::path icon;
   std::string comment;
+  unsigned mode = 0755;  // executable, so desktops trust it; menus need no execute bit
 };
-// Writes a .desktop launcher (executable, so desktops trust it). False with the reason.
+// Writes a .desktop launcher atomically with `mode`. False with the reason.
 bool WriteLauncher(const std::filesystem::path& file, const Launcher& launcher,
                    std::string* error = nullptr);
 // Quotes a command-line argument as launchers require.
