@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "game/menus/campaign.h"
+#include "game/menus/gamemenu.h"
+
 namespace zarn {
 
 struct TShellCalls {
@@ -74,11 +77,11 @@ inline constexpr TShellCalls PendingShellCalls{
     .ScenarioEditorStep = shell_pending::Nothing,
     .DrawScenarioEditorScreen = shell_pending::Nothing,
     .ScenarioEditorClick = shell_pending::Nothing,
-    .OpenGameMenu = shell_pending::Nothing,
+    .OpenGameMenu = OpenGameMenu,
     .OpenMapEditorMenu = shell_pending::Nothing,
     .OpenScenarioEditorMenu = shell_pending::Nothing,
-    .OpenVictory = shell_pending::Nothing,
-    .OpenDefeat = shell_pending::Nothing,
+    .OpenVictory = OpenVictory,
+    .OpenDefeat = OpenDefeat,
 };
 
 inline TShellCalls ShellCalls = PendingShellCalls;
