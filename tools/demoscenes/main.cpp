@@ -103,7 +103,8 @@ bool WriteMission(const Faction& f, int mission) {
       side = enemySide;
     }
     Players[k].Side = side;
-    Players[k].Credits = k == 1 ? 2500 + 500 * mission : 1500 + 750 * mission;
+    // The player starts below every money goal: a mission is never won before it begins.
+    Players[k].Credits = k == 1 ? 1000 + 500 * mission : 1500 + 750 * mission;
     PlaceBase(bases[k - 1], BaseOf(mission, k > 1), static_cast<std::uint8_t>(k), side);
     PlaceUnits(bases[k - 1], size, ArmyOf(mission, k > 1), static_cast<std::uint8_t>(k), side);
   }
