@@ -225,3 +225,29 @@ TEST_F(CampaignFlowTest, EveryScenarioOfTheCampaignIsBriefedWithItsOwnGoal) {
 }
 
 }  // namespace
+
+namespace {
+
+// The pauses after a faction is picked and before victory or defeat: the clock runs, the sound
+// plays on, and what the player pressed meanwhile is dropped.
+TEST_F(CampaignFlowTest, WaitSecondsRunsOnTheClockAndDropsQueuedInput) {
+  StartGame();
+  ASSERT_EQ(GameScreen, ScreenMainMenu);
+  plat::null::ClearAudioCapture();
+  VoiceFaction0();
+  plat::null::InjectClick(FormId(), 2 * 242, 2 * 74);  // new game
+  plat::null::InjectKeyDown(FormId(), plat::vk::Escape);  // would end the program
+  const std::uint64_t before = plat::NowMs();
+  WaitSeconds(2);
+  EXPECT_GE(plat::NowMs() - before, 2000u);
+  EXPECT_LT(plat::NowMs() - before, 2100u);
+  EXPECT_GE(plat::null::AudioCapture().size(), 2u * plat::AudioRate() * 19 / 10) << "the sound stopped";
+  Pass(3);
+  EXPECT_EQ(GameScreen, ScreenMainMenu);
+  EXPECT_FALSE(plat::Terminated());
+  // Input after the wait arrives as ever.
+  Click(MainMenuButtons[0]);
+  EXPECT_EQ(GameScreen, ScreenFactionChoice);
+}
+
+}  // namespace
