@@ -90,7 +90,7 @@ TEST_F(CampaignFlowTest, FactionChoiceBriefingPlayVictoryScoreAndNextMission) {
   EXPECT_EQ(ScenarioFileName, "tel1.scn");
   EXPECT_EQ(Mission.MissionNumber, 1);
   ExpectBriefingStatesGoal(ListText(FileListBox), Mission.GoalType);
-  EXPECT_NE(ListText(FileListBox).find(ToFontCodePage("Пилот"_cp1251)), std::string::npos);
+  EXPECT_NE(ListText(FileListBox).find(ToFontCodePage("Пилот!"_cp1251)), std::string::npos);
 
   // The left column of the begin button is no part of it.
   Click(104, 176);
@@ -219,8 +219,12 @@ TEST_F(CampaignFlowTest, EveryScenarioOfTheCampaignIsBriefedWithItsOwnGoal) {
       const std::string name = CampaignScenarioName(side, m);
       SCOPED_TRACE(name);
       ASSERT_FALSE(LoadScenario(name));
+      ListBoxCreate(FileListBox, 33, 48, false);
       LoadBriefing(side, m);
       ExpectBriefingStatesGoal(ListText(FileListBox), Mission.GoalType);
+      // Every line is read whole: the list cuts what does not fit its width.
+      for (const std::string& line : FileListBox.Items)
+        EXPECT_EQ(FitText(MainFont, FileListBox.TextWidth, line), line);
     }
 }
 
