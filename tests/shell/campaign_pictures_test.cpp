@@ -36,6 +36,8 @@ TEST_F(CampaignPicturesTest, FactionChoiceBriefingGameMenuVictoryAndTheNextBrief
   testgolden::ExpectPicture("campaign_victory", 0xd32597c4784e6657ull);
   Click(YesButton);
   ASSERT_EQ(GameScreen, ScreenScore);
+  Park();
+  testgolden::ExpectPicture("campaign_score", 0x1cff01637f284029ull);
   Click(YesButton);
   Park();
   testgolden::ExpectPicture("campaign_briefing2", 0xeefb58c4e9d9e366ull);
