@@ -22,11 +22,7 @@ class CampaignTest : public ::testing::Test {
     Randomize(Seed);
   }
   void TearDown() override {
-    KillAllUnits();
-    DestroyAllBuildings();
-    RemoveAllWorms();
-    ClearOssinFields();
-    RemoveAllBlooms();
+    ClearWorld();
     SetMapSizeAndClear(64, 64);
     ResetMapPlacements();
     MapFileName = "alm1.map";

@@ -203,6 +203,15 @@ class TGameFolder {
 };
 
 // The world as a fresh program has it, single play on the play screen at a fixed seed.
+// Every unit, building, worm, resource cell and bloom gone.
+inline void ClearWorld() {
+  KillAllUnits();
+  DestroyAllBuildings();
+  RemoveAllWorms();
+  ClearOssinFields();
+  RemoveAllBlooms();
+}
+
 inline void FreshProgram(std::uint32_t seed) {
   ResetHooks();
   NetRole = RoleSingle;

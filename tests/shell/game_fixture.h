@@ -42,6 +42,18 @@ class GameTest : public ShellTest {
     plat::null::InjectText(FormId(), cp1251);
     Pass(2);
   }
+  // Main menu -> the first faction -> its briefing -> play.
+  void PlayFirstMission() {
+    StartGame();
+    Click(zarn::MainMenuButtons[0]);
+    Click(zarn::FactionButtons[0]);
+    Click(zarn::BeginButton);
+    ASSERT_EQ(zarn::GameScreen, zarn::ScreenPlay);
+  }
+  void OpenMenu() {
+    Key(plat::vk::Escape);
+    ASSERT_EQ(zarn::GameScreen, zarn::ScreenGameMenu);
+  }
   // Centre of a button.
   void Click(const zarn::TMenuButtonRect& b) { Click((b.x1 + b.x2) / 2, (b.y1 + b.y2) / 2); }
 

@@ -10,17 +10,6 @@ namespace {
 
 class MenusFlowTest : public GameTest {
  protected:
-  void PlayFirstMission() {
-    StartGame();
-    Click(MainMenuButtons[0]);
-    Click(FactionButtons[0]);
-    Click(BeginButton);
-    ASSERT_EQ(GameScreen, ScreenPlay);
-  }
-  void OpenMenu() {
-    Key(plat::vk::Escape);
-    ASSERT_EQ(GameScreen, ScreenGameMenu);
-  }
   // Every widget of the options screen changed: the seven boxes and the three bars.
   void ChangeEverything() {
     for (const TCheckWidget& c : OptionChecks) Click(c.X + 3, c.Y + 5);

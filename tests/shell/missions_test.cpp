@@ -20,11 +20,7 @@ class MissionsTest : public ::testing::Test {
     fs::copy(fs::path(ZARN_BINARY_DIR) / "game" / "scenes", "scenes", fs::copy_options::overwrite_existing | fs::copy_options::recursive);
   }
   void TearDown() override {
-    KillAllUnits();
-    DestroyAllBuildings();
-    RemoveAllWorms();
-    ClearOssinFields();
-    RemoveAllBlooms();
+    campaign_world::ClearWorld();
     ListBoxFree(FileListBox);
     WorldClockCalls = DefaultWorldClockCalls;
     ResetHooks();

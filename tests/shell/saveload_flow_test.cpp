@@ -16,27 +16,19 @@ std::vector<std::uint8_t> SavedWorld() {
 
 class SaveLoadFlowTest : public GameTest {
  protected:
-  // Main menu -> a faction -> the briefing -> play, then a minute of play.
-  void PlayFirstMission() {
-    StartGame();
-    Click(MainMenuButtons[0]);
-    Click(FactionButtons[0]);
-    Click(BeginButton);
-    ASSERT_EQ(GameScreen, ScreenPlay);
-    // The world moves only when the test steps it, so a picture of it stays true.
+  // The first mission after a minute of play. The world moves only when the test steps it,
+  // so a picture of it stays true.
+  void PlayAMinute() {
+    PlayFirstMission();
     plat::SetTimerEnabled(MainForm->Timer1, false);
     campaign_world::Step(campaign_world::TicksPerMinute);
-  }
-  void OpenMenu() {
-    Key(plat::vk::Escape);
-    ASSERT_EQ(GameScreen, ScreenGameMenu);
   }
   // The first row of the file list.
   void ClickFirstRow() { Click(80, 60); }
 };
 
 TEST_F(SaveLoadFlowTest, SavedFromTheGameMenuLoadedFromTheMainMenuIsTheSameWorld) {
-  PlayFirstMission();
+  PlayAMinute();
   OpenMenu();
   Click(GameMenuButtons[0]);
   ASSERT_EQ(GameScreen, ScreenSaveGame);
@@ -71,7 +63,7 @@ TEST_F(SaveLoadFlowTest, SavedFromTheGameMenuLoadedFromTheMainMenuIsTheSameWorld
 }
 
 TEST_F(SaveLoadFlowTest, DeleteRelistsAndAnEmptyNameSavesNothing) {
-  PlayFirstMission();
+  PlayAMinute();
   for (const char* name : {"one", "two"}) {
     OpenMenu();
     Click(GameMenuButtons[0]);
@@ -110,7 +102,7 @@ TEST_F(SaveLoadFlowTest, DeleteRelistsAndAnEmptyNameSavesNothing) {
 }
 
 TEST_F(SaveLoadFlowTest, TypedNamesThatLeaveTheFolderAreRefusedWithAMessage) {
-  PlayFirstMission();
+  PlayAMinute();
   OpenMenu();
   Click(GameMenuButtons[0]);
   for (const char* bad : {"..", "a/b", "a\\b", "c:x", "x*", "q?", "a\"b", "<a", "a>", "a|b", "a..b", "a\tb"}) {
@@ -129,7 +121,7 @@ TEST_F(SaveLoadFlowTest, TypedNamesThatLeaveTheFolderAreRefusedWithAMessage) {
 }
 
 TEST_F(SaveLoadFlowTest, ADamagedSaveShowsTheMessageAndKeepsTheRunningGame) {
-  PlayFirstMission();
+  PlayAMinute();
   // A saved game cut short.
   ASSERT_TRUE(SaveGame("whole.sav"));
   fs::copy_file(folder / "save" / "whole.sav", folder / "save" / "bad.sav");
@@ -157,7 +149,7 @@ TEST_F(SaveLoadFlowTest, ADamagedSaveShowsTheMessageAndKeepsTheRunningGame) {
 }
 
 TEST_F(SaveLoadFlowTest, EnterOrADoubleClickOnAnEmptyListLoadsNothing) {
-  PlayFirstMission();
+  PlayAMinute();
   OpenMenu();
   Click(GameMenuButtons[1]);
   ASSERT_TRUE(FileListBox.Items.empty());
