@@ -1,11 +1,14 @@
 #include "game/menus/campaign.h"
 
+#include <exception>
+
 #include "game/base/dvga.h"
 #include "game/menus/encyclopedia.h"
 #include "game/menus/mainmenu.h"
 #include "game/menus/menulists.h"
 #include "game/sound/dsnd.h"
 #include "game/world/dobjects.h"
+#include "game/world/filenotices.h"
 
 namespace zarn {
 
@@ -95,34 +98,46 @@ void FactionChoiceDraw() {
 
 // --- Mission start (36) ----------------------------------------------------------------------
 
-void StartMission() {
-  // The picked faction and mission hold whatever the scenario file says.
-  const int side = Players[1].Side;
-  const std::int32_t mission = Mission.MissionNumber;
+namespace {
+
+// The scenario, its map and the world built from them; false (a message shown) when any of it
+// cannot be read.
+bool LoadMission(int side, std::int32_t mission) {
   ScenarioFileName = CampaignScenarioName(side, mission);
   if (ScenarioFileName.empty()) {
     ShowMessageProc("Для этой стороны нет кампании"_cp1251);
-    OpenMainMenu();
-    return;
+    return false;
   }
-  if (LoadScenario(ScenarioFileName)) {
-    OpenMainMenu();
-    return;
+  try {
+    if (LoadScenario(ScenarioFileName)) return false;
+    // The picked faction and mission hold whatever the scenario file says.
+    Players[1].Side = static_cast<std::uint8_t>(side);
+    Mission.MissionNumber = mission;
+    ViewState.LocalSide = static_cast<std::uint8_t>(side);
+    ResetMapPlacements();
+    if (!LoadMapFile(MapFileName)) return false;
+    ResetLastViewPos();
+    ClearOssinFields();
+    RemoveAllBlooms();
+    SpawnMapStartObjects();
+    BuildWorldFromScenario();
+  } catch (const std::exception&) {
+    TellFileProblem(ScenesFileText, ScenarioFileName, DamagedText);
+    return false;
   }
-  Players[1].Side = static_cast<std::uint8_t>(side);
-  Mission.MissionNumber = mission;
-  ViewState.LocalSide = static_cast<std::uint8_t>(side);
-  ResetMapPlacements();
-  if (!LoadMapFile(MapFileName)) {
-    OpenMainMenu();
-    return;
-  }
-  ResetLastViewPos();
-  ClearOssinFields();
-  RemoveAllBlooms();
-  SpawnMapStartObjects();
-  BuildWorldFromScenario();
   MapExists = 1;
+  return true;
+}
+
+}  // namespace
+
+void StartMission() {
+  const int side = Players[1].Side;
+  const std::int32_t mission = Mission.MissionNumber;
+  if (!LoadMission(side, mission)) {
+    OpenMainMenu();
+    return;
+  }
   OpenMenuScreen(ScreenMissionStart);
   ListBoxCreate(FileListBox, 33, 48, false);
   LoadBriefingProc(side, mission);

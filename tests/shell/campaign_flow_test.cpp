@@ -98,6 +98,7 @@ TEST_F(CampaignFlowTest, FactionChoiceBriefingPlayVictoryScoreAndNextMission) {
   Click(105, 176);
   ASSERT_EQ(GameScreen, ScreenPlay);
 
+  Players[1].UnitsMade = 1;
   WinMission();
   ASSERT_EQ(GameScreen, ScreenVictory);
   Click(YesButton);
@@ -105,6 +106,8 @@ TEST_F(CampaignFlowTest, FactionChoiceBriefingPlayVictoryScoreAndNextMission) {
   EXPECT_EQ(MissionWon, 1);
   EXPECT_GE(StatsPanel.RowCount, 2) << "a row per player still in the game";
   EXPECT_EQ(StatsPanel.Rows[1].Side, 2);
+  // More units live than were made (units taken over): the losses go below zero.
+  EXPECT_LT(StatsPanel.Rows[1].Values[StatUnitsLost], 0);
   Click(YesButton);
   ASSERT_EQ(GameScreen, ScreenMissionStart);
   EXPECT_EQ(Mission.MissionNumber, 2);

@@ -127,6 +127,21 @@ TEST_F(MenusFlowTest, EveryEncyclopediaEntryOpensItsPageAndHeadingsOpenNothing) 
   EXPECT_EQ(GameScreen, ScreenGameMenu);
 }
 
+TEST_F(MenusFlowTest, ATopicPictureThatIsMissingDrawsNothing) {
+  PlayFirstMission();
+  OpenMenu();
+  plat::null::InjectMouseMove(FormId(), 0, 0);
+  OpenTopicPage("[Water", ".img");
+  Pass(2);
+  const std::vector<std::uint8_t> without(BackBuffer.begin(), BackBuffer.end());
+  OpenTopicPage("[Water", "nosuch.img");
+  Pass(2);
+  EXPECT_EQ(GameScreen, ScreenTopicPage);
+  EXPECT_TRUE(std::equal(without.begin(), without.end(), BackBuffer.begin()));
+  Key(plat::vk::Escape);
+  EXPECT_EQ(GameScreen, ScreenTopicList);
+}
+
 TEST_F(MenusFlowTest, HelpAndOrdersShowTheirTexts) {
   PlayFirstMission();
   OpenMenu();
