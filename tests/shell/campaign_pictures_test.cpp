@@ -41,6 +41,34 @@ TEST_F(CampaignPicturesTest, FactionChoiceBriefingGameMenuVictoryAndTheNextBrief
   Click(YesButton);
   Park();
   testgolden::ExpectPicture("campaign_briefing2", 0xeefb58c4e9d9e366ull);
+  Click(BeginButton);
+  ShellCalls.OpenDefeat();
+  Park();
+  testgolden::ExpectPicture("campaign_defeat", 0xf5702f70f13c3b8aull);
+}
+
+// The last mission under way, saved for the check of the real program (which loads it and wins
+// it), and the authors screen that follows the last victory.
+TEST_F(CampaignPicturesTest, TheLastMissionEndsOnTheAuthorsScreen) {
+  StartGame();
+  plat::SetTimerEnabled(MainForm->Timer1, false);
+  Players[1].Side = 1;
+  Mission.MissionNumber = 12;
+  StartMission();
+  Click(BeginButton);
+  ASSERT_EQ(GameScreen, ScreenPlay);
+  ASSERT_TRUE(SaveGame("lastmission.sav"));
+  const char* write = std::getenv("ZARN_GOLDEN_WRITE");
+  if (write != nullptr && std::string(write) == "1")
+    fs::copy_file(folder / "save" / "lastmission.sav", fs::path(ZARN_BINARY_DIR) / "golden" / "lastmission.sav",
+                  fs::copy_options::overwrite_existing);
+  ShellCalls.OpenVictory();
+  Click(YesButton);
+  Click(YesButton);
+  ASSERT_EQ(GameScreen, ScreenAuthors);
+  MenuAnimNextTick = TickCount + 1000;
+  Park();
+  testgolden::ExpectPicture("campaign_authors", 0x6d61bfb5adf4c147ull);
 }
 
 }  // namespace

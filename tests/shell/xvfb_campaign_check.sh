@@ -101,6 +101,39 @@ expect_shot campaign_score 300x12+5+16
 expect_shot campaign_score 36x16+142+160
 click 170 168
 expect_shot campaign_briefing2
+
+# A defeat (Alt+L): the score, then the same mission again.
+click 160 176
+key alt+l
+expect_shot campaign_defeat
+click 150 168
+expect_shot campaign_score 300x12+5+16
+click 170 168
+expect_shot campaign_briefing2
+xs_kill "$APID"
+APID=""
+
+# The last mission, loaded from the main menu's load screen and won: the authors screen, then
+# a click back to the main menu.
+cp "$GOLDEN/lastmission.sav" "$WORK/game/save/" || fail "no saved last mission"
+(cd "$WORK/game" && exec env ZARN_PLATFORM=sdl SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" \
+   ZARN_TRACE_SOUND=1 ./zarn -debug) >"$WORK/log" 2>&1 &
+APID=$!
+xs_wait_window "$APID" || fail "no window the second time"
+W=$XS_WINDOW
+park
+expect_shot mainmenu 101x114+193+66
+click 242 94
+click 80 60
+click 79 178
+key alt+w
+expect_shot campaign_victory
+click 150 168
+expect_shot campaign_score 300x12+5+16
+click 170 168
+expect_shot campaign_authors 200x30+60+8
+click 100 100
+expect_shot mainmenu 101x114+193+66
 kill -0 "$APID" 2>/dev/null || fail "the program ended"
-echo "xvfb_campaign_check: passed (main menu, faction choice with voice 96, briefing, play, in-game menu, victory, score, next briefing)"
+echo "xvfb_campaign_check: passed (main menu, faction choice with voice 96, briefing, play, in-game menu, victory, score, next briefing; defeat, score, the same briefing; the last mission loaded and won, the authors, the main menu)"
 exit 0
