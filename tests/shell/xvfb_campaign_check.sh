@@ -46,12 +46,15 @@ cp -r "$GAME" "$WORK/game" || fail "cannot copy the game folder"
 rm -f "$WORK/game/zarn.ini"
 rm -f "$WORK/game/save/"* 2>/dev/null
 cp "$BIN" "$WORK/game/zarn" || fail "cannot copy the program"
-# "-debug": a 640 x 400 window (the picture doubled) and the debug keys.
-(cd "$WORK/game" && exec env ZARN_PLATFORM=sdl SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" \
-   ZARN_TRACE_SOUND=1 ./zarn -debug) >"$WORK/log" 2>&1 &
-APID=$!
-xs_wait_window "$APID" || fail "no window"
-W=$XS_WINDOW
+# "-debug": a 640 x 400 window (the picture doubled) and the debug keys; the window in W.
+launch() {
+  (cd "$WORK/game" && exec env ZARN_PLATFORM=sdl SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" \
+     ZARN_TRACE_SOUND=1 ./zarn -debug) >"$WORK/log" 2>&1 &
+  APID=$!
+  xs_wait_window "$APID" || fail "no window"
+  W=$XS_WINDOW
+}
+launch
 
 # In 320 x 200 coordinates of the game.
 click() { xdotool mousemove --window "$W" $(($1 * 2 + 1)) $(($2 * 2 + 1)) click 1; park; }
@@ -116,11 +119,7 @@ APID=""
 # The last mission, loaded from the main menu's load screen and won: the authors screen, then
 # a click back to the main menu.
 cp "$GOLDEN/lastmission.sav" "$WORK/game/save/" || fail "no saved last mission"
-(cd "$WORK/game" && exec env ZARN_PLATFORM=sdl SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" \
-   ZARN_TRACE_SOUND=1 ./zarn -debug) >"$WORK/log" 2>&1 &
-APID=$!
-xs_wait_window "$APID" || fail "no window the second time"
-W=$XS_WINDOW
+launch
 park
 expect_shot mainmenu 101x114+193+66
 click 242 94
