@@ -120,6 +120,21 @@ TEST_F(SaveLoadFlowTest, TypedNamesThatLeaveTheFolderAreRefusedWithAMessage) {
   EXPECT_TRUE(fs::exists(folder / "save" / "Hold 1.sav"));
 }
 
+TEST_F(SaveLoadFlowTest, ASaveThatCannotBeWrittenIsShownAndTheScreenStays) {
+  PlayAMinute();
+  OpenMenu();
+  Click(GameMenuButtons[0]);
+  fs::remove_all(folder / "save");
+  EditLineSetText(EditBox1, "abc");
+  Key(plat::vk::Return);
+  EXPECT_EQ(GameScreen, ScreenSaveGame) << "the player would think the game saved";
+  EXPECT_EQ(plat::null::MessageBoxes().size(), 1u);
+  fs::create_directories(folder / "save");
+  Click(SaveGameButtons[0]);
+  EXPECT_EQ(GameScreen, ScreenPlay);
+  EXPECT_TRUE(fs::exists(folder / "save" / "abc.sav"));
+}
+
 TEST_F(SaveLoadFlowTest, ADamagedSaveShowsTheMessageAndKeepsTheRunningGame) {
   PlayAMinute();
   // A saved game cut short.
