@@ -26,6 +26,10 @@ struct Timer {
 std::vector<Timer> gTimers;
 int gNextTimerId = 1;
 
+// Window events kept back by DropPendingInput (focus, close, resize): dispatched first by the
+// next pass of the loop.
+std::vector<detail::RawEvent> gHeld;
+
 std::mutex gTaskMutex;
 std::vector<std::function<void()>> gTasks;
 
@@ -160,6 +164,21 @@ void SleepMs(std::uint32_t ms) {
   if (gBackend) gBackend->SleepMs(ms);
 }
 
+void DropPendingInput() {
+  if (!gBackend) return;
+  detail::RawEvent ev;
+  while (gBackend->PollEvent(ev)) {
+    switch (ev.kind) {
+      case detail::RawEvent::MouseMove: case detail::RawEvent::MouseDown: case detail::RawEvent::MouseUp:
+      case detail::RawEvent::KeyDown: case detail::RawEvent::KeyUp: case detail::RawEvent::Text:
+        break;
+      default:
+        gHeld.push_back(ev);
+        break;
+    }
+  }
+}
+
 void SetIdleHandler(IdleHandler handler) { gIdle = std::move(handler); }
 bool HasIdleHandler() { return static_cast<bool>(gIdle); }
 
@@ -219,6 +238,12 @@ void PostTask(std::function<void()> task) {
 void ProcessMessages(bool mayWait) {
   if (!gBackend) return;
   detail::RawEvent ev;
+  if (!gHeld.empty()) {
+    std::vector<detail::RawEvent> held;
+    held.swap(gHeld);
+    for (const detail::RawEvent& h : held)
+      if (!gTerminated) detail::DispatchEvent(h);
+  }
   while (!gTerminated && gBackend->PollEvent(ev)) detail::DispatchEvent(ev);
   detail::DeliverFirstActivations();
   if (gTerminated) return;

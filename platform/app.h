@@ -25,6 +25,10 @@ std::uint64_t NowMs();
 // Blocks the caller (the null back end only advances its virtual clock).
 void SleepMs(std::uint32_t ms);
 
+// Throws away the keys, clicks and pointer moves that arrived while the program was blocked;
+// other window events stay for the next pass of the loop.
+void DropPendingInput();
+
 // The idle handler runs whenever the queue is empty. Leaving `done` false asks for another
 // pass at once; true lets the loop wait for the next event or timer.
 using IdleHandler = std::function<void(bool& done)>;

@@ -1,10 +1,11 @@
 #include "game/base/timefmt.h"
 
-#include <chrono>
+#include <algorithm>
 #include <cmath>
-#include <thread>
 
 #include "game/base/cp1251.h"
+#include "game/base/globals.h"
+#include "platform/app.h"
 
 namespace zarn {
 
@@ -61,9 +62,15 @@ std::string PadString(std::string_view text, int length, char fill, bool left) {
 }
 
 void WaitSeconds(int n) {
-  if (n <= 0) return;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(n);
-  while (std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  // Without a platform there is no clock to wait on.
+  if (n <= 0 || plat::Backend() == plat::BackendKind::None) return;
+  // The platform's monotonic clock (virtual in headless runs); sound plays on by itself.
+  const std::uint64_t until = plat::NowMs() + static_cast<std::uint64_t>(n) * 1000;
+  for (std::uint64_t now = plat::NowMs(); now < until; now = plat::NowMs())
+    plat::SleepMs(static_cast<std::uint32_t>(std::min<std::uint64_t>(until - now, 10)));
+  // What the player pressed while nothing moved was not meant for the screen that follows.
+  plat::DropPendingInput();
+  KeyCode = NoKey;
 }
 
 }  // namespace zarn

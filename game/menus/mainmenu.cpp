@@ -1,5 +1,8 @@
 #include "game/menus/mainmenu.h"
 
+#include "game/menus/campaign.h"
+#include "game/menus/encyclopedia.h"
+#include "game/menus/loadsave.h"
 #include "game/menus/menus_pending.h"
 #include "game/sound/dsnd.h"
 

@@ -5,10 +5,7 @@
 
 namespace zarn {
 
-void OpenFactionChoice();
-void OpenLoadGameMain();
 void OpenNetLobby();
 void OpenMapEditorMenu();
-void OpenAuthors();
 
 }  // namespace zarn

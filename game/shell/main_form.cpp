@@ -229,8 +229,10 @@ void FillHooks() {
   LoadBriefingProc = LoadBriefing;
   LoadBriefingSectionProc = LoadBriefingSection;
   ShowMessageProc = ShowMessageHook;
-  // The victory and defeat screens and every network sender are built with their own topics;
-  // until then their hooks keep the harmless defaults.
+  OpenVictoryProc = OpenVictory;
+  OpenDefeatProc = OpenDefeat;
+  // Every network sender is built with its own topic; until then its hook keeps the harmless
+  // default.
 }
 
 void TMainForm::FormActivate() {

@@ -18,6 +18,21 @@ void InstallScreenProcs() {
   ScreenProcs[21] = {MainMenuDraw, MainMenuClick, nullptr};
   ScreenProcs[24] = {MapEditorFrame, nullptr, nullptr};
   ScreenProcs[29] = {ScenarioEditorFrame, nullptr, nullptr};
+  ScreenProcs[7] = {GameMenuDraw, GameMenuClick, nullptr};
+  ScreenProcs[8] = {SaveGameDraw, SaveGameClick, SaveGameDblClick};
+  ScreenProcs[9] = {LoadGameDraw, LoadGameClick, LoadGameDblClick};
+  ScreenProcs[10] = {LoadGameMainDraw, LoadGameMainClick, LoadGameMainDblClick};
+  ScreenProcs[11] = {OptionsDraw, OptionsClick, nullptr};
+  ScreenProcs[12] = {HelpDraw, HelpClick, nullptr};
+  ScreenProcs[13] = {OrdersDraw, OrdersClick, nullptr};
+  ScreenProcs[35] = {FactionChoiceDraw, FactionChoiceClick, nullptr};
+  ScreenProcs[36] = {MissionStartDraw, MissionStartClick, nullptr};
+  ScreenProcs[37] = {VictoryDraw, VictoryClick, nullptr};
+  ScreenProcs[38] = {DefeatDraw, DefeatClick, nullptr};
+  ScreenProcs[39] = {TopicListDraw, TopicListClick, nullptr};
+  ScreenProcs[40] = {TopicPageDraw, TopicPageClick, nullptr};
+  ScreenProcs[41] = {AuthorsDraw, AuthorsClick, nullptr};
+  ScreenProcs[42] = {ScoreDraw, ScoreClick, nullptr};
 }
 
 }  // namespace zarn

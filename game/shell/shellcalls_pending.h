@@ -10,6 +10,8 @@
 #include "game/shell/gamescreen.h"
 #include "game/shell/playmouse.h"
 #include "game/shell/selection.h"
+#include "game/menus/campaign.h"
+#include "game/menus/gamemenu.h"
 
 namespace zarn {
 
@@ -78,11 +80,11 @@ inline constexpr TShellCalls PendingShellCalls{
     .ScenarioEditorStep = shell_pending::Nothing,
     .DrawScenarioEditorScreen = shell_pending::Nothing,
     .ScenarioEditorClick = shell_pending::Nothing,
-    .OpenGameMenu = shell_pending::Nothing,
+    .OpenGameMenu = OpenGameMenu,
     .OpenMapEditorMenu = shell_pending::Nothing,
     .OpenScenarioEditorMenu = shell_pending::Nothing,
-    .OpenVictory = shell_pending::Nothing,
-    .OpenDefeat = shell_pending::Nothing,
+    .OpenVictory = OpenVictory,
+    .OpenDefeat = OpenDefeat,
 };
 
 inline TShellCalls ShellCalls = PendingShellCalls;

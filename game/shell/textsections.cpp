@@ -1,8 +1,10 @@
 // The game's long texts and the copying of their sections into the menus' widgets.
+#include <array>
 #include <string>
 
 #include "game/base/cp1251.h"
 #include "game/shell/dresurse.h"
+#include "game/world/mission.h"
 #include "game/world/scenario.h"
 
 namespace zarn {
@@ -51,158 +53,54 @@ G - залить экран песком
 M - залить экран скалой
 S - оссин на песке экрана)"_cp1251;
 
-constexpr std::string_view MissionTextAlmireth = R"([ALMIRETH1]
-Командир! Мы высадились на Зарне.
-Постройте базу и соберите
-2000 единиц оссина. Харвестеры
-везут оссин на элеватор.
-[end]
-[ALMIRETH2]
-Горвассены близко. Соберите
-5000 единиц оссина и не дайте
-им захватить поля.
-[end]
-[ALMIRETH3]
-Разведка нашла базу врага.
-Уничтожьте всех противников
-в этой области.
-[end]
-[ALMIRETH4]
-Нам нужен радар, чтобы видеть
-всю пустыню. Постройте его.
-[end]
-[ALMIRETH5]
-Враг собирает силы. Продержитесь
-30 минут, пока не придёт помощь.
-[end]
-[ALMIRETH6]
-Теликсы напали на наши поля.
-Уничтожьте их базу.
-[end]
-[ALMIRETH7]
-Соберите 10000 единиц оссина
-для нового флота.
-[end]
-[ALMIRETH8]
-Постройте космопорт: нам нужны
-поставки с орбиты.
-[end]
-[ALMIRETH9]
-Две армии идут на нас.
-Продержитесь 60 минут.
-[end]
-[ALMIRETH10]
-Горвассены строят крепость.
-Сотрите её с лица Зарна.
-[end]
-[ALMIRETH11]
-Постройте дворец: он даст
-нам особое оружие.
-[end]
-[ALMIRETH12]
-Последний бой за Зарн!
-Уничтожьте всех врагов.
-[end])"_cp1251;
+// The story of each campaign mission by faction; the goal and its numbers are added from the
+// campaign's goal table, so a briefing always asks for what its mission tests.
+struct TFactionStories {
+  std::string_view Word;
+  std::array<std::string_view, CampaignMissionCount> Story;
+};
 
-constexpr std::string_view MissionTextGorvassen = R"([GORVASSEN1]
-Воин! Зарн ждёт нас. Поставь
-базу и собери 2000 единиц
-оссина для Горвассена.
-[end]
-[GORVASSEN2]
-Алмиреты пришли за нашим
-оссином. Собери 5000 единиц
-раньше них.
-[end]
-[GORVASSEN3]
-Найди и разрушь базу
-алмиретов в ущелье.
-[end]
-[GORVASSEN4]
-Нам нужен радар. Построй его
-на скалах у поля.
-[end]
-[GORVASSEN5]
-Враг окружил нас. Держись
-30 минут.
-[end]
-[GORVASSEN6]
-Теликсы мешают нашим
-харвестерам. Уничтожь их.
-[end]
-[GORVASSEN7]
-Собери 10000 единиц оссина
-для нашей армии.
-[end]
-[GORVASSEN8]
-Построй космопорт, чтобы
-получать технику с орбиты.
-[end]
-[GORVASSEN9]
-Удержи базу 60 минут против
-всех врагов.
-[end]
-[GORVASSEN10]
-Крепость алмиретов стоит
-у моря песка. Разрушь её.
-[end]
-[GORVASSEN11]
-Построй дворец: он откроет
-путь к особому оружию.
-[end]
-[GORVASSEN12]
-Настал час победы. Уничтожь
-всех врагов на Зарне.
-[end])"_cp1251;
-
-constexpr std::string_view MissionTextTelix = R"([TELIX1]
-Пилот! Теликсы пришли на Зарн.
-Постройте базу и соберите
-2000 единиц оссина.
-[end]
-[TELIX2]
-Соберите 5000 единиц оссина,
-пока враг не нашёл поля.
-[end]
-[TELIX3]
-Уничтожьте передовую базу
-горвассенов.
-[end]
-[TELIX4]
-Постройте радар: разведка
-решает исход войны.
-[end]
-[TELIX5]
-Продержитесь 30 минут, пока
-идёт эвакуация.
-[end]
-[TELIX6]
-Алмиреты заняли наши поля.
-Уничтожьте их.
-[end]
-[TELIX7]
-Соберите 10000 единиц оссина
-для новых рейдеров.
-[end]
-[TELIX8]
-Постройте космопорт для
-поставок с орбиты.
-[end]
-[TELIX9]
-Удержите базу 60 минут.
-[end]
-[TELIX10]
-Разрушьте главную крепость
-горвассенов.
-[end]
-[TELIX11]
-Постройте дворец, чтобы
-получить особое оружие.
-[end]
-[TELIX12]
-Решающая битва! Уничтожьте
-всех врагов на планете.
-[end])"_cp1251;
+const std::array<TFactionStories, 3> MissionStories{{
+    {"ALMIRETH",
+     {"Командир! Мы на Зарне.\nПостройте базу. Харвестеры\nвезут оссин на элеватор."_cp1251,
+      "Пустыня велика, а враг хитёр.\nНам нужны глаза над песком."_cp1251,
+      "Горвассены близко и хотят\nзахватить наши поля."_cp1251,
+      "Нашим войскам нужна выучка\nи новое оружие."_cp1251,
+      "Отряды врага рыщут у базы\nи жгут харвестеры."_cp1251,
+      "Нам нужен оссин для нового\nфлота."_cp1251,
+      "Теликсы напали на наши поля\nиз своей базы на юге."_cp1251,
+      "Враг окружил нас. Помощь\nуже в пути."_cp1251,
+      "Горвассены строят крепость\nу моря песка."_cp1251,
+      "Две армии идут на нас.\nВремени мало."_cp1251,
+      "Враг готовит особое оружие.\nНельзя дать ему успеть."_cp1251,
+      "Последний бой за Зарн!"_cp1251}},
+    {"GORVASSEN",
+     {"Воин! Зарн ждёт нас.\nПоставь базу для Горвассена."_cp1251,
+      "Алмиреты прячутся в песках.\nНам нужно видеть их."_cp1251,
+      "Алмиреты пришли за нашим\nоссином."_cp1251,
+      "Наши воины должны учиться\nновому бою."_cp1251,
+      "Отряды врага мешают нашим\nхарвестерам."_cp1251,
+      "Армии Горвассена нужен\nоссин."_cp1251,
+      "База алмиретов стоит\nв ущелье."_cp1251,
+      "Враг окружил нас.\nДержись!"_cp1251,
+      "Крепость теликсов стоит\nна скалах."_cp1251,
+      "Все враги идут на нас.\nВремени мало."_cp1251,
+      "Враг ищет путь к особому\nоружию."_cp1251,
+      "Настал час победы Горвассена."_cp1251}},
+    {"TELIX",
+     {"Пилот! Мы пришли на Зарн.\nПостройте базу."_cp1251,
+      "Разведка решает исход войны."_cp1251,
+      "Враг скоро найдёт наши поля."_cp1251,
+      "Рейдерам нужны опытные\nпилоты."_cp1251,
+      "Отряды врага напали на наших\nразведчиков."_cp1251,
+      "Новым рейдерам нужен оссин."_cp1251,
+      "Передовая база горвассенов\nмешает нам."_cp1251,
+      "Идёт эвакуация. Враг\nрядом."_cp1251,
+      "Алмиреты заняли наши поля\nи строят там базу."_cp1251,
+      "Главная крепость врага\nвсё ещё стоит."_cp1251,
+      "Враг готовит удар с орбиты."_cp1251,
+      "Решающая битва за планету!"_cp1251}},
+}};
 
 constexpr std::string_view SevnarFactions = R"([klAlmireth]
 АЛМИРЕТЫ
@@ -439,8 +337,18 @@ const TMemoLines& RusHelpMemo() {
 }
 
 const TMemoLines& RusMissionMemo() {
-  static const TMemoLines lines =
-      Joined({MissionTextAlmireth, MissionTextGorvassen, MissionTextTelix});
+  static const TMemoLines lines = [] {
+    TMemoLines all;
+    for (const TFactionStories& f : MissionStories)
+      for (int m = 1; m <= CampaignMissionCount; ++m) {
+        all.push_back("[" + std::string(f.Word) + std::to_string(m) + "]");
+        for (std::string& line : SplitLines(f.Story[static_cast<std::size_t>(m - 1)])) all.push_back(std::move(line));
+        all.emplace_back();
+        for (std::string& line : SplitLines(GoalBriefingText(CampaignGoal(m)))) all.push_back(std::move(line));
+        all.emplace_back("[end]");
+      }
+    return all;
+  }();
   return lines;
 }
 
@@ -475,9 +383,13 @@ void LoadBriefing(std::int32_t side, std::int32_t mission) {
     ListBoxClear(FileListBox);
     return;
   }
-  std::string key = "[";
-  key += FactionWord(static_cast<std::uint8_t>(side));
-  key += std::to_string(mission);
+  const std::string_view word = FactionWord(static_cast<std::uint8_t>(side));
+  if (word.empty()) {
+    ListBoxClear(FileListBox);
+    return;
+  }
+  // The closing bracket keeps mission 1 from matching mission 10.
+  const std::string key = "[" + std::string(word) + std::to_string(mission) + "]";
   CopyMemoSection(RusMissionMemo(), key, FileListBox);
 }
 

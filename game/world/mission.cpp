@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "game/base/cp1251.h"
 #include "game/base/globals.h"
 #include "game/base/hooks.h"
 #include "game/base/rules.h"
@@ -56,6 +57,28 @@ bool EnemyOwnsBuilding(std::uint8_t player) {
 }
 bool EnemyOwnsUnit(std::uint8_t player) {
   return AnyUnit([&](const TUnitRecord& u) { return u.Owner != player; });
+}
+
+std::int32_t CampaignGoal(std::int32_t mission) {
+  if (mission < 1 || mission > CampaignMissionCount) return GoalNone;
+  return CampaignGoals[static_cast<std::size_t>(mission - 1)];
+}
+
+std::string_view GoalBriefingText(std::int32_t goal) {
+  static constexpr std::string_view Texts[] = {
+      "",
+      "ЦЕЛЬ: соберите 2000 единиц\nоссина."_cp1251,
+      "ЦЕЛЬ: соберите 5000 единиц\nоссина."_cp1251,
+      "ЦЕЛЬ: соберите 10000 единиц\nоссина."_cp1251,
+      "ЦЕЛЬ: постройте академию."_cp1251,
+      "ЦЕЛЬ: постройте радар."_cp1251,
+      "ЦЕЛЬ: уничтожьте все войска\nпротивника."_cp1251,
+      "ЦЕЛЬ: уничтожьте все строения\nпротивника."_cp1251,
+      "ЦЕЛЬ: удержите базу 30 минут."_cp1251,
+      "ЦЕЛЬ: уничтожьте все строения\nпротивника за 60 минут."_cp1251,
+  };
+  if (goal < 0 || goal >= static_cast<std::int32_t>(std::size(Texts))) return {};
+  return Texts[goal];
 }
 
 bool MinutesElapsed(i32 n) {

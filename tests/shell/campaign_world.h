@@ -122,13 +122,18 @@ inline void StartMissionFromFiles() {
   StartGame();
 }
 
-// Back to the empty world of a fresh program after a mission.
-inline void ClearMissionWorld() {
+// Every unit, building, worm, resource cell and bloom gone.
+inline void ClearWorld() {
   KillAllUnits();
   DestroyAllBuildings();
   RemoveAllWorms();
   ClearOssinFields();
   RemoveAllBlooms();
+}
+
+// Back to the empty world of a fresh program after a mission.
+inline void ClearMissionWorld() {
+  ClearWorld();
   SetMapSizeAndClear(64, 64);
   ResetMapPlacements();
   MapFileName = "alm1.map";

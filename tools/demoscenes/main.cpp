@@ -22,11 +22,6 @@ struct Faction {
 };
 constexpr Faction Factions[] = {{1, "alm"}, {2, "tel"}, {0, "gor"}};
 
-// Goals through the campaign: money first, then building, then war, and a long siege at the end.
-constexpr std::int32_t Goals[12] = {GoalCredits2000,  GoalBuildRadar,       GoalCredits5000, GoalBuildAcademy,
-                                    GoalKillAllUnits, GoalCredits10000,     GoalKillAllBuildings, GoalSurvive30,
-                                    GoalKillAllBuildings, GoalConquerIn60, GoalKillAllBuildings, GoalKillAllBuildings};
-
 // What each mission adds to what may be produced (unit kinds and building kinds).
 struct Unlock {
   std::vector<std::uint8_t> Units, Buildings;
@@ -95,7 +90,7 @@ bool WriteMission(const Faction& f, int mission) {
 
   Mission.PlayerCount = players;
   Mission.MissionNumber = mission;
-  Mission.GoalType = Goals[mission - 1];
+  Mission.GoalType = CampaignGoal(mission);
   SetAvailability(mission);
   WormList.Count = UnitList.Count = BuildingList.Count = 0;
   std::uint8_t enemySide = 0;
@@ -108,7 +103,8 @@ bool WriteMission(const Faction& f, int mission) {
       side = enemySide;
     }
     Players[k].Side = side;
-    Players[k].Credits = k == 1 ? 2500 + 500 * mission : 1500 + 750 * mission;
+    // The player starts below every money goal: a mission is never won before it begins.
+    Players[k].Credits = k == 1 ? 1000 + 500 * mission : 1500 + 750 * mission;
     PlaceBase(bases[k - 1], BaseOf(mission, k > 1), static_cast<std::uint8_t>(k), side);
     PlaceUnits(bases[k - 1], size, ArmyOf(mission, k > 1), static_cast<std::uint8_t>(k), side);
   }

@@ -1,0 +1,128 @@
+#include "game/menus/gamemenu.h"
+
+#include "game/base/dvga.h"
+#include "game/menus/campaign.h"
+#include "game/menus/encyclopedia.h"
+#include "game/menus/loadsave.h"
+#include "game/menus/mainmenu.h"
+#include "game/menus/menulists.h"
+#include "game/menus/options.h"
+#include "game/sound/dsnd.h"
+#include "game/world/dobjects.h"
+
+namespace zarn {
+
+namespace {
+
+constexpr std::array<std::string_view, 10> GameMenuPictures{
+    "bsavegam.img", "bloadgam.img", "boptions.img", "bhelp.img",     "bsevnar.img",
+    "border.img",   "bresetgm.img", "bnextdyn.img", "bexitgam.img", "bcontgam.img",
+};
+
+void ContinueGame() {
+  GameScreen = ScreenPlay;
+  PlayNextTrack();
+}
+
+void LeaveHelp() {
+  GameScreen = ScreenGameMenu;
+  ListBoxFree(FileListBox);
+}
+
+void LeaveOrders() {
+  ListBoxFree(FileListBox);
+  OpenGameMenu();
+}
+
+int ListClick(TListWidget& list) {
+  return OfferClickToList(list, static_cast<int>(ClickX()), static_cast<int>(ClickY()));
+}
+
+}  // namespace
+
+// --- In-game menu (7) ------------------------------------------------------------------------
+
+void OpenGameMenu() {
+  StopMusicProc();
+  OpenMenuScreen(ScreenGameMenu);
+}
+
+void GameMenuClick() {
+  const int button = ClickedButton(GameMenuButtons);
+  if (button == 0) return;
+  PlayButtonSound();
+  switch (button) {
+    case 1: OpenSaveGame(); break;
+    case 2: OpenLoadGame(); break;
+    case 3: OpenOptions(); break;
+    case 4: OpenHelp(); break;
+    case 5: OpenTopicList(); break;
+    case 6: OpenOrders(); break;
+    case 7: StartMission(); break;
+    case 8: OpenFactionChoice(); break;
+    case 9: OpenMainMenu(); break;
+    default: ContinueGame(); break;
+  }
+}
+
+void GameMenuDraw() {
+  if (!BeginMenuFrame(ContinueGame)) return;
+  DrawMenuBackground();
+  DrawButtonPictures(GameMenuButtons, GameMenuPictures);
+  DrawHoverHighlight(GameMenuButtons, MenuSide(), GameMenuBox);
+  EndMenuFrame();
+}
+
+// --- Help (12) -------------------------------------------------------------------------------
+
+void OpenHelp() {
+  OpenMenuScreen(ScreenHelp);
+  ListBoxCreate(FileListBox, 33, 36, false);
+  ListBoxToFontCodePageProc();
+}
+
+void HelpClick() {
+  if (ListClick(FileListBox) != ListTookNothing) return;
+  if (!InsideButton(HelpBackButton, ClickX(), ClickY())) return;
+  PlayButtonSound();
+  ListBoxFree(FileListBox);
+  OpenGameMenu();
+}
+
+void HelpDraw() {
+  if (!BeginMenuFrame(LeaveHelp)) return;
+  DrawMenuBackground();
+  DrawScreenTitle("texthelp.img", 14, MenuSide());
+  DrawPictureCentred("buttback.img", 160);
+  ListBoxDraw(FileListBox, static_cast<int>(ClickX()), static_cast<int>(ClickY()));
+  DrawSingleButtonHighlight(HelpBackButton, 131, 160, 57, 16, MenuSide());
+  EndMenuFrame();
+}
+
+// --- Orders (13) -----------------------------------------------------------------------------
+
+void OpenOrders() {
+  OpenMenuScreen(ScreenOrders);
+  ListBoxCreate(FileListBox, 33, 48, false);
+  LoadBriefingProc(Players[1].Side, Mission.MissionNumber);
+}
+
+void OrdersClick() {
+  if (ListClick(FileListBox) != ListTookNothing) return;
+  if (!InsideButton(OrdersBackButton, ClickX(), ClickY())) return;
+  ListBoxFree(FileListBox);
+  PlayButtonSound();
+  OpenGameMenu();
+}
+
+void OrdersDraw() {
+  if (!BeginMenuFrame(LeaveOrders)) return;
+  DrawMenuBackground();
+  DrawFactionFlag(Players[1].Side);
+  DrawPictureCentred("buttback.img", 168);
+  ListBoxDraw(FileListBox, static_cast<int>(ClickX()), static_cast<int>(ClickY()));
+  DrawSingleButtonHighlight(OrdersBackButton, 130, 168, 60, 16, MenuSide());
+  EndMenuFrame();
+}
+
+}  // namespace zarn

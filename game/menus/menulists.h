@@ -1,0 +1,32 @@
+// What the list screens share: a click offered to a list that tells an item row from an empty
+// row or the arrows, the test for a selection that names an item, and the check of a file name
+// typed by the player.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "game/base/listbox.h"
+
+namespace zarn {
+
+// Results of OfferClickToList.
+inline constexpr int ListTookNothing = 0;
+inline constexpr int ListTookClick = 1;  // arrows, track, frame, an empty row or a heading
+inline constexpr int ListPickedItem = 2;  // a row that holds an item (the selection moved there)
+
+// Gives the click to the list. An empty row or a heading leaves the selection as it was.
+int OfferClickToList(TListWidget& list, int x, int y);
+// The list's selection names one of its items (plain and short lists: Selection; column
+// list: ColumnSelection).
+bool HasSelectedItem(const TListWidget& list);
+// The selected item's text; empty when nothing is selected.
+std::string SelectedItem(const TListWidget& list);
+
+// Why a typed file name cannot be used (empty text when it can): the characters that name
+// another folder or that the file system refuses, "..", and control characters.
+std::string FileNameProblem(std::string_view name);
+// FileNameProblem shown in a message box; true when the name can be used.
+bool CheckTypedFileName(std::string_view name);
+
+}  // namespace zarn

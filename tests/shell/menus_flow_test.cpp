@@ -1,0 +1,232 @@
+// The options, the encyclopedia, the help and orders screens, and every screen the player can
+// reach from the main menu left again by Esc or its back button.
+#include "game/base/cp1251.h"
+#include "game/shell/worldclock.h"
+#include "tests/shell/game_fixture.h"
+
+using namespace zarn;
+
+namespace {
+
+class MenusFlowTest : public GameTest {
+ protected:
+  // Every widget of the options screen changed: the seven boxes and the three bars.
+  void ChangeEverything() {
+    for (const TCheckWidget& c : OptionChecks) Click(c.X + 3, c.Y + 5);
+    for (const TTrackWidget& t : OptionBars) Click(t.X + 2, t.Y + 4);
+    ASSERT_NE(GameOptionsBackup, GameOptions);
+  }
+};
+
+TEST_F(MenusFlowTest, OptionsCancelAndEscKeepTheSettingsAcceptAppliesThemAtOnce) {
+  PlayFirstMission();
+  OpenMenu();
+  const TGameOptions before = GameOptions;
+  ASSERT_EQ(GameOptions.GameSpeed, 17);
+  ASSERT_EQ(plat::TimerInterval(MainForm->Timer1), 53u);
+
+  Click(GameMenuButtons[2]);
+  ASSERT_EQ(GameScreen, ScreenOptions);
+  ChangeEverything();
+  Key(plat::vk::Escape);
+  EXPECT_EQ(GameScreen, ScreenGameMenu);
+  EXPECT_TRUE(GameOptions == before);
+
+  Click(GameMenuButtons[2]);
+  ChangeEverything();
+  Click(OptionsButtons[1]);
+  EXPECT_EQ(GameScreen, ScreenGameMenu);
+  EXPECT_TRUE(GameOptions == before);
+
+  // Speed 17 -> 16 -> 15 and no lower, each by a click left of the thumb.
+  Click(GameMenuButtons[2]);
+  for (int i = 0; i < 4; ++i) Click(OptionBars[0].X + 2, OptionBars[0].Y + 4);
+  EXPECT_EQ(GameOptionsBackup.GameSpeed, 15);
+  Click(OptionChecks[1].X + 3, OptionChecks[1].Y + 5);  // units speak
+  Click(OptionsButtons[0]);
+  EXPECT_EQ(GameScreen, ScreenGameMenu);
+  EXPECT_EQ(GameOptions.GameSpeed, 15);
+  EXPECT_EQ(GameOptions.UnitSpeak, !before.UnitSpeak);
+  EXPECT_EQ(plat::TimerInterval(MainForm->Timer1), 159u);
+  Click(GameMenuButtons[2]);
+  Click(OptionBars[0].X + 190, OptionBars[0].Y + 4);
+  Click(OptionsButtons[0]);
+  EXPECT_EQ(plat::TimerInterval(MainForm->Timer1), 106u);
+
+  EXPECT_FALSE(fs::exists(folder / "zarn.ini")) << "written at the program's end only";
+  QuitGame();
+  Pass(2);
+  const std::string ini = ReadIni();
+  EXPECT_NE(ini.find("GameSpeed=16"), std::string::npos) << ini;
+  EXPECT_NE(ini.find(before.UnitSpeak ? "UnitSpeak=0" : "UnitSpeak=1"), std::string::npos) << ini;
+}
+
+TEST_F(MenusFlowTest, WithTheSoundSystemOffAcceptStoresMusicAndSoundOff) {
+  PlayFirstMission();
+  OpenMenu();
+  GameOptions.SoundSystemDisable = true;
+  GameOptions.SoundEnable = true;
+  Click(GameMenuButtons[2]);
+  if (!GameOptionsBackup.MusicEnable) Click(OptionChecks[0].X + 3, OptionChecks[0].Y + 5);
+  ASSERT_TRUE(GameOptionsBackup.MusicEnable);
+  Click(OptionsButtons[0]);
+  EXPECT_FALSE(GameOptions.MusicEnable);
+  EXPECT_FALSE(GameOptions.SoundEnable);
+}
+
+// The picture of a topic page where the page puts it.
+bool PictureShownAt(std::string_view name) {
+  if (!LoadPicture(name)) return false;
+  const int w = PictureWidth(), h = PictureHeight();
+  const int x0 = (260 - w) / 2, y0 = (118 - h) / 2 + 75;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (BackBuffer[static_cast<std::size_t>((y0 + y) * ScreenWidth + x0 + x)] !=
+          PictureBuffer[4 + static_cast<std::size_t>(y * w + x)])
+        return false;
+  return true;
+}
+
+TEST_F(MenusFlowTest, EveryEncyclopediaEntryOpensItsPageAndHeadingsOpenNothing) {
+  PlayFirstMission();
+  OpenMenu();
+  Click(GameMenuButtons[4]);
+  ASSERT_EQ(GameScreen, ScreenTopicList);
+  ASSERT_EQ(TopicList.Count(), TopicRowCount);
+  int entries = 0;
+  for (int row = 0; row < TopicRowCount; ++row) {
+    const TTopicRow& topic = TopicRows[static_cast<std::size_t>(row)];
+    SCOPED_TRACE(row);
+    ASSERT_EQ(GameScreen, ScreenTopicList);
+    while (TopicList.TopIndex < row && TopicList.TopIndex + TopicList.VisibleRows < TopicList.Count())
+      ListBoxScrollDown(TopicList);
+    const int shownAt = row - TopicList.TopIndex;
+    ASSERT_LT(shownAt, TopicList.VisibleRows);
+    Click(80, TopicList.TextY + shownAt * ListRowHeight + 4);
+    if (topic.Key.empty()) {
+      EXPECT_EQ(GameScreen, ScreenTopicList) << "a heading or an empty row opened a page";
+      continue;
+    }
+    ++entries;
+    ASSERT_EQ(GameScreen, ScreenTopicPage);
+    EXPECT_GE(ShortList.Count(), 2) << "no advisor text for " << topic.Key;
+    plat::null::InjectMouseMove(FormId(), 0, 0);  // the cursor off the picture
+    Pass(2);
+    if (topic.Picture.empty()) {
+      EXPECT_EQ(MenuState.TopicPicture, ".img");
+    } else {
+      EXPECT_TRUE(PictureShownAt(std::string(topic.Picture) + ".img")) << topic.Picture;
+    }
+    // Esc shows the whole list again, scrolled to its top.
+    Key(plat::vk::Escape);
+    ASSERT_EQ(GameScreen, ScreenTopicList);
+    EXPECT_EQ(TopicList.Count(), TopicRowCount);
+  }
+  EXPECT_EQ(entries, 46);
+  Click(TopicListBackButton);
+  EXPECT_EQ(GameScreen, ScreenGameMenu);
+}
+
+TEST_F(MenusFlowTest, ATopicPictureThatIsMissingDrawsNothing) {
+  PlayFirstMission();
+  OpenMenu();
+  plat::null::InjectMouseMove(FormId(), 0, 0);
+  OpenTopicPage("[Water", ".img");
+  Pass(2);
+  const std::vector<std::uint8_t> without(BackBuffer.begin(), BackBuffer.end());
+  OpenTopicPage("[Water", "nosuch.img");
+  Pass(2);
+  EXPECT_EQ(GameScreen, ScreenTopicPage);
+  EXPECT_TRUE(std::equal(without.begin(), without.end(), BackBuffer.begin()));
+  Key(plat::vk::Escape);
+  EXPECT_EQ(GameScreen, ScreenTopicList);
+}
+
+TEST_F(MenusFlowTest, HelpAndOrdersShowTheirTexts) {
+  PlayFirstMission();
+  OpenMenu();
+  Click(GameMenuButtons[3]);
+  ASSERT_EQ(GameScreen, ScreenHelp);
+  EXPECT_NE(ListText(FileListBox).find("Esc"), std::string::npos);
+  Click(HelpBackButton);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  Click(GameMenuButtons[5]);
+  ASSERT_EQ(GameScreen, ScreenOrders);
+  EXPECT_NE(ListText(FileListBox).find("2000"), std::string::npos);
+  Click(OrdersBackButton);
+  EXPECT_EQ(GameScreen, ScreenGameMenu);
+  // Restart: the same mission's briefing again; new faction: the faction choice.
+  Click(GameMenuButtons[6]);
+  EXPECT_EQ(GameScreen, ScreenMissionStart);
+  EXPECT_EQ(ScenarioFileName, "alm1.scn");
+  Click(BeginButton);
+  OpenMenu();
+  Click(GameMenuButtons[7]);
+  EXPECT_EQ(GameScreen, ScreenFactionChoice);
+}
+
+// Reached from the main menu, and how each is left: by Esc, or by its only button.
+TEST_F(MenusFlowTest, NoScreenIsADeadEnd) {
+  StartGame();
+  std::vector<int> seen;
+  const auto leaveByEsc = [&](int screen, int expected) {
+    ASSERT_EQ(GameScreen, screen);
+    seen.push_back(screen);
+    Key(plat::vk::Escape);
+    ASSERT_EQ(GameScreen, expected) << "Esc on screen " << screen;
+  };
+  Click(MainMenuButtons[1]);
+  leaveByEsc(ScreenLoadGameMain, ScreenMainMenu);
+  Click(MainMenuButtons[4]);
+  leaveByEsc(ScreenAuthors, ScreenMainMenu);
+  Click(MainMenuButtons[0]);
+  ASSERT_EQ(GameScreen, ScreenFactionChoice);
+  seen.push_back(GameScreen);
+  Click(FactionButtons[0]);
+  ASSERT_EQ(GameScreen, ScreenMissionStart);
+  seen.push_back(GameScreen);
+  Click(BeginButton);
+  leaveByEsc(ScreenPlay, ScreenGameMenu);
+  leaveByEsc(ScreenGameMenu, ScreenPlay);
+  const struct {
+    int Button, Screen, Back;
+  } fromGameMenu[] = {
+      {0, ScreenSaveGame, ScreenGameMenu}, {1, ScreenLoadGame, ScreenGameMenu},
+      {2, ScreenOptions, ScreenGameMenu},  {3, ScreenHelp, ScreenGameMenu},
+      {4, ScreenTopicList, ScreenGameMenu}, {5, ScreenOrders, ScreenGameMenu},
+  };
+  for (const auto& s : fromGameMenu) {
+    Key(plat::vk::Escape);
+    Click(GameMenuButtons[static_cast<std::size_t>(s.Button)]);
+    leaveByEsc(s.Screen, s.Back);
+    Key(plat::vk::Escape);
+  }
+  Key(plat::vk::Escape);
+  Click(GameMenuButtons[4]);
+  Click(80, TopicList.TextY + 2 * ListRowHeight + 4);
+  leaveByEsc(ScreenTopicPage, ScreenTopicList);
+  Click(TopicListBackButton);
+  Click(GameMenuButtons[9]);
+  ASSERT_EQ(GameScreen, ScreenPlay);
+  ShellCalls.OpenVictory();
+  Pass(1);
+  ASSERT_EQ(GameScreen, ScreenVictory);
+  seen.push_back(GameScreen);
+  Click(YesButton);
+  leaveByEsc(ScreenScore, ScreenMissionStart);
+  Click(BeginButton);
+  ShellCalls.OpenDefeat();
+  Pass(1);
+  ASSERT_EQ(GameScreen, ScreenDefeat);
+  seen.push_back(GameScreen);
+  Click(YesButton);
+  ASSERT_EQ(GameScreen, ScreenScore);
+  Click(YesButton);
+  ASSERT_EQ(GameScreen, ScreenMissionStart);
+  std::sort(seen.begin(), seen.end());
+  seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+  const std::vector<int> all{0, 7, 8, 9, 10, 11, 12, 13, 35, 36, 37, 38, 39, 40, 41, 42};
+  EXPECT_EQ(seen, all);
+}
+
+}  // namespace

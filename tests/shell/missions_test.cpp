@@ -1,0 +1,56 @@
+// Every mission of the campaign started the way the briefing's begin button starts it, then ten
+// minutes of game time with the computer players at work.
+#include <gtest/gtest.h>
+
+#include "tests/shell/campaign_world.h"
+#include "game/menus/dmenus.h"
+
+using namespace zarn;
+namespace fs = std::filesystem;
+
+namespace {
+
+int Decided = 0;
+void CountDecision() { ++Decided; }
+
+class MissionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::copy(fs::path(ZARN_BINARY_DIR) / "game" / "maps", "maps", fs::copy_options::overwrite_existing | fs::copy_options::recursive);
+    fs::copy(fs::path(ZARN_BINARY_DIR) / "game" / "scenes", "scenes", fs::copy_options::overwrite_existing | fs::copy_options::recursive);
+  }
+  void TearDown() override {
+    campaign_world::ClearWorld();
+    ListBoxFree(FileListBox);
+    WorldClockCalls = DefaultWorldClockCalls;
+    ResetHooks();
+  }
+  campaign_world::TGameFolder folder_{"missions"};
+};
+
+TEST_F(MissionsTest, AllThirtySixMissionsLoadAndRunTenMinutes) {
+  for (int side : {1, 2, 0})
+    for (int m = 1; m <= CampaignMissions; ++m) {
+      const std::string name = CampaignScenarioName(side, m);
+      SCOPED_TRACE(name);
+      campaign_world::FreshProgram(static_cast<std::uint32_t>(1000 * side + m));
+      OpenVictoryProc = CountDecision;
+      OpenDefeatProc = CountDecision;
+      Players[1].Side = static_cast<std::uint8_t>(side);
+      Mission.MissionNumber = m;
+      StartMission();
+      ASSERT_EQ(GameScreen, ScreenMissionStart);
+      EXPECT_EQ(Mission.GoalType, CampaignGoal(m));
+      ASSERT_GE(Mission.PlayerCount, 2);
+      StartGame();
+      ASSERT_EQ(GameScreen, ScreenPlay);
+      Decided = 0;
+      // No mission is decided at its first goal test.
+      campaign_world::Step(MissionGoalPeriod);
+      EXPECT_EQ(Decided, 0);
+      campaign_world::Step(10 * campaign_world::TicksPerMinute - MissionGoalPeriod);
+      for (int p = 2; p <= Mission.PlayerCount; ++p) EXPECT_EQ(Players[p].Destroyed, 0) << "player " << p;
+    }
+}
+
+}  // namespace
