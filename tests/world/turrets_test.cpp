@@ -144,6 +144,26 @@ TEST_F(TurretsTest, ArrivingShotActsOnlyForALiveTurretOrPalace) {
   EXPECT_EQ(tank.Health, 90);
 }
 
+TEST_F(TurretsTest, PalaceMissilePercentFollowsTheDraw) {
+  // Seven draws of equal chance: 51 three times, 60 and 70 twice each.
+  const int percents[7] = {51, 60, 60, 51, 70, 51, 70};
+  bool seen[7] = {};
+  for (std::uint32_t seed = 1; seed <= 80; ++seed) {
+    ResetWorld();
+    Randomize(seed);
+    const int draw = Random(7);
+    Randomize(seed);
+    TBuildingRecord& palace = PutBuilding(1, BuildingPalace, 1, 5, 5);
+    TUnitRecord& tank = PutUnit(1, UnitSiegeTank, 2, 20, 23);
+    palace.TargetX = 20;
+    palace.TargetY = 20;
+    ProjectileHit(palace);
+    EXPECT_EQ(tank.Health, 200 - 2 * percents[draw]) << "seed " << seed;
+    seen[draw] = true;
+  }
+  for (int d = 0; d < 7; ++d) EXPECT_TRUE(seen[d]) << d;
+}
+
 TEST_F(TurretsTest, PalaceMissileHurtsEverythingWithinThreeTilesOwnBuildingsToo) {
   for (std::uint32_t seed = 1; seed <= 8; ++seed) {
     ResetWorld();
