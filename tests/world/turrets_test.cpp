@@ -30,6 +30,22 @@ TEST_F(TurretsTest, GunTurretIgnoresAircraftAndRocketTurretTakesThem) {
   EXPECT_EQ(rocket.TargetSlot, 2);
   EXPECT_EQ(rocket.TargetClass, TargetUnit);
 
+  // Each aircraft kind alone in the gun turret's reach: still nothing; the rocket turret
+  // takes either.
+  for (std::uint8_t kind : {UnitCarrier, UnitSkeltrel}) {
+    ResetWorld();
+    TBuildingRecord& g = PutBuilding(1, BuildingGunTurret, 1, 20, 20);
+    TBuildingRecord& r = PutBuilding(2, BuildingRocketTurret, 1, 30, 20);
+    PutUnit(1, kind, 2, 22, 20);
+    PutUnit(2, kind, 2, 32, 20);
+    EXPECT_EQ(FindUnitForGunTurret(g), 0) << int(kind);
+    EXPECT_EQ(FindUnitForRocketTurret(r), 1) << int(kind);
+    EXPECT_EQ(r.TargetSlot, 2) << int(kind);
+  }
+  ResetWorld();
+  TBuildingRecord& gunAgain = PutBuilding(1, BuildingGunTurret, 1, 20, 20);
+  EXPECT_EQ(&gunAgain, &gun);
+
   // The nearest enemy wins; of two at the same distance the lower slot. Own units never count.
   PutUnit(3, UnitLightTank, 1, 20, 21);
   PutUnit(4, UnitLightTank, 2, 22, 20);
