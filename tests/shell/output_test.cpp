@@ -1,4 +1,6 @@
 // Settings file, presentation through the colour tables, sound volume and music output.
+#include <sstream>
+
 #include "game/shell/soundout.h"
 #include "tests/shell/shell_fixture.h"
 
@@ -58,6 +60,49 @@ TEST_F(ShellTest, SavingWritesTheKeysInOrderAndKeepsForeignLines) {
   EXPECT_LT(ini.find("MusicEnable"), ini.find("SoundSystemDisable"));
   EXPECT_LT(ini.find("SoundSystemDisable"), ini.find("\nServer="));
   EXPECT_LT(ini.find("GameSpeed"), ini.find("ScreenMode"));
+}
+
+TEST_F(ShellTest, ANewFileHoldsTheTwentyTwoKeysInTheirOrder) {
+  SetDefaultOptions();
+  ASSERT_TRUE(SaveSettings());
+  std::istringstream in(ReadIni());
+  std::vector<std::string> keys;
+  for (std::string line; std::getline(in, line);) {
+    const auto eq = line.find('=');
+    if (eq != std::string::npos) keys.push_back(line.substr(0, eq));
+  }
+  const std::vector<std::string> want = {
+      "MusicEnable", "SoundEnable", "UnitSpeak",  "UnitExecuteSpeak", "BuildSpeak", "SevnarSpeak",
+      "MessageEnable", "AsServer", "RusChat", "CrowEnable", "StarCraftCursor", "SoundSystemDisable",
+      "Server", "PlayerName", "SoundVolume", "ScrollPause", "Partners", "MaxUnitForAlliance",
+      "MaxBuildForAlliance", "GameSpeed", "PaletteType", "ScreenMode"};
+  EXPECT_EQ(keys, want);
+}
+
+TEST_F(ShellTest, ANameCannotWriteLinesOfItsOwnIntoTheFile) {
+  SetDefaultOptions();
+  GameOptions.GameSpeed = 16;
+  GameOptions.PlayerName = "Nomad\r\n[Options]\r\nGameSpeed=17\nScreenMode=0";
+  GameOptions.Server = "host\n[Net]";
+  ASSERT_TRUE(SaveSettings());
+  SetDefaultOptions();
+  ASSERT_TRUE(LoadSettings());
+  EXPECT_EQ(GameOptions.GameSpeed, 16);
+  EXPECT_EQ(GameOptions.ScreenMode, 1);
+  EXPECT_EQ(GameOptions.PlayerName.find_first_of("\r\n"), std::string::npos);
+  EXPECT_EQ(GameOptions.PlayerName.rfind("Nomad", 0), 0u);
+  // Saved again, the file keeps one section and one line per key.
+  ASSERT_TRUE(SaveSettings());
+  std::istringstream in(ReadIni());
+  int sections = 0, speeds = 0, modes = 0;
+  for (std::string line; std::getline(in, line);) {
+    sections += line.rfind("[", 0) == 0;
+    speeds += line.rfind("GameSpeed=", 0) == 0;
+    modes += line.rfind("ScreenMode=", 0) == 0;
+  }
+  EXPECT_EQ(sections, 1);
+  EXPECT_EQ(speeds, 1);
+  EXPECT_EQ(modes, 1);
 }
 
 TEST(EffectVolume, FollowsTheFormulaAndNeverExceedsFull) {
@@ -129,6 +174,26 @@ TEST_F(ShellTest, TheEndOfATrackPlaysOnOrReturnsFromTheAuthors) {
   // With music off nothing is opened.
   GameOptions.MusicEnable = false;
   EXPECT_EQ(PlayMusic("music\\zarn2.mid"), 1);
+}
+
+TEST_F(ShellTest, PlaySoundTakesOnlyIndicesOfTheBank) {
+  Start({"-debug"});
+  ASSERT_TRUE(SoundWaves != nullptr);
+  const int count = SoundWaves->Items().Count();
+  ASSERT_GT(count, 3);
+  auto plays = [] {
+    int n = 0;
+    for (const std::string& line : plat::null::AudioLog()) n += line.rfind("play ", 0) == 0;
+    return n;
+  };
+  plat::null::ClearAudioLog();
+  PlaySound(100, -1);
+  PlaySound(100, count);
+  PlaySound(100, -2147483647 - 1);
+  EXPECT_EQ(plays(), 0);
+  PlaySound(100, 0);
+  PlaySound(100, count - 1);
+  EXPECT_EQ(plays(), 2);
 }
 
 TEST_F(ShellTest, SoundDeviceFailureSilencesThisRunOnly) {
