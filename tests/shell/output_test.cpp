@@ -115,21 +115,33 @@ TEST(EffectVolume, FollowsTheFormulaAndNeverExceedsFull) {
   EXPECT_EQ(EffectBufferVolume(-20, 100), -1980);
 }
 
-// The shown frame against the back buffer through the table: 1:1 or every pixel doubled.
+// The shown frame, pixel for pixel: each byte of the back buffer is its palette entry's six-bit
+// components cut to the back bitmap's 5-5-5 or 5-6-5 and then widened or cut to the surface's
+// format by repeating the high bits; every pixel shown 1:1 or doubled.
+std::uint16_t ShownColour(std::uint8_t index, plat::PixelFormat surface) {
+  const TPaletteEntry e = GamePalette[index];
+  const unsigned r5 = (e.Red & 63) >> 1, g6 = e.Green & 63, b5 = (e.Blue & 63) >> 1;
+  const bool wide = GameOptions.PaletteType != 0;  // 5-6-5 back bitmap
+  const unsigned g5 = g6 >> 1;
+  if (surface == plat::PixelFormat::Rgb565) {
+    const unsigned g = wide ? g6 : (g5 << 1) | (g5 >> 4);
+    return static_cast<std::uint16_t>((r5 << 11) | (g << 5) | b5);
+  }
+  return static_cast<std::uint16_t>((r5 << 10) | (g5 << 5) | b5);
+}
+
 void ExpectPresented(int scale) {
   const auto& f = plat::null::LastFrame();
   ASSERT_EQ(f.width, 320 * scale);
   ASSERT_EQ(f.height, 200 * scale);
-  const plat::PixelFormat src = GameOptions.PaletteType ? plat::PixelFormat::Rgb565
-                                                        : plat::PixelFormat::Rgb555;
   int bad = 0;
   for (int y = 0; y < f.height && bad < 5; ++y)
     for (int x = 0; x < f.width && bad < 5; ++x) {
-      std::uint8_t r, g, b, r2, g2, b2;
-      plat::UnpackColour(src, HiColorTable[BackBuffer[(y / scale) * 320 + x / scale]], r, g, b);
-      plat::UnpackColour(f.format, f.pixels[static_cast<std::size_t>(y) * f.width + x], r2, g2, b2);
-      if (std::abs(r - r2) > 8 || std::abs(g - g2) > 4 || std::abs(b - b2) > 8) {
-        ADD_FAILURE() << "pixel " << x << "," << y;
+      const std::uint8_t index = BackBuffer[(y / scale) * 320 + x / scale];
+      const std::uint16_t got = f.pixels[static_cast<std::size_t>(y) * f.width + x];
+      if (got != ShownColour(index, f.format)) {
+        ADD_FAILURE() << "pixel " << x << "," << y << " of colour " << int(index) << ": " << std::hex << got
+                      << " instead of " << ShownColour(index, f.format);
         ++bad;
       }
     }
