@@ -20,49 +20,12 @@ namespace {
 
 const fs::path kGame = fs::path(ZARN_BINARY_DIR) / "game";
 
-// The graphics data files, in the order and at the frames the game loads them.
-struct TSheetFile {
-  const char* Name;
-  TSheetRef (*Sheet)();
-  int First;
-  int Count;
-};
-
-const TSheetFile kSheetFiles[] = {
-    {"data\\army3.dat", [] { return TileSheet16.Ref(); }, 80, 8},
-    {"data\\turrets.dat", [] { return TileSheet16.Ref(); }, 88, 8},
-    {"data\\rturrets.dat", [] { return TileSheet16.Ref(); }, 96, 10},
-    {"data\\shutes.dat", [] { return TileSheet16.Ref(); }, 106, 18},
-    {"data\\explos16.dat", [] { return TileSheet16.Ref(); }, 124, 9},
-    {"data\\earthes.dat", [] { return TileSheet16.Ref(); }, 133, 16},
-    {"data\\mounds.dat", [] { return TileSheet16.Ref(); }, 149, 20},
-    {"data\\gravels.dat", [] { return TileSheet16.Ref(); }, 169, 10},
-    {"data\\ossins.dat", [] { return TileSheet16.Ref(); }, 179, 16},
-    {"data\\rossins.dat", [] { return TileSheet16.Ref(); }, 195, 16},
-    {"data\\sharv.dat", [] { return TileSheet16.Ref(); }, 211, 24},
-    {"data\\traces.dat", [] { return TileSheet16.Ref(); }, 235, 4},
-    {"data\\glaukevy.dat", [] { return TileSheet16.Ref(); }, 239, 1},
-    {"data\\craters.dat", [] { return TileSheet16.Ref(); }, 240, 12},
-    {"data\\shadows.dat", [] { return TileSheet16.Ref(); }, 252, 8},
-    {"data\\cursors.dat", [] { return TileSheet16.Ref(); }, 260, 44},
-    {"data\\army2.dat", [] { return SpriteSheet24.Ref(); }, 1, 32},
-    {"data\\army4.dat", [] { return SpriteSheet24.Ref(); }, 33, 16},
-    {"data\\explos24.dat", [] { return SpriteSheet24.Ref(); }, 49, 6},
-    {"data\\crows.dat", [] { return SpriteSheet24.Ref(); }, 55, 8},
-    {"data\\smokes.dat", [] { return SpriteSheet32.Ref(); }, 1, 3},
-    {"data\\b32x32.dat", [] { return SpriteSheet32.Ref(); }, 4, 13},
-    {"data\\b48x32.dat", [] { return SpriteSheet48x32.Ref(); }, 1, 11},
-    {"data\\b48x48.dat", [] { return SpriteSheet48x48.Ref(); }, 1, 5},
-};
-
 class Golden : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     const fs::path old = fs::current_path();
     fs::current_path(kGame);
-    loaded_ = LoadPaletteSheetFile("data\\army.dat", TileSheet16.Ref(), 1, 79) == 0;
-    for (const TSheetFile& f : kSheetFiles)
-      loaded_ = loaded_ && LoadSheetFile(f.Name, f.Sheet(), f.First, f.Count) == 0;
+    loaded_ = testgolden::LoadSheets();
     ResetFonts();
     MainFont = LoadFont("data\\latrus3.fnt", fonts_[0]);
     SecondFont = LoadFont("data\\zarnrus.fnt", fonts_[1]);
