@@ -35,6 +35,8 @@ inline std::int32_t GraphicsLoadError = 0;
 // One line for every data file LoadGraphics could not load, naming it and what is wrong.
 inline std::vector<std::string> GraphicsProblems;
 inline bool GraphicsPaletteMissing = false;
+// A screenshot that could not be written has been reported in this run.
+inline bool ScreenshotFailureTold = false;
 // The next frame of screen 0, 24 or 29 is its first: switch to full screen, run its entry step.
 inline std::uint8_t FullScreenWanted = 0;
 inline std::uint8_t ShowFrameRate = 0;

@@ -228,8 +228,16 @@ std::int32_t LoadGraphics() {
 }
 
 void TMainForm::PrintScreen() {
-  const std::string name = PrintScreenFile();
-  if (!name.empty()) ShowMessageLine(AlreadyInFontCodePage(ScreenshotSavedText(name)));
+  std::string failed;
+  const std::string name = PrintScreenFile(&failed);
+  if (!name.empty()) {
+    ShowMessageLine(AlreadyInFontCodePage(ScreenshotSavedText(name)));
+  } else if (!failed.empty() && !ScreenshotFailureTold) {
+    // Told once: a folder that cannot be written stays so for the whole run.
+    ScreenshotFailureTold = true;
+    ShowMessageLine(AlreadyInFontCodePage(ScreenshotNotSavedText(failed)));
+    std::fprintf(stderr, "ZARN III: the screenshot %s could not be written\n", NativePath(failed).c_str());
+  }
 }
 
 void FillHooks() {
@@ -256,6 +264,7 @@ void FillHooks() {
 void TMainForm::FormActivate() {
   if (StartedUp) return;  // later activations (after a message box) change nothing
   StartedUp = true;
+  ScreenshotFailureTold = false;
   try {
     LoadSettings();
     plat::SurfaceCreate(BackBitmap, ScreenWidth, ScreenHeight, BackBitmapFormat());
@@ -340,7 +349,8 @@ void TMainForm::FormActivate() {
 void QuitGame() {
   TMainForm* form = MainForm;
   if (form && form->Closing) return;
-  SaveSettings();
+  if (!SaveSettings())
+    std::fprintf(stderr, "ZARN III: the settings were not saved: %s cannot be written\n", SettingsPath().c_str());
   // The archive buffer is freed with the form, once the loop has stopped drawing.
   if (form)
     form->Close();

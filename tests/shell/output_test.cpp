@@ -2,6 +2,7 @@
 #include <sstream>
 
 #include "game/shell/soundout.h"
+#include "game/world/messages.h"
 #include "tests/shell/shell_fixture.h"
 
 using namespace zarn;
@@ -103,6 +104,46 @@ TEST_F(ShellTest, ANameCannotWriteLinesOfItsOwnIntoTheFile) {
   EXPECT_EQ(sections, 1);
   EXPECT_EQ(speeds, 1);
   EXPECT_EQ(modes, 1);
+}
+
+TEST_F(ShellTest, AnUnwritableSettingsFileIsToldOnceAtQuitAndTheGameEndsAsUsual) {
+  Start({"-debug"});
+  // zarn.ini a folder: neither read nor replaced, by root as by anyone.
+  fs::create_directory(folder / "zarn.ini");
+  testing::internal::CaptureStderr();
+  QuitGame();
+  Pass(2);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("settings were not saved"), std::string::npos) << err;
+  EXPECT_NE(err.find((folder / "zarn.ini").string()), std::string::npos) << err;
+  EXPECT_EQ(err.find("settings"), err.rfind("settings")) << err;
+  EXPECT_TRUE(fs::is_directory(folder / "zarn.ini"));
+  EXPECT_TRUE(plat::null::MessageBoxes().empty());
+  EXPECT_EQ(ProgramExitCode, 0);
+}
+
+TEST_F(ShellTest, AScreenshotThatCannotBeWrittenIsToldOnce) {
+  Start({"-debug"});
+  GameOptions.MessageEnable = true;
+  // The shot's temporary file cannot be made: a folder holds its name.
+  const fs::path blocker = folder / ("screen00.bmp.tmp" + std::to_string(::getpid()));
+  fs::create_directory(blocker);
+  testing::internal::CaptureStderr();
+  MainForm->PrintScreen();
+  const std::string told = std::string(MessageLine.View());
+  ShowMessageLine(AlreadyInFontCodePage("x"));
+  MainForm->PrintScreen();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(told, ToFontCodePage("Файл \"screen00.bmp\" не записан."_cp1251));
+  EXPECT_EQ(std::string(MessageLine.View()), "x") << "told twice";
+  EXPECT_NE(err.find("screen00.bmp could not be written"), std::string::npos) << err;
+  EXPECT_EQ(err.find("screenshot"), err.rfind("screenshot")) << err;
+  EXPECT_FALSE(fs::exists(folder / "screen00.bmp"));
+  // Once the folder can be written again, shots are saved and said so.
+  fs::remove(blocker);
+  MainForm->PrintScreen();
+  EXPECT_TRUE(fs::exists(folder / "screen00.bmp"));
+  EXPECT_EQ(std::string(MessageLine.View()), ScreenshotSavedText("screen00.bmp"));
 }
 
 TEST(EffectVolume, FollowsTheFormulaAndNeverExceedsFull) {
