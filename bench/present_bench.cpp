@@ -1,85 +1,80 @@
-// One presented frame: the 8-bit 320 x 200 picture through the 16-bit colour table into the
-// back bitmap, stretched onto a 640 x 400 display surface and flipped (null back end).
+// One presented frame through the game's own code: the 8-bit 320 x 200 back buffer through
+// HiColorTable into the back bitmap (ConvertBackBuffer), and the whole PresentFrame, 1:1 at
+// 320 x 200 and stretched to 640 x 400 (null back end).
 #include <benchmark/benchmark.h>
 
-#include <array>
-#include <cstdint>
 #include <cstdlib>
-#include <memory>
+#include <filesystem>
 #include <string>
-#include <vector>
 
-#include "game/dx/DXDraws.h"
+#include "bench/game_folder.h"
+#include "game/base/dvga.h"
+#include "game/shell/Main.h"
+#include "game/shell/settings.h"
 #include "platform/app.h"
+#include "platform/null/null.h"
 #include "platform/surface.h"
 
 namespace {
 
 using namespace zarn;
 
-constexpr int kW = 320, kH = 200;
-
-struct Picture {
-  std::vector<std::uint8_t> indices = std::vector<std::uint8_t>(kW * kH);
-  std::array<std::uint16_t, 256> colours{};
-  plat::Surface bitmap;
-  Picture() {
-    for (int i = 0; i < kW * kH; ++i) indices[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i * 7 + i / kW) & 255);
-    for (int c = 0; c < 256; ++c)
-      colours[static_cast<std::size_t>(c)] = plat::PackColour(plat::PixelFormat::Rgb565, static_cast<std::uint8_t>(c),
-                                                              static_cast<std::uint8_t>(255 - c), static_cast<std::uint8_t>(c * 3));
-    plat::SurfaceCreate(bitmap, kW, kH, plat::PixelFormat::Rgb565);
-  }
-  // The back buffer to the back bitmap, a scan line at a time.
-  void Convert() {
-    for (int y = 0; y < kH; ++y) {
-      const std::uint8_t* in = indices.data() + static_cast<std::size_t>(y) * kW;
-      std::uint16_t* out = bitmap.pixels.data() + static_cast<std::size_t>(y) * kW;
-      for (int x = 0; x < kW; ++x) out[x] = colours[in[x]];
-    }
-  }
-};
-
-void BM_Convert8To16(benchmark::State& state) {
-  Picture pic;
-  for (auto _ : state) {
-    pic.Convert();
-    benchmark::DoNotOptimize(pic.bitmap.pixels.data());
-  }
+void FillPicture() {
+  for (int i = 0; i < ScreenBytes; ++i)
+    BackBuffer[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i * 7 + i / ScreenWidth) & 255);
 }
-BENCHMARK(BM_Convert8To16);
 
-void PresentAt(benchmark::State& state, int w, int h) {
+void BM_ConvertBackBuffer(benchmark::State& state) {
+  FillPicture();
+  BuildHiColorTable565();
+  plat::Surface bitmap;
+  plat::SurfaceCreate(bitmap, ScreenWidth, ScreenHeight, plat::PixelFormat::Rgb565);
+  for (auto _ : state) {
+    ConvertBackBuffer(bitmap);
+    benchmark::DoNotOptimize(bitmap.pixels.data());
+  }
+  if (bitmap.pixels[1] != HiColorTable[BackBuffer[1]]) state.SkipWithError("nothing converted");
+}
+BENCHMARK(BM_ConvertBackBuffer);
+
+// The program started on the demo folder in a window of the screen mode, then PresentFrame
+// timed on its own.
+void PresentInMode(benchmark::State& state, int screenMode) {
   setenv("ZARN_PLATFORM", "null", 1);
   std::string why;
   if (!plat::Init(&why)) {
     state.SkipWithError(why.c_str());
     return;
   }
-  {
-    TDXForm form("bench", w, h);
-    TDXDraw draw(&form);
-    draw.SetOptions(DXOpt(doAllowReboot) | DXOpt(doWaitVBlank) | DXOpt(doCenter) | DXOpt(doFlip));
-    draw.Initialize();
-    Picture pic;
-    const plat::Rect whole{0, 0, draw.SurfaceWidth(), draw.SurfaceHeight()};
-    for (auto _ : state) {
-      if (!draw.CanDraw()) continue;
-      pic.Convert();
-      auto& canvas = draw.Surface()->Canvas();
-      if (whole.w == kW && whole.h == kH) canvas.Draw(0, 0, pic.bitmap);
-      else canvas.StretchDraw(whole, pic.bitmap);
-      canvas.Release();
-      draw.Flip();
+  const std::filesystem::path cwd = std::filesystem::current_path();
+  ProgramFolderOverride = benchgame::GameCopy();
+  char arg0[] = "zarn";
+  char arg1[] = "-debug";  // stay windowed
+  char* argv[] = {arg0, arg1};
+  if (!CreateProgram(2, argv, &why)) {
+    state.SkipWithError(why.c_str());
+  } else {
+    for (int passes = 0; (plat::null::FrameCount() == 0 || GameScreen != 21) && passes < 1000; ++passes) {
+      plat::null::AdvanceClock(1);
+      plat::ProcessMessages();
     }
+    GameOptions.ScreenMode = screenMode;
+    ApplyScreenMode();
+    FillPicture();
+    const auto before = plat::null::FrameCount();
+    for (auto _ : state) PresentFrame();
+    if (plat::null::FrameCount() - before < static_cast<std::uint64_t>(state.iterations())) state.SkipWithError("frames were not presented");
+    DestroyProgram();
   }
+  ProgramFolderOverride.clear();
+  std::filesystem::current_path(cwd);
   plat::Shutdown();
 }
 
-void BM_PresentFrame640x400(benchmark::State& state) { PresentAt(state, 640, 400); }
+void BM_PresentFrame640x400(benchmark::State& state) { PresentInMode(state, 1); }
 BENCHMARK(BM_PresentFrame640x400)->Unit(benchmark::kMicrosecond);
 
-void BM_PresentFrame320x200(benchmark::State& state) { PresentAt(state, 320, 200); }
+void BM_PresentFrame320x200(benchmark::State& state) { PresentInMode(state, 0); }
 BENCHMARK(BM_PresentFrame320x200)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

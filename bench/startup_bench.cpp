@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "bench/game_folder.h"
 #include "game/base/dvga.h"
 #include "game/shell/Main.h"
 #include "game/shell/settings.h"
@@ -17,28 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The laid-out game folder beside the bench folder (build/<name>/game), or ZARN_GAME_DIR.
-fs::path GameFolder() {
-  if (const char* dir = std::getenv("ZARN_GAME_DIR")) return dir;
-  return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "game";
-}
-
-// A private copy of its data, made once.
-fs::path GameCopy() {
-  static const fs::path folder = [] {
-    const fs::path to = fs::temp_directory_path() / ("zarn_startup_bench_" + std::to_string(::getpid()));
-    fs::remove_all(to);
-    fs::create_directories(to);
-    fs::copy(GameFolder() / "data", to / "data", fs::copy_options::recursive);
-    fs::create_directories(to / "music");
-    std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(fs::temp_directory_path() / ("zarn_startup_bench_" + std::to_string(::getpid())), ec);
-    });
-    return to;
-  }();
-  return folder;
-}
+using benchgame::GameCopy;
 
 void BM_StartupToFirstMainMenuFrame(benchmark::State& state) {
   setenv("ZARN_PLATFORM", "null", 1);

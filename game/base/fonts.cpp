@@ -211,4 +211,24 @@ std::string ErrorText(int code) {
   }
 }
 
+static_assert(FontErrorBadHeader == ArchiveErrorBadHeader && FontErrorShort == DataFileReadError);
+
+std::string FileProblemText(std::string_view gamePath, int code) {
+  const std::string file = "File " + std::string(gamePath);
+  switch (code) {
+    case 2: return file + " not found";
+    case FontErrorBadHeader:  // the archive's bad record header has the same code
+      return file + " is damaged: its header is not valid";
+    case FontErrorShort:  // a data file or font shorter than its contents
+    case ArchiveErrorRead: return file + " is damaged: it is cut short";
+    case 3:
+    case 4:
+    case 5:
+    case 12:
+    case 50:
+    case 101: return file + ": " + ErrorText(code);
+    default: return file + " cannot be read (error " + std::to_string(code) + ")";
+  }
+}
+
 }  // namespace zarn

@@ -72,5 +72,8 @@ void DrawButton(int x, int y, std::string_view caption, int state);
 void DrawFlatButton(int x, int y, std::string_view caption, int state);
 
 std::string ErrorText(int code);
+// What the player is told when a data file fails to load at start-up: the file and what is
+// wrong with it (codes of the font, archive and sheet loaders and of the runtime).
+std::string FileProblemText(std::string_view gamePath, int code);
 
 }  // namespace zarn

@@ -12,8 +12,6 @@ namespace zarn {
 
 namespace {
 
-inline constexpr std::uint8_t ListTextColour = 43;
-inline constexpr std::uint8_t ListSelectedColour = 17;
 inline constexpr std::uint8_t ListHeadingColour = 228;
 
 void Create(TListWidget& rec, int x, int y, bool highlight, TListKind kind) {

@@ -17,6 +17,9 @@
 namespace zarn {
 
 inline constexpr int ListRowHeight = 10;
+// Colours of a row's text, and of the selected row's in a highlighting list.
+inline constexpr std::uint8_t ListTextColour = 43;
+inline constexpr std::uint8_t ListSelectedColour = 17;
 inline constexpr int ListCheckRows = 40;  // row flags of a check list
 inline constexpr int ListMaxItems = 32767;
 inline constexpr int ListThumbHeight = 22;

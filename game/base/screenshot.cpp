@@ -55,7 +55,7 @@ std::string ScreenshotFileName(int number) {
   return "screen" + digits + ".bmp";
 }
 
-std::string PrintScreenFile() {
+std::string PrintScreenFile(std::string* failedName) {
   // Earlier sessions' shots stay: start at the first number not yet on disk.
   std::error_code ec;
   if (ScreenshotNumber < 0) ScreenshotNumber = 0;
@@ -64,13 +64,20 @@ std::string PrintScreenFile() {
     ++ScreenshotNumber;
   if (ScreenshotNumber > LastScreenshotNumber) ScreenshotNumber = LastScreenshotNumber;
   const std::string name = ScreenshotFileName(ScreenshotNumber);
-  if (!SaveScreenshot(name)) return {};
+  if (!SaveScreenshot(name)) {
+    if (failedName) *failedName = name;
+    return {};
+  }
   if (ScreenshotNumber < LastScreenshotNumber) ++ScreenshotNumber;
   return name;
 }
 
 std::string ScreenshotSavedText(std::string_view fileName) {
   return ToFontCodePage("Файл \""_cp1251) + std::string(fileName) + ToFontCodePage("\" сохранён."_cp1251);
+}
+
+std::string ScreenshotNotSavedText(std::string_view fileName) {
+  return ToFontCodePage("Файл \""_cp1251) + std::string(fileName) + ToFontCodePage("\" не записан."_cp1251);
 }
 
 }  // namespace zarn

@@ -59,8 +59,10 @@ bool SaveScreenshot(std::string_view gamePath);
 std::string ScreenshotFileName(int number);
 // The Print Screen action: writes the next unused screenNN.bmp in the current folder (after
 // the 99th, screen99.bmp is rewritten). Returns the file name, or empty when the write failed.
-std::string PrintScreenFile();
+std::string PrintScreenFile(std::string* failedName = nullptr);
 // The message line shown after a shot, in the font code page.
 std::string ScreenshotSavedText(std::string_view fileName);
+// The message line's text when a shot could not be written (font code page).
+std::string ScreenshotNotSavedText(std::string_view fileName);
 
 }  // namespace zarn

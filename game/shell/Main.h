@@ -27,10 +27,16 @@ inline constexpr std::int32_t GraphicsArchiveNoBuffer = 20;
 inline constexpr std::int32_t GraphicsArchiveReadError = 21;
 
 inline constexpr const char* ResourceArchiveFile = "data\\zarn.res";
+inline constexpr const char* PaletteSheetFile = "data\\army.dat";  // the palette comes first
 inline constexpr int PrintScreenHotKey = 101;
 
 // Shell state.
 inline std::int32_t GraphicsLoadError = 0;
+// One line for every data file LoadGraphics could not load, naming it and what is wrong.
+inline std::vector<std::string> GraphicsProblems;
+inline bool GraphicsPaletteMissing = false;
+// A screenshot that could not be written has been reported in this run.
+inline bool ScreenshotFailureTold = false;
 // The next frame of screen 0, 24 or 29 is its first: switch to full screen, run its entry step.
 inline std::uint8_t FullScreenWanted = 0;
 inline std::uint8_t ShowFrameRate = 0;
@@ -144,7 +150,9 @@ void ScenarioEditorInput();
 // 8-bit buffer through HiColorTable into a bitmap of 320 x 200.
 void ConvertBackBuffer(plat::Surface& bitmap);
 
-// Ends the program at start-up after showing why.
+// Ends the program at start-up after showing why (message box and standard error).
 void HaltWithMessage(const std::string& text);
+// Tells the player of a file that failed to load (message box and standard error); goes on.
+void ReportFileProblem(const std::string& text);
 
 }  // namespace zarn

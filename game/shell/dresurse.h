@@ -51,9 +51,16 @@ class TForm1 {
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
 
-  // The viewer window, made when first shown (never in play).
+  // The viewer window, made when first shown (never in play): the controls on the left half
+  // (drawn with the game's list, buttons and fonts), the drawn picture on the right half.
   void Show();
   bool Shown() const { return window_ != nullptr && window_->Visible(); }
+  plat::Form* Window() const { return window_ ? window_->Handle() : nullptr; }
+  // Draws the window and presents it.
+  void Paint();
+  // The pointer in window coordinates: a press works the list and the buttons.
+  void MouseDown(int x, int y);
+  void MouseMove(int x, int y);
 
   // "Read List": the directory of archive 1. Edit1 := the last index.
   void ReadList();
@@ -68,6 +75,10 @@ class TForm1 {
   int SaveAllImg();
 
   std::vector<TViewerRow> Rows;
+  // The list of the rows' names; its selection is the selected row.
+  TListWidget List;
+  // The controls as last drawn: 320 x 200 palette indices.
+  std::vector<std::uint8_t> Controls;
   std::string Edit1, Edit2, Edit3;
   bool LoadEnabled = false, DrawEnabled = false;
   // The drawn picture, 8-8-8 colours.
@@ -76,7 +87,11 @@ class TForm1 {
 
  private:
   bool SaveBlock(int row, bool withPalette, const std::string& fileName);
+  void DrawControls();
   std::unique_ptr<TDXForm> window_;
+  // The loaded picture block (the picture buffer also serves the list's own pictures).
+  std::vector<std::uint8_t> picture_;
+  int mouseX_ = -1, mouseY_ = -1;
 };
 
 inline TForm1* Form1 = nullptr;

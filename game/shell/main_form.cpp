@@ -34,13 +34,23 @@ struct TSheetFile {
   int count;
 };
 
-// A data file that does not open or is short: the pictures after it stay blank.
-int SheetResult(int code) { return code == 0 ? GraphicsOk : GraphicsFileError; }
+// A data file that does not open or is short is noted for the player; the others still load.
+int SheetResult(std::string_view name, int code) {
+  if (code == 0) return GraphicsOk;
+  const int why = code == DataFileOpenError ? OpenErrorCode(NativePath(name)) : code;
+  GraphicsProblems.push_back(FileProblemText(name, why != 0 ? why : code));
+  return GraphicsFileError;
+}
 
 std::string ArchiveErrorText() {
   ErrorFileName = ResourceArchiveFile;
-  if (ArchiveError == 2) return ErrorText(2);
-  return std::string(ResourceArchiveFile) + ": " + ErrorText(ArchiveError);
+  return FileProblemText(ResourceArchiveFile, ArchiveError);
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
 }
 
 }  // namespace
@@ -49,9 +59,15 @@ plat::PixelFormat BackBitmapFormat() {
   return GameOptions.PaletteType == 0 ? plat::PixelFormat::Rgb555 : plat::PixelFormat::Rgb565;
 }
 
-void HaltWithMessage(const std::string& text) {
+void ReportFileProblem(const std::string& text) {
+  const std::string utf8 = plat::Cp1251ToUtf8(text);
+  std::fprintf(stderr, "ZARN III: %s\n", utf8.c_str());
   plat::Form* parent = MainForm ? MainForm->Handle() : nullptr;
-  plat::MessageBox(parent, "ZARN III", plat::Cp1251ToUtf8(text), plat::MessageKind::Error);
+  plat::MessageBox(parent, "ZARN III", utf8, plat::MessageKind::Error);
+}
+
+void HaltWithMessage(const std::string& text) {
+  ReportFileProblem(text);
   ProgramExitCode = 1;
   plat::Terminate();
 }
@@ -159,6 +175,8 @@ void TMainForm::FormClose(plat::CloseAction&) {
 std::int32_t LoadGraphics() {
   CursorRecord.Color = 15;
   WorldTickCount = 0;
+  GraphicsProblems.clear();
+  GraphicsPaletteMissing = false;
 
   CloseAllArchives();
   const std::uint32_t thousands = ArchiveBufferSize(ResourceArchiveFile);
@@ -170,8 +188,8 @@ std::int32_t LoadGraphics() {
   }
   if (OpenResourceArchive(ResourceArchiveFile, ArchiveBuffer) != 0) return GraphicsArchiveReadError;
 
-  if (int r = SheetResult(LoadPaletteSheetFile("data\\army.dat", TileSheet16.Ref(), 1, 79)); r != 0)
-    return r;
+  int result = SheetResult(PaletteSheetFile, LoadPaletteSheetFile(PaletteSheetFile, TileSheet16.Ref(), 1, 79));
+  GraphicsPaletteMissing = result != GraphicsOk;
   BuildHiColorTable();
   const TSheetFile sheets[] = {
       {"data\\army3.dat", TileSheet16.Ref(), 80, 8},
@@ -199,17 +217,27 @@ std::int32_t LoadGraphics() {
       {"data\\b48x32.dat", SpriteSheet48x32.Ref(), 1, 11},
       {"data\\b48x48.dat", SpriteSheet48x48.Ref(), 1, 5},
   };
-  for (const TSheetFile& s : sheets)
-    if (int r = SheetResult(LoadSheetFile(s.name, s.sheet, s.first, s.count)); r != 0) return r;
-  if (int r = SheetResult(LoadDataBlock("data\\panel.dat", PanelCopy)); r != 0) return r;
-  if (int r = SheetResult(LoadSheetFile("data\\icons.dat", LargeIcons.Ref(), 1, 43)); r != 0)
-    return r;
-  return SheetResult(LoadSheetFile("data\\icons2.dat", SmallIcons.Ref(), 1, 18));
+  auto note = [&result](int r) {
+    if (result == GraphicsOk) result = r;
+  };
+  for (const TSheetFile& s : sheets) note(SheetResult(s.name, LoadSheetFile(s.name, s.sheet, s.first, s.count)));
+  note(SheetResult("data\\panel.dat", LoadDataBlock("data\\panel.dat", PanelCopy)));
+  note(SheetResult("data\\icons.dat", LoadSheetFile("data\\icons.dat", LargeIcons.Ref(), 1, 43)));
+  note(SheetResult("data\\icons2.dat", LoadSheetFile("data\\icons2.dat", SmallIcons.Ref(), 1, 18)));
+  return result;
 }
 
 void TMainForm::PrintScreen() {
-  const std::string name = PrintScreenFile();
-  if (!name.empty()) ShowMessageLine(AlreadyInFontCodePage(ScreenshotSavedText(name)));
+  std::string failed;
+  const std::string name = PrintScreenFile(&failed);
+  if (!name.empty()) {
+    ShowMessageLine(AlreadyInFontCodePage(ScreenshotSavedText(name)));
+  } else if (!failed.empty() && !ScreenshotFailureTold) {
+    // Told once: a folder that cannot be written stays so for the whole run.
+    ScreenshotFailureTold = true;
+    ShowMessageLine(AlreadyInFontCodePage(ScreenshotNotSavedText(failed)));
+    std::fprintf(stderr, "ZARN III: the screenshot %s could not be written\n", NativePath(failed).c_str());
+  }
 }
 
 void FillHooks() {
@@ -238,6 +266,7 @@ void FillHooks() {
 void TMainForm::FormActivate() {
   if (StartedUp) return;  // later activations (after a message box) change nothing
   StartedUp = true;
+  ScreenshotFailureTold = false;
   try {
     LoadSettings();
     plat::SurfaceCreate(BackBitmap, ScreenWidth, ScreenHeight, BackBitmapFormat());
@@ -254,6 +283,14 @@ void TMainForm::FormActivate() {
       HaltWithMessage(std::string(ResourceArchiveFile) + ": not enough memory");
       return;
     }
+    if (!GraphicsProblems.empty()) {
+      // Without the palette nothing could be seen: stop. Other pictures stay blank.
+      if (GraphicsPaletteMissing) {
+        HaltWithMessage(JoinLines(GraphicsProblems));
+        return;
+      }
+      ReportFileProblem(JoinLines(GraphicsProblems));
+    }
 
     struct {
       const char* file;
@@ -265,7 +302,7 @@ void TMainForm::FormActivate() {
     for (auto& f : fonts) {
       *f.handle = LoadFont(f.file, *f.glyphs);
       if (*f.handle == 0) {
-        HaltWithMessage(ErrorText(FileError));
+        HaltWithMessage(FileProblemText(f.file, FileError));
         return;
       }
     }
@@ -314,7 +351,8 @@ void TMainForm::FormActivate() {
 void QuitGame() {
   TMainForm* form = MainForm;
   if (form && form->Closing) return;
-  SaveSettings();
+  if (!SaveSettings())
+    std::fprintf(stderr, "ZARN III: the settings were not saved: %s cannot be written\n", SettingsPath().c_str());
   // The archive buffer is freed with the form, once the loop has stopped drawing.
   if (form)
     form->Close();

@@ -4,11 +4,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 
+#include "game/base/archive.h"
 #include "game/base/files.h"
+#include "game/base/fonts.h"
 #include "game/base/globals.h"
 #include "game/base/options.h"
 #include "game/menus/dmenus.h"
+#include "game/shell/Main.h"
 #include "game/world/gamestart.h"
 #include "platform/audio.h"
 
@@ -38,8 +42,16 @@ void LoadSoundBank() {
   try {
     SoundWaves->Items().LoadFromFile(NativePath(SoundBankFile));
     SoundBankLoaded = true;
-  } catch (const std::exception&) {
-    // The collection is left as it was; effects stay silent.
+  } catch (const std::exception& e) {
+    // The collection is left as it was; effects stay silent and the player is told why.
+    const std::filesystem::path path = NativePath(SoundBankFile);
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) {
+      ReportFileProblem("File " + std::string(SoundBankFile) + " is damaged: " + e.what());
+    } else {
+      const int code = OpenErrorCode(path);
+      ReportFileProblem(FileProblemText(SoundBankFile, code != 0 ? code : 2));
+    }
   }
 }
 

@@ -243,6 +243,18 @@ TEST(DemoData, FontsHaveTheGameFormatAndLegibleCyrillic) {
   };
   EXPECT_LT(right('i'), right('W'));
   EXPECT_LT(right('l'), right(128 + 22));  // Ж
+  // The first two fonts are faces of their own: most letters are drawn differently.
+  const Bytes second = Read(kGame / "data" / "zarnrus.fnt");
+  ASSERT_EQ(second.size(), f.size());
+  int same = 0, letters = 0;
+  for (int c = 33; c < 256; ++c) {
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 128 && c <= 175) ||
+                        (c >= 224 && c <= 239);
+    if (!letter) continue;
+    ++letters;
+    same += std::equal(f.begin() + 2 + c * 8, f.begin() + 2 + (c + 1) * 8, second.begin() + 2 + c * 8);
+  }
+  EXPECT_LT(same * 10, letters) << same << " of " << letters << " letters drawn alike";
 }
 
 TEST(DemoData, SpritesShowKindsFacingsSidesAndTerrainApart) {
@@ -373,6 +385,58 @@ TEST(DemoData, CyrillicLettersHaveTheirOwnShapes) {
       EXPECT_EQ(g.Top(c), capTop) << name << " code " << c;
     }
   }
+}
+
+namespace {
+
+// How many pixels of two square frames' silhouettes (everything but colour 1) differ, at the
+// best of all shifts up to two pixels: a kind drawn a little off centre is still the same look.
+int SilhouetteDistance(const Bytes& a, const Bytes& b, int side) {
+  int best = side * side;
+  for (int dy = -2; dy <= 2; ++dy)
+    for (int dx = -2; dx <= 2; ++dx) {
+      int n = 0;
+      for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+          const int bx = x + dx, by = y + dy;
+          const bool inB = bx >= 0 && by >= 0 && bx < side && by < side && b[by * side + bx] != 1;
+          n += (a[y * side + x] != 1) != inB;
+        }
+      best = std::min(best, n);
+    }
+  return best;
+}
+
+}  // namespace
+
+TEST(DemoData, EveryPairOfUnitKindsDiffersInSilhouette) {
+  const Sheets s = LoadSheets();
+  ASSERT_EQ(s.t16.size(), 304u);
+  ASSERT_EQ(s.s24.size(), 63u);
+  // First frame of each facing group north, east, south, west (vehicles: facings 0, 2, 4, 6).
+  struct Kind {
+    const char* name;
+    std::array<int, 4> frames;
+  };
+  const Kind small[] = {{"infantryman", {1, 4, 7, 10}},  {"infantry squad", {13, 15, 17, 19}},
+                        {"heavy trooper", {21, 24, 27, 29}}, {"heavy squad", {32, 34, 36, 38}},
+                        {"trike", {40, 42, 44, 46}},         {"quad", {48, 50, 52, 54}},
+                        {"light tank", {56, 58, 60, 62}},    {"rocket launcher", {64, 66, 68, 70}},
+                        {"Tremolan", {72, 74, 76, 78}},      {"Skeltrel", {80, 82, 84, 86}}};
+  const Kind large[] = {{"siege tank", {1, 3, 5, 7}},       {"Gromador", {9, 11, 13, 15}},
+                        {"yard vehicle", {17, 19, 21, 23}},   {"harvester", {25, 27, 29, 31}},
+                        {"carrier", {33, 35, 37, 39}}};
+  // A clear margin: a tenth of the frame's pixels, whichever way the two face.
+  auto check = [](const auto& kinds, const std::vector<Bytes>& sheet, int side) {
+    for (std::size_t i = 0; i < std::size(kinds); ++i)
+      for (std::size_t j = i + 1; j < std::size(kinds); ++j)
+        for (int g = 0; g < 4; ++g)
+          EXPECT_GE(SilhouetteDistance(sheet[kinds[i].frames[g]], sheet[kinds[j].frames[g]], side),
+                    side * side / 10)
+              << kinds[i].name << " vs " << kinds[j].name << ", facing group " << g;
+  };
+  check(small, s.t16, 16);
+  check(large, s.s24, 24);
 }
 
 TEST(DemoData, VehiclesShowWhichWayTheyFaceAndTheSprayStandsOut) {

@@ -10,10 +10,53 @@
 #include <filesystem>
 #include <string>
 
-#include "game/base/video.h"
+#include "game/base/dvga.h"
 #include "tests/common/png.h"
 
 namespace testgolden {
+
+// The graphics data files, in the order and at the frames the game loads them.
+struct TSheetFile {
+  const char* Name;
+  zarn::TSheetRef (*Sheet)();
+  int First;
+  int Count;
+};
+
+inline const TSheetFile kSheetFiles[] = {
+    {"data\\army3.dat", [] { return zarn::TileSheet16.Ref(); }, 80, 8},
+    {"data\\turrets.dat", [] { return zarn::TileSheet16.Ref(); }, 88, 8},
+    {"data\\rturrets.dat", [] { return zarn::TileSheet16.Ref(); }, 96, 10},
+    {"data\\shutes.dat", [] { return zarn::TileSheet16.Ref(); }, 106, 18},
+    {"data\\explos16.dat", [] { return zarn::TileSheet16.Ref(); }, 124, 9},
+    {"data\\earthes.dat", [] { return zarn::TileSheet16.Ref(); }, 133, 16},
+    {"data\\mounds.dat", [] { return zarn::TileSheet16.Ref(); }, 149, 20},
+    {"data\\gravels.dat", [] { return zarn::TileSheet16.Ref(); }, 169, 10},
+    {"data\\ossins.dat", [] { return zarn::TileSheet16.Ref(); }, 179, 16},
+    {"data\\rossins.dat", [] { return zarn::TileSheet16.Ref(); }, 195, 16},
+    {"data\\sharv.dat", [] { return zarn::TileSheet16.Ref(); }, 211, 24},
+    {"data\\traces.dat", [] { return zarn::TileSheet16.Ref(); }, 235, 4},
+    {"data\\glaukevy.dat", [] { return zarn::TileSheet16.Ref(); }, 239, 1},
+    {"data\\craters.dat", [] { return zarn::TileSheet16.Ref(); }, 240, 12},
+    {"data\\shadows.dat", [] { return zarn::TileSheet16.Ref(); }, 252, 8},
+    {"data\\cursors.dat", [] { return zarn::TileSheet16.Ref(); }, 260, 44},
+    {"data\\army2.dat", [] { return zarn::SpriteSheet24.Ref(); }, 1, 32},
+    {"data\\army4.dat", [] { return zarn::SpriteSheet24.Ref(); }, 33, 16},
+    {"data\\explos24.dat", [] { return zarn::SpriteSheet24.Ref(); }, 49, 6},
+    {"data\\crows.dat", [] { return zarn::SpriteSheet24.Ref(); }, 55, 8},
+    {"data\\smokes.dat", [] { return zarn::SpriteSheet32.Ref(); }, 1, 3},
+    {"data\\b32x32.dat", [] { return zarn::SpriteSheet32.Ref(); }, 4, 13},
+    {"data\\b48x32.dat", [] { return zarn::SpriteSheet48x32.Ref(); }, 1, 11},
+    {"data\\b48x48.dat", [] { return zarn::SpriteSheet48x48.Ref(); }, 1, 5},
+};
+
+// Palette and every sheet of the game folder in the current directory; true when all loaded.
+inline bool LoadSheets() {
+  using namespace zarn;
+  bool ok = LoadPaletteSheetFile("data\\army.dat", TileSheet16.Ref(), 1, 79) == 0;
+  for (const TSheetFile& f : kSheetFiles) ok = ok && LoadSheetFile(f.Name, f.Sheet(), f.First, f.Count) == 0;
+  return ok;
+}
 
 // FNV-1a of the back buffer.
 inline std::uint64_t BufferHash() {

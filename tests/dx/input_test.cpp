@@ -110,15 +110,27 @@ TEST_F(Input, JoystickMovesAndButtonsAppearScaled) {
   plat::null::InjectJoystick(0, stick);
   input.Update();
   EXPECT_EQ(j.X(), 0);
-  EXPECT_LT(j.Y(), 0);
-  EXPECT_GT(j.Y(), -1000);
+  // Past the dead zone (16383) the rest of the half range maps onto 0..1000: 3617 of 16384.
+  EXPECT_EQ(j.Y(), -220);
   EXPECT_EQ(input.States(), DXState(isUp));
+  // Half way through the live part is half the range; the zone's edge is still 0.
+  stick.x = 24575;
+  stick.y = -16383;
+  plat::null::InjectJoystick(0, stick);
+  input.Update();
+  EXPECT_EQ(j.X(), 500);
+  EXPECT_EQ(j.Y(), 0);
 
+  stick.x = 16000;
+  plat::null::InjectJoystick(0, stick);
   j.SetDeadZone(0, 0);
   j.SetRange(0, 100);
   input.Update();
-  EXPECT_GT(j.X(), 40);
+  EXPECT_EQ(j.X(), 48);  // 16000 / 32767 of 100
   EXPECT_TRUE(input.Has(isRight));
+  j.SetDeadZone(0, 20);  // 6553: (16000 - 6553) / (32767 - 6553) of 100
+  input.Update();
+  EXPECT_EQ(j.X(), 36);
   j.SetDeadZone(1, 250);
   j.SetRange(1, -5);
   EXPECT_EQ(j.DeadZoneY(), 100);

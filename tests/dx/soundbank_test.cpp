@@ -231,6 +231,40 @@ TEST_F(SoundPlay, OverlappingPlaysOfOneEffectAreReapedAfterTheyEnd) {
   EXPECT_EQ(plat::SoundCount(), 0u);
 }
 
+TEST_F(SoundPlay, StereoWavesPlayAsTwoChannelsForTheirOwnLength) {
+  struct Case {
+    std::uint16_t bits, channels;
+  } cases[] = {{8, 2}, {16, 2}, {8, 1}, {16, 1}};
+  for (const Case& c : cases) {
+    TDXSound sound(form);
+    TDXWaveList list;
+    list.SetDXSound(&sound);
+    TWave w;
+    w.SetPCM(22050, c.bits, c.channels);
+    EXPECT_EQ(w.FormatRecord().nBlockAlign, c.bits / 8 * c.channels);
+    EXPECT_EQ(w.FormatRecord().nAvgBytesPerSec, 22050u * c.bits / 8 * c.channels);
+    // 4410 frames: 200 ms whatever the layout.
+    w.SetSamples(Bytes(std::size_t(4410) * c.bits / 8 * c.channels, 0x40));
+    // Through the bank's file, as the game reads it.
+    TWaveCollection source;
+    source.Add().SetWave(w);
+    list.Items().LoadFromBytes(source.SaveToBytes());
+    sound.Initialize();
+    TDirectSoundBuffer* buffer = list.Items().Items(0).Buffer();
+    ASSERT_NE(buffer, nullptr);
+    const plat::PcmFormat f = plat::SoundFormat(buffer->SoundId());
+    EXPECT_EQ(f.channels, c.channels);
+    EXPECT_EQ(f.bitsPerSample, c.bits);
+    Run(1000);
+    const std::uint64_t before = plat::NowMs();
+    list.Items().Items(0).Play(true);
+    const std::uint64_t took = plat::NowMs() - before;
+    EXPECT_GE(took, 200u) << c.bits << " bit, " << c.channels << " channels";
+    EXPECT_LT(took, 260u) << c.bits << " bit, " << c.channels << " channels";
+    sound.Finalize();
+  }
+}
+
 TEST_F(SoundPlay, BankLoadedWhileSilentGetsBuffersWhenSoundStarts) {
   TWaveCollection source;
   FillBank(source);

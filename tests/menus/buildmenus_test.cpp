@@ -226,7 +226,7 @@ TEST_F(BuildMenu, HeavyFactoryUpgradeCosts300) {
   OpenHeavyFactoryBuildMenu(1);
   ASSERT_EQ(Selected(), 8) << "the siege tank first";
   Frame();
-  testgolden::ExpectPicture("buildmenu_heavy_upgrade", 0x65b229eae1228f0ull);
+  testgolden::ExpectPicture("buildmenu_heavy_upgrade", 0xdd4a21e4cae4c0e1ull);
   ClickOrder();
   EXPECT_EQ(Players[1].Credits, 5000 - 300);
   EXPECT_EQ(f.UpgradeIdle, 0);

@@ -21,7 +21,7 @@ TEST_F(CampaignPicturesTest, FactionChoiceBriefingGameMenuVictoryAndTheNextBrief
   plat::SetTimerEnabled(MainForm->Timer1, false);
   Click(MainMenuButtons[0]);
   Park();
-  testgolden::ExpectPicture("campaign_faction", 0x7bc8ed61bc20ea1cull);
+  testgolden::ExpectPicture("campaign_faction", 0x285365164ca562d8ull);
   Click(FactionButtons[0]);
   Park();
   testgolden::ExpectPicture("campaign_briefing1", 0x4d34edd64a74dac6ull);
@@ -37,14 +37,14 @@ TEST_F(CampaignPicturesTest, FactionChoiceBriefingGameMenuVictoryAndTheNextBrief
   Click(YesButton);
   ASSERT_EQ(GameScreen, ScreenScore);
   Park();
-  testgolden::ExpectPicture("campaign_score", 0x1cff01637f284029ull);
+  testgolden::ExpectPicture("campaign_score", 0xfb269f71c3caa267ull);
   Click(YesButton);
   Park();
   testgolden::ExpectPicture("campaign_briefing2", 0xeefb58c4e9d9e366ull);
   Click(BeginButton);
   ShellCalls.OpenDefeat();
   Park();
-  testgolden::ExpectPicture("campaign_defeat", 0xf5702f70f13c3b8aull);
+  testgolden::ExpectPicture("campaign_defeat", 0x67a64b4e6422d5b1ull);
 }
 
 // The last mission under way, saved for the check of the real program (which loads it and wins

@@ -45,7 +45,7 @@ TEST_F(GameScreenFrame, WholeFrameOfAGeneratedMission) {
   ClearScreen();
   DrawGameScreen();
   EXPECT_EQ(presents_, 1);
-  testgolden::ExpectPicture("game_frame_mission", 0x9b56e2ff9b80eed4ull);
+  testgolden::ExpectPicture("game_frame_mission", 0xd78a9c33cb398aebull);
   // The figures at the top.
   EXPECT_EQ(StatusCache.Units, CountUnitsOfPlayer(1));
   EXPECT_GT(CountColour(200, 5, 318, 15, PanelOwnColour), 20);

@@ -1,5 +1,8 @@
 // Settings file, presentation through the colour tables, sound volume and music output.
+#include <sstream>
+
 #include "game/shell/soundout.h"
+#include "game/world/messages.h"
 #include "tests/shell/shell_fixture.h"
 
 using namespace zarn;
@@ -60,6 +63,89 @@ TEST_F(ShellTest, SavingWritesTheKeysInOrderAndKeepsForeignLines) {
   EXPECT_LT(ini.find("GameSpeed"), ini.find("ScreenMode"));
 }
 
+TEST_F(ShellTest, ANewFileHoldsTheTwentyTwoKeysInTheirOrder) {
+  SetDefaultOptions();
+  ASSERT_TRUE(SaveSettings());
+  std::istringstream in(ReadIni());
+  std::vector<std::string> keys;
+  for (std::string line; std::getline(in, line);) {
+    const auto eq = line.find('=');
+    if (eq != std::string::npos) keys.push_back(line.substr(0, eq));
+  }
+  const std::vector<std::string> want = {
+      "MusicEnable", "SoundEnable", "UnitSpeak",  "UnitExecuteSpeak", "BuildSpeak", "SevnarSpeak",
+      "MessageEnable", "AsServer", "RusChat", "CrowEnable", "StarCraftCursor", "SoundSystemDisable",
+      "Server", "PlayerName", "SoundVolume", "ScrollPause", "Partners", "MaxUnitForAlliance",
+      "MaxBuildForAlliance", "GameSpeed", "PaletteType", "ScreenMode"};
+  EXPECT_EQ(keys, want);
+}
+
+TEST_F(ShellTest, ANameCannotWriteLinesOfItsOwnIntoTheFile) {
+  SetDefaultOptions();
+  GameOptions.GameSpeed = 16;
+  GameOptions.PlayerName = "Nomad\r\n[Options]\r\nGameSpeed=17\nScreenMode=0";
+  GameOptions.Server = "host\n[Net]";
+  ASSERT_TRUE(SaveSettings());
+  SetDefaultOptions();
+  ASSERT_TRUE(LoadSettings());
+  EXPECT_EQ(GameOptions.GameSpeed, 16);
+  EXPECT_EQ(GameOptions.ScreenMode, 1);
+  EXPECT_EQ(GameOptions.PlayerName.find_first_of("\r\n"), std::string::npos);
+  EXPECT_EQ(GameOptions.PlayerName.rfind("Nomad", 0), 0u);
+  // Saved again, the file keeps one section and one line per key.
+  ASSERT_TRUE(SaveSettings());
+  std::istringstream in(ReadIni());
+  int sections = 0, speeds = 0, modes = 0;
+  for (std::string line; std::getline(in, line);) {
+    sections += line.rfind("[", 0) == 0;
+    speeds += line.rfind("GameSpeed=", 0) == 0;
+    modes += line.rfind("ScreenMode=", 0) == 0;
+  }
+  EXPECT_EQ(sections, 1);
+  EXPECT_EQ(speeds, 1);
+  EXPECT_EQ(modes, 1);
+}
+
+TEST_F(ShellTest, AnUnwritableSettingsFileIsToldOnceAtQuitAndTheGameEndsAsUsual) {
+  Start({"-debug"});
+  // zarn.ini a folder: neither read nor replaced, by root as by anyone.
+  fs::create_directory(folder / "zarn.ini");
+  testing::internal::CaptureStderr();
+  QuitGame();
+  Pass(2);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("settings were not saved"), std::string::npos) << err;
+  EXPECT_NE(err.find((folder / "zarn.ini").string()), std::string::npos) << err;
+  EXPECT_EQ(err.find("settings"), err.rfind("settings")) << err;
+  EXPECT_TRUE(fs::is_directory(folder / "zarn.ini"));
+  EXPECT_TRUE(plat::null::MessageBoxes().empty());
+  EXPECT_EQ(ProgramExitCode, 0);
+}
+
+TEST_F(ShellTest, AScreenshotThatCannotBeWrittenIsToldOnce) {
+  Start({"-debug"});
+  GameOptions.MessageEnable = true;
+  // The shot's temporary file cannot be made: a folder holds its name.
+  const fs::path blocker = folder / ("screen00.bmp.tmp" + std::to_string(::getpid()));
+  fs::create_directory(blocker);
+  testing::internal::CaptureStderr();
+  MainForm->PrintScreen();
+  const std::string told = std::string(MessageLine.View());
+  ShowMessageLine(AlreadyInFontCodePage("x"));
+  MainForm->PrintScreen();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(told, ToFontCodePage("Файл \"screen00.bmp\" не записан."_cp1251));
+  EXPECT_EQ(std::string(MessageLine.View()), "x") << "told twice";
+  EXPECT_NE(err.find("screen00.bmp could not be written"), std::string::npos) << err;
+  EXPECT_EQ(err.find("screenshot"), err.rfind("screenshot")) << err;
+  EXPECT_FALSE(fs::exists(folder / "screen00.bmp"));
+  // Once the folder can be written again, shots are saved and said so.
+  fs::remove(blocker);
+  MainForm->PrintScreen();
+  EXPECT_TRUE(fs::exists(folder / "screen00.bmp"));
+  EXPECT_EQ(std::string(MessageLine.View()), ScreenshotSavedText("screen00.bmp"));
+}
+
 TEST(EffectVolume, FollowsTheFormulaAndNeverExceedsFull) {
   EXPECT_EQ(EffectBufferVolume(0, 100), -1980);
   EXPECT_EQ(EffectBufferVolume(50, 50), -1500);
@@ -70,21 +156,33 @@ TEST(EffectVolume, FollowsTheFormulaAndNeverExceedsFull) {
   EXPECT_EQ(EffectBufferVolume(-20, 100), -1980);
 }
 
-// The shown frame against the back buffer through the table: 1:1 or every pixel doubled.
+// The shown frame, pixel for pixel: each byte of the back buffer is its palette entry's six-bit
+// components cut to the back bitmap's 5-5-5 or 5-6-5 and then widened or cut to the surface's
+// format by repeating the high bits; every pixel shown 1:1 or doubled.
+std::uint16_t ShownColour(std::uint8_t index, plat::PixelFormat surface) {
+  const TPaletteEntry e = GamePalette[index];
+  const unsigned r5 = (e.Red & 63) >> 1, g6 = e.Green & 63, b5 = (e.Blue & 63) >> 1;
+  const bool wide = GameOptions.PaletteType != 0;  // 5-6-5 back bitmap
+  const unsigned g5 = g6 >> 1;
+  if (surface == plat::PixelFormat::Rgb565) {
+    const unsigned g = wide ? g6 : (g5 << 1) | (g5 >> 4);
+    return static_cast<std::uint16_t>((r5 << 11) | (g << 5) | b5);
+  }
+  return static_cast<std::uint16_t>((r5 << 10) | (g5 << 5) | b5);
+}
+
 void ExpectPresented(int scale) {
   const auto& f = plat::null::LastFrame();
   ASSERT_EQ(f.width, 320 * scale);
   ASSERT_EQ(f.height, 200 * scale);
-  const plat::PixelFormat src = GameOptions.PaletteType ? plat::PixelFormat::Rgb565
-                                                        : plat::PixelFormat::Rgb555;
   int bad = 0;
   for (int y = 0; y < f.height && bad < 5; ++y)
     for (int x = 0; x < f.width && bad < 5; ++x) {
-      std::uint8_t r, g, b, r2, g2, b2;
-      plat::UnpackColour(src, HiColorTable[BackBuffer[(y / scale) * 320 + x / scale]], r, g, b);
-      plat::UnpackColour(f.format, f.pixels[static_cast<std::size_t>(y) * f.width + x], r2, g2, b2);
-      if (std::abs(r - r2) > 8 || std::abs(g - g2) > 4 || std::abs(b - b2) > 8) {
-        ADD_FAILURE() << "pixel " << x << "," << y;
+      const std::uint8_t index = BackBuffer[(y / scale) * 320 + x / scale];
+      const std::uint16_t got = f.pixels[static_cast<std::size_t>(y) * f.width + x];
+      if (got != ShownColour(index, f.format)) {
+        ADD_FAILURE() << "pixel " << x << "," << y << " of colour " << int(index) << ": " << std::hex << got
+                      << " instead of " << ShownColour(index, f.format);
         ++bad;
       }
     }
@@ -129,6 +227,26 @@ TEST_F(ShellTest, TheEndOfATrackPlaysOnOrReturnsFromTheAuthors) {
   // With music off nothing is opened.
   GameOptions.MusicEnable = false;
   EXPECT_EQ(PlayMusic("music\\zarn2.mid"), 1);
+}
+
+TEST_F(ShellTest, PlaySoundTakesOnlyIndicesOfTheBank) {
+  Start({"-debug"});
+  ASSERT_TRUE(SoundWaves != nullptr);
+  const int count = SoundWaves->Items().Count();
+  ASSERT_GT(count, 3);
+  auto plays = [] {
+    int n = 0;
+    for (const std::string& line : plat::null::AudioLog()) n += line.rfind("play ", 0) == 0;
+    return n;
+  };
+  plat::null::ClearAudioLog();
+  PlaySound(100, -1);
+  PlaySound(100, count);
+  PlaySound(100, -2147483647 - 1);
+  EXPECT_EQ(plays(), 0);
+  PlaySound(100, 0);
+  PlaySound(100, count - 1);
+  EXPECT_EQ(plays(), 2);
 }
 
 TEST_F(ShellTest, SoundDeviceFailureSilencesThisRunOnly) {

@@ -33,11 +33,11 @@ TEST_F(SidePanel, HarvesterLoadIsTruncatedNotRounded) {
   h.Load = 996;
   SelectUnits({1});
   DrawPanel();
-  testgolden::ExpectPicture("panel_harvester_99", 0xd36206269175a5b8ull);
+  testgolden::ExpectPicture("panel_harvester_99", 0xc9761700fae3b2ebull);
   // Full: "100%" is a wider caption than "99%".
   h.Load = 1000;
   DrawPanel();
-  testgolden::ExpectPicture("panel_harvester_full", 0xf0c4bb160489bddfull);
+  testgolden::ExpectPicture("panel_harvester_full", 0xd4985a15da101d96ull);
 }
 
 TEST_F(SidePanel, ForeignUnitIsNamedInRedWithoutCommands) {
@@ -69,7 +69,7 @@ TEST_F(SidePanel, UnitCommandsLightWhatTheUnitDoes) {
   RestorePanel();
   for (int i = 0; i < 4; ++i) PutColumn(states[static_cast<std::size_t>(i)], 2 + 72 * i, 10);
   PutColumn(cancel, 2, 60);
-  testgolden::ExpectPicture("panel_unit_commands", 0x914157afcba5c37aull);
+  testgolden::ExpectPicture("panel_unit_commands", 0x3d4cd2e4363d9d9full);
 }
 
 TEST_F(SidePanel, ProductionCaptionThroughEveryState) {
@@ -105,7 +105,7 @@ TEST_F(SidePanel, ProductionCaptionThroughEveryState) {
   ClearScreen();
   for (std::size_t i = 0; i < shots.size(); ++i)
     PutColumn(shots[i], 2 + 72 * static_cast<int>(i % 4), 2 + 50 * static_cast<int>(i / 4));
-  testgolden::ExpectPicture("panel_production_states", 0xad16772620bf3a33ull);
+  testgolden::ExpectPicture("panel_production_states", 0x1884ffebea992f73ull);
 }
 
 TEST_F(SidePanel, PowerPlantShowsDemandAndOutputInRedWhenShort) {
@@ -115,7 +115,7 @@ TEST_F(SidePanel, PowerPlantShowsDemandAndOutputInRedWhenShort) {
   plant.PowerOutput = 60;
   SelectOne(1, 1);
   DrawPanel();
-  testgolden::ExpectPicture("panel_power_short", 0xaea1ffd27bf33135ull);
+  testgolden::ExpectPicture("panel_power_short", 0x1781a7d1ef8e1d72ull);
   // Demand 75 over one plant: the output is drawn in the alert colour at (222, 187).
   EXPECT_GT(CountColour(222, 187, 240, 195, PanelAlertColour), 5);
   plant.PowerOutput = 100;
@@ -132,7 +132,7 @@ TEST_F(SidePanel, FourteenUnitsFillSevenColumnsOfTwo) {
   }
   SelectUnits({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
   DrawPanel();
-  testgolden::ExpectPicture("panel_fourteen_units", 0xdf0b1021640bf58cull);
+  testgolden::ExpectPicture("panel_fourteen_units", 0x794188ace1a745eeull);
   // The seventh column starts at x 225 and its pictures end at 248; nothing drawn past it.
   ClearScreen();
   DrawObjectInfo();

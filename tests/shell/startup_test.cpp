@@ -3,6 +3,7 @@
 
 #include "game/menus/dmenus.h"
 #include "game/shell/dresurse.h"
+#include "game/shell/soundout.h"
 #include "tests/common/png.h"
 #include "tests/shell/shell_fixture.h"
 
@@ -100,9 +101,76 @@ TEST_F(ShellTest, AMissingArchiveEndsTheProgramWithItsErrorText) {
 
 TEST_F(ShellTest, AShortSheetFileIsReportedAsCodeFourAndTheGameGoesOn) {
   fs::resize_file(folder / "data" / "crows.dat", 100);
+  // Earlier tests of this program loaded the sheets: forget them.
+  for (TSheetRef sheet : {SpriteSheet32.Ref(), SpriteSheet48x48.Ref(), SmallIcons.Ref()})
+    std::fill(sheet.Loaded, sheet.Loaded + sheet.Capacity + 1, false);
+  testing::internal::CaptureStderr();
   Start();
+  const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(GraphicsLoadError, 4);
   EXPECT_EQ(GameScreen, 21);
+  // The player is told which file and what is wrong; the sheets after it are still there.
+  ASSERT_EQ(plat::null::MessageBoxes().size(), 1u);
+  EXPECT_EQ(plat::null::MessageBoxes()[0].text, "File data\\crows.dat is damaged: it is cut short");
+  EXPECT_NE(err.find("File data\\crows.dat is damaged: it is cut short"), std::string::npos) << err;
+  EXPECT_NE(SpriteSheet32.Ref().Frame(1), nullptr);
+  EXPECT_NE(SpriteSheet48x48.Ref().Frame(5), nullptr);
+  EXPECT_NE(SmallIcons.Ref().Frame(18), nullptr);
+}
+
+TEST_F(ShellTest, AMissingPaletteFileEndsTheProgramNamingIt) {
+  fs::remove(folder / "data" / "army.dat");
+  fs::remove(folder / "data" / "icons2.dat");
+  char arg0[] = "zarn";
+  char* argv[] = {arg0};
+  testing::internal::CaptureStderr();
+  EXPECT_NE(RunProgram(1, argv), 0);
+  const std::string err = testing::internal::GetCapturedStderr();
+  ASSERT_EQ(plat::null::MessageBoxes().size(), 1u);
+  EXPECT_EQ(plat::null::MessageBoxes()[0].text,
+            "File data\\army.dat not found\nFile data\\icons2.dat not found");
+  EXPECT_NE(err.find("File data\\army.dat not found"), std::string::npos) << err;
+}
+
+TEST_F(ShellTest, DamagedFontsAndArchivesAreNamedWithWhatIsWrong) {
+  struct Case {
+    const char* file;
+    std::uintmax_t size;
+    const char* text;
+  } cases[] = {
+      {"year2000.fnt", 40, "File data\\year2000.fnt is damaged: it is cut short"},
+      {"zarnrus.fnt", 1, "File data\\zarnrus.fnt is damaged: it is cut short"},
+      {"zarn.res", 30, "File data\\zarn.res is damaged: its header is not valid"},
+      {"zarn.res", 10, "File data\\zarn.res is damaged: it is cut short"},
+  };
+  for (const Case& c : cases) {
+    TearDown();
+    SetUp();
+    fs::resize_file(folder / "data" / c.file, c.size);
+    char arg0[] = "zarn";
+    char* argv[] = {arg0};
+    EXPECT_NE(RunProgram(1, argv), 0) << c.file;
+    ASSERT_EQ(plat::null::MessageBoxes().size(), 1u) << c.file;
+    EXPECT_EQ(plat::null::MessageBoxes()[0].text, c.text);
+  }
+}
+
+TEST_F(ShellTest, AMissingOrDamagedSoundBankIsNamedAndTheGameGoesOnSilent) {
+  std::ofstream(folder / "data" / "zarn.snd", std::ios::binary | std::ios::trunc) << "not a bank";
+  Start({"-debug"});
+  EXPECT_EQ(GameScreen, 21);
+  ASSERT_EQ(plat::null::MessageBoxes().size(), 1u);
+  EXPECT_EQ(plat::null::MessageBoxes()[0].text.rfind("File data\\zarn.snd is damaged: ", 0), 0u)
+      << plat::null::MessageBoxes()[0].text;
+  EXPECT_FALSE(SoundBankLoaded);
+
+  DestroyProgram();
+  plat::null::ClearMessageBoxes();
+  fs::remove(folder / "data" / "zarn.snd");
+  Start({"-debug"});
+  EXPECT_EQ(GameScreen, 21);
+  ASSERT_EQ(plat::null::MessageBoxes().size(), 1u);
+  EXPECT_EQ(plat::null::MessageBoxes()[0].text, "File data\\zarn.snd not found");
 }
 
 TEST_F(ShellTest, DebugNeverGoesFullScreenAndTheDefaultDoes) {

@@ -298,6 +298,18 @@ TEST_F(BuildingsTest, RepairSwitchTellsTheOtherSideInBothDirections) {
 
 // ---- Power ----
 
+TEST_F(BuildingsTest, EachKindDrawsItsOwnPower) {
+  // Slab, wall, yard, plant, refinery, silo, radar, barracks, academy, light factory, heavy
+  // factory, repair, air factory, research centre, starport, palace, gun and rocket turrets.
+  const std::int32_t need[18] = {0, 0, 0, 0, 30, 5, 30, 20, 20, 20, 35, 25, 40, 50, 80, 80, 5, 10};
+  for (std::uint8_t kind = 0; kind < 18; ++kind) {
+    DestroyAllBuildings();
+    Make(1, kind, 1, 10, 10);
+    Make(2, BuildingRadar, 2, 30, 30);  // another owner's draw is not ours
+    EXPECT_EQ(PowerConsumption(1), need[kind]) << "kind " << int(kind);
+  }
+}
+
 TEST_F(BuildingsTest, OverloadedPowerWearsTheLocalPlayersPlantsOnly) {
   TBuildingRecord& plant = Make(1, BuildingPowerPlant, 1, 10, 10);
   Make(2, BuildingRefinery, 1, 13, 10);

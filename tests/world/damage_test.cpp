@@ -70,6 +70,32 @@ TEST_F(DamageTest, GromadorBlastsTwiceAndDiesOnce) {
   EXPECT_EQ(near.Health, 100);
 }
 
+TEST_F(DamageTest, GromadorBlastPercentsFollowTheDraws) {
+  // Outer blast (radius 2): 50, 40 or 30 % by the first draw; inner (radius 1): 80, 70 or 60 %
+  // by the second. Seeds are tried until every draw of both has been seen.
+  const int outerPercent[3] = {50, 40, 30}, innerPercent[3] = {80, 70, 60};
+  bool seenOuter[3] = {}, seenInner[3] = {};
+  for (std::uint32_t seed = 1; seed <= 60; ++seed) {
+    ResetWorld();
+    Randomize(seed);
+    const int first = Random(3), second = Random(3);
+    Randomize(seed);
+    TUnitRecord& g = PutUnit(1, UnitGromador, 2, 20, 20);
+    TUnitRecord& tank = PutUnit(2, UnitLightTank, 1, 21, 20, StateMove);   // both blasts
+    TUnitRecord& outer = PutUnit(3, UnitLightTank, 1, 22, 22, StateMove);  // the outer only
+    TUnitRecord& beyond = PutUnit(4, UnitLightTank, 1, 23, 20, StateMove);
+    DestroyUnit(g);
+    EXPECT_EQ(100 - outer.Health, outerPercent[first]) << "seed " << seed;
+    EXPECT_EQ(100 - tank.Health, outerPercent[first] + innerPercent[second]) << "seed " << seed;
+    EXPECT_EQ(beyond.Health, 100);
+    seenOuter[first] = seenInner[second] = true;
+  }
+  for (int d = 0; d < 3; ++d) {
+    EXPECT_TRUE(seenOuter[d]) << d;
+    EXPECT_TRUE(seenInner[d]) << d;
+  }
+}
+
 TEST_F(DamageTest, SplashTakesWholeHundredthsWithinTheSquare) {
   TUnitRecord& siege = PutUnit(1, UnitSiegeTank, 1, 10, 10);
   TUnitRecord& edge = PutUnit(2, UnitLightTank, 1, 13, 7);

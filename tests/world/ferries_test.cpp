@@ -135,5 +135,27 @@ TEST_F(PlayersTest, HomewardFerryForAFullStoreAsksForASilo) {
   EXPECT_NE(h.State, StateReturn);
 }
 
+TEST_F(PlayersTest, OnlyARouteLongerThanTwentyStepsCallsACarrier) {
+  for (int steps : {20, 21}) {
+    SetUp();
+    Cell(1, 10 + steps, 10, 800);
+    TUnitRecord& h = Put(5, UnitHarvester, Computer, 10, 10);
+    Put(6, UnitCarrier, Computer, 10, 30);
+    MoveOrHarvest(h, 10 + steps, 10);
+    h.DestX = static_cast<std::uint16_t>(10 + steps);
+    h.DestY = 10;
+    MoveStep(h);
+    if (steps == 20) {
+      EXPECT_EQ(Cpu().OutwardFerryPickUp, 0);
+      EXPECT_NE(h.MovePhase, 0) << "walks its twenty steps";
+    } else {
+      EXPECT_EQ(Cpu().OutwardFerryPickUp, 1);
+      EXPECT_EQ(Cpu().OutwardCarrier, 6);
+      EXPECT_EQ(h.MovePhase, 0) << "waits for the carrier";
+    }
+  }
+}
+
+
 }  // namespace
 }  // namespace players_test

@@ -62,6 +62,13 @@ TEST_F(HarvestingTest, OneTripEndsAt714AndTheCapacityTestComesBeforeEachTake) {
   h.Load = 699;
   Steps(18);
   EXPECT_EQ(h.Load, 716);
+
+  // A load of exactly the capacity is full: no more is taken.
+  const std::int32_t left = cell.Amount;
+  h.Load = h.Capacity;
+  Steps(18 * 3);
+  EXPECT_EQ(h.Load, h.Capacity);
+  EXPECT_EQ(cell.Amount, left);
 }
 
 TEST_F(HarvestingTest, TakesNoMoreThanTheCellHoldsThenMovesOn) {

@@ -61,7 +61,10 @@ TEST_F(MissionTest, CreditQuotasTestedOnlyOnEvery128thTick) {
   EXPECT_EQ(At(1280, GoalCredits10000), "V");
   EXPECT_EQ(At(1281, GoalCredits2000), "");
   EXPECT_EQ(At(1407, GoalCredits2000), "");
+  EXPECT_EQ(At(1344, GoalCredits2000), "");  // every 64th tick is not enough
+  EXPECT_EQ(At(1216, GoalCredits2000), "");
   EXPECT_EQ(At(1408, GoalCredits2000), "V");
+  EXPECT_EQ(At(0, GoalCredits2000), "V");
   EXPECT_EQ(At(1408, GoalNone), "");
   EXPECT_EQ(At(1408, 10), "");
   EXPECT_EQ(At(1408, -1), "");

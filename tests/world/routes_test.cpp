@@ -152,3 +152,29 @@ TEST_F(RoutesTest, StoredStepIntoAnOccupiedTileIsNotTaken) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RoutesTest, BothHandsFindRoutesOfOneLengthAndTheLeftOneIsTaken) {
+  // Along a row every diagonal detour costs no step, only a turn: the left hand meets three
+  // blocks, the right hand two, and both arrive in ten steps.
+  Block(3, 10);
+  Block(4, 10);
+  Block(4, 9);
+  TUnitRecord& tank = Put(1, UnitLightTank, 1, 2, 10);
+  tank.DestX = 12;
+  tank.DestY = 10;
+  ASSERT_EQ(PlanPath(tank, RouteSearchLimit()), 10);
+  ASSERT_EQ(tank.PathLength, 10);
+  EXPECT_EQ(P(tank.Path[10].X, tank.Path[10].Y), P(3, 9));
+  EXPECT_EQ(P(tank.Path[9].X, tank.Path[9].Y), P(4, 8));
+
+  // Without the left hand's route the right one, as long, is found.
+  Block(3, 9);
+  Block(2, 9);
+  Block(1, 9);
+  ASSERT_EQ(PlanPath(tank, RouteSearchLimit()), 10);
+  EXPECT_EQ(P(tank.Path[10].X, tank.Path[10].Y), P(3, 11));
+}
+
+}  // namespace

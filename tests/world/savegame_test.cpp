@@ -239,13 +239,27 @@ TEST_F(SaveGameTest, WritingWithoutTheFolderOrOverAFailureKeepsPlaying) {
 
   EXPECT_FALSE(SaveGame("../escape.sav"));
   EXPECT_FALSE(fs::exists("escape.sav"));
-  if (::geteuid() != 0) {  // root writes anywhere
-    fs::permissions("save", fs::perms::owner_read | fs::perms::owner_exec);
-    WorldTickCount = 5555;
-    EXPECT_FALSE(SaveGame("game.sav"));
-    fs::permissions("save", fs::perms::owner_all);
-    EXPECT_EQ(Bytes("save/game.sav"), old);
-  }
+
+  // A write that fails half way (here the new file's temporary name is taken by a folder, which
+  // stops root as well as anyone) keeps the old save and tells the player.
+  const fs::path blocker = "save/game.sav.tmp" + std::to_string(::getpid());
+  fs::create_directory(blocker);
+  WorldTickCount = 5555;
+  Shown.clear();
+  EXPECT_FALSE(SaveGame("game.sav"));
+  fs::remove(blocker);
+  EXPECT_EQ(Bytes("save/game.sav"), old);
+  ASSERT_EQ(Shown.size(), 1u);
+  EXPECT_EQ(Shown[0], std::string("Файл save\\game.sav не записан"_cp1251));
+
+  // A folder where the save should go is not replaced.
+  fs::create_directory("save/folder.sav");
+  Shown.clear();
+  EXPECT_FALSE(SaveGame("folder.sav"));
+  EXPECT_TRUE(fs::is_directory("save/folder.sav"));
+  EXPECT_EQ(Shown.size(), 1u);
+  for (const auto& e : fs::directory_iterator("save"))
+    EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
 
 }  // namespace

@@ -182,6 +182,22 @@ TEST_F(ShotsTest, TremolanWaveHurtsWhatItPassesButNotTremolansNorOnAClient) {
   EXPECT_EQ(own.Health, 100);
 }
 
+TEST_F(ShotsTest, TremolanWaveSparesEveryAircraftKind) {
+  for (std::uint8_t kind : {UnitCarrier, UnitSkeltrel}) {
+    ResetWorld();
+    TUnitRecord& shooter = PutUnit(1, UnitTremolanTank, 1, 10, 10);
+    TUnitRecord& plane = PutUnit(2, kind, 2, 12, 10, StateMove);
+    TUnitRecord& ground = PutUnit(3, UnitLightTank, 2, 13, 10, StateMove);
+    PutUnit(4, UnitQuad, 2, 16, 10, StateMove);
+    shooter.TargetClass = TargetUnit;
+    shooter.TargetSlot = 4;
+    FireAt(shooter, 16, 10);
+    FlyOut(UnitShots[1]);
+    EXPECT_EQ(plane.Health, plane.MaxHealth) << int(kind);
+    EXPECT_LT(ground.Health, 100) << int(kind);  // the wave did pass that way
+  }
+}
+
 TEST_F(ShotsTest, ExplosionLifetimesDependOnKindAndGround) {
   // An infantryman's death on sand shows its second frame for 360 ticks.
   CreateExplosion(5, 5, 64, 0, UnitInfantryman, 1, 64);

@@ -30,6 +30,22 @@ TEST_F(TurretsTest, GunTurretIgnoresAircraftAndRocketTurretTakesThem) {
   EXPECT_EQ(rocket.TargetSlot, 2);
   EXPECT_EQ(rocket.TargetClass, TargetUnit);
 
+  // Each aircraft kind alone in the gun turret's reach: still nothing; the rocket turret
+  // takes either.
+  for (std::uint8_t kind : {UnitCarrier, UnitSkeltrel}) {
+    ResetWorld();
+    TBuildingRecord& g = PutBuilding(1, BuildingGunTurret, 1, 20, 20);
+    TBuildingRecord& r = PutBuilding(2, BuildingRocketTurret, 1, 30, 20);
+    PutUnit(1, kind, 2, 22, 20);
+    PutUnit(2, kind, 2, 32, 20);
+    EXPECT_EQ(FindUnitForGunTurret(g), 0) << int(kind);
+    EXPECT_EQ(FindUnitForRocketTurret(r), 1) << int(kind);
+    EXPECT_EQ(r.TargetSlot, 2) << int(kind);
+  }
+  ResetWorld();
+  TBuildingRecord& gunAgain = PutBuilding(1, BuildingGunTurret, 1, 20, 20);
+  EXPECT_EQ(&gunAgain, &gun);
+
   // The nearest enemy wins; of two at the same distance the lower slot. Own units never count.
   PutUnit(3, UnitLightTank, 1, 20, 21);
   PutUnit(4, UnitLightTank, 2, 22, 20);
@@ -142,6 +158,26 @@ TEST_F(TurretsTest, ArrivingShotActsOnlyForALiveTurretOrPalace) {
   FlyOut(BuildingShots[1], true);
   EXPECT_EQ(BuildingShots[1].Active, 0);
   EXPECT_EQ(tank.Health, 90);
+}
+
+TEST_F(TurretsTest, PalaceMissilePercentFollowsTheDraw) {
+  // Seven draws of equal chance: 51 three times, 60 and 70 twice each.
+  const int percents[7] = {51, 60, 60, 51, 70, 51, 70};
+  bool seen[7] = {};
+  for (std::uint32_t seed = 1; seed <= 80; ++seed) {
+    ResetWorld();
+    Randomize(seed);
+    const int draw = Random(7);
+    Randomize(seed);
+    TBuildingRecord& palace = PutBuilding(1, BuildingPalace, 1, 5, 5);
+    TUnitRecord& tank = PutUnit(1, UnitSiegeTank, 2, 20, 23);
+    palace.TargetX = 20;
+    palace.TargetY = 20;
+    ProjectileHit(palace);
+    EXPECT_EQ(tank.Health, 200 - 2 * percents[draw]) << "seed " << seed;
+    seen[draw] = true;
+  }
+  for (int d = 0; d < 7; ++d) EXPECT_TRUE(seen[d]) << d;
 }
 
 TEST_F(TurretsTest, PalaceMissileHurtsEverythingWithinThreeTilesOwnBuildingsToo) {

@@ -86,12 +86,15 @@ struct Font {
 Font LoadPsfAsCp866(const std::filesystem::path& psfGz);
 // Replaces the picture of one code with eight rows of 8 pixels (high bit leftmost).
 void PatchGlyph(Font& f, std::uint8_t code, const std::array<std::uint8_t, 8>& rows8);
+// A lighter face of an 8 x 8 font: strokes one pixel wide instead of two.
+Font LightFace(const Font& f);
 // The font file of the game: width, height, the glyph block and its two trailing bytes.
 Bytes FontFileBytes(const Font& f);
 
 // The interface fonts, loaded once by main before any picture is drawn.
 struct Fonts {
   Font small;  // 8 x 8
+  Font light;  // 8 x 8, the buttons' and panels' face
   Font large;  // 8 x 14
 };
 const Fonts& GetFonts();
@@ -106,8 +109,8 @@ int TextWidth(const Font& f, std::string_view utf8, int scale = 1);
 // Text with a one-pixel black shadow below and right.
 void DrawShadowText(Canvas& cv, const Font& f, int x, int y, std::string_view utf8,
                     std::uint8_t colour, int scale = 1);
-// A 3 x 5 capital letter or digit (for tiny labels on icons).
-void DrawTinyText(Canvas& cv, int x, int y, std::string_view ascii, std::uint8_t colour);
+// Tiny labels on icons (UTF-8): Cyrillic capitals and digits five pixels high.
+void DrawTinyText(Canvas& cv, int x, int y, std::string_view utf8, std::uint8_t colour);
 
 // ---- Shapes: objects drawn from parts in their own frame, turned to any facing --------------
 struct ShapePart {

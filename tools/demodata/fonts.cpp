@@ -171,6 +171,21 @@ void PatchGlyph(Font& f, std::uint8_t code, const std::array<std::uint8_t, 8>& r
   for (std::size_t r = 0; r < 8; ++r) rows[r] = std::uint16_t(rows8[r] << 8);
 }
 
+Font LightFace(const Font& f) {
+  Font out = f;
+  for (int c = 32; c < 256; ++c) {
+    if (IsBoxDrawing(c)) continue;  // box pieces must still meet their neighbours
+    for (auto& b : out.rows[static_cast<std::size_t>(c)]) {
+      // Drop the last pixel of every run of two or more: two-pixel strokes become one, bars
+      // stay as long as the strokes they join, single pixels stay.
+      const std::uint16_t lastOfRun = std::uint16_t(b & ~(b << 1));
+      const std::uint16_t afterInk = std::uint16_t(b >> 1);
+      b = std::uint16_t(b & ~(lastOfRun & afterInk));
+    }
+  }
+  return out;
+}
+
 Bytes FontFileBytes(const Font& f) {
   Bytes out;
   out.push_back(static_cast<std::uint8_t>(f.width));

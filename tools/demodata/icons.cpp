@@ -56,7 +56,10 @@ void DrawSubject(Canvas& cv, Subject what, int kind, int side, int x, int y, int
     case Subject::Unit:
       if (kind <= 3) {
         const bool heavy = kind >= 2, squad = kind == 1 || kind == 3;
-        if (squad) {
+        if (squad && heavy) {
+          DrawSoldier(part, cx - r * 0.5, cy, r * 0.55, 1, 1, heavy);
+          DrawSoldier(part, cx + r * 0.5, cy, r * 0.55, 1, 2, heavy);
+        } else if (squad) {
           DrawSoldier(part, cx - r * 0.6, cy + r * 0.35, r * 0.5, 1, 1, heavy);
           DrawSoldier(part, cx + r * 0.6, cy + r * 0.35, r * 0.5, 1, 2, heavy);
           DrawSoldier(part, cx, cy - r * 0.45, r * 0.5, 1, 0, heavy);
@@ -124,21 +127,21 @@ struct IconDef {
 
 // Large icons 1..43 by number.
 const IconDef kLarge[43] = {
-    {Subject::Unit, 0, 7, "INF"},      {Subject::Unit, 1, 7, "INF3"},      {Subject::Unit, 2, 7, "TRP"},
-    {Subject::Unit, 3, 7, "TRP3"},     {Subject::Unit, 4, 7, "TRK"},       {Subject::Unit, 5, 7, "QAD"},
-    {Subject::Unit, 6, 7, "TNK"},      {Subject::Unit, 7, 7, "SGE"},       {Subject::Unit, 8, 7, "RKT"},
-    {Subject::Unit, 11, 7, "GRM"},     {Subject::Unit, 10, 7, "HRV"},      {Subject::Unit, 12, 7, "MCV"},
-    {Subject::Unit, 14, 7, "CAR"},     {Subject::Worm, 0, 7, "WRM"},       {Subject::Unit, 9, 7, "TRM"},
-    {Subject::Woodsmen, 0, 3, "DRV"},  {Subject::Building, 0, 7, "1"},     {Subject::Building, -18, 7, "4"},
+    {Subject::Unit, 0, 7, "ПЕХ"},      {Subject::Unit, 1, 7, "ПЕХ3"},      {Subject::Unit, 2, 7, "ГВД"},
+    {Subject::Unit, 3, 7, "ГВД3"},     {Subject::Unit, 4, 7, "ТРК"},       {Subject::Unit, 5, 7, "КВД"},
+    {Subject::Unit, 6, 7, "ТНК"},      {Subject::Unit, 7, 7, "ОСД"},       {Subject::Unit, 8, 7, "РКТ"},
+    {Subject::Unit, 11, 7, "ГРМ"},     {Subject::Unit, 10, 7, "ХРВ"},      {Subject::Unit, 12, 7, "МКД"},
+    {Subject::Unit, 14, 7, "НОС"},     {Subject::Worm, 0, 7, "ЧРВ"},       {Subject::Unit, 9, 7, "ТРМ"},
+    {Subject::Woodsmen, 0, 3, "ДРВ"},  {Subject::Building, 0, 7, "1"},     {Subject::Building, -18, 7, "4"},
     {Subject::Building, 2, 7, ""},     {Subject::Building, 3, 7, ""},      {Subject::Building, 4, 7, ""},
     {Subject::Building, 5, 7, ""},     {Subject::Building, 6, 7, ""},      {Subject::Building, 7, 7, ""},
     {Subject::Building, 8, 7, ""},     {Subject::Building, 9, 7, ""},      {Subject::Building, 10, 7, ""},
-    {Subject::Building, 12, 7, ""},    {Subject::Building, 11, 7, ""},     {Subject::Building, 16, 7, "GUN"},
-    {Subject::Building, 17, 7, "RKT"}, {Subject::Building, 14, 7, ""},     {Subject::Building, 13, 7, ""},
-    {Subject::Building, 15, 7, ""},    {Subject::Building, 1, 7, "WAL"},   {Subject::Launch, 0, 7, "GO"},
-    {Subject::Unit, 15, 7, "SKL"},     {Subject::Unit, 4, 2, "RDR"},       {Subject::Cancel, 0, 7, ""},
-    {Subject::Unit, 13, 7, "PRW"},     {Subject::Saboteur, 0, 2, "SAB"},   {Subject::Unit, 2, 4, "OSK"},
-    {Subject::Oskran, 0, 4, "OSK3"},
+    {Subject::Building, 12, 7, ""},    {Subject::Building, 11, 7, ""},     {Subject::Building, 16, 7, "ОРД"},
+    {Subject::Building, 17, 7, "РКТ"}, {Subject::Building, 14, 7, ""},     {Subject::Building, 13, 7, ""},
+    {Subject::Building, 15, 7, ""},    {Subject::Building, 1, 7, "СТН"},   {Subject::Launch, 0, 7, "ПУСК"},
+    {Subject::Unit, 15, 7, "СКЛ"},     {Subject::Unit, 4, 2, "РДР"},       {Subject::Cancel, 0, 7, ""},
+    {Subject::Unit, 13, 7, "ПРВ"},     {Subject::Saboteur, 0, 2, "САБ"},   {Subject::Unit, 2, 4, "ОСК"},
+    {Subject::Oskran, 0, 4, "ОСК3"},
 };
 
 // Small icons 1..18 by number.

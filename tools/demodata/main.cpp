@@ -39,10 +39,11 @@ int main(int argc, char** argv) {
     PatchGlyph(f.small, 0x8F, {0xFE, 0xC6, 0xC6, 0xC6, 0xC6, 0xC6, 0xC6, 0x00});
     PatchGlyph(f.small, 0x89, {0x38, 0xC6, 0xCE, 0xDE, 0xF6, 0xE6, 0xC6, 0x00});
     PatchGlyph(f.small, 0x94, {0x10, 0x7C, 0xD6, 0xD6, 0xD6, 0x7C, 0x10, 0x00});
+    f.light = LightFace(f.small);
     f.large = LoadPsfAsCp866(fonts / "CyrSlav-Terminus14.psf.gz");
     SetFonts(f);
     Write(out / "data" / "latrus3.fnt", FontFileBytes(f.small));
-    Write(out / "data" / "zarnrus.fnt", FontFileBytes(f.small));
+    Write(out / "data" / "zarnrus.fnt", FontFileBytes(f.light));
     Write(out / "data" / "year2000.fnt", FontFileBytes(f.large));
 
     for (const auto& sheet : BuildSheets(BuildPalette())) Write(out / "data" / sheet.name, sheet.data);

@@ -44,9 +44,9 @@ Shape UnitShape(int kind, bool loaded) {
       break;
     case 6:  // light tank: tracks, wedge hull, round turret, one barrel
       // Short hull and a long barrel: the barrel sticks out well beyond the front.
-      s.push_back(Box(-0.75, -0.45, -0.45, 0.85, kTrack));
-      s.push_back(Box(0.45, -0.45, 0.75, 0.85, kTrack));
-      Hull(s, 0.5, -0.65, -0.35, 0.85, 6);
+      s.push_back(Box(-0.92, -0.5, -0.5, 0.92, kTrack));
+      s.push_back(Box(0.5, -0.5, 0.92, 0.92, kTrack));
+      Hull(s, 0.55, -0.65, -0.35, 0.92, 6);
       s.push_back(Ball(0, 0.3, 0.36, 3));
       s.push_back(Box(-0.1, -1.0, 0.1, 0.2, kGun));
       break;
@@ -67,23 +67,23 @@ Shape UnitShape(int kind, bool loaded) {
       s.push_back(Box(-0.36, -0.95, -0.1, -0.7, pal::Red));
       s.push_back(Box(0.1, -0.95, 0.36, -0.7, pal::Red));
       break;
-    case 9:  // Tremolan tank: a wave dish and its emitter out front, engine block behind
-      s.push_back(Box(-0.72, -0.5, -0.45, 0.85, kTrack));
-      s.push_back(Box(0.45, -0.5, 0.72, 0.85, kTrack));
-      Hull(s, 0.5, -0.7, -0.4, 0.85, 7);
-      s.push_back(Box(-0.3, 0.6, -0.12, 0.85, kGun));
-      s.push_back(Box(0.12, 0.6, 0.3, 0.85, kGun));
-      s.push_back(Ball(0, -0.15, 0.42, 3));
-      s.push_back(Ball(0, -0.15, 0.26, 9));
-      s.push_back(Ball(0, -0.15, 0.12, 2));
-      s.push_back(Box(-0.1, -1.0, 0.1, -0.45, pal::Crystal + 1));
+    case 9:  // Tremolan tank: a wide wave dish out front, narrow tracks, engine block behind
+      s.push_back(Box(-0.6, -0.3, -0.38, 0.95, kTrack));
+      s.push_back(Box(0.38, -0.3, 0.6, 0.95, kTrack));
+      Hull(s, 0.4, -0.5, -0.3, 0.95, 7);
+      s.push_back(Box(-0.3, 0.7, -0.12, 0.95, kGun));
+      s.push_back(Box(0.12, 0.7, 0.3, 0.95, kGun));
+      s.push_back(Tri(-1.0, -0.95, 1.0, -0.95, 0, -0.35, 3));  // dish
+      s.push_back(Ball(0, -0.7, 0.22, 9));
+      s.push_back(Ball(0, -0.7, 0.1, pal::Crystal + 1));
       break;
     case 10:  // harvester: front scoop, hopper of crystals
-      s = {Ball(-0.6, 0.6, 0.24, kWheel), Ball(0.6, 0.6, 0.24, kWheel),
-           Ball(-0.6, -0.2, 0.24, kWheel), Ball(0.6, -0.2, 0.24, kWheel),
-           Box(-0.6, -0.5, 0.6, 0.85, 4),  Box(-0.42, 0.0, 0.42, 0.72, 8),
-           Ball(-0.15, 0.3, 0.16, pal::Crystal + 4), Ball(0.18, 0.42, 0.14, pal::Crystal + 2),
-           Box(-0.82, -0.98, 0.82, -0.62, kMetal), Box(-0.3, -0.56, 0.3, -0.2, 2)};
+      // A narrow body behind a scoop wider than anything else on the field.
+      s = {Ball(-0.46, 0.6, 0.22, kWheel), Ball(0.46, 0.6, 0.22, kWheel),
+           Ball(-0.46, -0.1, 0.22, kWheel), Ball(0.46, -0.1, 0.22, kWheel),
+           Box(-0.42, -0.5, 0.42, 0.85, 4),  Box(-0.3, 0.0, 0.3, 0.72, 8),
+           Ball(-0.1, 0.3, 0.14, pal::Crystal + 4), Ball(0.12, 0.42, 0.12, pal::Crystal + 2),
+           Box(-1.0, -1.0, 1.0, -0.62, kMetal), Box(-0.3, -0.56, 0.3, -0.2, 2)};
       break;
     case 11:  // Gromador: huge hull, two turrets
       s.push_back(Box(-0.97, -0.6, -0.75, 0.9, kTrack));
@@ -132,16 +132,20 @@ Shape UnitShape(int kind, bool loaded) {
 void DrawSoldier(Canvas& cv, double cx, double cy, double size, int group, int step, bool heavy) {
   const double fwd = step == 1 ? -0.25 : step == 2 ? 0.2 : 0.0;
   Shape s = {
-      Box(-0.3, -0.05 + fwd, -0.08, 0.62 + fwd, 8),   // left leg
-      Box(0.08, -0.05 - fwd, 0.3, 0.62 - fwd, 8),     // right leg
-      Box(-0.46, -0.22, 0.46, 0.26, heavy ? 6 : 4),   // shoulders
-      Ball(0, 0.0, 0.24, 2),                          // helmet
+      Box(-0.3, -0.05 + fwd, -0.08, 0.62 + fwd, 8),  // left leg
+      Box(0.08, -0.05 - fwd, 0.3, 0.62 - fwd, 8),    // right leg
   };
   if (heavy) {
-    s.push_back(Box(-0.32, 0.26, 0.32, 0.5, 7));  // pack
-    s.push_back(Box(0.14, -0.98, 0.42, 0.2, kMetal));
-    s.push_back(Box(0.18, -0.98, 0.38, -0.86, pal::Red));
+    // Broad armour, a big pack and a launcher tube longer than the man: a bulk that reads apart
+    // from the rifleman even at one pixel to the pixel.
+    s.push_back(Box(-0.55, 0.2, 0.45, 0.78, 7));    // pack
+    s.push_back(Box(-0.78, -0.34, 0.62, 0.3, 6));   // armour
+    s.push_back(Ball(-0.1, -0.02, 0.3, 2));         // helmet
+    s.push_back(Box(0.5, -1.0, 0.84, 0.95, kMetal));  // launcher tube
+    s.push_back(Box(0.54, -1.0, 0.8, -0.84, pal::Red));
   } else {
+    s.push_back(Box(-0.46, -0.22, 0.46, 0.26, 4));  // shoulders
+    s.push_back(Ball(0, 0.0, 0.24, 2));             // helmet
     s.push_back(Box(0.22, -0.92, 0.34, 0.12, kGun));
   }
   DrawShape(cv, s, cx, cy, size, group * 90.0);

@@ -31,7 +31,15 @@ Canvas Vehicle(int kind, int facing, int size, bool loaded = false) {
 // Infantry: one soldier or a squad of three, facing group 0 north, 1 east, 2 south, 3 west.
 Canvas Infantry(bool squad, bool heavy, int group, int step) {
   Canvas cv(16, 16);
-  if (squad) {
+  if (squad && heavy) {
+    // Two big troopers side by side, against the riflemen's three small ones.
+    const double pos[2][2] = {{4, 8}, {12, 8}};
+    for (int i = 0; i < 2; ++i) {
+      const double along = group % 2 ? 1 : 0;  // side by side across the way they face
+      DrawSoldier(cv, along ? 8 : pos[i][0], along ? pos[i][0] : 8, 3.9, group,
+                  step == 0 ? 0 : (i % 2 ? 2 : 1), heavy);
+    }
+  } else if (squad) {
     const double pos[3][2] = {{8, 4.5}, {4, 11}, {12, 11}};
     for (int i = 0; i < 3; ++i)
       DrawSoldier(cv, pos[i][0], pos[i][1], 3.4, group, step == 0 ? 0 : (i % 2 ? 2 : 1), heavy);
