@@ -1,6 +1,7 @@
 #include "game/menus/mainmenu.h"
 
 #include "game/menus/menus_pending.h"
+#include "game/menus/netlobby.h"
 #include "game/sound/dsnd.h"
 
 namespace zarn {

@@ -7,7 +7,6 @@ namespace zarn {
 
 void OpenFactionChoice();
 void OpenLoadGameMain();
-void OpenNetLobby();
 void OpenMapEditorMenu();
 void OpenAuthors();
 

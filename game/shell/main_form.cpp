@@ -9,6 +9,7 @@
 #include "game/menus/dmenus.h"
 #include "game/shell/Main.h"
 #include "game/shell/dresurse.h"
+#include "game/shell/netgame.h"
 #include "game/shell/settings.h"
 #include "game/shell/soundout.h"
 #include "game/shell/worldclock.h"
@@ -229,8 +230,9 @@ void FillHooks() {
   LoadBriefingProc = LoadBriefing;
   LoadBriefingSectionProc = LoadBriefingSection;
   ShowMessageProc = ShowMessageHook;
-  // The victory and defeat screens and every network sender are built with their own topics;
-  // until then their hooks keep the harmless defaults.
+  FillNetHooks();
+  // The victory and defeat screens are built with their own topic; until then their hooks keep
+  // the harmless defaults.
 }
 
 void TMainForm::FormActivate() {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "game/shell/netgame.h"
+
 namespace zarn {
 
 struct TShellCalls {
@@ -54,7 +56,7 @@ inline void NothingTwoTexts(std::string_view, std::string_view) {}
 inline constexpr TShellCalls PendingShellCalls{
     .GameInputStep = shell_pending::Nothing,
     .DrawGameScreen = shell_pending::Nothing,
-    .DrawNetLobby = shell_pending::Nothing,
+    .DrawNetLobby = DrawNetLobby,
     .DrawNetGameScreen = shell_pending::Nothing,
     .GameClick = shell_pending::Nothing,
     .NetGameClick = shell_pending::Nothing,
@@ -63,11 +65,11 @@ inline constexpr TShellCalls PendingShellCalls{
     .GameDoubleClick = shell_pending::Nothing,
     .StoreGroup = shell_pending::NothingInt,
     .RecallGroup = shell_pending::NothingInt,
-    .NetGameSetup = shell_pending::Nothing,
-    .CloseServer = shell_pending::Nothing,
-    .CloseClient = shell_pending::Nothing,
-    .ConnectToServer = shell_pending::NothingText,
-    .SendChat = shell_pending::NothingTwoTexts,
+    .NetGameSetup = NetGameSetup,
+    .CloseServer = CloseServer,
+    .CloseClient = CloseClient,
+    .ConnectToServer = ConnectToServer,
+    .SendChat = SendChat,
     .MapEditorStep = shell_pending::Nothing,
     .DrawMapEditorScreen = shell_pending::Nothing,
     .MapEditorClick = shell_pending::Nothing,
