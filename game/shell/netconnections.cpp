@@ -127,6 +127,14 @@ std::uint16_t ClientConnectPort() {
 
 std::uint16_t ListeningPort() { return ServerBoundPort; }
 bool ServerRunning() { return ServerId != 0 && plat::ServerActive(ServerId); }
+std::size_t PendingToClients() {
+  std::size_t n = 0;
+  for (int seat = 2; seat <= MaxPlayers; ++seat)
+    if (PlayerConnections[seat].Connected)
+      n += plat::ServerPending(ServerId, SeatSockets[static_cast<std::size_t>(seat)]);
+  return n;
+}
+
 bool ClientRunning() { return ClientId != 0 && plat::ClientActive(ClientId); }
 
 void ResetSeats() {

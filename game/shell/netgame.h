@@ -156,6 +156,8 @@ void ClientReceived(std::string_view data);
 // Ends a network game's connections and state: sockets closed, seats empty, broadcasts off.
 void NetTeardown();
 bool ServerRunning();
+// Bytes queued for the seated clients and not yet written.
+std::size_t PendingToClients();
 bool ClientRunning();
 
 // --- Interpreters. ---
