@@ -1,6 +1,8 @@
 // The server's side of a client's requests. Nothing a client sends is trusted: every field is
 // read and checked before anything changes, and a request acts only on the sender's own seat,
 // units and buildings.
+#include <algorithm>
+
 #include "game/base/dvga.h"
 #include "game/shell/netgame.h"
 #include "game/shell/netrequests.h"
@@ -52,6 +54,22 @@ int LevelNeeded(std::uint8_t kind, std::int32_t item) {
       return item >= 7 && item <= 14 ? 0 : -1;
     default: return -1;
   }
+}
+
+// A building goes up only from a finished item of one of the sender's yards (slabs from a
+// single slab or a block of four).
+TBuildingRecord* FinishedYard(int seat, std::int32_t kind) {
+  const int last = std::clamp<std::int32_t>(BuildingSlots, 0, MaxBuildingSlots);
+  for (int i = 1; i <= last; ++i) {
+    TBuildingRecord& y = Buildings[i];
+    if (y.Free != 0 || y.Owner != seat || y.Kind != BuildingConstructionYard) continue;
+    if (y.ProductionState == ProductionIdle || static_cast<std::int32_t>(y.ProductionProgress) < y.ProductionTarget)
+      continue;
+    const bool match = kind == BuildingSlab ? y.Item == ItemSlab || y.Item == ItemSlabBlock
+                                            : ItemToBuildingKind(y.Item) == kind;
+    if (match) return &y;
+  }
+  return nullptr;
 }
 
 std::uint16_t UpgradePrice(std::uint8_t kind) { return kind == BuildingHeavyFactory ? 300 : 200; }
@@ -181,8 +199,15 @@ void ServerInterpretMessage(int seat, std::string_view message) {
       if (!r.Number(kind, 0, BuildingKindCount - 1) || !q.Tile(x, y) || !r.Number(side, 0, 7) ||
           !r.Number(owner, 1, MaxPlayers) || !q.OwnSideAndOwner(side, owner))
         return;
-      PlaceBuilding(x, y, static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(side),
-                    static_cast<std::uint8_t>(owner));
+      TBuildingRecord* yard = FinishedYard(seat, kind);
+      if (yard == nullptr) return;
+      if (PlaceBuilding(x, y, static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(side),
+                        static_cast<std::uint8_t>(owner)) == 0 &&
+          kind != BuildingSlab) {
+        // One item, one building (the client's request 59 says the same).
+        yard->ProductionState = ProductionIdle;
+        yard->ProductionProgress = 0;
+      }
       break;
     }
     case 45:
@@ -204,7 +229,7 @@ void ServerInterpretMessage(int seat, std::string_view message) {
     case 64: {
       std::int32_t owner = 0, side = 0;
       if (!q.Tile(x, y) || !r.Number(owner, 1, MaxPlayers) || !r.Number(side, 0, 7) ||
-          !q.OwnSideAndOwner(side, owner))
+          !q.OwnSideAndOwner(side, owner) || FinishedYard(seat, BuildingSlab) == nullptr)
         return;
       PlaceSlabBlock(x, y, static_cast<std::uint8_t>(owner), static_cast<std::uint8_t>(side));
       break;
