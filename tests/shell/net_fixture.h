@@ -33,6 +33,9 @@ class NetTest : public ::testing::Test {
     SetMapSizeAndClear(64, 64);
     KillAllUnits();
     DestroyAllBuildings();
+    RemoveAllWorms();
+    RemoveAllBlooms();
+    ClearOssinFields();
     ResetPlayerRecords();
     NetTeardown();
     SideChooserCreate(SideChooser, 33, 142);
