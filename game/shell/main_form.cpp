@@ -287,13 +287,7 @@ void TMainForm::FormActivate() {
     LoadSoundBank();
     PlayTitleMusic();
 
-    KillAllUnits();
-    DestroyAllBuildings();
-    ResetGroundMarks();
-    ClearEffectSlots();
-    ClearProjectiles();
-    ClearSecondProjectiles();
-    RemoveAllWorms();
+    ClearWorldObjects();
 
     const std::string& p = CommandLineParameter;
     if (p.find("-debug") != std::string::npos) {

@@ -68,24 +68,14 @@ void NetGameSetup() {
   const std::int32_t limits[6] = {2, 1, 1, 1, 3, 1};
   for (int i = 0; i < 6; ++i) Mission.UpgradeLimits[i + 1] = limits[i];
 
-  InitRedPulse(RedPulse1, 12);
-  InitBluePulse(BluePulse);
-  InitRedPulse(RedPulse2, 8);
-  InitRedPulse(RedPulse3, 9);
-  InitWhitePulse(WhitePulse, 14);
+  StartPalettePulses();
   ResetCursorState();
   ClearSelectionAndGroups();
   HideMessageLine();
   HideMessageLine2();
 
   ClearOssinFields();
-  KillAllUnits();
-  DestroyAllBuildings();
-  ResetGroundMarks();
-  ClearEffectSlots();
-  ClearProjectiles();
-  ClearSecondProjectiles();
-  RemoveAllWorms();
+  ClearWorldObjects();
   RemoveAllBlooms();
   ClearGroundMarks();
   LastOwners.fill(TOwnerMirror{});
