@@ -17,6 +17,23 @@
 #include "platform/null/null.h"
 #include "platform/platform.h"
 
+// A plain client that records what the server sends.
+struct RawClient {
+  int id = 0;
+  bool connected = false, closed = false;
+  std::string received;
+  explicit RawClient(std::uint16_t port) {
+    plat::ClientEvents e;
+    e.OnConnect = [this] { connected = true; };
+    e.OnRead = [this](std::string_view d) { received.append(d); };
+    e.OnDisconnect = [this] { closed = true; };
+    e.OnError = [this](int) { closed = true; };
+    id = plat::ClientOpen("127.0.0.1", port, std::move(e));
+  }
+  ~RawClient() { plat::ClientClose(id); }
+  void Send(std::string_view s) const { plat::ClientSend(id, s); }
+};
+
 class NetTest : public ::testing::Test {
  protected:
   void SetUp() override {

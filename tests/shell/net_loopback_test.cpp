@@ -16,22 +16,6 @@ using namespace zarn;
 
 namespace {
 
-struct RawClient {
-  int id = 0;
-  bool connected = false, closed = false;
-  std::string received;
-  explicit RawClient(std::uint16_t port) {
-    plat::ClientEvents e;
-    e.OnConnect = [this] { connected = true; };
-    e.OnRead = [this](std::string_view d) { received.append(d); };
-    e.OnDisconnect = [this] { closed = true; };
-    e.OnError = [this](int) { closed = true; };
-    id = plat::ClientOpen("127.0.0.1", port, std::move(e));
-  }
-  ~RawClient() { plat::ClientClose(id); }
-  void Send(std::string_view s) const { plat::ClientSend(id, s); }
-};
-
 // A blocking socket that the test reads by hand, as slowly as it likes.
 int BlockingConnect(std::uint16_t port, int receiveBuffer) {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);

@@ -24,21 +24,6 @@ struct Recorder {
   ~Recorder() { plat::ServerClose(id); }
 };
 
-// A plain client that records what the server sends.
-struct Listener {
-  int id = 0;
-  bool connected = false, closed = false;
-  std::string received;
-  explicit Listener(std::uint16_t port) {
-    plat::ClientEvents e;
-    e.OnConnect = [this] { connected = true; };
-    e.OnRead = [this](std::string_view d) { received.append(d); };
-    e.OnDisconnect = [this] { closed = true; };
-    id = plat::ClientOpen("127.0.0.1", port, std::move(e));
-  }
-  ~Listener() { plat::ClientClose(id); }
-};
-
 std::vector<std::string> Frame(std::string_view stream) {
   std::vector<std::string> out;
   TMessageFramer f;
@@ -111,7 +96,7 @@ TEST_F(NetTest, EveryBroadcastWritesItsWireText) {
   NetRole = RoleServer;
   StartServer();
   ASSERT_TRUE(ServerRunning());
-  Listener client(ListeningPort());
+  RawClient client(ListeningPort());
   ASSERT_TRUE(PumpUntil([&] { return SeatConnection(2) == 0; }));
   BroadcastEnabled = 1;
 
