@@ -1,10 +1,13 @@
 // The client's side of the server's messages. The server is one peer among others on the wire:
 // slots, tiles and kinds are checked like anything else that arrives.
+#include <filesystem>
+
 #include "game/base/dvga.h"
 #include "game/shell/netgame.h"
 #include "game/shell/netrequests.h"
 #include "game/sound/dsnd.h"
 #include "game/world/dobjects.h"
+#include "game/world/filenotices.h"
 
 namespace zarn {
 
@@ -106,10 +109,17 @@ void LoadMap(std::string_view text) {
   std::size_t first = text.find_first_not_of(' ');
   std::size_t last = text.find_last_not_of(' ');
   const std::string_view name = first == std::string_view::npos ? std::string_view{} : text.substr(first, last - first + 1);
-  if (name.empty() || !IsPlainFileName(name) || !LoadMapFile(name)) {
-    ShowMessageLine(InFontCodePage("Map not found: " + std::string(name)));
+  std::error_code ec;
+  const bool present = !name.empty() && IsPlainFileName(name) &&
+                       std::filesystem::is_regular_file(NativePath("maps\\" + std::string(name)), ec);
+  if (!present) {
+    // A line, not a box: the loop keeps running while the player reads it.
+    ShowMessageLine(InFontCodePage(std::string(MapsFileText) + std::string(name) + std::string(MissingText)));
     CloseClient();
+    return;
   }
+  // A damaged file is reported by the loader itself.
+  if (!LoadMapFile(name)) CloseClient();
 }
 
 }  // namespace
