@@ -203,3 +203,17 @@ TEST_F(NetServerTest, AFloodOfHostileTextsChangesNothingOfOtherPlayers) {
   EXPECT_EQ(PlayerConnections[3].Name, names[1]);
   EXPECT_LE(PlayerConnections[2].Name.size(), MaxPlayerNameLength);
 }
+
+TEST_F(NetServerTest, TheServersOwnOrdersHappenAtOnceAndAClientsOnlyTravel) {
+  InitUnit(Units[4], 12, 12, 4, 0, 1, UnitLightTank);
+  SendMoveRequest(4, 30, 31);
+  EXPECT_EQ(Units[4].DestX, 30);
+  EXPECT_EQ(Units[4].DestY, 31);
+  const std::int32_t group[] = {4, 99999};
+  NetRequestGroupStop(group);
+  EXPECT_EQ(Units[4].State, StateStop);
+  // On a client the order only travels; its world waits for the server.
+  NetRole = RoleClient;
+  SendMoveRequest(4, 40, 41);
+  EXPECT_EQ(Units[4].DestX, 30);
+}
