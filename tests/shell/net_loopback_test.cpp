@@ -215,3 +215,28 @@ TEST_F(NetLoopbackTest, AHostileClientNeitherCrashesTheServerNorTouchesOthers) {
   EXPECT_LE(PlayerConnections[2].Name.size(), MaxPlayerNameLength);
   EXPECT_TRUE(ServerRunning());
 }
+
+TEST_F(NetLoopbackTest, EachStepSendsSnapshotsCreditsAndAnyChangeOfOwner) {
+  RawClient client(ListeningPort());
+  ASSERT_TRUE(PumpUntil([] { return SeatConnection(2) == 0; }));
+  Seat(2, 1);
+  PlayerConnections[2].Connection = 0;
+  PlayerConnections[2].Connected = 1;
+  NetGameStarted = 1;
+  BroadcastEnabled = 1;
+  InitUnit(Units[4], 10, 11, 4, 1, 2, UnitLightTank);
+  Players[2].Credits = 777;
+  ServerSnapshots();
+  // A conversion (a palace's weapon) shows on the next step, and so does its end.
+  ConvertUnit(Units[4], 0, 1);
+  ServerSnapshots();
+  Units[4].Side = 1;
+  Units[4].Owner = 2;
+  ServerSnapshots();
+  const std::string step = UnitSnapshotText();
+  ASSERT_TRUE(PumpUntil([&] { return client.received.find("[167 4 1 2 ]") != std::string::npos; }));
+  const std::string& got = client.received;
+  EXPECT_NE(got.find(step + "[143 777 0 ]"), std::string::npos);
+  EXPECT_LT(got.find("[167 4 0 1 ]"), got.find("[167 4 1 2 ]"));
+  EXPECT_EQ(got.find("[143 1000"), std::string::npos);  // the server's own credits stay home
+}
