@@ -261,6 +261,7 @@ void NetTeardown() {
   NextConnectionIndex = 0;
   ClientCount = 0;
   ResetSeats();
+  ResetOwnerMirror();
 }
 
 }  // namespace zarn

@@ -78,7 +78,7 @@ void NetGameSetup() {
   ClearWorldObjects();
   RemoveAllBlooms();
   ClearGroundMarks();
-  LastOwners.fill(TOwnerMirror{});
+  ResetOwnerMirror();
 
   if (GameOptions.AsServer) {
     StartServer();
@@ -178,6 +178,8 @@ std::string BuildingSnapshotText() {
   }
   return out;
 }
+
+void ResetOwnerMirror() { LastOwners.fill(TOwnerMirror{}); }
 
 void ServerSnapshots() {
   if (NetRole != RoleServer || !BroadcastEnabled) return;

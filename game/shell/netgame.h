@@ -180,6 +180,8 @@ void StartNetGame();
 void NetServerStart();
 void PlaceStartVehicles();
 void ServerSnapshots();
+// Forgets the owners the clients were last told of (a new game tells them afresh).
+void ResetOwnerMirror();
 // The snapshot texts of one step (units, worms, buildings), as ServerSnapshots sends them.
 std::string UnitSnapshotText();
 std::string WormSnapshotText();
