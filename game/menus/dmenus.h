@@ -16,3 +16,4 @@
 #include "game/menus/options.h"
 #include "game/menus/encyclopedia.h"
 #include "game/menus/menus_pending.h"
+#include "game/menus/netlobby.h"

@@ -4,6 +4,7 @@
 #include "game/menus/encyclopedia.h"
 #include "game/menus/loadsave.h"
 #include "game/menus/menus_pending.h"
+#include "game/menus/netlobby.h"
 #include "game/sound/dsnd.h"
 
 namespace zarn {

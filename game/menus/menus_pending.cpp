@@ -4,7 +4,6 @@
 
 namespace zarn {
 
-void OpenNetLobby() { OpenMenuScreen(ScreenNetLobby); }
 void OpenMapEditorMenu() { OpenMenuScreen(ScreenMapEditorMenu); }
 
 }  // namespace zarn

@@ -5,7 +5,6 @@
 
 namespace zarn {
 
-void OpenNetLobby();
 void OpenMapEditorMenu();
 
 }  // namespace zarn

@@ -88,11 +88,7 @@ void PrepareEditor() {
   ViewState.ViewY = 1;
   ViewState.MinimapScaleX = static_cast<float>(GameMap.Width * 0.015625);
   ViewState.MinimapScaleY = static_cast<float>(GameMap.Height * 0.025);
-  InitRedPulse(RedPulse1, 12);
-  InitBluePulse(BluePulse);
-  InitRedPulse(RedPulse2, 8);
-  InitRedPulse(RedPulse3, 9);
-  InitWhitePulse(WhitePulse, 14);
+  StartPalettePulses();
   ResetCursorState();
   if (!MapExists) RemoveAllBlooms();
   ViewState.SelectedCount = 1;

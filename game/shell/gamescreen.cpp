@@ -1,5 +1,7 @@
 #include "game/shell/gamescreen.h"
 
+#include "game/shell/netgame.h"
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -174,14 +176,6 @@ void DrawWorld(bool worms) {
   DrawShroudView();
 }
 
-void StepPulses() {
-  StepRedPulse(RedPulse1);
-  StepBluePulse(BluePulse);
-  StepRedPulse(RedPulse2);
-  StepRedPulse(RedPulse3);
-  StepWhitePulse(WhitePulse);
-}
-
 bool DebugLinesShown() { return DebugFlags.DebugMode != 0 && ShowFrameRate != 0; }
 
 void DrawPanel() {
@@ -200,13 +194,15 @@ void DrawSurvivalCountdown() {
   DrawText(MainFont, 100, 1, StatusColour, TicksToMinSec(static_cast<std::int64_t>(limit) - WorldTickCount));
 }
 
-std::int64_t Zero() { return 0; }
-void NoBytes(std::int64_t& sent, std::int64_t& received) { sent = received = 0; }
-void NoChooser() {}
-
 }  // namespace
 
-TNetScreenLinks DefaultNetScreenLinks() { return {Zero, Zero, Zero, NoBytes, NoChooser}; }
+void StepPulses() {
+  StepRedPulse(RedPulse1);
+  StepBluePulse(BluePulse);
+  StepRedPulse(RedPulse2);
+  StepRedPulse(RedPulse3);
+  StepWhitePulse(WhitePulse);
+}
 
 void DrawMinimap() {
   if (TickCount % 4 == 0) RebuildMinimap();
@@ -257,18 +253,22 @@ void DrawNetDebugLines(bool withRates) {
   line(20, DebugColour, "map  " + std::to_string(ViewState.ViewX) + ":" + std::to_string(ViewState.ViewY));
   if (NetRole == RoleServer) {
     line(30, PanelTextColour, "Net Server Game");
-    line(40, PanelTextColour, "Connections " + std::to_string(NetScreenLinks.NextConnectionIndex()));
-    line(50, PanelTextColour, "Partners " + std::to_string(NetScreenLinks.ClientCount()));
+    line(40, PanelTextColour, "Connections " + std::to_string(NextConnectionIndex));
+    line(50, PanelTextColour, "Partners " + std::to_string(ClientCount));
   } else {
     line(30, PanelTextColour, "Net Client Game");
-    line(40, PanelTextColour, "Connection " + std::to_string(NetScreenLinks.ClientConnection()));
+    line(40, PanelTextColour, "Connection " + std::to_string(OwnConnectionIndex));
     line(50, PanelTextColour, "Alliance " + std::to_string(LocalPlayer));
   }
   if (!withRates) return;
   const std::uint64_t now = plat::NowMs();
   if (now > NetRates.NextRollover) {
     NetRates.NextRollover = now + 1000;
-    NetScreenLinks.TakeByteCounters(NetRates.Sent, NetRates.Received);
+    // The bytes of the second just ended; the running totals go on.
+    NetRates.Sent = static_cast<std::int64_t>(BytesSent - BytesSentLastSecond);
+    NetRates.Received = static_cast<std::int64_t>(BytesReceived - BytesReceivedLastSecond);
+    BytesSentLastSecond = BytesSent;
+    BytesReceivedLastSecond = BytesReceived;
   }
   line(60, PanelTextColour, "MessGet " + std::to_string(NetRates.Received));
   line(70, PanelTextColour, "MessPut " + std::to_string(NetRates.Sent));
@@ -308,7 +308,7 @@ void DrawNetGameScreen() {
   DrawMessageLine();
   DrawMessageLine2();
   DrawStatusLine();
-  if (NetRole == RoleClient) NetScreenLinks.DrawSideChooser();
+  if (NetRole == RoleClient && SideChoiceOpen) SideChooserDraw(SideChooser);
   DrawMouseCursor();
   DrawPlacementOutline();
   PresentFrameProc();

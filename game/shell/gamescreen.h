@@ -20,20 +20,6 @@ struct TStatusCache {
 };
 inline TStatusCache StatusCache{};
 
-// What the network debug lines and the side chooser need from the network layer, which points
-// these at its own state when it starts. The defaults show zeros and draw no chooser.
-struct TNetScreenLinks {
-  std::int64_t (*NextConnectionIndex)();
-  std::int64_t (*ClientCount)();
-  std::int64_t (*ClientConnection)();
-  // Hands over the running byte counters (sent, received) and resets them to 0.
-  void (*TakeByteCounters)(std::int64_t& sent, std::int64_t& received);
-  // The client's side chooser, only while it is open.
-  void (*DrawSideChooser)();
-};
-TNetScreenLinks DefaultNetScreenLinks();
-inline TNetScreenLinks NetScreenLinks = DefaultNetScreenLinks();
-
 // Bytes per second shown by the debug lines, and when the figures next roll over (ms).
 struct TNetRates {
   std::int64_t Sent = 0;
@@ -51,5 +37,7 @@ void DrawStatusLine();
 // and connection figures, and with `withRates` the bytes per second each way. The lobby screen
 // draws them without the rates.
 void DrawNetDebugLines(bool withRates);
+// The five palette pulses, stepped once by every frame that draws the map.
+void StepPulses();
 
 }  // namespace zarn

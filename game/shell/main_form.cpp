@@ -9,6 +9,7 @@
 #include "game/menus/dmenus.h"
 #include "game/shell/Main.h"
 #include "game/shell/dresurse.h"
+#include "game/shell/netgame.h"
 #include "game/shell/settings.h"
 #include "game/shell/soundout.h"
 #include "game/shell/worldclock.h"
@@ -259,8 +260,7 @@ void FillHooks() {
   ShowMessageProc = ShowMessageHook;
   OpenVictoryProc = OpenVictory;
   OpenDefeatProc = OpenDefeat;
-  // Every network sender is built with its own topic; until then its hook keeps the harmless
-  // default.
+  FillNetHooks();
 }
 
 void TMainForm::FormActivate() {
@@ -324,13 +324,7 @@ void TMainForm::FormActivate() {
     LoadSoundBank();
     PlayTitleMusic();
 
-    KillAllUnits();
-    DestroyAllBuildings();
-    ResetGroundMarks();
-    ClearEffectSlots();
-    ClearProjectiles();
-    ClearSecondProjectiles();
-    RemoveAllWorms();
+    ClearWorldObjects();
 
     const std::string& p = CommandLineParameter;
     if (p.find("-debug") != std::string::npos) {

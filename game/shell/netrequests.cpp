@@ -1,8 +1,24 @@
 #include "game/shell/netrequests.h"
 
+#include <algorithm>
+
 #include "game/base/globals.h"
+#include "game/shell/netgame.h"
+#include "game/world/dobjects.h"
 
 namespace zarn {
+
+namespace {
+
+// The server's own player gives an order: it happens now, on the server's world. The slot comes
+// from the server's own selection, but is checked like any other.
+template <typename Order>
+void OnServerUnit(std::int32_t unit, Order order) {
+  if (NetRole != RoleServer || unit < 0 || unit > MaxUnitSlots) return;
+  if (Units[unit].Free == 0) order(Units[unit]);
+}
+
+}  // namespace
 
 std::string MessageText(int code, std::initializer_list<std::int32_t> fields) {
   std::string text = "[" + std::to_string(code) + " ";
@@ -33,29 +49,67 @@ void SendRequest(int code, std::initializer_list<std::int32_t> fields) {
 
 void SendMoveRequest(std::int32_t unit, std::int32_t x, std::int32_t y) {
   SendRequest(2, {unit, x, y});
+  OnServerUnit(unit, [&](TUnitRecord& u) { MoveTo(u, x, y); });
 }
 void NetOrderAttackAt(std::int32_t unit, std::int32_t x, std::int32_t y) {
   SendRequest(4, {unit, x, y});
+  OnServerUnit(unit, [&](TUnitRecord& u) { AttackAt(u, x, y); });
 }
-void NetOrderStopUnit(std::int32_t unit) { SendRequest(6, {unit}); }
+void NetOrderStopUnit(std::int32_t unit) {
+  SendRequest(6, {unit});
+  OnServerUnit(unit, [](TUnitRecord& u) { StopUnit(u); });
+}
 void NetRequestGroupStop(std::span<const std::int32_t> units) {
+  if (NetRole == RoleServer)
+    for (std::int32_t u : units) OnServerUnit(u, [](TUnitRecord& r) { StopUnit(r); });
+  // The server takes at most a full selection in one request.
   if (NetRole != RoleClient || units.empty()) return;
+  units = units.first(std::min<std::size_t>(units.size(), 14));
   std::string text = "[7 " + std::to_string(units.size()) + " ";
   for (std::int32_t u : units) text += std::to_string(u) + " ";
   ToServer(text + "]");
 }
 void NetOrderMoveOrHarvest(std::int32_t unit, std::int32_t x, std::int32_t y) {
   SendRequest(8, {unit, x, y});
+  OnServerUnit(unit, [&](TUnitRecord& u) { MoveOrHarvest(u, x, y); });
 }
 void NetOrderCarrierPickUp(std::int32_t unit, std::int32_t x, std::int32_t y) {
   SendRequest(9, {unit, x, y});
+  OnServerUnit(unit, [&](TUnitRecord& u) { CarrierPickUp(u, x, y); });
 }
 void NetOrderCarrierDeliver(std::int32_t unit, std::int32_t x, std::int32_t y) {
   SendRequest(10, {unit, x, y});
+  OnServerUnit(unit, [&](TUnitRecord& u) { CarrierDeliver(u, x, y); });
 }
 void NetRequestSide(std::int32_t seat, std::int32_t side) { SendRequest(30, {seat, side}); }
-void NetOrderDestroyUnit(std::int32_t unit) { SendRequest(32, {unit}); }
+void NetOrderDestroyUnit(std::int32_t unit) {
+  SendRequest(32, {unit});
+  OnServerUnit(unit, [](TUnitRecord& u) { DestroyUnit(u); });
+}
 void NetRequestPauseProduction(std::int32_t building) { SendRequest(39, {building}); }
 void NetRequestProductionReset(std::int32_t building) { SendRequest(59, {building}); }
+void NetRequest16(std::int32_t building, std::int32_t price) { SendRequest(16, {building, price}); }
+void NetToggleRepair(std::int32_t building) { SendRequest(36, {building}); }
+void NetOrderProduction(std::int32_t building, std::int32_t price, std::int32_t item) {
+  SendRequest(38, {building, price, item});
+}
+void NetPlaceBuilding(std::int32_t x, std::int32_t y, std::int32_t kind, std::int32_t side,
+                      std::int32_t owner) {
+  SendRequest(44, {kind, x, y, side, owner});
+}
+void NetDeployUnit(std::int32_t unit) { SendRequest(45, {unit}); }
+void NetUseSpecialWeapon(std::int32_t building, std::int32_t x, std::int32_t y) {
+  SendRequest(46, {building, x, y});
+}
+void NetReturnToRefinery(std::int32_t unit) { SendRequest(48, {unit}); }
+void NetRequestBuildMenu62(std::int32_t building) { SendRequest(62, {building}); }
+void NetRequestBuildMenu63(std::int32_t building) { SendRequest(63, {building}); }
+void NetRequest64(std::int32_t x, std::int32_t y, std::int32_t owner, std::int32_t side) {
+  SendRequest(64, {x, y, owner, side});
+}
+void NetReplyName(std::int32_t connection, std::int32_t seat, std::string_view name) {
+  if (NetRole == RoleClient)
+    SendToServer(MessageText(29, {connection, seat}, CleanWireText(name, MaxPlayerNameLength)));
+}
 
 }  // namespace zarn

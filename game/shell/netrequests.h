@@ -1,6 +1,7 @@
 // The client's requests to the server: one sender a message, each writing the message's wire
-// text ("[code field field ... ]") and handing it to SendToServer. On the server and in single
-// play a request sender does nothing: those worlds apply orders themselves.
+// text ("[code field field ... ]") and handing it to SendToServer. In single play a request
+// sender does nothing; on the server the unit orders (2 to 10, 32) are carried out at once on
+// the server's own world, the others do nothing (the world applies them itself).
 #pragma once
 
 #include <cstdint>
@@ -19,7 +20,7 @@ std::string MessageText(int code, std::initializer_list<std::int32_t> fields);
 std::string MessageText(int code, std::initializer_list<std::int32_t> fields,
                         std::string_view text);
 
-// Sends a text on the client's connection to the server (network play fills it in).
+// Sends a text on the client's connection to the server; nothing while there is none.
 void SendToServer(std::string_view text);
 // MessageText + SendToServer, only when this program is a client.
 void SendRequest(int code, std::initializer_list<std::int32_t> fields);
@@ -35,12 +36,21 @@ void NetRequestSide(std::int32_t seat, std::int32_t side);                      
 void NetOrderDestroyUnit(std::int32_t unit);                                      // 32
 void NetRequestPauseProduction(std::int32_t building);                           // 39
 void NetRequestProductionReset(std::int32_t building);                           // 59
+void NetRequest16(std::int32_t building, std::int32_t price);                     // 16
+void NetToggleRepair(std::int32_t building);                                      // 36
+void NetOrderProduction(std::int32_t building, std::int32_t price, std::int32_t item);  // 38
+void NetPlaceBuilding(std::int32_t x, std::int32_t y, std::int32_t kind, std::int32_t side,
+                      std::int32_t owner);                                        // 44
+void NetDeployUnit(std::int32_t unit);                                            // 45
+void NetUseSpecialWeapon(std::int32_t building, std::int32_t x, std::int32_t y);  // 46
+void NetReturnToRefinery(std::int32_t unit);                                      // 48
+void NetRequestBuildMenu62(std::int32_t building);                                // 62
+void NetRequestBuildMenu63(std::int32_t building);                                // 63
+void NetRequest64(std::int32_t x, std::int32_t y, std::int32_t owner, std::int32_t side);  // 64
+void NetReplyName(std::int32_t connection, std::int32_t seat, std::string_view name);     // 29
 
 // The server's broadcast 139 (production paused or resumed); network play fills it in.
 inline void (*NetBroadcastPauseProductionProc)(std::int32_t building) = [](std::int32_t) {};
-// The client's side chooser on the play screen before the game starts (opened by message 130).
-inline std::uint8_t SideChoiceOpen = 0;
-inline TSideChooser SideChooser{};
 // Sees every text a request sender hands to SendToServer (tests).
 inline void (*RequestTextTap)(std::string_view text) = nullptr;
 

@@ -4,6 +4,7 @@
 #include "game/base/dvga.h"
 #include "game/menus/dmenus.h"
 #include "game/shell/Main.h"
+#include "game/shell/netgame.h"
 #include "game/shell/netrequests.h"
 #include "game/shell/panelorders.h"
 #include "game/shell/selection.h"

@@ -15,7 +15,17 @@ void InstallScreenProcs() {
   ScreenProcs[5] = {AirFactoryBuildMenuDraw, AirFactoryBuildMenuClick, nullptr};
   ScreenProcs[6] = {HeavyFactoryBuildMenuDraw, HeavyFactoryBuildMenuClick, nullptr};
   BuildMenuButtonHeld = [] { return MouseButtonUp == 0; };
+  // Accepting the lobby or the map choice enters the play screen, whose first network frame
+  // sets the game up.
+  ScreenProcs[20] = {NetLobbyDraw, [] {
+                       NetLobbyClick();
+                       if (GameScreen == ScreenPlay) FullScreenWanted = 1;
+                     }, nullptr};
   ScreenProcs[21] = {MainMenuDraw, MainMenuClick, nullptr};
+  ScreenProcs[22] = {NetMapChoiceDraw, [] {
+                       NetMapChoiceClick();
+                       if (GameScreen == ScreenPlay) FullScreenWanted = 1;
+                     }, nullptr};
   ScreenProcs[24] = {MapEditorFrame, nullptr, nullptr};
   ScreenProcs[29] = {ScenarioEditorFrame, nullptr, nullptr};
   ScreenProcs[7] = {GameMenuDraw, GameMenuClick, nullptr};

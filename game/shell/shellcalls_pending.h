@@ -12,6 +12,7 @@
 #include "game/shell/selection.h"
 #include "game/menus/campaign.h"
 #include "game/menus/gamemenu.h"
+#include "game/shell/netgame.h"
 
 namespace zarn {
 
@@ -60,7 +61,7 @@ inline void NothingTwoTexts(std::string_view, std::string_view) {}
 inline constexpr TShellCalls PendingShellCalls{
     .GameInputStep = GameHover,
     .DrawGameScreen = DrawGameScreen,
-    .DrawNetLobby = shell_pending::Nothing,
+    .DrawNetLobby = DrawNetLobby,
     .DrawNetGameScreen = DrawNetGameScreen,
     .GameClick = GameClick,
     .NetGameClick = NetGameClick,
@@ -69,11 +70,11 @@ inline constexpr TShellCalls PendingShellCalls{
     .GameDoubleClick = GameDoubleClick,
     .StoreGroup = StoreGroup,
     .RecallGroup = RecallGroup,
-    .NetGameSetup = shell_pending::Nothing,
-    .CloseServer = shell_pending::Nothing,
-    .CloseClient = shell_pending::Nothing,
-    .ConnectToServer = shell_pending::NothingText,
-    .SendChat = shell_pending::NothingTwoTexts,
+    .NetGameSetup = NetGameSetup,
+    .CloseServer = CloseServer,
+    .CloseClient = CloseClient,
+    .ConnectToServer = ConnectToServer,
+    .SendChat = SendChat,
     .MapEditorStep = shell_pending::Nothing,
     .DrawMapEditorScreen = shell_pending::Nothing,
     .MapEditorClick = shell_pending::Nothing,

@@ -55,7 +55,7 @@ void PlayScreenStep() {
     LocalWorldTick();
     return;
   }
-  if (NetRole == RoleServer && !NetGameStarted && CountUsedPlayerSlots() == GameOptions.Partners)
+  if (NetRole == RoleServer && !NetGameStarted && CountUsedPlayerSlots() >= GameOptions.Partners)
     WorldClockCalls.StartNetGame();
   if (NetGameStarted) NetworkStep();
 }

@@ -42,11 +42,7 @@ void CommonGameSetUp() {
   SetUnitSlotsForPlayers(Mission.PlayerCount);
   SetBuildingSlotsForPlayers(Mission.PlayerCount);
   SetMinimapScalesFromMap();
-  InitRedPulse(RedPulse1, 12);
-  InitBluePulse(BluePulse);
-  InitRedPulse(RedPulse2, 8);
-  InitRedPulse(RedPulse3, 9);
-  InitWhitePulse(WhitePulse, 14);
+  StartPalettePulses();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "game/base/globals.h"
 #include "game/base/hooks.h"
 #include "game/base/maps.h"
+#include "game/base/mapview.h"
 #include "game/base/random.h"
 #include "game/base/video.h"
 #include "game/world/buildings.h"
@@ -62,6 +63,14 @@ void InitWhitePulse(TPalettePulse& p, std::uint16_t paletteIndex) {
 }
 
 void InitBluePulse(TBluePulse& p) { StartPulse(p); }
+
+void StartPalettePulses() {
+  InitRedPulse(RedPulse1, 12);
+  InitBluePulse(BluePulse);
+  InitRedPulse(RedPulse2, 8);
+  InitRedPulse(RedPulse3, 9);
+  InitWhitePulse(WhitePulse, 14);
+}
 
 void StepRedPulse(TPalettePulse& p) {
   if (!PulseDue(p)) return;
@@ -172,6 +181,16 @@ void NewOssinField(std::int32_t x, std::int32_t y, std::int32_t amount) {
   // The server draws the amount itself and sends it, so that every machine holds the same cell.
   if (NetRole == RoleServer && amount <= 0) amount = 100 * (Random(5) + 1) + 300;
   NetInitOssinFieldProc(slot, x, y, amount);
+}
+
+void ClearWorldObjects() {
+  KillAllUnits();
+  DestroyAllBuildings();
+  ResetGroundMarks();
+  ClearEffectSlots();
+  ClearProjectiles();
+  ClearSecondProjectiles();
+  RemoveAllWorms();
 }
 
 }  // namespace zarn

@@ -23,6 +23,8 @@ inline TPalettePulse WhitePulse{};  // entry 14
 void InitRedPulse(TPalettePulse& p, std::uint16_t paletteIndex);
 void InitWhitePulse(TPalettePulse& p, std::uint16_t paletteIndex);
 void InitBluePulse(TBluePulse& p);
+// The five pulses a game screen runs, each from its start.
+void StartPalettePulses();
 // One step each when its TickCount has come; writes the palette entry and rebuilds the 16-bit
 // colour table.
 void StepRedPulse(TPalettePulse& p);
@@ -45,6 +47,9 @@ void ClearSecondProjectiles();  // building shots
 void RemoveAllBlooms();
 void ClearGroundMarks();  // the decals
 void ClearOssinFields();
+// Everything the world holds, emptied: units, buildings, ground marks, explosions, both shot
+// tables and worms.
+void ClearWorldObjects();
 
 // First free resource-cell slot, 0 when none.
 std::int32_t FindFreeOssinFieldSlot();

@@ -18,6 +18,8 @@ class ClientTest : public PlayTest {
     PlayTest::SetUp();
     NetRole = RoleClient;
     NetGameStarted = 1;
+    // The fixture's mission stands for a network game already set up and running.
+    ShellCalls.NetGameSetup = [] {};
     Placed.clear();
     NetPlaceBuildingProc = [](std::int32_t x, std::int32_t y, std::int32_t kind, std::int32_t side,
                               std::int32_t owner) { Placed.push_back({x, y, kind, side, owner}); };

@@ -1,0 +1,267 @@
+// The server's and the client's sockets, the seats and the socket events.
+#include <netdb.h>
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+
+#include "game/base/dvga.h"
+#include "game/shell/netgame.h"
+#include "game/shell/netrequests.h"
+#include "game/world/dobjects.h"
+#include "platform/app.h"
+#include "platform/net.h"
+
+namespace zarn {
+
+namespace {
+
+int ServerId = 0;
+std::uint16_t ServerBoundPort = 0;
+std::map<int, TMessageFramer> ServerFramers;  // by connection
+// The platform connection each seat holds (its own socket, whatever closes before it).
+std::array<int, MaxPlayers + 1> SeatSockets{};
+
+int ClientId = 0;
+std::string ClientHost;
+std::uint64_t LastConnectAttempt = 0;
+bool AttemptedConnect = false;
+TMessageFramer ClientFramer;
+
+void ShowLine(std::string_view cp1251) { ShowMessageLine(InFontCodePage(cp1251)); }
+
+// The seat whose client talks on this connection, 0 for none.
+int SeatOfConnection(int connection) {
+  for (int seat = 2; seat <= MaxPlayers; ++seat)
+    if (PlayerConnections[seat].Connected && SeatSockets[static_cast<std::size_t>(seat)] == connection)
+      return seat;
+  return 0;
+}
+
+// The seat whose wire number this is, 0 for none.
+int SeatOfConnectionNumber(std::int32_t connection) {
+  for (int seat = 2; seat <= MaxPlayers; ++seat)
+    if (PlayerConnections[seat].Connected && PlayerConnections[seat].Connection == connection)
+      return seat;
+  return 0;
+}
+
+std::uint16_t ServicePort() {
+  const std::string& s = GameOptions.NetService;
+  if (s.empty()) return 0;
+  int port = 0;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), port);
+  if (ec == std::errc() && ptr == s.data() + s.size() && port >= 0 && port <= 65535)
+    return static_cast<std::uint16_t>(port);
+  if (const servent* e = getservbyname(s.c_str(), "tcp")) return ntohs(static_cast<std::uint16_t>(e->s_port));
+  return 0;
+}
+
+void AdmitPlayer(int connection) {
+  ++ClientCount;
+  int seat = 0;
+  for (int s = 2; s <= MaxPlayers && seat == 0; ++s)
+    if (!PlayerConnections[s].Connected) seat = s;
+  if (seat == 0) {  // every seat taken: nothing for this one to do here
+    plat::ServerDisconnect(ServerId, connection);
+    ServerFramers.erase(connection);
+    return;
+  }
+  TPlayerConnection& p = PlayerConnections[seat];
+  p.Connected = 1;
+  p.Connection = NextConnectionIndex;
+  p.PlayerNumber = static_cast<std::uint8_t>(seat);
+  p.Side = SeatWithoutSide;
+  p.Name.clear();
+  SeatSockets[static_cast<std::size_t>(seat)] = connection;
+  InitPlayerRecord(Players[seat], static_cast<std::uint8_t>(seat), SeatWithoutSide, 1000);
+  SendToConnection(p.Connection, MessageText(129, {p.Connection, seat}));
+  SendToConnection(p.Connection, MessageText(160, {UnitSlots}));
+  SendToConnection(p.Connection, MessageText(161, {BuildingSlots}));
+}
+
+}  // namespace
+
+std::int32_t SeatConnection(int seat) {
+  if (seat < 2 || seat > MaxPlayers || !PlayerConnections[seat].Connected) return -1;
+  return PlayerConnections[seat].Connection;
+}
+
+void SendToConnection(std::int32_t connection, std::string_view text) {
+  if (ServerId == 0) return;
+  const int seat = SeatOfConnectionNumber(connection);
+  if (seat == 0) return;
+  const int socket = SeatSockets[static_cast<std::size_t>(seat)];
+  if (!plat::ServerSend(ServerId, socket, text)) return;
+  BytesSent += text.size();
+  if (plat::ServerPending(ServerId, socket) > MaxClientBacklog) {
+    plat::ServerDisconnect(ServerId, socket);
+    ServerConnectionClosed(socket);
+  }
+}
+
+void BroadcastToClients(std::string_view text) {
+  if (!BroadcastEnabled || NetRole != RoleServer) return;
+  for (int seat = 2; seat <= MaxPlayers; ++seat)
+    if (PlayerConnections[seat].Connected) SendToConnection(PlayerConnections[seat].Connection, text);
+}
+
+void Broadcast(int code, std::initializer_list<std::int32_t> fields) {
+  if (!BroadcastEnabled || NetRole != RoleServer) return;
+  BroadcastToClients(MessageText(code, fields));
+}
+
+void SendToServer(std::string_view text) {
+  if (ClientId == 0 || !plat::ClientActive(ClientId)) return;
+  if (plat::ClientSend(ClientId, text)) BytesSent += text.size();
+}
+
+std::uint16_t ServerListenPort() {
+  return GameOptions.NetService.empty() ? DefaultServerPort : ServicePort();
+}
+
+std::uint16_t ClientConnectPort() {
+  if (!GameOptions.NetService.empty()) return ServicePort();
+  return static_cast<std::uint16_t>(std::clamp<std::int32_t>(GameOptions.NetPort, 1, 65535));
+}
+
+std::uint16_t ListeningPort() { return ServerBoundPort; }
+bool ServerRunning() { return ServerId != 0 && plat::ServerActive(ServerId); }
+std::size_t PendingToClients() {
+  std::size_t n = 0;
+  for (int seat = 2; seat <= MaxPlayers; ++seat)
+    if (PlayerConnections[seat].Connected)
+      n += plat::ServerPending(ServerId, SeatSockets[static_cast<std::size_t>(seat)]);
+  return n;
+}
+
+bool ClientRunning() { return ClientId != 0 && plat::ClientActive(ClientId); }
+
+void ResetSeats() {
+  ResetPlayerSlots();
+  for (int seat = 1; seat <= MaxPlayers; ++seat) {
+    PlayerConnections[seat].Name.clear();
+    SeatSockets[static_cast<std::size_t>(seat)] = -1;
+  }
+}
+
+void StartServer() {
+  if (ServerId != 0) plat::ServerClose(ServerId);
+  ServerFramers.clear();
+  for (int seat = 2; seat <= MaxPlayers; ++seat) SeatSockets[static_cast<std::size_t>(seat)] = -1;
+  plat::ServerEvents e;
+  e.OnAccept = [](int c) { ServerAccepted(c); };
+  e.OnRead = [](int c, std::string_view d) { ServerReceived(c, d); };
+  e.OnDisconnect = [](int c) { ServerConnectionClosed(c); };
+  e.OnError = [](int c, int) { ServerConnectionClosed(c); };
+  std::string why;
+  ServerId = plat::ServerOpen(ServerListenPort(), std::move(e), &why);
+  if (ServerId == 0) {
+    ServerBoundPort = 0;
+    ShowLine("Error: " + why);
+    return;
+  }
+  ServerBoundPort = plat::ServerPort(ServerId);
+  ShowLine("Listening...");
+}
+
+void ServerAccepted(int connection) {
+  // Seats are handed out only in the lobby; a game under way takes no one new.
+  if (NetGameStarted) {
+    plat::ServerDisconnect(ServerId, connection);
+    return;
+  }
+  ServerFramers[connection].Reset();
+  AdmitPlayer(connection);
+  ++NextConnectionIndex;
+}
+
+void ServerReceived(int connection, std::string_view data) {
+  BytesReceived += data.size();
+  auto it = ServerFramers.find(connection);
+  if (it == ServerFramers.end()) return;
+  it->second.Feed(data, [connection](std::string_view message) {
+    // The seat is looked up per message: a request may have closed the connection.
+    ServerInterpretMessage(SeatOfConnection(connection), message);
+  });
+}
+
+void ServerConnectionClosed(int connection) {
+  ServerFramers.erase(connection);
+  const int seat = SeatOfConnection(connection);
+  if (seat == 0) return;
+  TPlayerConnection& p = PlayerConnections[seat];
+  p.Connected = 0;
+  SeatSockets[static_cast<std::size_t>(seat)] = -1;
+  // Before the start the seat and its side are free for the next one to come.
+  if (!NetGameStarted) {
+    if (p.Side < 8) SideChooser.Available[p.Side] = 1;
+    p.Side = SeatWithoutSide;
+    p.Name.clear();
+  }
+}
+
+void ConnectToServer(std::string_view host) {
+  if (host.empty()) return;
+  if (ClientRunning() && host == ClientHost) return;
+  const std::uint64_t now = plat::NowMs();
+  if (AttemptedConnect && now - LastConnectAttempt < ReconnectIntervalMs) return;
+  if (ClientId != 0) plat::ClientClose(ClientId);
+  AttemptedConnect = true;
+  LastConnectAttempt = now;
+  ClientHost.assign(host);
+  GameOptions.Server.assign(host);
+  ClientFramer.Reset();
+  plat::ClientEvents e;
+  e.OnConnect = [] {
+    ShowLine("Connect to: " + GameOptions.Server + " " + plat::ClientRemoteAddress(ClientId));
+    ClientConnected = 1;
+  };
+  e.OnRead = [](std::string_view d) { ClientReceived(d); };
+  e.OnDisconnect = [] { StopClient(); };
+  e.OnError = [](int) { ShowLine("Error connecting to : " + GameOptions.Server); };
+  ClientId = plat::ClientOpen(ClientHost, ClientConnectPort(), std::move(e));
+}
+
+void ClientReceived(std::string_view data) {
+  if (data.empty()) return;
+  BytesReceived += data.size();
+  ClientFramer.Feed(data, [](std::string_view message) { ClientInterpretMessage(message); });
+}
+
+void StopClient() {
+  if (ClientId != 0) plat::ClientClose(ClientId);
+  ClientId = 0;
+  ClientFramer.Reset();
+  ShowLine("Listening...");
+}
+
+void CloseServer() {
+  if (ServerId != 0) plat::ServerClose(ServerId);
+  ServerId = 0;
+  ServerBoundPort = 0;
+  ServerFramers.clear();
+  NetTeardown();
+}
+
+void CloseClient() {
+  if (ClientId != 0) plat::ClientClose(ClientId);
+  ClientId = 0;
+  ClientFramer.Reset();
+  AttemptedConnect = false;
+  NetTeardown();
+}
+
+void NetTeardown() {
+  BroadcastEnabled = 0;
+  NetGameStarted = 0;
+  ClientConnected = 0;
+  SideChoiceOpen = 0;
+  OwnConnectionIndex = 0;
+  NextConnectionIndex = 0;
+  ClientCount = 0;
+  ResetSeats();
+  ResetOwnerMirror();
+}
+
+}  // namespace zarn

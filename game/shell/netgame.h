@@ -1,0 +1,191 @@
+// Network play: the wire format and its framing, the seats and sockets, the server's and the
+// client's interpreters, the game start and the server's snapshots.
+//
+// A message is "[code f1 f2 ... ]": decimal fields, each followed by one space; a text field,
+// when there is one, comes last and runs to the closing bracket. Every byte a peer sends is
+// untrusted: the framing is per connection and bounded, a field that does not parse or lies
+// outside its domain drops the whole message, and a client acts only on what its seat owns.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "game/base/widgets.h"
+#include "game/menus/netlobby.h"
+
+namespace zarn {
+
+inline constexpr std::uint16_t DefaultServerPort = 1025;
+// A partial message waits for the rest of it up to this size; beyond it the peer is talking
+// nonsense and the tail is dropped.
+inline constexpr std::size_t MaxMessageBytes = 64 * 1024;
+// Unsent bytes a client may fall behind by (a few seconds of snapshots at the fastest speed
+// with every slot in use) before the server lets it go.
+inline constexpr std::size_t MaxClientBacklog = 4u << 20;
+// A client that lost or never got its connection tries again at most this often.
+inline constexpr std::uint32_t ReconnectIntervalMs = 1000;
+// Names and chat lines as they travel; longer ones are cut.
+inline constexpr std::size_t MaxPlayerNameLength = 27;
+inline constexpr std::size_t MaxChatLength = 40;
+// Broadcast of a unit's new side and owner (conversion and its end). Peers that do not know
+// it ignore it.
+inline constexpr int MsgUnitOwner = 167;
+
+// --- Network state. ---
+
+inline std::uint64_t BytesSent = 0;
+inline std::uint64_t BytesReceived = 0;
+// The totals when the network screen last took its per-second figures.
+inline std::uint64_t BytesSentLastSecond = 0;
+inline std::uint64_t BytesReceivedLastSecond = 0;
+// Accepted connections so far (the number the next one gets on the wire) and admissions.
+inline std::int32_t NextConnectionIndex = 0;
+inline std::int32_t ClientCount = 0;
+// Client: the connection came up at least once; the number the server gave it; the sides it
+// may choose and whether the chooser is open.
+inline std::uint8_t ClientConnected = 0;
+inline std::int32_t OwnConnectionIndex = 0;
+inline std::array<std::uint8_t, 8> SideAvailable{};
+inline std::uint8_t SideChoiceOpen = 0;
+
+// --- Reading messages. ---
+
+// Cuts messages out of one connection's byte stream: bytes before "[" are dropped, a message
+// runs to the next "]", a partial one waits for the next read. Memory stays within
+// MaxMessageBytes whatever arrives.
+class TMessageFramer {
+ public:
+  template <typename Each>
+  void Feed(std::string_view data, Each&& each) {
+    for (char c : data) {
+      if (!inMessage_) {
+        if (c == '[') {
+          inMessage_ = true;
+          buffer_.assign(1, c);
+        }
+        continue;
+      }
+      if (c == '[') {  // a fresh start: what came before never closed
+        buffer_.assign(1, c);
+        continue;
+      }
+      buffer_.push_back(c);
+      if (c == ']') {
+        inMessage_ = false;
+        each(std::string_view(buffer_));
+        buffer_.clear();
+      } else if (buffer_.size() >= MaxMessageBytes) {
+        inMessage_ = false;
+        buffer_.clear();
+        buffer_.shrink_to_fit();
+      }
+    }
+  }
+  std::size_t Buffered() const { return buffer_.capacity(); }
+  void Reset() {
+    inMessage_ = false;
+    buffer_.clear();
+    buffer_.shrink_to_fit();
+  }
+
+ private:
+  bool inMessage_ = false;
+  std::string buffer_;
+};
+
+// The fields of one framed message ("[...]"). Every reader returns false once a field is
+// missing or malformed, and stays false.
+class TMessageReader {
+ public:
+  explicit TMessageReader(std::string_view message);
+  bool Code(std::int32_t& code);
+  // A decimal integer within lo..hi.
+  bool Number(std::int32_t& value, std::int32_t lo, std::int32_t hi);
+  // The rest of the message up to the closing bracket.
+  std::string_view Text();
+  bool Ok() const { return ok_; }
+
+ private:
+  std::string_view body_;  // between the brackets
+  std::size_t pos_ = 0;
+  bool ok_ = true;
+};
+
+// Chat lines and names: brackets would end a message early, so they become parentheses; the
+// text is cut to `limit` characters.
+std::string CleanWireText(std::string_view text, std::size_t limit);
+
+// --- Sending. ---
+
+// Server: queues a text for the connection with this number (the accept counter). A closed or
+// unknown connection sends nothing; a client that falls too far behind is let go.
+void SendToConnection(std::int32_t connection, std::string_view text);
+// Server, while BroadcastEnabled: to every seated client.
+void BroadcastToClients(std::string_view text);
+// "[code f1 ... ]" to every client.
+void Broadcast(int code, std::initializer_list<std::int32_t> fields);
+// A seat's connection number, -1 when nobody sits there.
+std::int32_t SeatConnection(int seat);
+
+// --- Sockets and seats. ---
+
+// The ports from the settings: NetService (a number or a service name) sets both; otherwise
+// the server listens on 1025 and the client connects to NetPort.
+std::uint16_t ServerListenPort();
+std::uint16_t ClientConnectPort();
+// The port the server really listens on (the same as ServerListenPort unless that was 0).
+std::uint16_t ListeningPort();
+
+void StartServer();
+void ConnectToServer(std::string_view host);
+void StopClient();
+void CloseServer();
+void CloseClient();
+// Every seat empty (side 8, number = seat, connection 1, not connected).
+void ResetSeats();
+// Socket events, as the loop delivers them (also called by tests).
+void ServerAccepted(int connection);
+void ServerReceived(int connection, std::string_view data);
+void ServerConnectionClosed(int connection);
+void ClientReceived(std::string_view data);
+// Ends a network game's connections and state: sockets closed, seats empty, broadcasts off.
+void NetTeardown();
+bool ServerRunning();
+// Bytes queued for the seated clients and not yet written.
+std::size_t PendingToClients();
+bool ClientRunning();
+
+// --- Interpreters. ---
+
+// One request from the client in `seat` (0 when the connection has no seat: ignored).
+void ServerInterpretMessage(int seat, std::string_view message);
+// One message from the server.
+void ClientInterpretMessage(std::string_view message);
+
+// --- Chat and the hooks. ---
+
+void SendChat(std::string_view playerName, std::string_view text);
+// Fills every network hook of the world.
+void FillNetHooks();
+
+// --- Game start and snapshots. ---
+
+void NetGameSetup();
+void StartNetGame();
+void NetServerStart();
+void PlaceStartVehicles();
+void ServerSnapshots();
+// Forgets the owners the clients were last told of (a new game tells them afresh).
+void ResetOwnerMirror();
+// The snapshot texts of one step (units, worms, buildings), as ServerSnapshots sends them.
+std::string UnitSnapshotText();
+std::string WormSnapshotText();
+std::string BuildingSnapshotText();
+// The network screen before the start.
+void DrawNetLobby();
+
+}  // namespace zarn

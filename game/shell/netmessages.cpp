@@ -1,0 +1,51 @@
+#include <charconv>
+
+#include "game/shell/netgame.h"
+
+namespace zarn {
+
+TMessageReader::TMessageReader(std::string_view message) {
+  if (message.size() < 2 || message.front() != '[' || message.back() != ']') {
+    ok_ = false;
+    return;
+  }
+  body_ = message.substr(1, message.size() - 2);
+}
+
+bool TMessageReader::Code(std::int32_t& code) { return Number(code, 0, 9999); }
+
+bool TMessageReader::Number(std::int32_t& value, std::int32_t lo, std::int32_t hi) {
+  if (!ok_) return false;
+  std::size_t end = body_.find(' ', pos_);
+  if (end == std::string_view::npos) end = body_.size();
+  const std::string_view field = body_.substr(pos_, end - pos_);
+  pos_ = end < body_.size() ? end + 1 : end;
+  std::int32_t v = 0;
+  const char* first = field.data();
+  const char* last = field.data() + field.size();
+  const auto [ptr, ec] = std::from_chars(first, last, v);
+  if (field.empty() || ec != std::errc() || ptr != last || v < lo || v > hi) {
+    ok_ = false;
+    return false;
+  }
+  value = v;
+  return true;
+}
+
+std::string_view TMessageReader::Text() {
+  if (!ok_) return {};
+  const std::string_view rest = body_.substr(pos_);
+  pos_ = body_.size();
+  return rest;
+}
+
+std::string CleanWireText(std::string_view text, std::size_t limit) {
+  std::string out(text.substr(0, limit));
+  for (char& c : out) {
+    if (c == '[') c = '(';
+    else if (c == ']') c = ')';
+  }
+  return out;
+}
+
+}  // namespace zarn

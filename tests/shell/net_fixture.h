@@ -1,0 +1,93 @@
+// Network play in one test: the null back end, the world emptied on a 64 x 64 map, every network
+// hook filled, and loopback helpers that pump the loop until something has happened.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+
+#include "game/base/dvga.h"
+#include "game/shell/netgame.h"
+#include "game/shell/netrequests.h"
+#include "game/world/dobjects.h"
+#include "platform/app.h"
+#include "platform/net.h"
+#include "platform/null/null.h"
+#include "platform/platform.h"
+
+// A plain client that records what the server sends.
+struct RawClient {
+  int id = 0;
+  bool connected = false, closed = false;
+  std::string received;
+  explicit RawClient(std::uint16_t port) {
+    plat::ClientEvents e;
+    e.OnConnect = [this] { connected = true; };
+    e.OnRead = [this](std::string_view d) { received.append(d); };
+    e.OnDisconnect = [this] { closed = true; };
+    e.OnError = [this](int) { closed = true; };
+    id = plat::ClientOpen("127.0.0.1", port, std::move(e));
+  }
+  ~RawClient() { plat::ClientClose(id); }
+  void Send(std::string_view s) const { plat::ClientSend(id, s); }
+};
+
+class NetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("ZARN_PLATFORM", "null", 1);
+    std::string why;
+    ASSERT_TRUE(plat::Init(&why)) << why;
+    using namespace zarn;
+    ResetHooks();
+    FillNetHooks();
+    SetDefaultOptions();
+    GameOptions.NetService = "0";  // any free port
+    BytesSent = BytesReceived = 0;
+    Randomize(1025);
+    SetMapSizeAndClear(64, 64);
+    KillAllUnits();
+    DestroyAllBuildings();
+    RemoveAllWorms();
+    RemoveAllBlooms();
+    ClearOssinFields();
+    ResetPlayerRecords();
+    NetTeardown();
+    SideChooserCreate(SideChooser, 33, 142);
+    UnitSlots = 200;
+    BuildingSlots = 200;
+    NetRole = RoleSingle;
+    LocalPlayer = 1;
+  }
+  void TearDown() override {
+    using namespace zarn;
+    CloseServer();
+    CloseClient();
+    NetRole = RoleSingle;
+    ResetHooks();
+    plat::Shutdown();
+  }
+
+  // Loop passes until `done`, at most `seconds` of real time.
+  template <class F>
+  static bool PumpUntil(F done, int seconds = 20) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      plat::ProcessMessages();
+      plat::NetPoll(1);
+    }
+    return true;
+  }
+
+  // Seat `seat` as if a client had been admitted on connection `connection` (no socket).
+  static void Seat(int seat, int side) {
+    using namespace zarn;
+    PlayerConnections[seat].Connected = 1;
+    PlayerConnections[seat].Side = static_cast<std::uint8_t>(side);
+    PlayerConnections[seat].PlayerNumber = static_cast<std::uint8_t>(seat);
+    InitPlayerRecord(Players[seat], static_cast<std::uint8_t>(seat), static_cast<std::uint8_t>(side), 1000);
+  }
+};

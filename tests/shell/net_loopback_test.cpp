@@ -1,0 +1,242 @@
+// Seats and sockets for real on loopback: admission, freeing, the end of admission at the start,
+// the client's reconnect pace, a slow reader, a reader that stops, and a hostile client.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "net_fixture.h"
+
+using namespace zarn;
+
+namespace {
+
+// A blocking socket that the test reads by hand, as slowly as it likes.
+int BlockingConnect(std::uint16_t port, int receiveBuffer) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  if (receiveBuffer > 0) setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(port);
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+class NetLoopbackTest : public NetTest {
+ protected:
+  void SetUp() override {
+    NetTest::SetUp();
+    NetRole = RoleServer;
+    Seat(1, 0);
+    PlayerConnections[1].Name = "Host";
+    StartServer();
+    ASSERT_TRUE(ServerRunning());
+  }
+};
+
+}  // namespace
+
+TEST_F(NetLoopbackTest, EveryConnectionBeforeTheStartGetsASeatUntilTheyRunOut) {
+  std::vector<std::unique_ptr<RawClient>> clients;
+  for (int k = 0; k < 8; ++k) {
+    clients.push_back(std::make_unique<RawClient>(ListeningPort()));
+    // One at a time, so that the accept order is known.
+    ASSERT_TRUE(PumpUntil([&] { return NextConnectionIndex == k + 1; }));
+  }
+  for (int seat = 2; seat <= 8; ++seat) EXPECT_EQ(SeatConnection(seat), seat - 2);
+  ASSERT_TRUE(PumpUntil([&] { return clients[6]->received.size() >= 25 && clients[7]->closed; }));
+  EXPECT_EQ(clients[0]->received, "[129 0 2 ][160 200 ][161 200 ]");
+  EXPECT_EQ(clients[6]->received, "[129 6 8 ][160 200 ][161 200 ]");
+  EXPECT_EQ(clients[7]->received, "");  // no seat left: let go
+
+  // A seat freed before the start frees its side, and the next client takes the seat.
+  clients[1]->Send("[30 3 5 ]");
+  ASSERT_TRUE(PumpUntil([&] { return PlayerConnections[3].Side == 5; }));
+  EXPECT_EQ(SideChooser.Available[5], 0);
+  clients[1].reset();
+  ASSERT_TRUE(PumpUntil([&] { return PlayerConnections[3].Connected == 0; }));
+  EXPECT_EQ(PlayerConnections[3].Side, SeatWithoutSide);
+  EXPECT_EQ(SideChooser.Available[5], 1);
+  RawClient late(ListeningPort());
+  ASSERT_TRUE(PumpUntil([&] { return late.received.size() >= 10; }));
+  EXPECT_EQ(late.received.substr(0, 10), "[129 8 3 ]");
+
+  // Once the game runs, nobody new comes in.
+  NetGameStarted = 1;
+  RawClient after(ListeningPort());
+  ASSERT_TRUE(PumpUntil([&] { return after.closed; }));
+  EXPECT_EQ(after.received, "");
+  EXPECT_EQ(NextConnectionIndex, 9);
+
+  // The end of the game: every seat and flag is reset, and no broadcast goes anywhere.
+  BroadcastEnabled = 1;
+  CloseServer();
+  EXPECT_EQ(BroadcastEnabled, 0);
+  EXPECT_EQ(NetGameStarted, 0);
+  EXPECT_EQ(CountUsedPlayerSlots(), 0);
+  for (int seat = 1; seat <= 8; ++seat) EXPECT_EQ(PlayerConnections[seat].Connected, 0);
+  NetRemoveUnitProc(3);
+  SendToConnection(0, "[165 ]");
+}
+
+TEST_F(NetLoopbackTest, AClientConnectsOnceAndRetriesAtMostOnceASecond) {
+  CloseServer();
+  int accepts = 0;
+  bool dropAll = false;
+  int server = 0;
+  auto events = [&] {
+    plat::ServerEvents e;
+    e.OnAccept = [&](int c) {
+      ++accepts;
+      if (dropAll) plat::ServerDisconnect(server, c);
+    };
+    return e;
+  };
+  server = plat::ServerOpen(0, events(), nullptr, "127.0.0.1");
+  ASSERT_GT(server, 0);
+  GameOptions.NetService = std::to_string(plat::ServerPort(server));
+  NetRole = RoleClient;
+  // The lobby calls this every frame; a connection that is up is kept.
+  for (int i = 0; i < 200 && ClientConnected == 0; ++i) {
+    ConnectToServer("127.0.0.1");
+    plat::ProcessMessages();
+    plat::NetPoll(5);
+  }
+  ASSERT_EQ(ClientConnected, 1);
+  for (int i = 0; i < 100; ++i) {
+    ConnectToServer("127.0.0.1");
+    plat::NetPoll(1);
+  }
+  EXPECT_EQ(accepts, 1);
+
+  // A server that drops every connection: over three seconds of frames, one try a second.
+  dropAll = true;
+  plat::ServerClose(server);
+  server = plat::ServerOpen(static_cast<std::uint16_t>(std::stoi(GameOptions.NetService)), events(), nullptr,
+                            "127.0.0.1");
+  ASSERT_GT(server, 0);
+  accepts = 0;
+  for (int i = 0; i < 300; ++i) {
+    ConnectToServer("127.0.0.1");
+    plat::ProcessMessages();
+    plat::NetPoll(2);
+    plat::null::AdvanceClock(10);
+  }
+  EXPECT_GE(accepts, 2);
+  EXPECT_LE(accepts, 4);
+  plat::ServerClose(server);
+}
+
+TEST_F(NetLoopbackTest, AMegabyteBurstReachesASlowReaderIntact) {
+  // A small receive window, read 2 KB at a time with a pause after each read: the writer is
+  // far ahead.
+  const int fd = BlockingConnect(ListeningPort(), 4096);
+  ASSERT_GE(fd, 0);
+  ASSERT_TRUE(PumpUntil([] { return SeatConnection(2) == 0; }));
+  std::string sent;
+  std::mt19937 rng(3);
+  for (int i = 0; sent.size() < (1u << 20); ++i) {
+    std::string text(1000, 'a');
+    for (char& c : text) c = static_cast<char>('a' + rng() % 26);
+    const std::string m = "[141 " + std::to_string(i) + text + "]";
+    SendToConnection(SeatConnection(2), m);
+    sent += m;
+  }
+  std::string got;
+  char buf[2048];
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (got.size() < sent.size() + 30 && std::chrono::steady_clock::now() < end) {  // the seat's three messages come first
+    plat::NetPoll(0);
+    const ssize_t n = recv(fd, buf, sizeof buf, MSG_DONTWAIT);
+    if (n > 0) got.append(buf, static_cast<std::size_t>(n));
+    else if (n == 0) break;
+    usleep(200);
+  }
+  close(fd);
+  ASSERT_GE(got.size(), 30u);
+  EXPECT_TRUE(got.substr(got.find("[141 ")) == sent) << got.size() << " bytes of " << sent.size();
+  EXPECT_EQ(BytesSent, got.size());
+}
+
+TEST_F(NetLoopbackTest, AClientThatStopsReadingIsLetGoPastItsBacklog) {
+  const int fd = BlockingConnect(ListeningPort(), 4096);
+  ASSERT_GE(fd, 0);
+  ASSERT_TRUE(PumpUntil([] { return SeatConnection(2) == 0; }));
+  const std::string text = "[141 " + std::string(100000, 'b') + "]";
+  for (int i = 0; i < 1000 && PlayerConnections[2].Connected; ++i) {
+    SendToConnection(SeatConnection(2), text);
+    plat::NetPoll(0);
+  }
+  EXPECT_EQ(PlayerConnections[2].Connected, 0);
+  // What the kernel took plus the backlog the server was willing to keep.
+  EXPECT_LT(BytesSent, MaxClientBacklog + (16u << 20));
+  close(fd);
+  // Nothing goes to a seat that is gone.
+  const std::uint64_t before = BytesSent;
+  NetSendTextToPlayerProc(2, "late");
+  EXPECT_EQ(BytesSent, before);
+}
+
+TEST_F(NetLoopbackTest, AHostileClientNeitherCrashesTheServerNorTouchesOthers) {
+  RawClient mallory(ListeningPort());
+  RawClient alice(ListeningPort());
+  ASSERT_TRUE(PumpUntil([] { return SeatConnection(2) >= 0 && SeatConnection(3) >= 0; }));
+  NetGameStarted = 1;
+  BroadcastEnabled = 1;
+  InitUnit(Units[1], 5, 5, 1, 0, 1, UnitLightTank);
+  InitUnit(Units[2], 50, 50, 2, 2, 3, UnitLightTank);
+  InitUnit(Units[3], 10, 10, 3, 1, 2, UnitLightTank);
+  const TUnitRecord host = Units[1], other = Units[2];
+
+  std::mt19937 rng(99);
+  std::string noise;
+  for (int i = 0; i < 300000; ++i) noise += static_cast<char>(rng() % 256);
+  mallory.Send(noise);
+  mallory.Send("[2 1 30 30 ][2 2 30 30 ][32 1 ][32 2 ][7 2000000000 1 2 ][7 14 1 2 1 2 1 2 1 2 1 2 1 2 1 2 ]");
+  mallory.Send("[160 1000 ][161 3000 ][29 0 9 evil(name) that is far too long to keep]");
+  mallory.Send("[" + std::string(200000, '7'));
+  mallory.Send("][1 2 hello (brackets) ]");
+  ASSERT_TRUE(PumpUntil([&] { return alice.received.find("[101 ") != std::string::npos; }));
+  EXPECT_NE(alice.received.find("[101 evil(name)_that_is_far_too_ hello (brackets) ]"), std::string::npos)
+      << alice.received.substr(0, 300);
+  EXPECT_EQ(std::memcmp(&Units[1], &host, sizeof host), 0);
+  EXPECT_EQ(std::memcmp(&Units[2], &other, sizeof other), 0);
+  EXPECT_EQ(UnitSlots, 200);
+  EXPECT_EQ(BuildingSlots, 200);
+  EXPECT_LE(PlayerConnections[2].Name.size(), MaxPlayerNameLength);
+  EXPECT_TRUE(ServerRunning());
+}
+
+TEST_F(NetLoopbackTest, EachStepSendsSnapshotsCreditsAndAnyChangeOfOwner) {
+  RawClient client(ListeningPort());
+  ASSERT_TRUE(PumpUntil([] { return SeatConnection(2) == 0; }));
+  Seat(2, 1);
+  PlayerConnections[2].Connection = 0;
+  PlayerConnections[2].Connected = 1;
+  NetGameStarted = 1;
+  BroadcastEnabled = 1;
+  InitUnit(Units[4], 10, 11, 4, 1, 2, UnitLightTank);
+  Players[2].Credits = 777;
+  ServerSnapshots();
+  // A conversion (a palace's weapon) shows on the next step, and so does its end.
+  ConvertUnit(Units[4], 0, 1);
+  ServerSnapshots();
+  Units[4].Side = 1;
+  Units[4].Owner = 2;
+  ServerSnapshots();
+  const std::string step = UnitSnapshotText();
+  ASSERT_TRUE(PumpUntil([&] { return client.received.find("[167 4 1 2 ]") != std::string::npos; }));
+  const std::string& got = client.received;
+  EXPECT_NE(got.find(step + "[143 777 0 ]"), std::string::npos);
+  EXPECT_LT(got.find("[167 4 0 1 ]"), got.find("[167 4 1 2 ]"));
+  EXPECT_EQ(got.find("[143 1000"), std::string::npos);  // the server's own credits stay home
+}
