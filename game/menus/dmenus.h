@@ -10,3 +10,4 @@
 #include "game/menus/mainmenu.h"
 #include "game/menus/buildmenus.h"
 #include "game/menus/menus_pending.h"
+#include "game/menus/editormenus.h"

@@ -1,5 +1,6 @@
 #include "game/menus/mainmenu.h"
 
+#include "game/menus/editormenus.h"
 #include "game/menus/menus_pending.h"
 #include "game/sound/dsnd.h"
 

@@ -7,7 +7,6 @@ namespace zarn {
 void OpenFactionChoice() { OpenMenuScreen(ScreenFactionChoice); }
 void OpenLoadGameMain() { OpenMenuScreen(ScreenLoadGameMain); }
 void OpenNetLobby() { OpenMenuScreen(ScreenNetLobby); }
-void OpenMapEditorMenu() { OpenMenuScreen(ScreenMapEditorMenu); }
 void OpenAuthors() {
   OpenMenuScreen(ScreenAuthors);
   MenuAnimFrame = 1;

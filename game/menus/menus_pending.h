@@ -8,7 +8,6 @@ namespace zarn {
 void OpenFactionChoice();
 void OpenLoadGameMain();
 void OpenNetLobby();
-void OpenMapEditorMenu();
 void OpenAuthors();
 
 }  // namespace zarn

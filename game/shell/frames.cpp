@@ -8,6 +8,7 @@
 #include "game/base/dvga.h"
 #include "game/menus/dmenus.h"
 #include "game/shell/Main.h"
+#include "game/shell/editorscreens.h"
 #include "game/shell/settings.h"
 #include "game/world/messages.h"
 #include "game/world/pulses.h"
@@ -100,6 +101,7 @@ void PrepareEditor() {
   ViewState.Selection[1].Index = 1;
   ViewState.Selection[1].InUse = 1;
   PendingOrder = 4;
+  RightButtonUp = 1;
 }
 
 }  // namespace
@@ -221,6 +223,9 @@ void MapEditorInput() {
   PageListSetMode(PageList1, 0);
 }
 
-void ScenarioEditorInput() { PrepareEditor(); }
+void ScenarioEditorInput() {
+  PrepareEditor();
+  RestoreScenarioEditorBars();
+}
 
 }  // namespace zarn

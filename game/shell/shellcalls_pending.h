@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "game/menus/editormenus.h"
+#include "game/shell/editorscreens.h"
+
 namespace zarn {
 
 struct TShellCalls {
@@ -68,15 +71,15 @@ inline constexpr TShellCalls PendingShellCalls{
     .CloseClient = shell_pending::Nothing,
     .ConnectToServer = shell_pending::NothingText,
     .SendChat = shell_pending::NothingTwoTexts,
-    .MapEditorStep = shell_pending::Nothing,
-    .DrawMapEditorScreen = shell_pending::Nothing,
-    .MapEditorClick = shell_pending::Nothing,
-    .ScenarioEditorStep = shell_pending::Nothing,
-    .DrawScenarioEditorScreen = shell_pending::Nothing,
-    .ScenarioEditorClick = shell_pending::Nothing,
+    .MapEditorStep = MapEditorHover,
+    .DrawMapEditorScreen = DrawMapEditorScreen,
+    .MapEditorClick = MapEditorClick,
+    .ScenarioEditorStep = ScenarioEditorHover,
+    .DrawScenarioEditorScreen = DrawScenarioEditorScreen,
+    .ScenarioEditorClick = ScenarioEditorClick,
     .OpenGameMenu = shell_pending::Nothing,
-    .OpenMapEditorMenu = shell_pending::Nothing,
-    .OpenScenarioEditorMenu = shell_pending::Nothing,
+    .OpenMapEditorMenu = OpenMapEditorMenu,
+    .OpenScenarioEditorMenu = OpenScenarioEditorMenu,
     .OpenVictory = shell_pending::Nothing,
     .OpenDefeat = shell_pending::Nothing,
 };

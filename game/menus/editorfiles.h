@@ -1,0 +1,33 @@
+// The file screens of the two editors (save map, load map, map choice, load and save scenario):
+// one layout of title, buttons, edit line and file list, and the acts they share.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "game/menus/menuframe.h"
+
+namespace zarn {
+
+// Save screens: save, delete, back. Load screens: load, back.
+inline constexpr TMenuButtonRect SaveScreenButtons[] = {
+    {33, 170, 125, 186}, {132, 170, 204, 186}, {211, 170, 287, 186}};
+inline constexpr TMenuButtonRect LoadScreenButtons[] = {{33, 170, 125, 186}, {211, 170, 287, 186}};
+
+enum class FileScreenKind { Save, Load };
+
+// The list box (and on a save screen the edit line, holding the newest name) for a new screen.
+void OpenFileScreen(bool withEditLine, void (*fill)());
+void DrawFileScreen(std::string_view title, FileScreenKind kind);
+// The selected item of the file list; false when nothing is selected.
+bool FileListChoice(std::string& name);
+// A click on the list; when it chose an item row, the item goes into the edit line (true).
+bool FileListClickToEditLine();
+// Deletes folder + selected item + extension and lists the folder again.
+void DeleteChosenFile(std::string_view folder, std::string_view extension, void (*fill)());
+// A typed name that may name a file (TypedFileNameOk); otherwise the player is told, false.
+bool AcceptTypedName(std::string_view typed);
+// Runs a file action; anything it throws is shown in a message box and the screen stays.
+void GuardFileAction(void (*action)());
+
+}  // namespace zarn
