@@ -53,6 +53,24 @@ TEST_F(EditorDrawTest, EditorMenus) {
   OpenScenarioEditorMenu();
   Pass(1);
   testgolden::ExpectPicture("scenario_editor_menu", 0x83fbbf1c4f84e5dbull);
+  // The file screens: the title and the buttons (their lists hold whatever files exist).
+  struct TFileScreen {
+    void (*Open)();
+    const char* Name;
+    std::uint64_t Hash;
+  };
+  const TFileScreen files[] = {{OpenSaveMap, "save_map", 0xd2103da6e8eaa10cull},
+                               {OpenLoadMap, "load_map", 0xe755e4685d2046b3ull},
+                               {OpenSaveScenario, "save_scenario", 0xe10ad7c1b556290cull},
+                               {OpenLoadScenario, "load_scenario", 0xbfbbf757a7fa8d49ull}};
+  for (const TFileScreen& f : files) {
+    f.Open();
+    Pass(1);
+    testgolden::ExpectPicture(f.Name, f.Hash);
+  }
+  OpenScenarioSettings();
+  Pass(1);
+  testgolden::ExpectPicture("scenario_settings", 0xfe44477b92092f14ull);
 }
 
 TEST_F(EditorDrawTest, MapEditorFrame) {
