@@ -78,6 +78,62 @@ bool AcceptTypedName(std::string_view typed) {
   return false;
 }
 
+void FileScreenFrame(std::uint8_t screen, std::string_view title, FileScreenKind kind, void (*act)(),
+                     void (*escape)()) {
+  if (!BeginMenuFrame(escape)) return;
+  if (LastKey == KeyEnter) {
+    GuardFileAction(act);
+    if (GameScreen != screen) return;
+  }
+  DrawFileScreen(title, kind);
+}
+
+void LoadScreenClick(void (*act)(), void (*back)()) {
+  switch (ClickedButton(LoadScreenButtons)) {
+    case 1:
+      PlayButtonSound();
+      GuardFileAction(act);
+      break;
+    case 2:
+      PlayButtonSound();
+      ListBoxFree(FileListBox);
+      back();
+      break;
+    default:
+      ListBoxMouseDown(FileListBox, MouseX, MouseY);
+      break;
+  }
+}
+
+void SaveScreenClick(void (*act)(), void (*remove)(), void (*back)()) {
+  switch (ClickedButton(SaveScreenButtons)) {
+    case 1:
+      PlayButtonSound();
+      GuardFileAction(act);
+      break;
+    case 2:
+      PlayButtonSound();
+      GuardFileAction(remove);
+      break;
+    case 3:
+      PlayButtonSound();
+      ListBoxFree(FileListBox);
+      back();
+      break;
+    default:
+      FileListClickToEditLine();
+      break;
+  }
+}
+
+void LoadScreenDblClick(void (*act)()) {
+  if (ListBoxMouseDown(FileListBox, MouseX, MouseY) == ListHitRow) GuardFileAction(act);
+}
+
+void SaveScreenDblClick(void (*act)()) {
+  if (FileListClickToEditLine()) GuardFileAction(act);
+}
+
 void GuardFileAction(void (*action)()) {
   try {
     action();

@@ -27,6 +27,18 @@ bool FileListClickToEditLine();
 void DeleteChosenFile(std::string_view folder, std::string_view extension, void (*fill)());
 // A typed name that may name a file (TypedFileNameOk); otherwise the player is told, false.
 bool AcceptTypedName(std::string_view typed);
+// One frame of a file screen: Esc runs `escape`, Enter runs `act` (the screen stays when the
+// act does not leave it), then the screen is drawn.
+void FileScreenFrame(std::uint8_t screen, std::string_view title, FileScreenKind kind, void (*act)(),
+                     void (*escape)());
+// A click on a load screen: load (act), back (to `back`, the list freed), or the list.
+void LoadScreenClick(void (*act)(), void (*back)());
+// A click on a save screen: save (act), delete (remove), back, or the list (its item into the
+// edit line).
+void SaveScreenClick(void (*act)(), void (*remove)(), void (*back)());
+// Double clicks: on an item row they act (a save screen takes the item as the name first).
+void LoadScreenDblClick(void (*act)());
+void SaveScreenDblClick(void (*act)());
 // Runs a file action; anything it throws is shown in a message box and the screen stays.
 void GuardFileAction(void (*action)());
 

@@ -32,7 +32,8 @@ std::int32_t SideLength(std::int32_t index) {
   return MapSideLengths[static_cast<std::size_t>(std::clamp<std::int32_t>(index, 0, 5))];
 }
 
-void SaveCurrentMap(std::string_view typed) {
+void SaveTypedMap() {
+  const std::string typed = EditBox1.Text;
   if (typed.empty()) return;
   if (!AcceptTypedName(typed)) return;
   const std::string name = std::string(typed) + ".map";
@@ -59,6 +60,8 @@ void LoadChosenMap() {
   ListBoxFree(FileListBox);
   OpenMapEditorMenu();
 }
+
+void DeleteChosenMap() { DeleteChosenFile("maps\\", ".map", ListMaps); }
 
 void EscapeToMapEditorMenu() {
   OpenMapEditorMenu();
@@ -206,38 +209,10 @@ void OpenSaveMap() {
 }
 
 void SaveMapDraw() {
-  if (!BeginMenuFrame(EscapeToMapEditorMenu)) return;
-  if (LastKey == KeyEnter) {
-    GuardFileAction([] { SaveCurrentMap(EditBox1.Text); });
-    if (GameScreen != ScreenSaveMap) return;
-  }
-  DrawFileScreen("tmapsave.img", FileScreenKind::Save);
+  FileScreenFrame(ScreenSaveMap, "tmapsave.img", FileScreenKind::Save, SaveTypedMap, EscapeToMapEditorMenu);
 }
-
-void SaveMapClick() {
-  switch (ClickedButton(SaveScreenButtons)) {
-    case 1:
-      PlayButtonSound();
-      GuardFileAction([] { SaveCurrentMap(EditBox1.Text); });
-      break;
-    case 2:
-      PlayButtonSound();
-      GuardFileAction([] { DeleteChosenFile("maps\\", ".map", ListMaps); });
-      break;
-    case 3:
-      PlayButtonSound();
-      ListBoxFree(FileListBox);
-      OpenMapEditorMenu();
-      break;
-    default:
-      FileListClickToEditLine();
-      break;
-  }
-}
-
-void SaveMapDblClick() {
-  if (FileListClickToEditLine()) GuardFileAction([] { SaveCurrentMap(EditBox1.Text); });
-}
+void SaveMapClick() { SaveScreenClick(SaveTypedMap, DeleteChosenMap, OpenMapEditorMenu); }
+void SaveMapDblClick() { SaveScreenDblClick(SaveTypedMap); }
 
 // ---- Load map (27) ----
 
@@ -247,33 +222,9 @@ void OpenLoadMap() {
 }
 
 void LoadMapDraw() {
-  if (!BeginMenuFrame(EscapeToMapEditorMenu)) return;
-  if (LastKey == KeyEnter) {
-    GuardFileAction(LoadChosenMap);
-    if (GameScreen != ScreenLoadMap) return;
-  }
-  DrawFileScreen("tmapload.img", FileScreenKind::Load);
+  FileScreenFrame(ScreenLoadMap, "tmapload.img", FileScreenKind::Load, LoadChosenMap, EscapeToMapEditorMenu);
 }
-
-void LoadMapClick() {
-  switch (ClickedButton(LoadScreenButtons)) {
-    case 1:
-      PlayButtonSound();
-      GuardFileAction(LoadChosenMap);
-      break;
-    case 2:
-      PlayButtonSound();
-      ListBoxFree(FileListBox);
-      OpenMapEditorMenu();
-      break;
-    default:
-      ListBoxMouseDown(FileListBox, MouseX, MouseY);
-      break;
-  }
-}
-
-void LoadMapDblClick() {
-  if (ListBoxMouseDown(FileListBox, MouseX, MouseY) == ListHitRow) GuardFileAction(LoadChosenMap);
-}
+void LoadMapClick() { LoadScreenClick(LoadChosenMap, OpenMapEditorMenu); }
+void LoadMapDblClick() { LoadScreenDblClick(LoadChosenMap); }
 
 }  // namespace zarn

@@ -160,6 +160,8 @@ void SaveTypedScenario() {
   OpenScenarioEditorMenu();
 }
 
+void DeleteChosenScenario() { DeleteChosenFile("scenes\\", ".scn", ListScenes); }
+
 }  // namespace
 
 // ---- Scenario editor menu (28) ----
@@ -212,34 +214,11 @@ void OpenScenarioMapChoice() {
 }
 
 void ScenarioMapChoiceDraw() {
-  if (!BeginMenuFrame(EscapeToScenarioMenu)) return;
-  if (LastKey == KeyEnter) {
-    GuardFileAction(AcceptScenarioMap);
-    if (GameScreen != ScreenScenarioMapChoice) return;
-  }
-  DrawFileScreen("tmapload.img", FileScreenKind::Load);
+  FileScreenFrame(ScreenScenarioMapChoice, "tmapload.img", FileScreenKind::Load, AcceptScenarioMap,
+                  EscapeToScenarioMenu);
 }
-
-void ScenarioMapChoiceClick() {
-  switch (ClickedButton(LoadScreenButtons)) {
-    case 1:
-      PlayButtonSound();
-      GuardFileAction(AcceptScenarioMap);
-      break;
-    case 2:
-      PlayButtonSound();
-      ListBoxFree(FileListBox);
-      OpenScenarioEditorMenu();
-      break;
-    default:
-      ListBoxMouseDown(FileListBox, MouseX, MouseY);
-      break;
-  }
-}
-
-void ScenarioMapChoiceDblClick() {
-  if (ListBoxMouseDown(FileListBox, MouseX, MouseY) == ListHitRow) GuardFileAction(AcceptScenarioMap);
-}
+void ScenarioMapChoiceClick() { LoadScreenClick(AcceptScenarioMap, OpenScenarioEditorMenu); }
+void ScenarioMapChoiceDblClick() { LoadScreenDblClick(AcceptScenarioMap); }
 
 // ---- Enabled objects (31) ----
 
@@ -355,34 +334,11 @@ void OpenLoadScenario() {
 }
 
 void LoadScenarioDraw() {
-  if (!BeginMenuFrame(EscapeToScenarioMenu)) return;
-  if (LastKey == KeyEnter) {
-    GuardFileAction(LoadChosenScenario);
-    if (GameScreen != ScreenLoadScenario) return;
-  }
-  DrawFileScreen("tscnload.img", FileScreenKind::Load);
+  FileScreenFrame(ScreenLoadScenario, "tscnload.img", FileScreenKind::Load, LoadChosenScenario,
+                  EscapeToScenarioMenu);
 }
-
-void LoadScenarioClick() {
-  switch (ClickedButton(LoadScreenButtons)) {
-    case 1:
-      PlayButtonSound();
-      GuardFileAction(LoadChosenScenario);
-      break;
-    case 2:
-      PlayButtonSound();
-      ListBoxFree(FileListBox);
-      OpenScenarioEditorMenu();
-      break;
-    default:
-      ListBoxMouseDown(FileListBox, MouseX, MouseY);
-      break;
-  }
-}
-
-void LoadScenarioDblClick() {
-  if (ListBoxMouseDown(FileListBox, MouseX, MouseY) == ListHitRow) GuardFileAction(LoadChosenScenario);
-}
+void LoadScenarioClick() { LoadScreenClick(LoadChosenScenario, OpenScenarioEditorMenu); }
+void LoadScenarioDblClick() { LoadScreenDblClick(LoadChosenScenario); }
 
 // ---- Save scenario (34) ----
 
@@ -392,37 +348,10 @@ void OpenSaveScenario() {
 }
 
 void SaveScenarioDraw() {
-  if (!BeginMenuFrame(EscapeToScenarioMenu)) return;
-  if (LastKey == KeyEnter) {
-    GuardFileAction(SaveTypedScenario);
-    if (GameScreen != ScreenSaveScenario) return;
-  }
-  DrawFileScreen("tscnsave.img", FileScreenKind::Save);
+  FileScreenFrame(ScreenSaveScenario, "tscnsave.img", FileScreenKind::Save, SaveTypedScenario,
+                  EscapeToScenarioMenu);
 }
-
-void SaveScenarioClick() {
-  switch (ClickedButton(SaveScreenButtons)) {
-    case 1:
-      PlayButtonSound();
-      GuardFileAction(SaveTypedScenario);
-      break;
-    case 2:
-      PlayButtonSound();
-      GuardFileAction([] { DeleteChosenFile("scenes\\", ".scn", ListScenes); });
-      break;
-    case 3:
-      PlayButtonSound();
-      ListBoxFree(FileListBox);
-      OpenScenarioEditorMenu();
-      break;
-    default:
-      FileListClickToEditLine();
-      break;
-  }
-}
-
-void SaveScenarioDblClick() {
-  if (FileListClickToEditLine()) GuardFileAction(SaveTypedScenario);
-}
+void SaveScenarioClick() { SaveScreenClick(SaveTypedScenario, DeleteChosenScenario, OpenScenarioEditorMenu); }
+void SaveScenarioDblClick() { SaveScreenDblClick(SaveTypedScenario); }
 
 }  // namespace zarn

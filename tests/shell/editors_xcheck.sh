@@ -38,7 +38,12 @@ finish() {
 }
 # xs_start sets its own trap: this one is set again after each start.
 trap finish EXIT INT TERM
-start_x() { xs_start "$1" || exit 1; trap finish EXIT INT TERM; }
+# Another check starting its display at the same moment can take the same display number:
+# one more try then.
+start_x() {
+  xs_start "$1" || { xs_cleanup; xs_start "$1"; } || exit 1
+  trap finish EXIT INT TERM
+}
 
 # Polls a command (a screenshot and a comparison take a while) until it succeeds or
 # WAIT_SECONDS pass.
