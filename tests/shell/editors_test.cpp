@@ -281,6 +281,26 @@ TEST_F(EditorTest, TypedNamesThatLeaveTheFolderAreRefused) {
   EXPECT_TRUE(plat::null::MessageBoxes().empty());
 }
 
+TEST_F(EditorTest, AMapThatCannotBeWrittenIsShownAndTheMapStays) {
+  NewMapAndEdit();
+  MapMode(2);
+  Drag({{4, 4}}, plat::MouseButton::Left);
+  Key(plat::vk::Escape);
+  // A file where the maps folder should be: nothing can be written into it.
+  fs::remove_all(folder / "maps");
+  std::ofstream(folder / "maps") << "not a folder";
+  const TMapPlacements placements = MapPlacements;
+  Click(60, 92);
+  TypeName("lost");
+  Key(plat::vk::Return);
+  EXPECT_EQ(GameScreen, ScreenSaveMap);
+  ASSERT_EQ(plat::null::MessageBoxes().size(), 1u);
+  EXPECT_NE(plat::null::MessageBoxes()[0].text.find("lost.map"), std::string::npos);
+  EXPECT_EQ(MapFileName, "noname.map");
+  EXPECT_EQ(std::memcmp(&placements, &MapPlacements, sizeof MapPlacements), 0);
+  EXPECT_EQ(CountFields(), 1);
+}
+
 TEST_F(EditorTest, TheDeleteButtonsDeleteTheSelectedFile) {
   NewMapAndEdit();
   Key(plat::vk::Escape);
