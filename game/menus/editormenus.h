@@ -82,6 +82,9 @@ void SaveScenarioDblClick();
 // The map file under "maps\" chosen by name + ".map": read, its start objects spawned. A
 // missing or damaged file is shown and nothing changes. True when loaded.
 bool EditorLoadMap(std::string_view mapFile);
+// The edit buttons: with a map, the editor's screen and its entry step; without one, the
+// screen that makes or chooses a map. Either way the view starts at the map's corner.
+void EnterEditorScreen(std::uint8_t screen, void (*entryStep)(), void (*withoutMap)());
 // Leaving the editors' menus for good: shadow drawing back on.
 void LeaveEditorMenus();
 

@@ -90,6 +90,17 @@ void LeaveEditorMenus() {
   OpenMainMenu();
 }
 
+void EnterEditorScreen(std::uint8_t screen, void (*entryStep)(), void (*withoutMap)()) {
+  if (MapExists) {
+    GameScreen = screen;
+    entryStep();
+  } else {
+    withoutMap();
+  }
+  ViewState.ViewX = 1;
+  ViewState.ViewY = 1;
+}
+
 bool EditorLoadMap(std::string_view mapFile) {
   try {
     // LoadMapFile reads the whole file before it changes anything and reports a bad one.
@@ -133,16 +144,7 @@ void MapEditorMenuClick() {
     case MenuLoad: OpenLoadMap(); break;
     case MenuSave: OpenSaveMap(); break;
     case MenuExit: LeaveEditorMenus(); break;
-    case MenuEdit:
-      if (MapExists) {
-        GameScreen = ScreenMapEditing;
-        MapEditorInputProc();
-      } else {
-        OpenNewMap();
-      }
-      ViewState.ViewX = 1;
-      ViewState.ViewY = 1;
-      break;
+    case MenuEdit: EnterEditorScreen(ScreenMapEditing, MapEditorInputProc, OpenNewMap); break;
     default: break;
   }
 }

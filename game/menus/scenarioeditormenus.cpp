@@ -191,14 +191,7 @@ void ScenarioEditorMenuClick() {
     case MenuSave: OpenSaveScenario(); break;
     case MenuExit: LeaveEditorMenus(); break;
     case MenuEdit:
-      if (MapExists) {
-        GameScreen = ScreenScenarioEditing;
-        ScenarioEditorInputProc();
-      } else {
-        OpenScenarioMapChoice();
-      }
-      ViewState.ViewX = 1;
-      ViewState.ViewY = 1;
+      EnterEditorScreen(ScreenScenarioEditing, ScenarioEditorInputProc, OpenScenarioMapChoice);
       break;
     case MenuEnable: OpenObjectEnable(); break;
     case MenuSettings: OpenScenarioSettings(); break;
