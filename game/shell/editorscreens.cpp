@@ -296,7 +296,8 @@ void DrawScenarioEditorScreen() {
     case 4:
       Text(SecondFont, 78, 165, CaptionColour, ScenarioModeButtons[4]);
       Text(SecondFont, 78, 180, CaptionColour, "ДИНАСТИЯ"_cp1251);
-      Text(SecondFont, 171, 165, ValueColour, std::to_string(Players[EditorPlayer].Credits));
+      Text(SecondFont, 171, 165, ValueColour,
+           std::to_string(Players[std::clamp<int>(EditorPlayer, 1, MaxPlayers)].Credits));
       Text(SecondFont, 118, 165, ValueColour, std::to_string(EditorPlayer));
       Text(SecondFont, 171, 180, ValueColour, FactionName(EditorSide));
       TrackBarDraw(TrackBars[1]);
