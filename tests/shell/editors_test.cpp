@@ -469,6 +469,21 @@ TEST_F(ScenarioEditorTest, OnePlayerGivesAOneStepBarAndCreditsAndSidesFollowTheB
   EXPECT_EQ(Players[1].Side, 2);
 }
 
+TEST_F(ScenarioEditorTest, ThePlayerBarsComeBackAfterTheSettingsScreenUsedThem) {
+  NewScenario();
+  Edit();
+  Mode(4);
+  Key(plat::vk::Escape);
+  Click(60, 128);  // settings: its ten bars take the same widgets
+  Click(240, 183);
+  Edit();
+  EXPECT_EQ(TrackBars[1].Value, &Players[1].Credits);
+  EXPECT_EQ(TrackBars[2].Value, &EditorSideValue);
+  const TMissionRecord before = Mission;
+  Click(240, 176);
+  EXPECT_EQ(std::memcmp(&before, &Mission, sizeof Mission), 0);
+}
+
 TEST_F(ScenarioEditorTest, CancelledSettingsChangeNothingAndAcceptedOnesApply) {
   NewScenario();
   const TMissionRecord before = Mission;
