@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "game/menus/menuframe.h"
+#include "game/world/scenario.h"
 
 namespace zarn {
 
@@ -19,8 +20,6 @@ inline constexpr std::array<std::string_view, 4> FactionPrefixes{"gor", "alm", "
 
 // 1 when the last mission ended on the victory screen's button, 0 on the defeat screen's.
 inline std::uint8_t MissionWon = 0;
-// The scenario of the running mission.
-inline std::string ScenarioFileName;
 
 // "alm3.scn" for side 1 and mission 3; empty for a side without a prefix.
 std::string CampaignScenarioName(int side, int mission);

@@ -15,5 +15,5 @@
 #include "game/menus/loadsave.h"
 #include "game/menus/options.h"
 #include "game/menus/encyclopedia.h"
-#include "game/menus/menus_pending.h"
 #include "game/menus/netlobby.h"
+#include "game/menus/editormenus.h"

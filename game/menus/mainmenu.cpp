@@ -3,7 +3,7 @@
 #include "game/menus/campaign.h"
 #include "game/menus/encyclopedia.h"
 #include "game/menus/loadsave.h"
-#include "game/menus/menus_pending.h"
+#include "game/menus/editormenus.h"
 #include "game/menus/netlobby.h"
 #include "game/sound/dsnd.h"
 

@@ -8,6 +8,7 @@
 #include "game/base/dvga.h"
 #include "game/menus/dmenus.h"
 #include "game/shell/Main.h"
+#include "game/shell/editorscreens.h"
 #include "game/shell/settings.h"
 #include "game/world/messages.h"
 #include "game/world/pulses.h"
@@ -219,6 +220,9 @@ void MapEditorInput() {
   PageListSetMode(PageList1, 0);
 }
 
-void ScenarioEditorInput() { PrepareEditor(); }
+void ScenarioEditorInput() {
+  PrepareEditor();
+  RestoreScenarioEditorBars();
+}
 
 }  // namespace zarn

@@ -26,7 +26,12 @@ void InstallScreenProcs() {
                        NetMapChoiceClick();
                        if (GameScreen == ScreenPlay) FullScreenWanted = 1;
                      }, nullptr};
+  ScreenProcs[23] = {MapEditorMenuDraw, MapEditorMenuClick, nullptr};
   ScreenProcs[24] = {MapEditorFrame, nullptr, nullptr};
+  ScreenProcs[25] = {NewMapDraw, NewMapClick, nullptr};
+  ScreenProcs[26] = {SaveMapDraw, SaveMapClick, SaveMapDblClick};
+  ScreenProcs[27] = {LoadMapDraw, LoadMapClick, LoadMapDblClick};
+  ScreenProcs[28] = {ScenarioEditorMenuDraw, ScenarioEditorMenuClick, nullptr};
   ScreenProcs[29] = {ScenarioEditorFrame, nullptr, nullptr};
   ScreenProcs[7] = {GameMenuDraw, GameMenuClick, nullptr};
   ScreenProcs[8] = {SaveGameDraw, SaveGameClick, SaveGameDblClick};
@@ -43,6 +48,11 @@ void InstallScreenProcs() {
   ScreenProcs[40] = {TopicPageDraw, TopicPageClick, nullptr};
   ScreenProcs[41] = {AuthorsDraw, AuthorsClick, nullptr};
   ScreenProcs[42] = {ScoreDraw, ScoreClick, nullptr};
+  ScreenProcs[30] = {ScenarioMapChoiceDraw, ScenarioMapChoiceClick, ScenarioMapChoiceDblClick};
+  ScreenProcs[31] = {ObjectEnableDraw, ObjectEnableClick, nullptr};
+  ScreenProcs[32] = {ScenarioSettingsDraw, ScenarioSettingsClick, nullptr};
+  ScreenProcs[33] = {LoadScenarioDraw, LoadScenarioClick, LoadScenarioDblClick};
+  ScreenProcs[34] = {SaveScenarioDraw, SaveScenarioClick, SaveScenarioDblClick};
 }
 
 }  // namespace zarn

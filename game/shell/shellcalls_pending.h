@@ -13,6 +13,8 @@
 #include "game/menus/campaign.h"
 #include "game/menus/gamemenu.h"
 #include "game/shell/netgame.h"
+#include "game/menus/editormenus.h"
+#include "game/shell/editorscreens.h"
 
 namespace zarn {
 
@@ -75,15 +77,15 @@ inline constexpr TShellCalls PendingShellCalls{
     .CloseClient = CloseClient,
     .ConnectToServer = ConnectToServer,
     .SendChat = SendChat,
-    .MapEditorStep = shell_pending::Nothing,
-    .DrawMapEditorScreen = shell_pending::Nothing,
-    .MapEditorClick = shell_pending::Nothing,
-    .ScenarioEditorStep = shell_pending::Nothing,
-    .DrawScenarioEditorScreen = shell_pending::Nothing,
-    .ScenarioEditorClick = shell_pending::Nothing,
+    .MapEditorStep = MapEditorHover,
+    .DrawMapEditorScreen = DrawMapEditorScreen,
+    .MapEditorClick = MapEditorClick,
+    .ScenarioEditorStep = ScenarioEditorHover,
+    .DrawScenarioEditorScreen = DrawScenarioEditorScreen,
+    .ScenarioEditorClick = ScenarioEditorClick,
     .OpenGameMenu = OpenGameMenu,
-    .OpenMapEditorMenu = shell_pending::Nothing,
-    .OpenScenarioEditorMenu = shell_pending::Nothing,
+    .OpenMapEditorMenu = OpenMapEditorMenu,
+    .OpenScenarioEditorMenu = OpenScenarioEditorMenu,
     .OpenVictory = OpenVictory,
     .OpenDefeat = OpenDefeat,
 };

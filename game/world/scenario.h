@@ -97,6 +97,9 @@ inline TScenarioList<TScenarioWormEntry, ScenarioMaxWorms> WormList{};
 inline TScenarioList<TScenarioUnitEntry, ScenarioMaxUnits> UnitList{};
 inline TScenarioList<TScenarioBuildingEntry, ScenarioMaxBuildings> BuildingList{};
 
+// The scenario file of the mission or the editor: a file name inside "scenes\".
+inline std::string ScenarioFileName;
+
 // The scenario editor's brush: the side and the owner of what it places.
 inline std::uint8_t EditorSide = 1;
 inline std::uint8_t EditorPlayer = 1;

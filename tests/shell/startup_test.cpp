@@ -246,7 +246,8 @@ TEST_F(ShellTest, PressClickReleaseAndDoubleClickComeInOrder) {
   EXPECT_EQ(gOrder, want);
   EXPECT_EQ(MouseX, 10);
   EXPECT_EQ(MouseY, 15);
-  // The right button is tracked on the editors' screens.
+  // The right button is tracked on the editors' screens (after the editor's entry step, which
+  // starts with the button up).
   GameScreen = 24;
   Pass(1);  // the editor's first frame runs its entry step
   plat::null::InjectMouseDown(FormId(), plat::MouseButton::Right, 1, 1);

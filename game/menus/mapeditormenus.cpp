@@ -1,0 +1,232 @@
+// The map editor menu (23), the new-map size screen (25), and the save (26) and load (27)
+// screens of map files; also the file-screen pieces that the scenario editor's screens share.
+#include <exception>
+#include <filesystem>
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "game/menus/dmenus.h"
+#include "game/menus/editormenus.h"
+#include "game/menus/editorfiles.h"
+#include "game/world/filenotices.h"
+#include "game/world/gamestart.h"
+
+namespace zarn {
+
+namespace {
+
+constexpr TMenuButtonRect MenuButtons[] = {
+    {41, 48, 277, 64}, {41, 66, 277, 82}, {41, 84, 277, 100}, {41, 138, 118, 154}, {132, 138, 277, 154}};
+constexpr std::string_view MenuPictures[] = {"tnewmap.img", "tloadmap.img", "tsavemap.img",
+                                             "texitmap.img", "teditmap.img"};
+enum { MenuNew = 1, MenuLoad, MenuSave, MenuExit, MenuEdit };
+
+// The new-map screen's accept and back buttons.
+constexpr TMenuButtonRect NewMapButtons[] = {{33, 175, 106, 191}, {211, 175, 287, 191}};
+constexpr int WidthBarY = 68;
+constexpr int HeightBarY = 96;
+
+std::int32_t SideLength(std::int32_t index) {
+  return MapSideLengths[static_cast<std::size_t>(std::clamp<std::int32_t>(index, 0, 5))];
+}
+
+void SaveTypedMap() {
+  const std::string typed = EditBox1.Text;
+  if (typed.empty()) return;
+  if (!AcceptTypedName(typed)) return;
+  const std::string name = std::string(typed) + ".map";
+  // The placements are rebuilt from the live fields and blooms; the old list is kept until the
+  // file is written, so a failed save leaves the map in memory exactly as it was.
+  const TMapPlacements before = MapPlacements;
+  ResetMapPlacements();
+  StoreMapStartObjects();
+  const MapFileResult r = SaveMapFile(name);
+  if (r != MapFileResult::Ok) {
+    MapPlacements = before;
+    TellFileProblem(MapsFileText, name, NotWrittenText);
+    return;
+  }
+  MapFileName = name;
+  ListBoxFree(FileListBox);
+  OpenMapEditorMenu();
+}
+
+void LoadChosenMap() {
+  std::string chosen;
+  if (!FileListChoice(chosen)) return;
+  if (!EditorLoadMap(chosen + ".map")) return;
+  ListBoxFree(FileListBox);
+  OpenMapEditorMenu();
+}
+
+void DeleteChosenMap() { DeleteChosenFile("maps\\", ".map", ListMaps); }
+
+void EscapeToMapEditorMenu() {
+  OpenMapEditorMenu();
+  ListBoxFree(FileListBox);
+}
+
+}  // namespace
+
+bool TypedFileNameOk(std::string_view name) {
+  if (name.empty() || name == "." || name.find("..") != std::string_view::npos) return false;
+  for (unsigned char c : name) {
+    if (c < 32 || c == 127) return false;
+    if (c == '/' || c == '\\' || c == '*' || c == '?' || c == ':') return false;
+  }
+  return true;
+}
+
+std::string_view FactionName(std::int32_t house) {
+  return house >= 0 && house < static_cast<std::int32_t>(FactionNames.size())
+             ? FactionNames[static_cast<std::size_t>(house)]
+             : std::string_view{};
+}
+
+void LeaveEditorMenus() {
+  DebugFlags.ShadowEnabled = 1;
+  OpenMainMenu();
+}
+
+void EnterEditorScreen(std::uint8_t screen, void (*entryStep)(), void (*withoutMap)()) {
+  if (MapExists) {
+    GameScreen = screen;
+    entryStep();
+  } else {
+    withoutMap();
+  }
+  ViewState.ViewX = 1;
+  ViewState.ViewY = 1;
+}
+
+bool EditorLoadMap(std::string_view mapFile) {
+  try {
+    // LoadMapFile reads the whole file before it changes anything and reports a bad one.
+    if (!LoadMapFile(mapFile)) return false;
+  } catch (const std::exception& e) {
+    ShowMessageProc(e.what());
+    return false;
+  }
+  MapFileName = std::string(mapFile);
+  ResetLastViewPos();
+  ClearOssinFields();
+  RemoveAllBlooms();
+  SpawnMapStartObjects();
+  MapExists = 1;
+  return true;
+}
+
+// ---- Map editor menu (23) ----
+
+void OpenMapEditorMenu() {
+  DebugFlags.ShadowEnabled = 0;
+  OpenMenuScreen(ScreenMapEditorMenu);
+  if (!MapExists) NewMapTerrain();
+}
+
+void MapEditorMenuDraw() {
+  if (!BeginMenuFrame(LeaveEditorMenus)) return;
+  DrawMenuBackground();
+  DrawButtonPictures(MenuButtons, MenuPictures);
+  DrawHoverHighlight(MenuButtons, MenuSide());
+  EndMenuFrame();
+}
+
+void MapEditorMenuClick() {
+  if (!InsideButton(EnclosingBox(MenuButtons), ClickX(), ClickY())) return;
+  const int hit = ClickedButton(MenuButtons);
+  if (hit == 0) return;
+  PlayButtonSound();
+  switch (hit) {
+    case MenuNew: OpenNewMap(); break;
+    case MenuLoad: OpenLoadMap(); break;
+    case MenuSave: OpenSaveMap(); break;
+    case MenuExit: LeaveEditorMenus(); break;
+    case MenuEdit: EnterEditorScreen(ScreenMapEditing, MapEditorInputProc, OpenNewMap); break;
+    default: break;
+  }
+}
+
+// ---- New map (25) ----
+
+void OpenNewMap() {
+  OpenMenuScreen(ScreenNewMap);
+  TrackBarCreate(TrackBars[1], 60, WidthBarY, 0, 5, 1, &NewMapWidthIndex);
+  TrackBarCreate(TrackBars[2], 60, HeightBarY, 0, 5, 1, &NewMapHeightIndex);
+}
+
+void NewMapDraw() {
+  if (!BeginMenuFrame(OpenMapEditorMenu)) return;
+  DrawMenuBackground();
+  DrawPicture("tmapsize.img", 60, 16, true);
+  DrawPicture("tgorizon.img", 60, WidthBarY - 19, true);
+  DrawPicture("tvertikl.img", 60, HeightBarY - 19, true);
+  for (int y : {WidthBarY, HeightBarY}) {
+    DrawPicture("textlow.img", 19, y - 1, true);
+    DrawPicture("texthigh.img", 263, y - 4, true);
+  }
+  RecolorRect(10, 5, 300, 190, 0, MenuSide());
+  DrawPicture("butt-ok.img", 33, 175);
+  DrawPicture("butback2.img", 211, 175);
+  TrackBarDraw(TrackBars[1]);
+  TrackBarDraw(TrackBars[2]);
+  DrawHoverHighlight(NewMapButtons, MenuSide());
+  const std::string size = std::to_string(SideLength(NewMapWidthIndex)) + "x" +
+                           std::to_string(SideLength(NewMapHeightIndex));
+  DrawText(MainFont, 185, 20, 43, size);
+  EndMenuFrame();
+}
+
+void NewMapClick() {
+  switch (ClickedButton(NewMapButtons)) {
+    case 1:
+      PlayButtonSound();
+      MapFileName = "noname.map";
+      SetMapSizeAndClear(SideLength(NewMapWidthIndex), SideLength(NewMapHeightIndex));
+      ResetMapPlacements();
+      MapExists = 1;
+      ResetLastViewPos();
+      ClearOssinFields();
+      RemoveAllBlooms();
+      OpenMapEditorMenu();
+      break;
+    case 2:
+      PlayButtonSound();
+      OpenMapEditorMenu();
+      break;
+    default:
+      TrackBarMouseDown(TrackBars[1], MouseX, MouseY);
+      TrackBarMouseDown(TrackBars[2], MouseX, MouseY);
+      break;
+  }
+}
+
+// ---- Save map (26) ----
+
+void OpenSaveMap() {
+  OpenMenuScreen(ScreenSaveMap);
+  OpenFileScreen(true, ListMaps);
+}
+
+void SaveMapDraw() {
+  FileScreenFrame(ScreenSaveMap, "tmapsave.img", FileScreenKind::Save, SaveTypedMap, EscapeToMapEditorMenu);
+}
+void SaveMapClick() { SaveScreenClick(SaveTypedMap, DeleteChosenMap, OpenMapEditorMenu); }
+void SaveMapDblClick() { SaveScreenDblClick(SaveTypedMap); }
+
+// ---- Load map (27) ----
+
+void OpenLoadMap() {
+  OpenMenuScreen(ScreenLoadMap);
+  OpenFileScreen(false, ListMaps);
+}
+
+void LoadMapDraw() {
+  FileScreenFrame(ScreenLoadMap, "tmapload.img", FileScreenKind::Load, LoadChosenMap, EscapeToMapEditorMenu);
+}
+void LoadMapClick() { LoadScreenClick(LoadChosenMap, OpenMapEditorMenu); }
+void LoadMapDblClick() { LoadScreenDblClick(LoadChosenMap); }
+
+}  // namespace zarn

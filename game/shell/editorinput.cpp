@@ -1,0 +1,265 @@
+// The editors' pointer: clicks on the map and the panel, and the per-frame hover that applies
+// the brush while a button is held (one cell per frame under the pointer), scrolls at the
+// screen edges and drags the view on the minimap.
+#include <algorithm>
+
+#include "game/base/dvga.h"
+#include "game/menus/dmenus.h"
+#include "game/shell/Main.h"
+#include "game/shell/editorscreens.h"
+#include "game/sound/dsnd.h"
+#include "game/world/buildings.h"
+#include "game/world/editorrules.h"
+#include "game/world/gamestart.h"
+#include "game/world/pulses.h"
+#include "game/world/scenario.h"
+#include "game/world/units.h"
+
+namespace zarn {
+
+namespace {
+
+constexpr int MapRows = 158;
+constexpr std::uint8_t CursorColour = 200;
+
+bool OnMenuButton(int x, int y) { return x >= 151 && x <= 171 && y >= 158 && y <= 163; }
+bool OnMinimap(int x, int y) { return x >= 1 && x <= 64 && y >= 159 && y <= 198; }
+bool OnMiddleArea(int x, int y) { return x >= 74 && x <= 249 && y >= 164 && y <= 195; }
+
+// The mode button under the pointer (0..4), -1 for none; the last button's rows end at 197.
+int ModeButtonAt(int x, int y) {
+  if (x < 259 || x > 317 || y < 159 || y > 197) return -1;
+  return std::min((y - 159) / 8, 4);
+}
+
+std::int32_t PointerCellX() { return MouseX / 16 + ViewState.ViewX; }
+std::int32_t PointerCellY() { return MouseY / 16 + ViewState.ViewY; }
+
+// The editors scroll at every edge; there is no network game to wait for.
+void EdgeScroll() {
+  if (MouseX < 3) {
+    SetCursorColor(CursorColour);
+    SelectCursor(4);
+    ScrollViewLeft();
+  }
+  if (MouseX >= 317) {
+    SetCursorColor(CursorColour);
+    SelectCursor(5);
+    ScrollViewRight();
+  }
+  if (MouseY < 3) {
+    SetCursorColor(CursorColour);
+    SelectCursor(6);
+    ScrollViewUp();
+  }
+  if (MouseY >= 198) {
+    SetCursorColor(CursorColour);
+    SelectCursor(7);
+    ScrollViewDown();
+  }
+}
+
+void PanelHover() {
+  SelectCursor(0);
+  SetCursorColor(CursorColour);
+  if (OnMenuButton(MouseX, MouseY))
+    MenuButtonIdle = 0;
+  else
+    EdgeScroll();
+  if (MouseButtonUp == 0 && OnMinimap(MouseX, MouseY)) ViewFromMinimapClick();
+}
+
+// The panel's menu button and minimap, shared by both editors; true when the click was theirs.
+bool PanelCommonClick(void (*openMenu)()) {
+  SelectCursor(0);
+  SetCursorColor(CursorColour);
+  if (OnMenuButton(MouseX, MouseY)) {
+    LastKey = KeyEsc;
+    PlayButtonSound();
+    openMenu();
+    return true;
+  }
+  if (OnMinimap(MouseX, MouseY)) {
+    ViewFromMinimapClick();
+    return true;
+  }
+  return false;
+}
+
+std::uint8_t ClampedPlayer() { return static_cast<std::uint8_t>(std::clamp<int>(EditorPlayer, 1, MaxPlayers)); }
+
+// The track bars write the int32 mirrors; the world keeps bytes.
+void TakeBarValues() {
+  EditorPlayer = static_cast<std::uint8_t>(std::clamp<std::int32_t>(EditorPlayerValue, 1, MaxPlayers));
+  EditorSide = static_cast<std::uint8_t>(std::clamp<std::int32_t>(EditorSideValue, 0, MaxSide));
+}
+
+void CreateModeBars(int mode) {
+  EditorPlayerValue = ClampedPlayer();
+  EditorSideValue = EditorSide;
+  if (mode == 3) {
+    // A one-player mission gives the range 1..1: the bar stays at its left end.
+    TrackBarCreate(TrackBars[1], 63, 172, 1, std::max<std::int32_t>(1, Mission.PlayerCount), 1, &EditorPlayerValue);
+  } else if (mode == 4) {
+    TrackBarCreate(TrackBars[1], 73, 172, 1000, 150000, 1, &Players[ClampedPlayer()].Credits);
+    TrackBarCreate(TrackBars[2], 63, 188, 1, 4, 1, &EditorSideValue);
+  }
+}
+
+}  // namespace
+
+bool EditorObjectAtPointer(int& index, int& kind) {
+  if (MouseX < 3 || MouseX > 317 || MouseY < 3 || MouseY > 157) return false;
+  const std::int32_t x = PointerCellX(), y = PointerCellY();
+  if (DebugFlags.ShadowEnabled && GameMap.Inside(x, y) && ShroudAt(x, y) != ShroudVisible) return false;
+  const std::int32_t lastUnit = std::min<std::int32_t>(UnitSlots, MaxUnitSlots);
+  for (std::int32_t i = 1; i <= lastUnit; ++i) {
+    const TUnitRecord& u = Units[i];
+    if (u.Free == 0 && u.OffMap == 0 && u.X == x && u.Y == y) {
+      index = i;
+      kind = 0;
+      return true;
+    }
+  }
+  const std::int32_t lastBuilding = std::min<std::int32_t>(BuildingSlots, MaxBuildingSlots);
+  for (std::int32_t i = 1; i <= lastBuilding; ++i) {
+    const TBuildingRecord& b = Buildings[i];
+    if (b.Free == 0 && BuildingCoversTile(b, x, y) == 0) {
+      index = i;
+      kind = 1;
+      return true;
+    }
+  }
+  for (int i = 1; i <= WormSlots; ++i) {
+    const TWormRecord& w = Worms[i];
+    if (w.Removed == 0 && w.X == x && w.Y == y) {
+      index = i;
+      kind = 2;
+      return true;
+    }
+  }
+  return false;
+}
+
+// ---- Map editor ----
+
+void MapEditorClick() {
+  if (MouseY < MapRows) {
+    if (PageList1.Mode == 3) EditorPlaceBloom(PointerCellX(), PointerCellY());
+    return;
+  }
+  if (PanelCommonClick(OpenMapEditorMenu)) return;
+  if (OnMiddleArea(MouseX, MouseY)) {
+    PageListMouseDown(PageList1, MouseX, MouseY);
+    return;
+  }
+  if (const int mode = ModeButtonAt(MouseX, MouseY); mode >= 0) PageListSetMode(PageList1, mode);
+}
+
+void MapEditorHover() {
+  if (MouseY >= MapRows) {
+    PanelHover();
+    return;
+  }
+  if (PendingOrder == 0) {
+    SelectCursor(0);
+    SetCursorColor(CursorColour);
+    EdgeScroll();
+    return;
+  }
+  if (PendingOrder == 4) {
+    SelectCursor(8);
+    const std::int32_t x = PointerCellX(), y = PointerCellY();
+    const int selected = PageList1.Selected;
+    const std::int32_t item =
+        selected >= 0 && selected < PageList1.Count ? PageList1.Items[static_cast<std::size_t>(selected)] : 0;
+    if (MouseButtonUp == 0) {
+      switch (PageList1.Mode) {
+        case 0: EditorEraseObjects(x, y); break;
+        case 1: EditorPlaceMountain(x, y, item); break;
+        case 2: EditorPlaceOssinField(x, y); break;
+        case 4: EditorPlaceZarn(x, y, item); break;
+        default: break;  // blooms go down on the click
+      }
+    }
+    if (RightButtonUp == 0) {
+      EditorPaintSand(x, y);
+      ResetLastViewPos();
+    }
+  }
+  SetCursorColor(CursorColour);
+  EdgeScroll();
+}
+
+// ---- Scenario editor ----
+
+void SetScenarioEditorMode(int mode) {
+  PageListSetMode2(PageList2, mode);
+  if (mode <= 3) Players[ClampedPlayer()].Side = EditorSide;
+  if (mode == 4) EditorSide = Players[ClampedPlayer()].Side;
+  CreateModeBars(mode);
+}
+
+void RestoreScenarioEditorBars() { CreateModeBars(PageList2.Mode); }
+
+void ScenarioEditorClick() {
+  if (MouseY < MapRows) {
+    const std::int32_t x = PointerCellX(), y = PointerCellY();
+    if (MouseButtonUp == 0) {
+      switch (PageList2.Mode) {
+        case 0: EditorPlaceUnit(x, y, PageList2.Selected, EditorSide, ClampedPlayer()); break;
+        case 1: EditorPlaceBuilding(x, y, PageList2.Selected, EditorSide, ClampedPlayer()); break;
+        case 2: EditorPlaceWorm(x, y); break;
+        default: break;
+      }
+    }
+    if (RightButtonUp == 0) {
+      int index = 0, kind = 0;
+      if (EditorObjectAtPointer(index, kind)) {
+        if (kind == 0)
+          RemoveUnit(Units[index]);
+        else if (kind == 1)
+          RemoveBuilding(Buildings[index]);
+        else
+          RemoveWorm(Worms[index]);
+      }
+    }
+    return;
+  }
+  if (PanelCommonClick(OpenScenarioEditorMenu)) return;
+  if (OnMiddleArea(MouseX, MouseY)) {
+    switch (PageList2.Mode) {
+      case 0: case 1: case 2:
+        PageListMouseDown2(PageList2, MouseX, MouseY);
+        break;
+      case 3:
+        TrackBarMouseDown(TrackBars[1], MouseX, MouseY);
+        TakeBarValues();
+        break;
+      case 4:
+        TrackBarMouseDown(TrackBars[1], MouseX, MouseY);
+        TrackBarMouseDown(TrackBars[2], MouseX, MouseY);
+        TakeBarValues();
+        break;
+      default:
+        break;
+    }
+    return;
+  }
+  if (const int mode = ModeButtonAt(MouseX, MouseY); mode >= 0) SetScenarioEditorMode(mode);
+}
+
+void ScenarioEditorHover() {
+  if (MouseY >= MapRows) {
+    PanelHover();
+    return;
+  }
+  if (PendingOrder == 0 || PageList2.Mode == 3 || PageList2.Mode == 4)
+    SelectCursor(0);
+  else if (PendingOrder == 4)
+    SelectCursor(8);
+  SetCursorColor(CursorColour);
+  EdgeScroll();
+}
+
+}  // namespace zarn

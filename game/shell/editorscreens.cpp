@@ -1,0 +1,309 @@
+// One frame of the map editor and of the scenario editor: the map with its objects, the status
+// lines, the panel with the minimap, the middle area and the mode buttons, and the outline of
+// what the brush would place.
+#include "game/shell/editorscreens.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "game/base/dvga.h"
+#include "game/menus/editormenus.h"
+#include "game/shell/Main.h"
+#include "game/shell/gamescreen.h"
+#include "game/shell/sidepanel.h"
+#include "game/world/blooms.h"
+#include "game/world/buildingdraw.h"
+#include "game/world/editorrules.h"
+#include "game/world/gamestart.h"
+#include "game/world/messages.h"
+#include "game/world/ossinfields.h"
+#include "game/world/pulses.h"
+#include "game/world/scenario.h"
+#include "game/world/shots.h"
+#include "game/world/worms.h"
+
+namespace zarn {
+
+namespace {
+
+constexpr std::uint8_t StatusColour = 15;
+constexpr std::uint8_t CaptionColour = 12;
+constexpr std::uint8_t ValueColour = 43;
+constexpr std::uint8_t OutlineColour = 12;
+constexpr std::uint8_t CursorColour = 200;
+constexpr std::uint8_t ViewFrameColour = 43;
+constexpr int MapRows = 158;  // rows of the map view
+
+// The minimap's box on the screen.
+constexpr int MiniLeft = 1, MiniRight = 64, MiniTop = 159, MiniBottom = 198;
+
+constexpr int ButtonX = 259;
+constexpr std::array<int, 5> ButtonRows{159, 167, 175, 183, 191};
+
+constexpr std::array<std::string_view, 5> MapModeButtons{"ЗЕМЛЯ"_cp1251, "ГОРЫ"_cp1251, "ОССИН"_cp1251,
+                                                         "ЗАЛЕЖИ"_cp1251, "ЗАРНЫ"_cp1251};
+constexpr std::array<std::string_view, 4> MapModeCaptions{
+    "ЗЕМЛЯ"_cp1251, "ГОРЫ"_cp1251, "ОССИН НА ПОВЕРХНОСТИ"_cp1251, "ГЛУБИННЫЕ ЗАЛЕЖИ ОССИНА"_cp1251};
+constexpr std::array<std::string_view, 5> ScenarioModeButtons{
+    "ЮНИТЫ"_cp1251, "ЗДАНИЯ"_cp1251, "ОРМИ-ТАЛУК"_cp1251, "АЛЪЯНС"_cp1251, "КВОТА"_cp1251};
+
+constexpr std::array<std::uint8_t, 5> SideColours{170, 184, 199, 228, 184};
+constexpr std::uint8_t TerrainColour(int cls, std::uint8_t previous) {
+  return cls == 0 ? 116 : cls == 1 ? 125 : cls == 4 ? 55 : previous;
+}
+constexpr std::uint8_t FieldColour = 235;
+constexpr std::uint8_t BloomColour = 12;
+constexpr std::uint8_t WormColour = 14;
+
+void Text(int font, int x, int y, std::uint8_t colour, std::string_view cp1251) {
+  DrawText(font, x, y, colour, ToFontCodePage(cp1251));
+}
+
+// A pixel of the minimap; anything outside its box is left alone, whatever the map's size.
+void MiniPixel(int x, int y, std::uint8_t colour) {
+  if (x < MiniLeft || x > MiniRight || y < MiniTop || y > MiniBottom) return;
+  PutPixel(x, y, colour);
+}
+
+int MiniX(double px) { return static_cast<int>(px / ViewState.MinimapScaleX) + 1; }
+int MiniY(double py) { return static_cast<int>(py / ViewState.MinimapScaleY) + 159; }
+
+void MiniPoint(double px, double py, std::uint8_t colour) {
+  if (ViewState.MinimapScaleX <= 0 || ViewState.MinimapScaleY <= 0) return;
+  MiniPixel(MiniX(px), MiniY(py), colour);
+}
+
+void MiniTerrain() {
+  const double sx = ViewState.MinimapScaleX, sy = ViewState.MinimapScaleY;
+  if (sx <= 0 || sy <= 0) return;
+  std::uint8_t colour = 116;
+  int r = 1;
+  for (double y = 1; y <= GameMap.Height; y += sy, ++r) {
+    int c = 1;
+    for (double x = 1; x <= GameMap.Width; x += sx, ++c) {
+      colour = TerrainColour(TerrainClass(GameMap.Cell(static_cast<long>(x), static_cast<long>(y))), colour);
+      MiniPixel(c, r + 158, colour);
+    }
+  }
+}
+
+void MiniFieldsAndBlooms() {
+  for (const TOssinFieldRecord& f : OssinFields)
+    if (f.Free == 0) MiniPoint(f.X - 1, f.Y, FieldColour);
+  for (const TOssinBloomRecord& b : OssinBlooms)
+    if (b.Removed == 0) MiniPoint(b.X - 1, b.Y, BloomColour);
+}
+
+void MiniViewFrame() {
+  const double sx = ViewState.MinimapScaleX, sy = ViewState.MinimapScaleY;
+  if (sx <= 0 || sy <= 0) return;
+  const int x1 = static_cast<int>(ViewState.ViewX / sx);
+  const int y1 = static_cast<int>(ViewState.ViewY / sy) + 159;
+  const int x2 = static_cast<int>((ViewState.ViewX + 20) / sx) - 1;
+  const int y2 = static_cast<int>((ViewState.ViewY + 10) / sy) + 158;
+  for (int x = x1; x <= x2; ++x) {
+    MiniPixel(x, y1, ViewFrameColour);
+    MiniPixel(x, y2, ViewFrameColour);
+  }
+  for (int y = y1; y <= y2; ++y) {
+    MiniPixel(x1, y, ViewFrameColour);
+    MiniPixel(x2, y, ViewFrameColour);
+  }
+}
+
+std::uint8_t SideColour(int side, std::uint8_t previous) {
+  return side >= 0 && side < static_cast<int>(SideColours.size()) ? SideColours[static_cast<std::size_t>(side)]
+                                                                   : previous;
+}
+
+int CountLiveFields() {
+  return static_cast<int>(std::count_if(OssinFields.begin(), OssinFields.end(),
+                                        [](const TOssinFieldRecord& f) { return f.Free == 0; }));
+}
+int CountLiveBlooms() {
+  return static_cast<int>(std::count_if(OssinBlooms.begin(), OssinBlooms.end(),
+                                        [](const TOssinBloomRecord& b) { return b.Removed == 0; }));
+}
+
+void DrawMapStatusLine() {
+  std::string line = "Map: " + std::to_string(ViewState.ViewX) + ":" + std::to_string(ViewState.ViewY) +
+                     "[" + std::to_string(GameMap.Width) + "x" + std::to_string(GameMap.Height) + "] \"" +
+                     MapFileName + "\"";
+  Text(MainFont, 1, 1, StatusColour, line);
+}
+
+// Terrain of the view, then the blooms and the live resource cells.
+void DrawEditorGround() {
+  RedrawMapView();
+  LastViewPos = {ViewState.ViewX, ViewState.ViewY};
+  for (const TOssinBloomRecord& b : OssinBlooms) DrawBloom(b);
+  for (TOssinFieldRecord& f : OssinFields) DrawOssinField(f);
+}
+
+bool PointerCellOnMap(int& sx, int& sy) {
+  sx = MouseX / 16 * 16;
+  sy = MouseY / 16 * 16;
+  return sy < MapRows && MouseY < MapRows;
+}
+
+void DrawOutline(int width, int height) {
+  int sx = 0, sy = 0;
+  if (!PointerCellOnMap(sx, sy)) return;
+  DrawFrame(sx, sy, sx + width - 1, sy + height - 1, OutlineColour);
+}
+
+void DrawModeButtons(const std::array<std::string_view, 5>& captions) {
+  for (std::size_t i = 0; i < captions.size(); ++i)
+    DrawFlatButton(ButtonX, ButtonRows[i], ToFontCodePage(captions[i]), 1);
+}
+
+}  // namespace
+
+// ---- Minimaps ----
+
+void DrawMapEditorMinimap() {
+  MiniTerrain();
+  MiniFieldsAndBlooms();
+  MiniViewFrame();
+}
+
+void DrawScenarioEditorMinimap() {
+  MiniTerrain();
+  MiniFieldsAndBlooms();
+  std::uint8_t colour = SideColours[0];
+  const std::int32_t lastBuilding = std::min<std::int32_t>(BuildingSlots, MaxBuildingSlots);
+  for (std::int32_t i = 1; i <= lastBuilding; ++i) {
+    const TBuildingRecord& b = Buildings[i];
+    if (b.Free != 0) continue;
+    colour = SideColour(b.Side <= 3 ? b.Side : -1, colour);
+    const std::uint8_t cls = FootprintClass(b.Kind);
+    const int w = FootprintWidth(cls), h = FootprintHeight(cls);
+    for (int dy = 0; dy < h; ++dy)
+      for (int dx = 0; dx < w; ++dx) MiniPoint(b.X + dx, b.Y + dy, colour);
+  }
+  const std::int32_t lastUnit = std::min<std::int32_t>(UnitSlots, MaxUnitSlots);
+  for (std::int32_t i = 1; i <= lastUnit; ++i) {
+    const TUnitRecord& u = Units[i];
+    if (u.Free != 0 || u.OffMap != 0) continue;
+    colour = SideColour(u.Side, colour);
+    MiniPoint(u.X - 1, u.Y - 1, colour);
+  }
+  for (const TWormRecord& w : Worms)
+    if (w.Removed == 0) MiniPoint(w.X - 1, w.Y - 1, WormColour);
+  MiniViewFrame();
+}
+
+// ---- Buttons and outlines ----
+
+void DrawMapEditorButtons() { DrawModeButtons(MapModeButtons); }
+void DrawScenarioEditorButtons() { DrawModeButtons(ScenarioModeButtons); }
+
+void DrawBrushOutline() {
+  SetCursorColor(CursorColour);
+  if (PendingOrder == 4) DrawOutline(16, 16);
+}
+
+void DrawEditorPlacementOutline() {
+  SetCursorColor(CursorColour);
+  if (PendingOrder != 4) return;
+  switch (PageList2.Mode) {
+    case 0:
+    case 2:
+      DrawOutline(16, 16);
+      break;
+    case 1: {
+      if (PageList2.Selected < 0 || PageList2.Selected >= EditorBuildingPlaces) return;
+      const std::uint8_t item = EditorBuildingPalette(PageList2.Selected);
+      const std::uint8_t kind = ItemBuildingKind(item);
+      if (item != TwoByTwoSlabsItem && kind == 255) return;
+      const std::uint8_t cls = item == TwoByTwoSlabsItem ? 1 : FootprintClass(kind);
+      DrawOutline(16 * FootprintWidth(cls), 16 * FootprintHeight(cls));
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// ---- Frames ----
+
+void DrawMapEditorScreen() {
+  DrawEditorGround();
+  StepPulses();
+  DrawMapStatusLine();
+  Text(MainFont, 1, 10, StatusColour, "Ossins: " + std::to_string(CountLiveFields()) + "/1000");
+  Text(MainFont, 1, 19, StatusColour, "Glaus: " + std::to_string(CountLiveBlooms()) + "/100");
+  DrawPanelBase();
+  DrawMapEditorMinimap();
+  const int mode = PageList1.Mode;
+  if (mode >= 0 && mode < static_cast<int>(MapModeCaptions.size()))
+    Text(SecondFont, 78, 167, CaptionColour, MapModeCaptions[static_cast<std::size_t>(mode)]);
+  DrawMapEditorButtons();
+  PageListDraw(PageList1);
+  DrawMessageLine();
+  DrawMouseCursor();
+  DrawBrushOutline();
+  PresentFrameProc();
+}
+
+void DrawScenarioEditorScreen() {
+  DrawEditorGround();
+  for (const TWormRecord& w : Worms) DrawWorm(w);
+  const std::int32_t lastBuilding = std::min<std::int32_t>(BuildingSlots, MaxBuildingSlots);
+  for (std::int32_t i = 1; i <= lastBuilding; ++i) DrawBuildings(Buildings[i]);
+  const std::int32_t lastUnit = std::min<std::int32_t>(UnitSlots, MaxUnitSlots);
+  for (auto [lo, hi] : {std::pair{0, 3}, std::pair{4, 13}, std::pair{14, 255}})
+    for (std::int32_t i = 1; i <= lastUnit; ++i) {
+      const TUnitRecord& u = Units[i];
+      if (u.Free == 0 && u.OffMap == 0 && u.Kind >= lo && u.Kind <= hi) DrawUnit(u);
+    }
+  StepPulses();
+
+  int liveUnits = 0, liveBuildings = 0, liveWorms = 0;
+  for (std::int32_t i = 1; i <= lastUnit; ++i) liveUnits += Units[i].Free == 0 ? 1 : 0;
+  for (std::int32_t i = 1; i <= lastBuilding; ++i) liveBuildings += Buildings[i].Free == 0 ? 1 : 0;
+  for (const TWormRecord& w : Worms) liveWorms += w.Removed == 0 ? 1 : 0;
+  DrawMapStatusLine();
+  Text(MainFont, 1, 10, StatusColour, "Units: " + std::to_string(liveUnits) + "/" + std::to_string(UnitSlots));
+  Text(MainFont, 1, 19, StatusColour,
+       "Builds: " + std::to_string(liveBuildings) + "/" + std::to_string(BuildingSlots));
+  Text(MainFont, 1, 28, StatusColour, "Crows: " + std::to_string(liveWorms) + "/10");
+  Text(MainFont, 1, 37, StatusColour, "Level: " + std::to_string(Mission.MissionNumber));
+
+  DrawPanelBase();
+  DrawScenarioEditorMinimap();
+  switch (PageList2.Mode) {
+    case 0:
+    case 1:
+    case 2:
+      Text(SecondFont, 78, 167, CaptionColour, ScenarioModeButtons[static_cast<std::size_t>(PageList2.Mode)]);
+      PageListDraw2(PageList2);
+      break;
+    case 3:
+      Text(SecondFont, 78, 165, CaptionColour, ScenarioModeButtons[3]);
+      Text(SecondFont, 171, 165, ValueColour, std::to_string(EditorPlayer));
+      TrackBarDraw(TrackBars[1]);
+      break;
+    case 4:
+      Text(SecondFont, 78, 165, CaptionColour, ScenarioModeButtons[4]);
+      Text(SecondFont, 78, 180, CaptionColour, "ДИНАСТИЯ"_cp1251);
+      Text(SecondFont, 171, 165, ValueColour,
+           std::to_string(Players[std::clamp<int>(EditorPlayer, 1, MaxPlayers)].Credits));
+      Text(SecondFont, 118, 165, ValueColour, std::to_string(EditorPlayer));
+      Text(SecondFont, 171, 180, ValueColour, FactionName(EditorSide));
+      TrackBarDraw(TrackBars[1]);
+      TrackBarDraw(TrackBars[2]);
+      break;
+    default:
+      break;
+  }
+  DrawScenarioEditorButtons();
+  DrawMessageLine();
+  DrawMouseCursor();
+  DrawEditorPlacementOutline();
+  PresentFrameProc();
+}
+
+}  // namespace zarn

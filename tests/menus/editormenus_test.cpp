@@ -1,0 +1,81 @@
+// The editors' menus without a program around them: which typed names may name a file, the
+// settings screen's texts, and where its track bars write.
+#include <gtest/gtest.h>
+
+#include "game/menus/dmenus.h"
+
+using namespace zarn;
+
+namespace {
+
+TEST(EditorMenus, TypedNamesStayInsideTheirFolder) {
+  for (const char* good : {"desert", "alm1", "my map", "a.b", "Карта"})
+    EXPECT_TRUE(TypedFileNameOk(good)) << good;
+  for (const char* bad : {"", ".", "..", "../x", "x/..", "a/b", "a\\b", "c:x", "*", "a?", "tab\t", "\x7f"})
+    EXPECT_FALSE(TypedFileNameOk(bad)) << bad;
+}
+
+TEST(EditorMenus, SettingsShowNumbersLabelsAndTheHouse) {
+  MissionSettingsCopy = TMissionRecord{};
+  MissionSettingsCopy.UpgradeLimits[1] = 1;
+  MissionSettingsCopy.UpgradeLimits[5] = 2;
+  MissionSettingsCopy.PlayerCount = 8;
+  MissionSettingsCopy.MissionNumber = 12;
+  MissionSettingsCopy.GoalType = 9;
+  EditorHouse = 4;
+  EXPECT_EQ(SettingsValueText(0), "1 ВСЕ КРОМЕ Р-БАШНИ"_cp1251);
+  EXPECT_EQ(SettingsValueText(4), "2 ВСЕ КРОМЕ ОСАДНОГО ТАНКА"_cp1251);
+  EXPECT_EQ(SettingsValueText(6), "8");
+  EXPECT_EQ(SettingsValueText(7), "12");
+  EXPECT_EQ(SettingsValueText(8), "9 УНИЧТОЖЫТЬ ЗА 60 МИНУТ"_cp1251);
+  EXPECT_EQ(SettingsValueText(9), "ОСКРАН"_cp1251);
+  // Values a file may hold outside the bars' ranges show the number alone, or nothing.
+  MissionSettingsCopy.GoalType = 0;
+  EditorHouse = 7;
+  EXPECT_EQ(SettingsValueText(8), "0");
+  EXPECT_EQ(SettingsValueText(9), "");
+  EXPECT_EQ(SettingsValueText(10), "");
+}
+
+TEST(EditorMenus, SettingsBarsWorkOnTheCopyUntilAccepted) {
+  Mission.PlayerCount = 2;
+  Mission.GoalType = 1;
+  Players[1].Side = 1;
+  OpenScenarioSettings();
+  EXPECT_EQ(GameScreen, ScreenScenarioSettings);
+  EXPECT_EQ(EditorHouse, 1);
+  // Row 7 (players, 1..8) sits at y 113; a press right of its thumb adds one.
+  MouseX = 240;
+  MouseY = 117;
+  ScenarioSettingsClick();
+  EXPECT_EQ(MissionSettingsCopy.PlayerCount, 3);
+  EXPECT_EQ(Mission.PlayerCount, 2);
+  // The house bar (row 10, y 161), one step left of its thumb.
+  MouseX = 58;
+  MouseY = 165;
+  ScenarioSettingsClick();
+  EXPECT_EQ(EditorHouse, 0);
+  MouseX = 50;
+  MouseY = 183;
+  ScenarioSettingsClick();
+  EXPECT_EQ(GameScreen, ScreenScenarioEditorMenu);
+  EXPECT_EQ(Mission.PlayerCount, 3);
+  EXPECT_EQ(Players[1].Side, 0);
+}
+
+TEST(EditorMenus, TheEnclosingBoxOfTheScenarioMenuTakesInTheLowerButtons) {
+  MapExists = 1;
+  OpenScenarioEditorMenu();
+  MouseX = 60;
+  MouseY = 128;  // settings, the seventh button, lies between the third and the exit button
+  ScenarioEditorMenuClick();
+  EXPECT_EQ(GameScreen, ScreenScenarioSettings);
+  OpenScenarioEditorMenu();
+  MouseX = 60;
+  MouseY = 110;
+  ScenarioEditorMenuClick();
+  EXPECT_EQ(GameScreen, ScreenObjectEnable);
+  EXPECT_EQ(CheckList.Count(), 34);
+}
+
+}  // namespace
