@@ -16,6 +16,7 @@
 #include "game/world/passability.h"
 #include "game/world/shots.h"
 #include "game/world/targets.h"
+#include "game/world/tileindex.h"
 #include "game/world/units.h"
 #include "game/world/players.h"
 
@@ -66,6 +67,7 @@ void TakeNextStep(TUnitRecord& u) {
   }
   u.NextX = static_cast<std::int16_t>(e.X);
   u.NextY = static_cast<std::int16_t>(e.Y);
+  UnitTilesChanged(u);
   u.Facing = e.Facing;
   --u.PathLength;
   u.StepProgress = 0;

@@ -12,6 +12,7 @@
 #include "game/world/orders.h"
 #include "game/world/blooms.h"
 #include "game/world/damage.h"
+#include "game/world/tileindex.h"
 #include "game/world/units.h"
 #include "game/base/mapview.h"
 #include "game/world/players.h"
@@ -264,6 +265,7 @@ void OnTileEntered(TUnitRecord& u) {
       StepByFacing(u.Facing, x, y);
       u.X = x;
       u.Y = y;
+      UnitTilesChanged(u);
       if (!ArrivalEffects(u)) return;
     }
   }

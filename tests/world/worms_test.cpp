@@ -62,6 +62,7 @@ class WormsTest : public ::testing::Test {
     for (int i = 0; i < ticks; ++i) {
       ++WorldTickCount;
       WormTick(w);
+      CheckTileIndex();
     }
   }
 };

@@ -1,0 +1,78 @@
+// Which units hold each tile, and which live units are harvesters, kept up to date as units are
+// created, step, are lifted, put down and removed, so that a search for the units on a tile reads
+// a short list instead of the whole unit table.
+//
+// Whoever changes a unit's X, Y, NextX, NextY, OffMap or Free (or its Kind) in the table calls
+// UnitTilesChanged for it; whoever writes the table wholesale calls RebuildTileIndex.
+// TileIndexMismatch compares the index with a scan of the table, for the checks of the tests.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "game/base/globals.h"
+#include "game/base/maps.h"
+
+namespace zarn {
+
+void UnitTilesChanged(const TUnitRecord& u);
+void RebuildTileIndex();
+
+// Empty when the index says what a scan of the unit table says, else what differs first.
+std::string TileIndexMismatch();
+// Set by the tests: CheckTileIndex then throws std::logic_error on a mismatch. Off in the game.
+inline bool TileIndexSelfCheck = false;
+void CheckTileIndex();
+
+namespace tile_index {
+
+// A unit holds up to two tiles: its own and the one it is stepping into. Node 2 s + k is the
+// k-th tile of unit slot s; the nodes of one tile form a doubly linked list.
+inline constexpr int NodeCount = 2 * (MaxUnitSlots + 1);
+inline constexpr std::int16_t None = -1;
+inline std::array<std::int16_t, MapCellBytes> Head = [] {
+  std::array<std::int16_t, MapCellBytes> h{};
+  h.fill(None);
+  return h;
+}();
+inline std::array<std::int16_t, NodeCount> Next{};
+inline std::array<std::int16_t, NodeCount> Prev{};
+// The cell each node is linked into, -1 when none.
+inline std::array<std::int32_t, NodeCount> NodeCell = [] {
+  std::array<std::int32_t, NodeCount> c{};
+  c.fill(-1);
+  return c;
+}();
+
+// The live harvesters (kind 10), in no particular order.
+inline std::array<std::uint16_t, MaxUnitSlots + 1> Harvesters{};
+inline int HarvesterCount = 0;
+// Where each slot stands in Harvesters, -1 when it is not there.
+inline std::array<std::int16_t, MaxUnitSlots + 1> HarvesterAt = [] {
+  std::array<std::int16_t, MaxUnitSlots + 1> a{};
+  a.fill(-1);
+  return a;
+}();
+
+}  // namespace tile_index
+
+// Calls f(slot) once for every unit slot 0..1000 that is live and on the map and whose (X, Y) or
+// (NextX, NextY) is the tile; in no particular slot order. (x, y) must lie on the 256 x 256 grid.
+template <typename F>
+void ForEachUnitOnTile(long x, long y, F&& f) {
+  std::int16_t n = tile_index::Head[CellIndex(x, y)];
+  while (n != tile_index::None) {
+    const std::int16_t next = tile_index::Next[static_cast<std::size_t>(n)];
+    f(n >> 1);
+    n = next;
+  }
+}
+
+// Calls f(slot) for every live harvester, in no particular slot order.
+template <typename F>
+void ForEachHarvester(F&& f) {
+  for (int i = 0; i < tile_index::HarvesterCount; ++i) f(static_cast<int>(tile_index::Harvesters[static_cast<std::size_t>(i)]));
+}
+
+}  // namespace zarn
