@@ -111,6 +111,7 @@ void Restore(const WorldCopy& c) {
   OccupancyMap = c.occupancy;
   Players = c.players;
   WorldTickCount = c.tick;
+  RebuildTileIndex();  // the unit table was written wholesale
 }
 
 void BM_WorldStepFull(benchmark::State& state) {

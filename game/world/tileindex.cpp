@@ -69,6 +69,7 @@ void SetHarvester(int slot, bool is) {
 }
 
 void Update(int slot, const TUnitRecord& u) {
+  ++Changes;
   std::int32_t a = -1, b = -1;
   CellsOf(u, a, b);
   Place(2 * slot, a);
@@ -90,6 +91,8 @@ void UnitTilesChanged(const TUnitRecord& u) {
   if (std::less<const TUnitRecord*>{}(&u, Units.begin()) || !std::less<const TUnitRecord*>{}(&u, Units.end())) return;
   Update(static_cast<int>(&u - Units.begin()), u);
 }
+
+std::uint32_t UnitChangeCount() { return Changes; }
 
 void RebuildTileIndex() {
   Head.fill(None);

@@ -18,6 +18,8 @@ namespace zarn {
 
 void UnitTilesChanged(const TUnitRecord& u);
 void RebuildTileIndex();
+// Changes so far (see tile_index::Changes).
+std::uint32_t UnitChangeCount();
 
 // Empty when the index says what a scan of the unit table says, else what differs first.
 std::string TileIndexMismatch();
@@ -44,6 +46,10 @@ inline std::array<std::int32_t, NodeCount> NodeCell = [] {
   c.fill(-1);
   return c;
 }();
+
+// Counts every change told to the index, so that a list drawn from the unit table can tell
+// whether it is still current.
+inline std::uint32_t Changes = 0;
 
 // The live harvesters (kind 10), in no particular order.
 inline std::array<std::uint16_t, MaxUnitSlots + 1> Harvesters{};
