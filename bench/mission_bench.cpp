@@ -1,7 +1,10 @@
 // Whole missions, headless, 30 minutes of game time per iteration from the mission's start.
 // The counter GameSecondsPerSecond is the game time simulated per second of wall time;
-// LongestTickMs is the slowest single world-timer event of the run, as a player feels it.
-// WorldHash is a hash of every world table at the end: equal figures mean equal games.
+// LongestTickMs is the slowest single world-timer event, as a player feels it. Every run plays
+// the same game, so each event is timed in every run and its fastest time counts: a pause of
+// a shared machine that hits one run does not pass for the game's own work. LongestTickWallMs
+// is the slowest event as measured, pauses and all. WorldHash is a hash of every world table
+// at the end: equal figures mean equal games.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -25,27 +28,43 @@ std::uint32_t Fnv1a(const std::vector<std::uint8_t>& bytes) {
 // Runs the half hour one world-timer event at a time; the longest event and the wall time.
 struct TRun {
   double longestMs = 0, seconds = 0;
+  std::vector<float> tickMs;
 };
 TRun TimedHalfHour() {
   TRun r;
+  r.tickMs.resize(HalfHourTicks);
   const Clock::time_point start = Clock::now();
   for (std::int32_t t = 0; t < HalfHourTicks; ++t) {
     const Clock::time_point a = Clock::now();
     Step(1);
-    r.longestMs = std::max(r.longestMs, std::chrono::duration<double, std::milli>(Clock::now() - a).count());
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - a).count();
+    r.tickMs[static_cast<std::size_t>(t)] = static_cast<float>(ms);
+    r.longestMs = std::max(r.longestMs, ms);
   }
   r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return r;
 }
 
 void Report(benchmark::State& state, const std::vector<TRun>& runs, int waves) {
-  double longest = 0, seconds = 0;
+  double longestWall = 0, seconds = 0;
   for (const TRun& r : runs) {
-    longest = std::max(longest, r.longestMs);
+    longestWall = std::max(longestWall, r.longestMs);
     seconds += r.seconds;
+  }
+  double longest = 0;
+  std::int32_t longestAt = 0;
+  for (std::int32_t t = 0; t < HalfHourTicks && !runs.empty(); ++t) {
+    float fastest = runs.front().tickMs[static_cast<std::size_t>(t)];
+    for (const TRun& r : runs) fastest = std::min(fastest, r.tickMs[static_cast<std::size_t>(t)]);
+    if (fastest > longest) {
+      longest = fastest;
+      longestAt = t + 1;
+    }
   }
   state.counters["GameSecondsPerSecond"] = 30.0 * 60.0 * static_cast<double>(runs.size()) / seconds;
   state.counters["LongestTickMs"] = longest;
+  state.counters["LongestTickAt"] = longestAt;
+  state.counters["LongestTickWallMs"] = longestWall;
   state.counters["MeanTickMs"] = 1000.0 * seconds / (static_cast<double>(runs.size()) * HalfHourTicks);
   state.counters["WorldHash"] = static_cast<double>(Fnv1a(WorldBytes()));
   if (waves >= 0) state.counters["Waves"] = waves;
@@ -207,6 +226,8 @@ void BM_EightPlayerHalfHour(benchmark::State& state) {
   state.counters["LastWaveMinute"] = static_cast<double>(LastWaveTick) / TicksPerMinute;
   state.counters["LocalBuildingsLeft"] = CountBuildingsOfPlayer(1);
   state.counters["UnitsAtEnd"] = CountLiveUnits();
+  state.counters["UnitSlots"] = UnitSlots;
+  state.counters["BuildingSlots"] = BuildingSlots;
   WorldClockCalls = DefaultWorldClockCalls;
   ClearMissionWorld();
 }

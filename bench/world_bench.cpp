@@ -111,7 +111,8 @@ void Restore(const WorldCopy& c) {
   OccupancyMap = c.occupancy;
   Players = c.players;
   WorldTickCount = c.tick;
-  RebuildTileIndex();  // the unit table was written wholesale
+  RebuildTileIndex();  // the unit and building tables were written wholesale
+  ++BuildingChanges;
 }
 
 void BM_WorldStepFull(benchmark::State& state) {

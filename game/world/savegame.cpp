@@ -230,6 +230,7 @@ void SettleLoadedView() {
 }
 
 void UnpackBuildings(const std::vector<TBuildingRecord>& buildings) {
+  ++BuildingChanges;
   for (const TBuildingRecord& r : buildings) {
     Buildings[r.Slot] = r;
     if (r.Kind >= 2) MarkFootprint(Buildings[r.Slot], 1);

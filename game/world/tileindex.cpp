@@ -74,6 +74,11 @@ void Update(int slot, const TUnitRecord& u) {
   CellsOf(u, a, b);
   Place(2 * slot, a);
   Place(2 * slot + 1, b);
+  const bool offGrid = OnMap(u) && !OnGrid(u.X, u.Y);
+  if (offGrid != OffGrid[static_cast<std::size_t>(slot)]) {
+    OffGrid[static_cast<std::size_t>(slot)] = offGrid;
+    OffGridCount += offGrid ? 1 : -1;
+  }
   SetHarvester(slot, u.Free == 0 && u.Kind == UnitHarvester);
 }
 
@@ -93,21 +98,27 @@ void UnitTilesChanged(const TUnitRecord& u) {
 }
 
 std::uint32_t UnitChangeCount() { return Changes; }
+int UnitsOffGrid() { return OffGridCount; }
 
 void RebuildTileIndex() {
   Head.fill(None);
   NodeCell.fill(-1);
   HarvesterAt.fill(-1);
   HarvesterCount = 0;
+  OffGrid.fill(false);
+  OffGridCount = 0;
   for (int s = 0; s <= MaxUnitSlots; ++s) Update(s, Units[s]);
 }
 
 std::string TileIndexMismatch() {
-  int harvesters = 0;
+  int harvesters = 0, offGrid = 0;
   for (int s = 0; s <= MaxUnitSlots; ++s) {
     const TUnitRecord& u = Units[s];
     std::int32_t a = -1, b = -1;
     CellsOf(u, a, b);
+    const bool off = OnMap(u) && !OnGrid(u.X, u.Y);
+    offGrid += off ? 1 : 0;
+    if (off != OffGrid[static_cast<std::size_t>(s)]) return Describe(s, "off the grid unnoticed");
     if (NodeCell[static_cast<std::size_t>(2 * s)] != a || NodeCell[static_cast<std::size_t>(2 * s + 1)] != b)
       return Describe(s, "its tiles are not the indexed ones");
     // Each placed node is in its cell's list, and that list is well linked and holds only
@@ -136,6 +147,7 @@ std::string TileIndexMismatch() {
     }
   }
   if (harvesters != HarvesterCount) return "the harvester list is too long";
+  if (offGrid != OffGridCount) return "the count of units off the grid is wrong";
   return {};
 }
 

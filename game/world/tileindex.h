@@ -20,6 +20,8 @@ void UnitTilesChanged(const TUnitRecord& u);
 void RebuildTileIndex();
 // Changes so far (see tile_index::Changes).
 std::uint32_t UnitChangeCount();
+// Units on the map whose own tile (X, Y) lies off the 256 x 256 grid, where no list reaches them.
+int UnitsOffGrid();
 
 // Empty when the index says what a scan of the unit table says, else what differs first.
 std::string TileIndexMismatch();
@@ -50,6 +52,10 @@ inline std::array<std::int32_t, NodeCount> NodeCell = [] {
 // Counts every change told to the index, so that a list drawn from the unit table can tell
 // whether it is still current.
 inline std::uint32_t Changes = 0;
+
+// Units on the map whose own tile is off the grid: their count and which slots they are.
+inline int OffGridCount = 0;
+inline std::array<bool, MaxUnitSlots + 1> OffGrid{};
 
 // The live harvesters (kind 10), in no particular order.
 inline std::array<std::uint16_t, MaxUnitSlots + 1> Harvesters{};
