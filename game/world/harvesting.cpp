@@ -280,7 +280,7 @@ void RefineryUnload(TBuildingRecord& r) {
 std::uint8_t HarvesterBoundFor(std::int32_t refinerySlot, std::uint8_t player) {
   const int last = LastUnitSlot();
   bool bound = false;
-  ForEachHarvester([&](int i) {
+  ForEachHarvesterOf(player, [&](int i) {
     const TUnitRecord& u = Units[i];
     if (i >= 1 && i <= last && u.OffMap == 0 && u.Owner == player && u.State == StateReturn &&
         u.TargetSlot == refinerySlot)

@@ -40,6 +40,7 @@ void EndConversion(TUnitRecord& u) {
   if (u.NotConverted != 0 || u.ConversionExpiry > WorldTickCount) return;
   u.Side = u.FormerSide;
   u.Owner = u.FormerOwner;
+  UnitTilesChanged(u);  // the harvesters are listed by owner
   u.State = StateStop;
   u.NotConverted = 1;
   if (NetRole == RoleSingle && u.Owner != LocalPlayer && IsPlayer(u.Owner))

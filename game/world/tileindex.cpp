@@ -53,19 +53,25 @@ void Place(int node, std::int32_t cell) {
   if (cell >= 0) Link(node, cell);
 }
 
-void SetHarvester(int slot, bool is) {
+void SetHarvester(int slot, bool is, int owner) {
   std::int16_t& at = HarvesterAt[static_cast<std::size_t>(slot)];
-  if (is == (at >= 0)) return;
-  if (is) {
-    at = static_cast<std::int16_t>(HarvesterCount);
-    Harvesters[static_cast<std::size_t>(HarvesterCount++)] = static_cast<std::uint16_t>(slot);
-    return;
+  std::int8_t& in = HarvesterIn[static_cast<std::size_t>(slot)];
+  const int list = HarvesterList(owner);
+  if (is == (at >= 0) && (!is || in == list)) return;
+  if (at >= 0) {
+    // The last one of its list takes the freed place.
+    auto& from = Harvesters[static_cast<std::size_t>(in)];
+    int& count = HarvesterCount[static_cast<std::size_t>(in)];
+    const std::uint16_t last = from[static_cast<std::size_t>(--count)];
+    from[static_cast<std::size_t>(at)] = last;
+    HarvesterAt[last] = at;
+    at = -1;
   }
-  // The last one takes the freed place.
-  const std::uint16_t last = Harvesters[static_cast<std::size_t>(--HarvesterCount)];
-  Harvesters[static_cast<std::size_t>(at)] = last;
-  HarvesterAt[last] = at;
-  at = -1;
+  if (!is) return;
+  int& count = HarvesterCount[static_cast<std::size_t>(list)];
+  at = static_cast<std::int16_t>(count);
+  in = static_cast<std::int8_t>(list);
+  Harvesters[static_cast<std::size_t>(list)][static_cast<std::size_t>(count++)] = static_cast<std::uint16_t>(slot);
 }
 
 void Update(int slot, const TUnitRecord& u) {
@@ -79,7 +85,7 @@ void Update(int slot, const TUnitRecord& u) {
     OffGrid[static_cast<std::size_t>(slot)] = offGrid;
     OffGridCount += offGrid ? 1 : -1;
   }
-  SetHarvester(slot, u.Free == 0 && u.Kind == UnitHarvester);
+  SetHarvester(slot, u.Free == 0 && u.Kind == UnitHarvester, u.Owner);
 }
 
 std::string Describe(int slot, const char* what) {
@@ -104,7 +110,7 @@ void RebuildTileIndex() {
   Head.fill(None);
   NodeCell.fill(-1);
   HarvesterAt.fill(-1);
-  HarvesterCount = 0;
+  HarvesterCount.fill(0);
   OffGrid.fill(false);
   OffGridCount = 0;
   for (int s = 0; s <= MaxUnitSlots; ++s) Update(s, Units[s]);
@@ -142,11 +148,15 @@ std::string TileIndexMismatch() {
     if (harvester != (at >= 0)) return Describe(s, "missing from or left in the harvester list");
     if (harvester) {
       ++harvesters;
-      if (at >= HarvesterCount || Harvesters[static_cast<std::size_t>(at)] != s)
-        return Describe(s, "misplaced in the harvester list");
+      const auto list = static_cast<std::size_t>(HarvesterList(u.Owner));
+      if (HarvesterIn[static_cast<std::size_t>(s)] != static_cast<std::int8_t>(list) || at >= HarvesterCount[list] ||
+          Harvesters[list][static_cast<std::size_t>(at)] != s)
+        return Describe(s, "misplaced in the harvester lists");
     }
   }
-  if (harvesters != HarvesterCount) return "the harvester list is too long";
+  int listed = 0;
+  for (const int n : HarvesterCount) listed += n;
+  if (harvesters != listed) return "the harvester lists are too long";
   if (offGrid != OffGridCount) return "the count of units off the grid is wrong";
   return {};
 }

@@ -2,7 +2,7 @@
 // created, step, are lifted, put down and removed, so that a search for the units on a tile reads
 // a short list instead of the whole unit table.
 //
-// Whoever changes a unit's X, Y, NextX, NextY, OffMap or Free (or its Kind) in the table calls
+// Whoever changes a unit's X, Y, NextX, NextY, OffMap, Free or Owner (or its Kind) in the table calls
 // UnitTilesChanged for it; whoever writes the table wholesale calls RebuildTileIndex.
 // TileIndexMismatch compares the index with a scan of the table, for the checks of the tests.
 #pragma once
@@ -57,15 +57,19 @@ inline std::uint32_t Changes = 0;
 inline int OffGridCount = 0;
 inline std::array<bool, MaxUnitSlots + 1> OffGrid{};
 
-// The live harvesters (kind 10), in no particular order.
-inline std::array<std::uint16_t, MaxUnitSlots + 1> Harvesters{};
-inline int HarvesterCount = 0;
-// Where each slot stands in Harvesters, -1 when it is not there.
+// The live harvesters (kind 10) by owner, in no particular order: one list for each player
+// 1..8, one for any other owner.
+inline constexpr int HarvesterLists = MaxPlayers + 1;
+inline int HarvesterList(int owner) { return owner >= 1 && owner <= MaxPlayers ? owner - 1 : MaxPlayers; }
+inline std::array<std::array<std::uint16_t, MaxUnitSlots + 1>, HarvesterLists> Harvesters{};
+inline std::array<int, HarvesterLists> HarvesterCount{};
+// Which list holds each slot and where, -1 when none.
 inline std::array<std::int16_t, MaxUnitSlots + 1> HarvesterAt = [] {
   std::array<std::int16_t, MaxUnitSlots + 1> a{};
   a.fill(-1);
   return a;
 }();
+inline std::array<std::int8_t, MaxUnitSlots + 1> HarvesterIn{};
 
 }  // namespace tile_index
 
@@ -81,10 +85,12 @@ void ForEachUnitOnTile(long x, long y, F&& f) {
   }
 }
 
-// Calls f(slot) for every live harvester, in no particular slot order.
+// Calls f(slot) for every live harvester of the owner, in no particular slot order.
 template <typename F>
-void ForEachHarvester(F&& f) {
-  for (int i = 0; i < tile_index::HarvesterCount; ++i) f(static_cast<int>(tile_index::Harvesters[static_cast<std::size_t>(i)]));
+void ForEachHarvesterOf(int owner, F&& f) {
+  const auto list = static_cast<std::size_t>(tile_index::HarvesterList(owner));
+  for (int i = 0; i < tile_index::HarvesterCount[list]; ++i)
+    f(static_cast<int>(tile_index::Harvesters[list][static_cast<std::size_t>(i)]));
 }
 
 }  // namespace zarn

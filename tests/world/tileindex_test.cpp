@@ -24,9 +24,9 @@ std::vector<int> OnTile(int x, int y) {
   return slots;
 }
 
-std::vector<int> HarvesterSlots() {
+std::vector<int> HarvesterSlots(int owner = 1) {
   std::vector<int> slots;
-  ForEachHarvester([&](int s) { slots.push_back(s); });
+  ForEachHarvesterOf(owner, [&](int s) { slots.push_back(s); });
   std::sort(slots.begin(), slots.end());
   return slots;
 }
@@ -65,6 +65,16 @@ TEST_F(TileIndexTest, FollowsUnitsFromCreationToRemoval) {
   ASSERT_NE(off, 0);
   EXPECT_EQ(OnTile(10, 10), Slots{});
 
+  // Harvesters are listed by owner: a converted one moves to its new owner's list and back.
+  Units[7].ConversionPeriod = 5;
+  ConvertUnit(Units[7], 1, 2);
+  EXPECT_EQ(HarvesterSlots(1), Slots{});
+  EXPECT_EQ(HarvesterSlots(2), Slots{7});
+  WorldTickCount += 5;
+  Step();
+  EXPECT_EQ(HarvesterSlots(1), Slots{7});
+  EXPECT_EQ(HarvesterSlots(2), Slots{});
+
   RemoveUnit(Units[3]);
   RemoveUnit(Units[7]);
   EXPECT_EQ(OnTile(6, 5), Slots{});
@@ -83,11 +93,15 @@ TEST_F(TileIndexTest, CheckNoticesAUnitMovedBehindItsBack) {
   UnitTilesChanged(Units[2]);
   EXPECT_EQ(TileIndexMismatch(), "");
 
+  Units[5].Owner = 3;  // given away behind the index's back
+  EXPECT_NE(TileIndexMismatch().find("unit 5 "), std::string::npos) << TileIndexMismatch();
+  UnitTilesChanged(Units[5]);
+  EXPECT_EQ(HarvesterSlots(3), Slots{5});
   Units[5].Free = 1;  // freed without RemoveUnit
   EXPECT_NE(TileIndexMismatch().find("unit 5 "), std::string::npos) << TileIndexMismatch();
   RebuildTileIndex();
   EXPECT_EQ(TileIndexMismatch(), "");
-  EXPECT_EQ(HarvesterSlots(), Slots{});
+  EXPECT_EQ(HarvesterSlots(3), Slots{});
   EXPECT_EQ(OnTile(14, 4), Slots{2});
 }
 
