@@ -74,21 +74,28 @@ void Report(benchmark::State& state, const std::vector<TRun>& runs, int waves) {
   if (waves >= 0) state.counters["Waves"] = waves;
 }
 
-// The three-player campaign mission of the tests.
-void BM_HalfHourMission(benchmark::State& state) {
-  TGameFolder folder("bench");
+// One half hour per iteration of the mission that writeFiles makes, in a folder of its own;
+// beforeRun readies each run once the mission has started.
+std::vector<TRun> HalfHours(benchmark::State& state, const char* tag, void (*writeFiles)(), void (*beforeRun)()) {
+  TGameFolder folder(tag);
   FreshProgram(1);
-  WriteMissionFiles();
+  writeFiles();
   std::vector<TRun> runs;
   for (auto _ : state) {
     state.PauseTiming();
     FreshProgram(1);
     StartMissionFromFiles();
     Randomize(1);
+    beforeRun();
     state.ResumeTiming();
     runs.push_back(TimedHalfHour());
-    benchmark::DoNotOptimize(Players[2].UnitsMade);
   }
+  return runs;
+}
+
+// The three-player campaign mission of the tests.
+void BM_HalfHourMission(benchmark::State& state) {
+  const std::vector<TRun> runs = HalfHours(state, "bench", WriteMissionFiles, [] {});
   Report(state, runs, -1);
 }
 BENCHMARK(BM_HalfHourMission)->Unit(benchmark::kSecond)->Iterations(3)->UseRealTime();
@@ -210,22 +217,12 @@ void CountingPlayerTick(TPlayerRecord& p) {
 }
 
 void BM_EightPlayerHalfHour(benchmark::State& state) {
-  TGameFolder folder("bench8");
-  FreshProgram(1);
-  WriteBusyMissionFiles();
-  std::vector<TRun> runs;
-  for (auto _ : state) {
-    state.PauseTiming();
-    FreshProgram(1);
-    StartMissionFromFiles();
-    Randomize(1);
+  const std::vector<TRun> runs = HalfHours(state, "bench8", WriteBusyMissionFiles, [] {
     WavesLaunched = 0;
     LastWaveTick = 0;
     std::fill(std::begin(WaveWas), std::end(WaveWas), std::uint8_t{0});
     WorldClockCalls.PlayerTick = CountingPlayerTick;
-    state.ResumeTiming();
-    runs.push_back(TimedHalfHour());
-  }
+  });
   Report(state, runs, WavesLaunched);
   state.counters["LastWaveMinute"] = static_cast<double>(LastWaveTick) / TicksPerMinute;
   state.counters["LocalBuildingsLeft"] = CountBuildingsOfPlayer(1);
