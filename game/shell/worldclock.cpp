@@ -109,6 +109,7 @@ void LocalWorldTick() {
   StepShots();
   if ((t & 31) == 31) StepPlayers(LocalPlayer, Mission.PlayerCount);
   WorldClockCalls.CheckMissionGoal(Mission);
+  CheckTileIndex();
 }
 
 void NetWorldTick() {
@@ -128,9 +129,13 @@ void ServerWorldStep() {
   StepShots();
   // Every seat, every 4th tick; a network game has no mission goal.
   if ((t & 3) == 3) StepPlayers(1, MaxPlayers);
+  CheckTileIndex();
 }
 
-void ClientWorldStep() { StepShots(); }
+void ClientWorldStep() {
+  StepShots();
+  CheckTileIndex();
+}
 
 void StepMenuAnimCounters() {
   for (TAnimCounter& counter : AnimCounters) AnimCounterStep(counter);

@@ -155,6 +155,7 @@ void InitBuilding(TBuildingRecord& b, std::int32_t x, std::int32_t y, std::uint8
                   std::uint8_t owner, std::uint8_t side, std::uint16_t slot) {
   // Clients learn of the building with the same arguments before the server fills the slot.
   if (NetRole == RoleServer) NetBroadcastInitBuildingProc(x, y, slot, kind, owner, side);
+  ++BuildingChanges;
 
   // Nothing of the slot's last tenant may survive (saved games store every byte), nor its hold
   // on the ground when a live slot is filled again.
@@ -240,6 +241,7 @@ void RemoveBuilding(TBuildingRecord& b) {
   // The footprint goes with the building, however it is removed (the server's message, the
   // map editor, slabs swallowed by a new building).
   if (b.Free == 0) MarkFootprint(b, 0);
+  ++BuildingChanges;
   b.Free = 1;
   b.Marker.Hidden = 1;
   b.TargetSlot = 0;

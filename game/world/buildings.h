@@ -36,6 +36,9 @@ void InitBuilding(TBuildingRecord& b, std::int32_t x, std::int32_t y, std::uint8
                   std::uint8_t owner, std::uint8_t side, std::uint16_t slot);
 // Frees a slot and gives its footprint back to the units.
 void RemoveBuilding(TBuildingRecord& b);
+// Counts the buildings made and removed, so that a list drawn from the building table can tell
+// whether it is still current; whoever writes the table wholesale counts that too.
+inline std::uint32_t BuildingChanges = 0;
 
 // ---- Footprints ----
 

@@ -19,6 +19,7 @@
 #include "game/world/ossinfields.h"
 #include "game/world/pulses.h"
 #include "game/world/shots.h"
+#include "game/world/tileindex.h"
 #include "game/world/units.h"
 
 namespace zarn {
@@ -224,6 +225,7 @@ void ConvertUnit(TUnitRecord& u, std::uint8_t side, std::uint8_t owner) {
   u.FormerOwner = u.Owner;
   u.Side = side;
   u.Owner = owner;
+  UnitTilesChanged(u);  // the harvesters are listed by owner
   u.ConversionExpiry = WorldTickCount + u.ConversionPeriod;
   u.NotConverted = 0;
   u.State = StateStop;

@@ -5,6 +5,7 @@
 #include "game/base/dvga.h"
 #include "game/world/units.h"
 #include "game/world/passability.h"
+#include "game/world/tileindex.h"
 #include "game/world/messages.h"
 #include "game/world/buildings.h"
 #include "game/world/placement.h"

@@ -19,6 +19,7 @@
 #include "game/world/ossinfields.h"
 #include "game/world/passability.h"
 #include "game/world/placement.h"
+#include "game/world/tileindex.h"
 #include "game/world/units.h"
 
 namespace zarn {
@@ -278,12 +279,14 @@ void RefineryUnload(TBuildingRecord& r) {
 
 std::uint8_t HarvesterBoundFor(std::int32_t refinerySlot, std::uint8_t player) {
   const int last = LastUnitSlot();
-  for (int i = 1; i <= last; ++i) {
+  bool bound = false;
+  ForEachHarvesterOf(player, [&](int i) {
     const TUnitRecord& u = Units[i];
-    if (u.Free == 0 && u.OffMap == 0 && u.Kind == UnitHarvester && u.Owner == player && u.State == StateReturn &&
+    if (i >= 1 && i <= last && u.OffMap == 0 && u.Owner == player && u.State == StateReturn &&
         u.TargetSlot == refinerySlot)
-      return 0;
-  }
+      bound = true;
+  });
+  if (bound) return 0;
   if (IsPlayer(player) && Players[player].ReplacementReady == 0 && Players[player].ReplacementRefinery == refinerySlot)
     return 0;
   return 1;

@@ -16,6 +16,7 @@
 #include "game/world/passability.h"
 #include "game/world/shots.h"
 #include "game/world/targets.h"
+#include "game/world/tileindex.h"
 #include "game/world/units.h"
 #include "game/world/players.h"
 
@@ -39,6 +40,7 @@ void EndConversion(TUnitRecord& u) {
   if (u.NotConverted != 0 || u.ConversionExpiry > WorldTickCount) return;
   u.Side = u.FormerSide;
   u.Owner = u.FormerOwner;
+  UnitTilesChanged(u);  // the harvesters are listed by owner
   u.State = StateStop;
   u.NotConverted = 1;
   if (NetRole == RoleSingle && u.Owner != LocalPlayer && IsPlayer(u.Owner))
@@ -66,6 +68,7 @@ void TakeNextStep(TUnitRecord& u) {
   }
   u.NextX = static_cast<std::int16_t>(e.X);
   u.NextY = static_cast<std::int16_t>(e.Y);
+  UnitTilesChanged(u);
   u.Facing = e.Facing;
   --u.PathLength;
   u.StepProgress = 0;

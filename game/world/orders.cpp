@@ -12,6 +12,7 @@
 #include "game/world/passability.h"
 #include "game/world/placement.h"
 #include "game/world/targets.h"
+#include "game/world/tileindex.h"
 #include "game/world/units.h"
 
 namespace zarn {
@@ -77,10 +78,9 @@ void NearestEnterableInBlock(const TUnitRecord& u, std::int32_t& x, std::int32_t
   const std::int32_t left = std::max(x - 2, 1), top = std::max(y - 2, 1);
   double best = NoneNear;
   std::int32_t bestX = x, bestY = y;
-  const TTileUnitSnapshot tiles(u.Owner, u.Slot);  // no unit moves while the block is searched
   for (std::int32_t row = top; row < top + 5; ++row) {
     for (std::int32_t col = left; col < left + 5; ++col) {
-      if (tiles.CanEnter(u.Kind, col, row) != 1) continue;
+      if (CanEnter(u.Kind, u.Owner, col, u.Slot, row) != 1) continue;
       const double d = TileDistance(col, row, u.X, u.Y);
       if (d < best) {
         best = d;
@@ -203,6 +203,7 @@ std::uint8_t CarrierDeliver(TUnitRecord& carrier, std::int32_t x, std::int32_t y
 void StopCarrier(TUnitRecord& u) {
   if (u.Kind >= UnitCarrier) return;
   u.OffMap = 1;
+  UnitTilesChanged(u);
   if (NetRole != RoleSingle) NetBroadcastStopCarrierProc(u.Slot);
 }
 
@@ -214,6 +215,7 @@ void UnloadAt(TUnitRecord& u, std::int32_t x, std::int32_t y) {
   // The tile it held when it was lifted must not stay blocked far away.
   u.NextX = static_cast<std::int16_t>(x);
   u.NextY = static_cast<std::int16_t>(y);
+  UnitTilesChanged(u);
   u.StepProgress = StepProgressOnTile;
   u.PathLength = 0;
   DeselectUnit(u);

@@ -14,6 +14,7 @@
 #include "game/world/passability.h"
 #include "game/world/shots.h"
 #include "game/world/targets.h"
+#include "game/world/tileindex.h"
 #include "game/world/units.h"
 
 namespace zarn {
@@ -160,6 +161,7 @@ std::uint16_t ConvertFirstEnemyUnit(std::uint8_t owner) {
     if (NetRole == RoleSingle && u.Owner != LocalPlayer)
       if (TPlayerRecord* p = PlayerRecord(u.Owner)) ForgetUnit(*p, u.Slot);
     u.Owner = owner;
+    UnitTilesChanged(u);
     u.Side = 2;
     // For good: a running conversion must not hand it back when it ends.
     u.NotConverted = 1;

@@ -1,13 +1,11 @@
 #include "game/world/passability.h"
 
 #include <algorithm>
-#include <cstddef>
-#include <iterator>
-#include <vector>
 
 #include "game/base/globals.h"
 #include "game/base/maps.h"
 #include "game/base/video.h"
+#include "game/world/tileindex.h"
 
 namespace zarn {
 
@@ -38,19 +36,15 @@ std::uint8_t UnitFlags(const TUnitRecord& u, int player) {
   return f;
 }
 
-bool Counts(const TUnitRecord& u, int i, int selfSlot) { return i != selfSlot && u.Free == 0 && u.OffMap == 0; }
-
 int LastUnitSlot() { return std::clamp<int>(UnitSlots, 0, decltype(Units)::High); }
 
+// The index lists slot 0 and slots past UnitSlots too; CanEnter counts only 1..UnitSlots.
 std::uint8_t UnitsOnTile(int x, int y, int player, int selfSlot) {
   std::uint8_t t = 0;
   const int last = LastUnitSlot();
-  for (int i = 1; i <= last; ++i) {
-    const TUnitRecord& u = Units[i];
-    if (!Counts(u, i, selfSlot)) continue;
-    if (!((u.X == x && u.Y == y) || (u.NextX == x && u.NextY == y))) continue;
-    t |= UnitFlags(u, player);
-  }
+  ForEachUnitOnTile(x, y, [&](int i) {
+    if (i != selfSlot && i >= 1 && i <= last) t |= UnitFlags(Units[i], player);
+  });
   return t;
 }
 
@@ -73,14 +67,6 @@ std::uint8_t CanEnterWith(int kind, int x, int y, std::uint8_t on) {
   return 1;
 }
 
-bool OnGrid(long x, long y) { return x >= 1 && x <= MapMaxSize && y >= 1 && y <= MapMaxSize; }
-
-// The snapshot's per-cell flags; all zero while no snapshot is alive.
-thread_local std::uint8_t SnapshotCells[MapCellBytes];
-thread_local bool SnapshotAlive = false;
-// The cells the living snapshot marked, to be cleared again; kept to reuse its storage.
-thread_local std::vector<std::uint32_t> SnapshotTouched;
-
 }  // namespace
 
 bool IsOutsideMap(int x, int y) { return x < 1 || x > GameMap.Width || y < 1 || y > GameMap.Height; }
@@ -93,49 +79,6 @@ std::uint8_t IsSandTile(int x, int y) {
 std::uint8_t CanEnter(int kind, int player, int x, int selfSlot, int y) {
   if (IsOutsideMap(x, y)) return 0;
   return CanEnterWith(kind, x, y, UnitsOnTile(x, y, player, selfSlot));
-}
-
-TTileUnitSnapshot::TTileUnitSnapshot(int player, int selfSlot) : Player(player), SelfSlot(selfSlot) {
-  if (SnapshotAlive) return;  // nested: answer through CanEnter
-  SnapshotAlive = true;
-  Owner = true;
-  const int last = LastUnitSlot();
-  SnapshotTouched.clear();
-  const auto mark = [](long x, long y, std::uint8_t f) {
-    if (!OnGrid(x, y)) return;  // such a tile is outside every map: CanEnter never asks
-    const std::size_t c = CellIndex(x, y);
-    if (SnapshotCells[c] == 0) SnapshotTouched.push_back(static_cast<std::uint32_t>(c));
-    SnapshotCells[c] |= f;
-  };
-  try {
-    for (int i = 1; i <= last; ++i) {
-      const TUnitRecord& u = Units[i];
-      if (!Counts(u, i, selfSlot)) continue;
-      const std::uint8_t f = UnitFlags(u, player);
-      if (f == 0) continue;
-      mark(u.X, u.Y, f);
-      mark(u.NextX, u.NextY, f);
-    }
-  } catch (...) {
-    // Out of memory for the list of marked cells: no destructor will run, so clean up here.
-    std::fill(std::begin(SnapshotCells), std::end(SnapshotCells), std::uint8_t{0});
-    SnapshotTouched.clear();
-    SnapshotAlive = false;
-    throw;
-  }
-}
-
-TTileUnitSnapshot::~TTileUnitSnapshot() {
-  if (!Owner) return;
-  for (const std::uint32_t c : SnapshotTouched) SnapshotCells[c] = 0;
-  SnapshotTouched.clear();
-  SnapshotAlive = false;
-}
-
-std::uint8_t TTileUnitSnapshot::CanEnter(int kind, int x, int y) const {
-  if (!Owner) return zarn::CanEnter(kind, Player, x, SelfSlot, y);
-  if (IsOutsideMap(x, y)) return 0;
-  return CanEnterWith(kind, x, y, SnapshotCells[CellIndex(x, y)]);
 }
 
 void FindTileBehind(int kind, int player, int facing, int selfSlot, int& x, int& y, int unitX, int unitY) {

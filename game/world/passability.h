@@ -10,23 +10,6 @@ namespace zarn {
 // (0 for none) never blocks it.
 std::uint8_t CanEnter(int kind, int player, int x, int selfSlot, int y);
 
-// The units on every tile as CanEnter sees them for one asking player and slot, gathered in one
-// pass over the unit table, so that many questions in a row cost one pass instead of one each.
-// It answers exactly as CanEnter would only while no unit moves, appears or leaves: make one
-// on the stack, ask, let it go. One lives at a time; a second one made meanwhile asks CanEnter.
-struct TTileUnitSnapshot {
-  TTileUnitSnapshot(int player, int selfSlot);
-  ~TTileUnitSnapshot();
-  TTileUnitSnapshot(const TTileUnitSnapshot&) = delete;
-  TTileUnitSnapshot& operator=(const TTileUnitSnapshot&) = delete;
-  // CanEnter(kind, player, x, selfSlot, y) with the snapshot's player and slot.
-  std::uint8_t CanEnter(int kind, int x, int y) const;
-
- private:
-  int Player, SelfSlot;
-  bool Owner = false;  // false for one made while another lived
-};
-
 bool IsOutsideMap(int x, int y);
 // 1 for a tile inside the map whose terrain is sand, else 0.
 std::uint8_t IsSandTile(int x, int y);

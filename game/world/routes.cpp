@@ -25,7 +25,7 @@ bool Outside(std::int32_t x, std::int32_t y) { return IsOutsideMap(x, y); }
 // Follows obstacles from the unit's tile toward its destination, turning with `turn` where the
 // way is blocked. Returns true when it reached the destination. `passes` is the number of
 // passes it completed (the pass that arrives or leaves the map is not counted).
-bool TracePath(const TUnitRecord& u, const TTileUnitSnapshot& tiles, int limit, bool turnLeft, TRouteScratch& s,
+bool TracePath(const TUnitRecord& u, int limit, bool turnLeft, TRouteScratch& s,
                int& passes) {
   const std::int32_t destX = u.DestX, destY = u.DestY;
   const auto turn = [turnLeft](std::uint8_t f) { return turnLeft ? FacingPrev(f) : FacingNext(f); };
@@ -36,7 +36,7 @@ bool TracePath(const TUnitRecord& u, const TTileUnitSnapshot& tiles, int limit, 
   std::int32_t trialX = curX, trialY = curY;
   StepByFacing(d, trialX, trialY);
   for (;;) {
-    if (tiles.CanEnter(u.Kind, trialX, trialY) == 1) {
+    if (CanEnter(u.Kind, u.Owner, trialX, u.Slot, trialY) == 1) {
       curX = trialX;
       curY = trialY;
       ++s.Count;
@@ -92,15 +92,13 @@ int RouteSearchLimit() {
 int PlanPath(TUnitRecord& u, int limit) {
   limit = std::clamp(limit, 0, RouteScratchSteps);
   TRouteScratch left, right;
-  // No unit moves during the two searches: one look at the unit table serves them both.
-  const TTileUnitSnapshot tiles(u.Owner, u.Slot);
   int passes = 0;
-  const bool leftFound = TracePath(u, tiles, limit, true, left, passes);
+  const bool leftFound = TracePath(u, limit, true, left, passes);
   // The right-hand search gets no more passes than the left one used: it can win only with a
   // route found sooner.
   limit = std::clamp(passes, 0, limit);
   int unused = 0;
-  const bool rightFound = TracePath(u, tiles, limit, false, right, unused);
+  const bool rightFound = TracePath(u, limit, false, right, unused);
   if (leftFound && (!rightFound || left.Count <= right.Count)) {
     TakePath(u, left);
     return left.Count;
@@ -114,10 +112,9 @@ int PlanPath(TUnitRecord& u, int limit) {
 
 bool PathStillClear(const TUnitRecord& u) {
   const int n = std::min<int>(u.PathLength, PathSteps);
-  const TTileUnitSnapshot tiles(u.Owner, u.Slot);
   for (int k = n; k >= 1; --k) {
     const TPathStep& e = u.Path[k];
-    if (tiles.CanEnter(u.Kind, e.X, e.Y) != 1) return false;
+    if (CanEnter(u.Kind, u.Owner, e.X, u.Slot, e.Y) != 1) return false;
   }
   return true;
 }

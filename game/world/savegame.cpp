@@ -12,6 +12,7 @@
 #include "game/world/buildings.h"
 #include "game/world/gamestart.h"
 #include "game/world/pulses.h"
+#include "game/world/tileindex.h"
 
 namespace zarn {
 
@@ -180,6 +181,7 @@ std::vector<TBuildingRecord> PackLiveBuildings() {
 
 void UnpackUnits(const std::vector<TUnitRecord>& units) {
   for (const TUnitRecord& r : units) Units[r.Slot] = r;
+  RebuildTileIndex();
 }
 
 bool LiveUnitSlot(std::uint16_t i) { return i <= MaxUnitSlots && Units[i].Free == 0; }
@@ -228,6 +230,7 @@ void SettleLoadedView() {
 }
 
 void UnpackBuildings(const std::vector<TBuildingRecord>& buildings) {
+  ++BuildingChanges;
   for (const TBuildingRecord& r : buildings) {
     Buildings[r.Slot] = r;
     if (r.Kind >= 2) MarkFootprint(Buildings[r.Slot], 1);

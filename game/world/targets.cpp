@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "game/base/globals.h"
 #include "game/base/hooks.h"
@@ -12,6 +13,7 @@
 #include "game/world/orders.h"
 #include "game/world/blooms.h"
 #include "game/world/damage.h"
+#include "game/world/tileindex.h"
 #include "game/world/units.h"
 #include "game/base/mapview.h"
 #include "game/world/players.h"
@@ -58,7 +60,8 @@ struct Nearest {
   std::int32_t x = 0, y = 0;
   void Offer(const TUnitRecord& u, int candidate, std::int32_t cx, std::int32_t cy) {
     const double d = TileDistance(cx, cy, u.X, u.Y);
-    if (d < best) {
+    // Offered in slot order only the first of equals wins; offered in any order, the lowest.
+    if (d < best || (d == best && slot != 0 && candidate < slot)) {
       best = d;
       slot = candidate;
       x = cx;
@@ -72,12 +75,27 @@ bool ChooseEnemyUnit(TUnitRecord& u) {
                        u.Kind == UnitRocketLauncher || u.Kind == UnitSkeltrel;
   Nearest n;
   const int last = LastUnitSlot();
-  for (int i = 1; i <= last; ++i) {
+  const auto offer = [&](int i) {
     const TUnitRecord& e = Units[i];
-    if (e.Free != 0 || e.OffMap != 0 || e.Owner == u.Owner) continue;
-    if (!antiAir && e.Kind >= UnitCarrier) continue;
-    if (!InRangeSquare(u, e.X, e.Y) || InsideMinRange(u, e.X, e.Y)) continue;
+    if (e.Free != 0 || e.OffMap != 0 || e.Owner == u.Owner) return;
+    if (!antiAir && e.Kind >= UnitCarrier) return;
+    if (!InRangeSquare(u, e.X, e.Y) || InsideMinRange(u, e.X, e.Y)) return;
     n.Offer(u, i, e.X, e.Y);
+  };
+  // The tiles of the range square hold every candidate unless a unit stands off the grid; a
+  // square larger than the table is read faster from the table.
+  const long r = u.Range, side = 2 * r + 1;
+  if (UnitsOffGrid() == 0 && side * side <= last) {
+    const long x0 = std::max<long>(1, u.X - r), x1 = std::min<long>(MapMaxSize, u.X + r);
+    const long y0 = std::max<long>(1, u.Y - r), y1 = std::min<long>(MapMaxSize, u.Y + r);
+    for (long x = x0; x <= x1; ++x)
+      for (long y = y0; y <= y1; ++y)
+        ForEachUnitOnTile(x, y, [&](int i) {
+          // Each unit once, on its own tile, not on the one it steps into.
+          if (i >= 1 && i <= last && Units[i].X == x && Units[i].Y == y) offer(i);
+        });
+  } else {
+    for (int i = 1; i <= last; ++i) offer(i);
   }
   if (n.slot == 0) return false;
   u.TargetSlot = static_cast<std::uint16_t>(n.slot);
@@ -86,10 +104,29 @@ bool ChooseEnemyUnit(TUnitRecord& u) {
   return true;
 }
 
+// The slots of the buildings that can be targets (live, kind 2 or more), gathered once a tick
+// for all the units that look for one, and again when a building was made or removed since.
+const std::vector<std::uint16_t>& TargetBuildings() {
+  static std::vector<std::uint16_t> list;
+  static bool valid = false;
+  static std::int32_t tick = 0, slots = 0;
+  static std::uint32_t changes = 0;
+  if (valid && tick == WorldTickCount && slots == BuildingSlots && changes == BuildingChanges) return list;
+  list.clear();
+  const int last = LastBuildingSlot();
+  for (int i = 1; i <= last; ++i)
+    if (Buildings[i].Free == 0 && Buildings[i].Kind >= BuildingConstructionYard)
+      list.push_back(static_cast<std::uint16_t>(i));
+  valid = true;
+  tick = WorldTickCount;
+  slots = BuildingSlots;
+  changes = BuildingChanges;
+  return list;
+}
+
 bool ChooseEnemyBuilding(TUnitRecord& u) {
   Nearest n;
-  const int last = LastBuildingSlot();
-  for (int i = 1; i <= last; ++i) {
+  for (const int i : TargetBuildings()) {
     const TBuildingRecord& b = Buildings[i];
     if (b.Free != 0 || b.Kind < BuildingConstructionYard || b.Owner == u.Owner) continue;
     std::int32_t tx = 0, ty = 0;
@@ -264,6 +301,7 @@ void OnTileEntered(TUnitRecord& u) {
       StepByFacing(u.Facing, x, y);
       u.X = x;
       u.Y = y;
+      UnitTilesChanged(u);
       if (!ArrivalEffects(u)) return;
     }
   }

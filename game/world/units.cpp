@@ -10,6 +10,7 @@
 #include "game/world/placement.h"
 #include "game/base/mapview.h"
 #include "game/world/players.h"
+#include "game/world/tileindex.h"
 
 namespace zarn {
 
@@ -148,7 +149,10 @@ std::uint16_t CreateUnitAt(std::int32_t x, std::int32_t y, std::uint8_t kind, st
   std::uint16_t slot = 0;
   if (!RoomForUnit(owner, false) || FindFreeUnitSlot(slot) != 0) return 0;
   InitUnit(Units[slot], x, y, slot, side, owner, kind);
-  if (offMap == 1) Units[slot].OffMap = 1;
+  if (offMap == 1) {
+    Units[slot].OffMap = 1;
+    UnitTilesChanged(Units[slot]);
+  }
   return slot;
 }
 
@@ -202,6 +206,7 @@ void InitUnit(TUnitRecord& u, std::int32_t x, std::int32_t y, std::uint16_t slot
   u.NotConverted = 1;
   u.Load = 0;
   u.Capacity = UnitLoadCapacity;
+  UnitTilesChanged(u);
 
   const bool ownerIsPlayer = IsPlayerNumber(owner);
   if (ownerIsPlayer) AddUnitMade(Players[owner]);
@@ -224,6 +229,7 @@ void RemoveUnit(TUnitRecord& u) {
   u.Deselected = 1;
   u.Free = 1;
   u.CargoCount = 0;
+  UnitTilesChanged(u);
 }
 
 void SelectUnit(TUnitRecord& u) { u.Deselected = 0; }

@@ -6,5 +6,6 @@
 #include "game/world/movement.h"   // UpdateUnit
 #include "game/world/players.h"    // PlayerTick
 #include "game/world/shots.h"      // UpdateShot
+#include "game/world/tileindex.h"  // CheckTileIndex
 #include "game/world/turrets.h"    // UpdateBuildingShot
 #include "game/world/worms.h"      // WormTick

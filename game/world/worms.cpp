@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "game/base/globals.h"
 #include "game/base/hooks.h"
@@ -13,6 +16,7 @@
 #include "game/sound/dsnd.h"
 #include "game/world/players.h"
 #include "game/world/pulses.h"
+#include "game/world/tileindex.h"
 #include "game/world/units.h"
 
 namespace zarn {
@@ -43,6 +47,35 @@ void CellPixel(i32 x, i32 y, i32 counter, i32 facing, i32& px, i32& py) {
   px = (x - 1) * 16;
   py = (y - 1) * 16;
   MoveOffsetByFacing(counter, px, py, facing);
+}
+
+// A unit a worm may hunt if it stands on sand: on the map and of a prey kind.
+struct TPreyCandidate {
+  i32 Slot, X, Y;
+  i32 Square;  // squared distance to the worm asking
+};
+
+// The prey candidates of the unit table in slot order, gathered once for all worms of a tick
+// and again only when a unit changed (a meal, a creation) in between.
+const std::vector<TPreyCandidate>& PreyCandidates() {
+  static std::vector<TPreyCandidate> list;
+  static bool valid = false;
+  static std::int32_t tick = 0, slots = 0;
+  static std::uint32_t changes = 0;
+  if (valid && tick == WorldTickCount && slots == UnitSlots && changes == UnitChangeCount()) return list;
+  list.clear();
+  const i32 last = std::clamp<i32>(UnitSlots, 0, MaxUnitSlots);
+  for (i32 i = 1; i <= last; ++i) {
+    const TUnitRecord& u = Units[i];
+    if (u.Free != 0 || u.OffMap != 0) continue;
+    if (u.Kind < WormPreyFirstKind || u.Kind > WormPreyLastKind) continue;
+    list.push_back({i, u.X, u.Y, 0});
+  }
+  valid = true;
+  tick = WorldTickCount;
+  slots = UnitSlots;
+  changes = UnitChangeCount();
+  return list;
 }
 
 struct TWalkStep {
@@ -169,26 +202,46 @@ void WormHuntCheck(TWormRecord& w) {
 }
 
 std::uint8_t FindPrey(TWormRecord& w) {
-  const i32 last = std::clamp<i32>(UnitSlots, 0, MaxUnitSlots);
-  double best = 255.0;
-  i32 bestSlot = 0;
-  for (i32 i = 1; i <= last; ++i) {
-    const TUnitRecord& u = Units[i];
-    if (u.Free != 0 || u.OffMap != 0) continue;
-    if (u.Kind < WormPreyFirstKind || u.Kind > WormPreyLastKind) continue;
-    if (!OnSand(u.X, u.Y)) continue;
-    const double d = std::hypot(static_cast<double>(u.X - w.X), static_cast<double>(u.Y - w.Y));
-    // Only a strictly nearer unit can win, so the path trial is spared for the others.
-    if (d >= best || !TryWormPath(w, u)) continue;
-    best = d;
-    bestSlot = i;
+  // The nearest unit that a trial path reaches wins, the lowest slot on equal distance. Trying
+  // the candidates nearest first, the first one a path reaches is that unit; mostly it is the
+  // very first, so the nearest is picked out alone and the rest are sorted only when it fails.
+  static std::vector<TPreyCandidate> near;
+  near.clear();
+  for (const TPreyCandidate& c : PreyCandidates()) {
+    const i32 dx = c.X - w.X, dy = c.Y - w.Y;
+    // A walk takes one tile per step and fails at its 100th: farther tiles are out of reach,
+    // and all nearer ones lie well inside the distance limit of 255.
+    if (std::max(std::abs(dx), std::abs(dy)) >= WormWalkMaxSteps || !OnSand(c.X, c.Y)) continue;
+    near.push_back({c.Slot, c.X, c.Y, dx * dx + dy * dy});
   }
-  if (bestSlot == 0) return 1;
-  const TUnitRecord& u = Units[bestSlot];
-  w.Prey = static_cast<std::uint16_t>(bestSlot);
-  w.TargetX = static_cast<std::uint16_t>(u.X);
-  w.TargetY = static_cast<std::uint16_t>(u.Y);
-  return 0;
+  // Squared distances of tiles this near differ by far more than the rounding of a square
+  // root: only equal squares need the Euclidean distance itself, and then the slot.
+  const auto nearer = [&w](const TPreyCandidate& a, const TPreyCandidate& b) {
+    if (a.Square != b.Square) return a.Square < b.Square;
+    const double da = std::hypot(static_cast<double>(a.X - w.X), static_cast<double>(a.Y - w.Y));
+    const double db = std::hypot(static_cast<double>(b.X - w.X), static_cast<double>(b.Y - w.Y));
+    return da != db ? da < db : a.Slot < b.Slot;
+  };
+  const auto take = [&w](const TPreyCandidate& c) {
+    w.Prey = static_cast<std::uint16_t>(c.Slot);
+    w.TargetX = static_cast<std::uint16_t>(c.X);
+    w.TargetY = static_cast<std::uint16_t>(c.Y);
+    return std::uint8_t{0};
+  };
+  if (near.empty()) return 1;
+  const auto first = std::min_element(near.begin(), near.end(), nearer);
+  if (TryWormPath(w, Units[first->Slot])) return take(*first);
+  std::sort(near.begin(), near.end(), nearer);
+  // A path that failed toward a tile fails toward every unit on it.
+  static std::vector<std::pair<i32, i32>> failed;
+  failed.clear();
+  failed.emplace_back(near.front().X, near.front().Y);
+  for (const TPreyCandidate& c : near) {
+    if (std::find(failed.begin(), failed.end(), std::pair{c.X, c.Y}) != failed.end()) continue;
+    if (TryWormPath(w, Units[c.Slot])) return take(c);
+    failed.emplace_back(c.X, c.Y);
+  }
+  return 1;
 }
 
 bool TryWormPath(const TWormRecord& worm, const TUnitRecord& unit) {

@@ -57,6 +57,7 @@ class BuildingsTest : public ::testing::Test {
       ++WorldTickCount;
       if ((WorldTickCount & 3) == 3)
         for (int i = 1; i <= BuildingSlots; ++i) BuildingTick(Buildings[i]);
+      CheckTileIndex();
     }
   }
   static std::string Shown() { return MessageLine.Hidden ? "" : std::string(MessageLine.View()); }

@@ -51,6 +51,7 @@ inline void ResetWorld() {
     u.Free = 1;
     u.OffMap = 1;
   }
+  RebuildTileIndex();
   for (TBuildingRecord& b : Buildings) {
     b = TBuildingRecord{};
     b.Free = 1;

@@ -12,6 +12,7 @@ inline void EmptyWorld64() {
     u.Free = 1;
     u.OffMap = 1;
   }
+  RebuildTileIndex();
   for (TBuildingRecord& b : Buildings) {
     b = TBuildingRecord{};
     b.Free = 1;

@@ -74,6 +74,7 @@ class WorldTest : public ::testing::Test {
     if ((WorldTickCount & 3) == 3)
       for (int i = 1; i <= BuildingSlots; ++i)
         if (Buildings[i].Free == 0 && Buildings[i].Kind == BuildingRefinery) RefineryUnload(Buildings[i]);
+    CheckTileIndex();
   }
   static void Steps(int n) {
     for (int i = 0; i < n; ++i) Step();

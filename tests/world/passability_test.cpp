@@ -6,6 +6,7 @@
 #include "game/base/maps.h"
 #include "game/base/video.h"
 #include "game/world/passability.h"
+#include "game/world/tileindex.h"
 
 using namespace zarn;
 
@@ -20,6 +21,7 @@ class Passability : public ::testing::Test {
     SetMapSizeAndClear(size, size);
     std::fill(std::begin(OccupancyMap.Cells), std::end(OccupancyMap.Cells), 0);
     for (auto& u : Units) u = TUnitRecord{.OffMap = 1, .Free = 1};
+    RebuildTileIndex();
     UnitSlots = 200;
   }
   void SetUp() override { EmptyWorld(20); }
@@ -35,6 +37,13 @@ class Passability : public ::testing::Test {
     u.Y = y;
     u.NextX = static_cast<std::int16_t>(x);
     u.NextY = static_cast<std::int16_t>(y);
+    UnitTilesChanged(u);
+  }
+  // Writes a field of a unit the way the world does: the tile index is told.
+  template <typename F>
+  static void Change(int slot, F&& f) {
+    f(Units[slot]);
+    UnitTilesChanged(Units[slot]);
   }
   static void Rock(int x, int y) { GameMap.Cell(x, y) = MakeTerrainByte(1, 3); }
 };
@@ -74,16 +83,16 @@ TEST_F(Passability, KindGroupsAgainstUnitsTerrainAndBuildings) {
 TEST_F(Passability, StepTilesSelfSlotAndAbsentUnits) {
   // Slot 1 stands on (5, 5) and steps into (6, 5): it holds both.
   Put(1, Tank, 1, 5, 5);
-  Units[1].NextX = 6;
+  Change(1, [](TUnitRecord& u) { u.NextX = 6; });
   for (int x : {5, 6}) {
     EXPECT_EQ(CanEnter(Trike, 1, x, 0, 5), 0) << x;
     EXPECT_EQ(CanEnter(Tank, 1, x, 1, 5), 1) << "own slot never blocks, tile " << x;
   }
   // Lifted by a carrier, or a slot that is free with stale coordinates: neither blocks.
-  Units[1].OffMap = 1;
+  Change(1, [](TUnitRecord& u) { u.OffMap = 1; });
   EXPECT_EQ(CanEnter(Trike, 1, 5, 0, 5), 1);
   Put(2, Tank, 1, 7, 7);
-  Units[2].Free = 1;
+  Change(2, [](TUnitRecord& u) { u.Free = 1; });
   EXPECT_EQ(CanEnter(Trike, 1, 7, 0, 7), 1);
   // Only slots 1..UnitSlots are in play; slot 0 is the delivery carrier's.
   Put(0, Tank, 1, 8, 8);
@@ -157,22 +166,21 @@ TEST_F(Passability, TileBehindSearchOrder) {
   EXPECT_EQ(y, 1);
 }
 
-// A snapshot of the units on the tiles answers every question as CanEnter does, for every kind,
-// asking player and own slot; a later snapshot sees the units where they have moved since (no
-// tile of an earlier one lingers); one made while another lives still answers right.
-TEST_F(Passability, TileUnitSnapshotAnswersAsCanEnter) {
+// CanEnter reads the units from the tile index: for every kind, asking player and own slot it
+// answers as a scan of the unit table would, also after units stepped, were lifted or freed.
+TEST_F(Passability, CanEnterFollowsTheUnitsAsTheyChange) {
   Put(1, Infantry, 2, 5, 5);
   Put(2, Infantry, 1, 6, 5);
   Put(3, Tank, 2, 7, 5);
-  Units[3].NextX = 8;  // stepping: holds (7, 5) and (8, 5)
+  Change(3, [](TUnitRecord& u) { u.NextX = 8; });  // stepping: holds (7, 5) and (8, 5)
   Put(4, Carrier, 2, 8, 6);
   Put(5, Skeltrel, 1, 9, 9);
   Put(6, Trike, 1, 10, 10);
-  Units[6].OffMap = 1;
+  Change(6, [](TUnitRecord& u) { u.OffMap = 1; });
   Put(7, Quad, 2, 11, 11);
-  Units[7].Free = 1;
+  Change(7, [](TUnitRecord& u) { u.Free = 1; });
   Put(8, Harvester, 1, 300, 12);  // coordinates outside any map
-  Units[8].NextX = -1;
+  Change(8, [](TUnitRecord& u) { u.NextX = -1; });
   Put(0, Tank, 1, 12, 12);        // the delivery carrier's slot is not in play
   Put(201, Tank, 1, 13, 13);      // past UnitSlots
   Put(9, Infantry, 1, 14, 14);
@@ -182,40 +190,51 @@ TEST_F(Passability, TileUnitSnapshotAnswersAsCanEnter) {
   OccupancyMap.Cell(10, 5) = 1;
   OccupancyMap.Cell(16, 16) = 1;
 
-  const auto compareAll = [](const char* when) {
+  // The rule read straight off the unit table.
+  const auto byScan = [](int kind, int player, int x, int self, int y) {
+    if (x < 1 || x > GameMap.Width || y < 1 || y > GameMap.Height) return 0;
+    bool ground = false, vehicle = false, ownInfantry = false, air = false;
+    for (int i = 1; i <= UnitSlots; ++i) {
+      const TUnitRecord& u = Units[i];
+      if (i == self || u.Free != 0 || u.OffMap != 0) continue;
+      if (!((u.X == x && u.Y == y) || (u.NextX == x && u.NextY == y))) continue;
+      ground |= u.Kind < 14;
+      vehicle |= u.Kind >= 4 && u.Kind <= 13;
+      ownInfantry |= u.Kind <= 3 && u.Owner == player;
+      air |= u.Kind >= 14;
+    }
+    const bool rock = TerrainClass(GameMap.Cell(x, y)) == 1;
+    if (kind <= 3 && ground) return 0;
+    if ((kind == 4 || kind == 5) && (rock || ground)) return 0;
+    if (kind >= 6 && kind <= 13 && (rock || vehicle || ownInfantry)) return 0;
+    if (kind >= 14 && air) return 0;
+    return kind < 14 && OccupancyMap.Cell(x, y) != 0 ? 0 : 1;
+  };
+  const auto compareAll = [&](const char* when) {
     int mismatches = 0;
     for (int player : {1, 2, 3})
-      for (int self : {0, 1, 2, 3, 4, 9, 10}) {
-        const TTileUnitSnapshot tiles(player, self);
+      for (int self : {0, 1, 2, 3, 4, 9, 10})
         for (int kind = 0; kind <= 15; ++kind)
           for (int x = -1; x <= 22; ++x)
             for (int y = -1; y <= 22; ++y)
-              if (tiles.CanEnter(kind, x, y) != CanEnter(kind, player, x, self, y)) {
+              if (CanEnter(kind, player, x, self, y) != byScan(kind, player, x, self, y)) {
                 if (++mismatches <= 5)
                   ADD_FAILURE() << when << ": player " << player << " self " << self << " kind " << kind << " tile ("
                                 << x << ", " << y << ")";
               }
-      }
     EXPECT_EQ(mismatches, 0) << when;
   };
   compareAll("first");
 
-  // The units move; fresh snapshots follow them.
-  Units[1].X = Units[1].NextX = 3;
-  Units[3].X = 8;
-  Units[3].NextX = 9;
-  Units[3].Y = Units[3].NextY = 6;
-  Units[4].OffMap = 1;
-  Units[9].Free = 1;
+  Change(1, [](TUnitRecord& u) { u.X = u.NextX = 3; });
+  Change(3, [](TUnitRecord& u) {
+    u.X = 8;
+    u.NextX = 9;
+    u.Y = u.NextY = 6;
+  });
+  Change(4, [](TUnitRecord& u) { u.OffMap = 1; });
+  Change(9, [](TUnitRecord& u) { u.Free = 1; });
+  Change(6, [](TUnitRecord& u) { u.OffMap = 0; });  // put down again
   compareAll("after moves");
-
-  // A second snapshot made while one lives.
-  const TTileUnitSnapshot outer(1, 0);
-  const TTileUnitSnapshot inner(2, 3);
-  for (int kind : {Infantry, Trike, Tank, Carrier})
-    for (int x = 1; x <= 20; ++x)
-      for (int y = 1; y <= 20; ++y) {
-        ASSERT_EQ(outer.CanEnter(kind, x, y), CanEnter(kind, 1, x, 0, y)) << kind << " " << x << " " << y;
-        ASSERT_EQ(inner.CanEnter(kind, x, y), CanEnter(kind, 2, x, 3, y)) << kind << " " << x << " " << y;
-      }
+  EXPECT_EQ(TileIndexMismatch(), "");
 }

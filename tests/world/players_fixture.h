@@ -127,6 +127,7 @@ class PlayersTest : public ::testing::Test {
     for (auto& s : BuildingShots) UpdateBuildingShot(s);
     if ((WorldTickCount & 31) == 0)
       for (int p = LocalPlayer; p <= Mission.PlayerCount; ++p) PlayerTick(Players[p]);
+    CheckTileIndex();
   }
   static void Steps(int n) {
     for (int i = 0; i < n; ++i) Step();

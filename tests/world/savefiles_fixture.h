@@ -38,6 +38,7 @@ inline void EmptyWorld() {
     u.Free = 1;
     u.OffMap = 1;
   }
+  RebuildTileIndex();
   for (TBuildingRecord& b : Buildings) {
     b = TBuildingRecord{};
     b.Free = 1;

@@ -152,3 +152,35 @@ TEST_F(TargetsTest, ABloomTakesAGroundUnitButNotAnAircraft) {
 }
 
 }  // namespace
+
+namespace {
+
+// Enemy units are read from the tiles round the searcher, buildings from a list kept for the
+// tick: the lowest slot still wins among equals wherever it stands, a unit stepping into the
+// square does not count before it arrives, and a building made or removed within the same tick
+// is seen at once.
+TEST_F(TargetsTest, NearestTargetsFromTheTilesAndTheTicksBuildingList) {
+  TUnitRecord& tank = Put(1, UnitLightTank, 1, 10, 10);  // range 4
+  Put(5, UnitLightTank, 2, 8, 10);   // 2 away, on a tile read before slot 3's
+  Put(3, UnitLightTank, 2, 12, 10);  // 2 away
+  Put(4, UnitLightTank, 2, 15, 10);  // stepping toward (14, 10): still out of range
+  Units[4].NextX = 14;
+  UnitTilesChanged(Units[4]);
+  ASSERT_EQ(FindTarget(tank), 1);
+  EXPECT_EQ(P(tank.TargetClass, tank.TargetSlot), P(TargetUnit, 3));
+  RemoveUnit(Units[3]);
+  RemoveUnit(Units[5]);
+  ASSERT_EQ(FindTarget(tank), 0);
+
+  InitBuilding(Buildings[9], 13, 12, BuildingRadar, 2, 0, 9);
+  ASSERT_EQ(FindTarget(tank), 1);
+  EXPECT_EQ(P(tank.TargetClass, tank.TargetSlot), P(TargetBuilding, 9));
+  InitBuilding(Buildings[7], 7, 12, BuildingRadar, 2, 0, 7);  // as near, lower slot, same tick
+  ASSERT_EQ(FindTarget(tank), 1);
+  EXPECT_EQ(tank.TargetSlot, 7);
+  RemoveBuilding(Buildings[7]);
+  RemoveBuilding(Buildings[9]);
+  EXPECT_EQ(FindTarget(tank), 0);
+}
+
+}  // namespace

@@ -42,6 +42,7 @@ class UnitsTest : public ::testing::Test {
       u.Free = 1;
       u.OffMap = 1;
     }
+    RebuildTileIndex();
     for (TBuildingRecord& b : Buildings) {
       b = TBuildingRecord{};
       b.Free = 1;

@@ -62,6 +62,7 @@ class WormsTest : public ::testing::Test {
     for (int i = 0; i < ticks; ++i) {
       ++WorldTickCount;
       WormTick(w);
+      CheckTileIndex();
     }
   }
 };
@@ -233,6 +234,48 @@ TEST_F(WormsTest, LongRoutesAreStoredTenStepsAtATimeAndHaveALimit) {
   WormPathStep(w);
   EXPECT_EQ(w.DestY, 10);
   EXPECT_EQ(w.MoveState, 2);
+}
+
+// The prey is the nearest unit a trial path reaches: a nearer one walled in by rock is passed
+// over, the lowest slot wins among equal distances, a unit 100 steps away is out of reach, and
+// a unit that appears within the same tick is seen at once.
+TEST_F(WormsTest, PreyIsTheNearestUnitAPathReaches) {
+  SetMapSizeAndClear(128, 60);
+  TWormRecord& w = Worm(10, 10);
+  Put(7, UnitLightTank, 2, 13, 14);  // 5 away
+  Put(3, UnitLightTank, 2, 15, 10);  // 5 away, lower slot
+  Put(2, UnitLightTank, 2, 20, 20);
+  ASSERT_EQ(FindPrey(w), 0);
+  EXPECT_EQ(w.Prey, 3);
+  EXPECT_EQ(w.TargetX, 15);
+  EXPECT_EQ(w.TargetY, 10);
+
+  // Slot 3 walled in: the other unit at the same distance.
+  for (int x = 14; x <= 16; ++x)
+    for (int y = 9; y <= 11; ++y)
+      if (x != 15 || y != 10) Rock(x, y);
+  ASSERT_EQ(FindPrey(w), 0);
+  EXPECT_EQ(w.Prey, 7);
+  // Walled in too: the farther one, on the same tick.
+  for (int x = 12; x <= 14; ++x)
+    for (int y = 13; y <= 15; ++y)
+      if (x != 13 || y != 14) Rock(x, y);
+  ++WorldTickCount;
+  ASSERT_EQ(FindPrey(w), 0);
+  EXPECT_EQ(w.Prey, 2);
+  // A unit made in between, nearer: found without waiting for the next tick.
+  Put(9, UnitQuad, 2, 11, 11);
+  ASSERT_EQ(FindPrey(w), 0);
+  EXPECT_EQ(w.Prey, 9);
+
+  // Reach: 99 steps along a row is a path, 100 is none.
+  KillAllUnits();
+  TWormRecord& far = Worm(1, 40, 2);
+  Put(4, UnitLightTank, 2, 101, 40);
+  EXPECT_EQ(FindPrey(far), 1);
+  Put(5, UnitLightTank, 2, 100, 40);
+  ASSERT_EQ(FindPrey(far), 0);
+  EXPECT_EQ(far.Prey, 5);
 }
 
 }  // namespace

@@ -1,0 +1,169 @@
+#include "game/world/tileindex.h"
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "game/base/rules.h"
+
+namespace zarn {
+
+namespace {
+
+using namespace tile_index;
+
+bool OnGrid(long x, long y) { return x >= 1 && x <= MapMaxSize && y >= 1 && y <= MapMaxSize; }
+
+bool OnMap(const TUnitRecord& u) { return u.Free == 0 && u.OffMap == 0; }
+
+// The cells the unit holds now: its own tile, then the tile it steps into when that differs.
+// Tiles off the grid are outside every map; nothing asks about them.
+void CellsOf(const TUnitRecord& u, std::int32_t& a, std::int32_t& b) {
+  a = b = -1;
+  if (!OnMap(u)) return;
+  if (OnGrid(u.X, u.Y)) a = static_cast<std::int32_t>(CellIndex(u.X, u.Y));
+  if (OnGrid(u.NextX, u.NextY)) {
+    const auto c = static_cast<std::int32_t>(CellIndex(u.NextX, u.NextY));
+    if (c != a) b = c;
+  }
+}
+
+void Unlink(int node) {
+  const std::int32_t cell = NodeCell[static_cast<std::size_t>(node)];
+  if (cell < 0) return;
+  const std::int16_t prev = Prev[static_cast<std::size_t>(node)], next = Next[static_cast<std::size_t>(node)];
+  if (prev != None) Next[static_cast<std::size_t>(prev)] = next;
+  else Head[static_cast<std::size_t>(cell)] = next;
+  if (next != None) Prev[static_cast<std::size_t>(next)] = prev;
+  NodeCell[static_cast<std::size_t>(node)] = -1;
+}
+
+void Link(int node, std::int32_t cell) {
+  const std::int16_t head = Head[static_cast<std::size_t>(cell)];
+  Prev[static_cast<std::size_t>(node)] = None;
+  Next[static_cast<std::size_t>(node)] = head;
+  if (head != None) Prev[static_cast<std::size_t>(head)] = static_cast<std::int16_t>(node);
+  Head[static_cast<std::size_t>(cell)] = static_cast<std::int16_t>(node);
+  NodeCell[static_cast<std::size_t>(node)] = cell;
+}
+
+void Place(int node, std::int32_t cell) {
+  if (NodeCell[static_cast<std::size_t>(node)] == cell) return;
+  Unlink(node);
+  if (cell >= 0) Link(node, cell);
+}
+
+void SetHarvester(int slot, bool is, int owner) {
+  std::int16_t& at = HarvesterAt[static_cast<std::size_t>(slot)];
+  std::int8_t& in = HarvesterIn[static_cast<std::size_t>(slot)];
+  const int list = HarvesterList(owner);
+  if (is == (at >= 0) && (!is || in == list)) return;
+  if (at >= 0) {
+    // The last one of its list takes the freed place.
+    auto& from = Harvesters[static_cast<std::size_t>(in)];
+    int& count = HarvesterCount[static_cast<std::size_t>(in)];
+    const std::uint16_t last = from[static_cast<std::size_t>(--count)];
+    from[static_cast<std::size_t>(at)] = last;
+    HarvesterAt[last] = at;
+    at = -1;
+  }
+  if (!is) return;
+  int& count = HarvesterCount[static_cast<std::size_t>(list)];
+  at = static_cast<std::int16_t>(count);
+  in = static_cast<std::int8_t>(list);
+  Harvesters[static_cast<std::size_t>(list)][static_cast<std::size_t>(count++)] = static_cast<std::uint16_t>(slot);
+}
+
+void Update(int slot, const TUnitRecord& u) {
+  ++Changes;
+  std::int32_t a = -1, b = -1;
+  CellsOf(u, a, b);
+  Place(2 * slot, a);
+  Place(2 * slot + 1, b);
+  const bool offGrid = OnMap(u) && !OnGrid(u.X, u.Y);
+  if (offGrid != OffGrid[static_cast<std::size_t>(slot)]) {
+    OffGrid[static_cast<std::size_t>(slot)] = offGrid;
+    OffGridCount += offGrid ? 1 : -1;
+  }
+  SetHarvester(slot, u.Free == 0 && u.Kind == UnitHarvester, u.Owner);
+}
+
+std::string Describe(int slot, const char* what) {
+  const TUnitRecord& u = Units[slot];
+  return "unit " + std::to_string(slot) + " (" + std::to_string(u.X) + ", " + std::to_string(u.Y) + ") next (" +
+         std::to_string(u.NextX) + ", " + std::to_string(u.NextY) + ") off map " + std::to_string(u.OffMap) +
+         " free " + std::to_string(u.Free) + ": " + what;
+}
+
+}  // namespace
+
+void UnitTilesChanged(const TUnitRecord& u) {
+  // Records outside the table (copies, trials) are nobody's business here.
+  if (std::less<const TUnitRecord*>{}(&u, Units.begin()) || !std::less<const TUnitRecord*>{}(&u, Units.end())) return;
+  Update(static_cast<int>(&u - Units.begin()), u);
+}
+
+std::uint32_t UnitChangeCount() { return Changes; }
+int UnitsOffGrid() { return OffGridCount; }
+
+void RebuildTileIndex() {
+  Head.fill(None);
+  NodeCell.fill(-1);
+  HarvesterAt.fill(-1);
+  HarvesterCount.fill(0);
+  OffGrid.fill(false);
+  OffGridCount = 0;
+  for (int s = 0; s <= MaxUnitSlots; ++s) Update(s, Units[s]);
+}
+
+std::string TileIndexMismatch() {
+  int harvesters = 0, offGrid = 0;
+  for (int s = 0; s <= MaxUnitSlots; ++s) {
+    const TUnitRecord& u = Units[s];
+    std::int32_t a = -1, b = -1;
+    CellsOf(u, a, b);
+    const bool off = OnMap(u) && !OnGrid(u.X, u.Y);
+    offGrid += off ? 1 : 0;
+    if (off != OffGrid[static_cast<std::size_t>(s)]) return Describe(s, "off the grid unnoticed");
+    if (NodeCell[static_cast<std::size_t>(2 * s)] != a || NodeCell[static_cast<std::size_t>(2 * s + 1)] != b)
+      return Describe(s, "its tiles are not the indexed ones");
+    // Each placed node is in its cell's list, and that list is well linked and holds only
+    // nodes placed in that cell.
+    for (const int node : {2 * s, 2 * s + 1}) {
+      const std::int32_t cell = NodeCell[static_cast<std::size_t>(node)];
+      if (cell < 0) continue;
+      bool found = false;
+      int length = 0;
+      std::int16_t prev = None;
+      for (std::int16_t n = Head[static_cast<std::size_t>(cell)]; n != None; prev = n, n = Next[static_cast<std::size_t>(n)]) {
+        if (n < 0 || n >= NodeCount || ++length > NodeCount) return Describe(s, "its tile's list is broken");
+        if (Prev[static_cast<std::size_t>(n)] != prev || NodeCell[static_cast<std::size_t>(n)] != cell)
+          return Describe(s, "its tile's list is broken");
+        found |= n == node;
+      }
+      if (!found) return Describe(s, "missing from its tile's list");
+    }
+    const bool harvester = u.Free == 0 && u.Kind == UnitHarvester;
+    const std::int16_t at = HarvesterAt[static_cast<std::size_t>(s)];
+    if (harvester != (at >= 0)) return Describe(s, "missing from or left in the harvester list");
+    if (harvester) {
+      ++harvesters;
+      const auto list = static_cast<std::size_t>(HarvesterList(u.Owner));
+      if (HarvesterIn[static_cast<std::size_t>(s)] != static_cast<std::int8_t>(list) || at >= HarvesterCount[list] ||
+          Harvesters[list][static_cast<std::size_t>(at)] != s)
+        return Describe(s, "misplaced in the harvester lists");
+    }
+  }
+  int listed = 0;
+  for (const int n : HarvesterCount) listed += n;
+  if (harvesters != listed) return "the harvester lists are too long";
+  if (offGrid != OffGridCount) return "the count of units off the grid is wrong";
+  return {};
+}
+
+void CheckTileIndex() {
+  if (!TileIndexSelfCheck) return;
+  if (std::string m = TileIndexMismatch(); !m.empty()) throw std::logic_error("tile index: " + m);
+}
+
+}  // namespace zarn

@@ -1,0 +1,96 @@
+// Which units hold each tile, and which live units are harvesters, kept up to date as units are
+// created, step, are lifted, put down and removed, so that a search for the units on a tile reads
+// a short list instead of the whole unit table.
+//
+// Whoever changes a unit's X, Y, NextX, NextY, OffMap, Free or Owner (or its Kind) in the table calls
+// UnitTilesChanged for it; whoever writes the table wholesale calls RebuildTileIndex.
+// TileIndexMismatch compares the index with a scan of the table, for the checks of the tests.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "game/base/globals.h"
+#include "game/base/maps.h"
+
+namespace zarn {
+
+void UnitTilesChanged(const TUnitRecord& u);
+void RebuildTileIndex();
+// Changes so far (see tile_index::Changes).
+std::uint32_t UnitChangeCount();
+// Units on the map whose own tile (X, Y) lies off the 256 x 256 grid, where no list reaches them.
+int UnitsOffGrid();
+
+// Empty when the index says what a scan of the unit table says, else what differs first.
+std::string TileIndexMismatch();
+// Set by the tests: CheckTileIndex then throws std::logic_error on a mismatch. Off in the game.
+inline bool TileIndexSelfCheck = false;
+void CheckTileIndex();
+
+namespace tile_index {
+
+// A unit holds up to two tiles: its own and the one it is stepping into. Node 2 s + k is the
+// k-th tile of unit slot s; the nodes of one tile form a doubly linked list.
+inline constexpr int NodeCount = 2 * (MaxUnitSlots + 1);
+inline constexpr std::int16_t None = -1;
+inline std::array<std::int16_t, MapCellBytes> Head = [] {
+  std::array<std::int16_t, MapCellBytes> h{};
+  h.fill(None);
+  return h;
+}();
+inline std::array<std::int16_t, NodeCount> Next{};
+inline std::array<std::int16_t, NodeCount> Prev{};
+// The cell each node is linked into, -1 when none.
+inline std::array<std::int32_t, NodeCount> NodeCell = [] {
+  std::array<std::int32_t, NodeCount> c{};
+  c.fill(-1);
+  return c;
+}();
+
+// Counts every change told to the index, so that a list drawn from the unit table can tell
+// whether it is still current.
+inline std::uint32_t Changes = 0;
+
+// Units on the map whose own tile is off the grid: their count and which slots they are.
+inline int OffGridCount = 0;
+inline std::array<bool, MaxUnitSlots + 1> OffGrid{};
+
+// The live harvesters (kind 10) by owner, in no particular order: one list for each player
+// 1..8, one for any other owner.
+inline constexpr int HarvesterLists = MaxPlayers + 1;
+inline int HarvesterList(int owner) { return owner >= 1 && owner <= MaxPlayers ? owner - 1 : MaxPlayers; }
+inline std::array<std::array<std::uint16_t, MaxUnitSlots + 1>, HarvesterLists> Harvesters{};
+inline std::array<int, HarvesterLists> HarvesterCount{};
+// Which list holds each slot and where, -1 when none.
+inline std::array<std::int16_t, MaxUnitSlots + 1> HarvesterAt = [] {
+  std::array<std::int16_t, MaxUnitSlots + 1> a{};
+  a.fill(-1);
+  return a;
+}();
+inline std::array<std::int8_t, MaxUnitSlots + 1> HarvesterIn{};
+
+}  // namespace tile_index
+
+// Calls f(slot) once for every unit slot 0..1000 that is live and on the map and whose (X, Y) or
+// (NextX, NextY) is the tile; in no particular slot order. (x, y) must lie on the 256 x 256 grid.
+template <typename F>
+void ForEachUnitOnTile(long x, long y, F&& f) {
+  std::int16_t n = tile_index::Head[CellIndex(x, y)];
+  while (n != tile_index::None) {
+    const std::int16_t next = tile_index::Next[static_cast<std::size_t>(n)];
+    f(n >> 1);
+    n = next;
+  }
+}
+
+// Calls f(slot) for every live harvester of the owner, in no particular slot order.
+template <typename F>
+void ForEachHarvesterOf(int owner, F&& f) {
+  const auto list = static_cast<std::size_t>(tile_index::HarvesterList(owner));
+  for (int i = 0; i < tile_index::HarvesterCount[list]; ++i)
+    f(static_cast<int>(tile_index::Harvesters[list][static_cast<std::size_t>(i)]));
+}
+
+}  // namespace zarn
