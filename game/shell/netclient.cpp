@@ -39,6 +39,7 @@ void UnitSnapshot(TFields& f) {
   if (rec.Free != 0) return;
   rec.X = x;
   rec.Y = y;
+  UnitTilesChanged(rec);
   rec.StepProgress = static_cast<std::uint16_t>(step);
   rec.MovePhase = static_cast<std::uint8_t>(flag);
   rec.TurretFacing = static_cast<std::uint8_t>(turret);
@@ -344,6 +345,7 @@ void ClientInterpretMessage(std::string_view message) {
       if (f.Unit(u) && r.Number(side, 0, 7) && r.Number(owner, 1, MaxPlayers) && Units[u].Free == 0) {
         Units[u].Side = static_cast<std::uint8_t>(side);
         Units[u].Owner = static_cast<std::uint8_t>(owner);
+        UnitTilesChanged(Units[u]);
       }
       break;
     default:

@@ -36,6 +36,7 @@ TEST_F(NetClientTest, MessagesChangeTheClientsWorld) {
   EXPECT_EQ(Units[5].MovePhase, 2);
   EXPECT_EQ(Units[5].TurretFacing, 5);
   EXPECT_EQ(Units[5].State, 1);
+  EXPECT_EQ(TileIndexMismatch(), "") << "the units on each tile follow the snapshots";
   // Turrets take the display value as their facing, other buildings as the animation.
   ClientReceived("[144 7 20 20 1 3 16 ][144 8 30 30 1 3 4 ]");
   ClientReceived("[122 7 6 400 ][122 8 2 900 ]");
