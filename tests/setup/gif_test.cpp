@@ -9,7 +9,7 @@
 #include <random>
 
 #include "setup/images/RxGIF.h"
-#include "tests/setup/setup_fixture.h"
+#include "tests/setup/wizard_fixture.h"
 
 namespace zarn3set {
 namespace {

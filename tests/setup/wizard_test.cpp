@@ -10,7 +10,7 @@
 #include "platform/null/null.h"
 #include "platform/platform.h"
 #include "setup/mainunit.h"
-#include "tests/setup/setup_fixture.h"
+#include "tests/setup/wizard_fixture.h"
 
 namespace zarn3set {
 namespace {
