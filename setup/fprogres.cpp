@@ -21,7 +21,9 @@ void TProgressForm::SetPPos(int value) {
   PPos = value;
   // A maximum of 0 (or less) has no proportion to show.
   int percent = PMax > 0 ? static_cast<int>(std::int64_t{value} * 100 / PMax) : 0;
-  PBar->position = std::clamp(percent, 0, 100);
+  percent = std::clamp(percent, 0, 100);
+  if (percent != PBar->position) Trace("progress " + std::to_string(percent));
+  PBar->position = percent;
   Label2->caption = std::to_string(PBar->position) + " %";
   if (Screen) Screen->dirty = true;
 }

@@ -7,12 +7,12 @@ TContractForm::TContractForm() {
   page.name = "welcome";
   page.caption = "Добро пожаловать";
   page.rect = {(TScreen::kWidth - 536) / 2, (TScreen::kHeight - 348) / 2, 536, 348};
-  page.Add(TWidgetKind::Picture, {12, 12, 130, 262});  // the tall side picture
-  page.Add(TWidgetKind::Picture, {154, 12, 48, 48});   // the small one
-  page.Add(TWidgetKind::Label, {214, 12, 310, 84},
+  page.Add(TWidgetKind::Picture, {12, 12, 120, 262});  // the tall side picture
+  page.Add(TWidgetKind::Picture, {142, 12, 48, 48});   // the small one
+  page.Add(TWidgetKind::Label, {142, 68, 386, 60},
            "    Добро пожаловать в программу \"Установка ZARN III\".\r\nЭта программа установит "
            "игру \"Zarn III\" на вашем\r\nкомпьютере.");
-  page.Add(TWidgetKind::Label, {154, 104, 370, 170},
+  page.Add(TWidgetKind::Label, {142, 132, 386, 140},
            "    Перед тем, как запустить программу Setup, необходимо\r\nвыйти из всех программ "
            "Windows.\r\n\r\n    Чтобы выйти из Setup, щёлкните по Выйти и затем\r\nзакройте все "
            "выполняющиеся программы. Щёлкните по\r\nНачать, чтобы продолжить работу с программой "

@@ -16,7 +16,7 @@ namespace {
 
 TTF_Font* gFont = nullptr;
 TTF_Font* gBold = nullptr;
-constexpr int kFontSize = 13;
+constexpr int kFontSize = 12;
 constexpr int kTitle = 22;  // height of a page's title bar
 
 constexpr TColor kFace = 0x00C8D0D4;     // panels and buttons (R 212 G 208 B 200)

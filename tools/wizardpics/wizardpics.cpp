@@ -34,7 +34,7 @@ TBitmap Desert(int w, int h, double horizon, bool stars) {
       double ridge2 = hy + h * 0.18 + h * 0.05 * std::sin(x * 0.035 + 2);
       if (y < ridge1) {
         c = Mix(top, low, std::pow(static_cast<double>(y) / std::max(1, hy), 1.6));
-        if (stars && y < hy / 2 && (x * 7919 + y * 104729) % 97 == 0) c = {255, 255, 230};
+        if (stars && y < hy / 2 && ((x * 73856093u) ^ (y * 19349663u)) % 151 == 0) c = {255, 255, 230};
       } else if (y < ridge2) {
         c = Mix(sandLight, sandDark, (y - ridge1) / (ridge2 - ridge1 + 1) * 0.6);
       } else {
