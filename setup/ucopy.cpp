@@ -103,11 +103,14 @@ std::string TCopyForm::Install() {
   progress.StopButton->visible = true;
   progress.Show("Extracting ZARN III");
   TExtractEvents events;
-  events.begin = [&](const std::string& name) {
+  events.begin = [&](const std::string& stored) {
+    std::string name = stored;  // the component keeps "\" separators
+    for (char& c : name)
+      if (c == '\\') c = '/';
+    Trace("extracting " + name);
     progress.SetText("  " + name);
     progress.SetPMax(100);
     progress.SetPPos(0);
-    Trace("extracting " + name);
     if (Screen) Screen->Pump();
   };
   events.progress = [&](int percent) {
@@ -154,6 +157,7 @@ void TCopyForm::ShowModal() {
   std::string outcome = Install();
   if (Screen) Screen->Pop(&page);
   if (outcome.empty()) return;  // the setup was ended by a message
+  Trace("outcome " + outcome.substr(0, outcome.find('\r')));
   Text->caption = outcome;
   Button2->visible = true;
   page.focus = 1;

@@ -43,6 +43,7 @@ bool TakeFolder(const std::string& typed, std::string& folder) {
     return false;
   }
   if (folder != "/") folder += "/";
+  Trace("folder " + folder);
   return true;
 }
 
