@@ -36,6 +36,19 @@ void LoadPicture(TRxGIFAnimator& pic, const std::string& stored) {
 }
 }  // namespace
 
+void StepWizard(TPage& page, int delta) {
+  page.modalResult = delta > 0 ? 1 : 2;
+  WizardStep += delta;
+  if (NextPageProc) NextPageProc();
+}
+
+void AddStepButtons(TPage& page, std::function<bool()> accept) {
+  page.Add(TWidgetKind::Button, {330, 286, 90, 28}, "< Назад")->onClick = [&page] { StepWizard(page, -1); };
+  page.Add(TWidgetKind::Button, {430, 286, 90, 28}, "Далее >")->onClick = [&page, accept] {
+    if (accept()) StepWizard(page, 1);
+  };
+}
+
 void EndSetup(TWizardEnd how) {
   if (WizardEnd == TWizardEnd::Running || how == TWizardEnd::Aborted) WizardEnd = how;
 }

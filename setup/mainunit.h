@@ -75,6 +75,11 @@ struct TFolderChooser {
   void Choose();
 };
 
+// Closes the page and moves the wizard `delta` pages on (or back).
+void StepWizard(TPage& page, int delta);
+// The page's "< Назад" and "Далее >"; forward only when `accept` agrees.
+void AddStepButtons(TPage& page, std::function<bool()> accept);
+
 // The folder typed or chosen ("~" expanded, absolute), made with all its levels, with a
 // trailing "/"; false after telling why when it cannot be had (the page then stays open).
 bool TakeFolder(const std::string& typed, std::string& folder);

@@ -18,11 +18,7 @@ TContractForm::TContractForm() {
            "выполняющиеся программы. Щёлкните по\r\nНачать, чтобы продолжить работу с программой "
            "Setup.");
   TWidget* start = page.Add(TWidgetKind::Button, {330, 286, 90, 28}, "Начать");
-  start->onClick = [this] {
-    page.modalResult = 1;
-    WizardStep += 1;
-    if (NextPageProc) NextPageProc();
-  };
+  start->onClick = [this] { StepWizard(page, 1); };
   TWidget* quit = page.Add(TWidgetKind::Button, {430, 286, 90, 28}, "Выйти");
   quit->onClick = [this] {
     page.modalResult = 2;

@@ -32,18 +32,19 @@ void TFolderChooser::Choose() {
 }
 
 bool TakeFolder(const std::string& typed, std::string& folder) {
-  folder = ExpandFolder(typed);
-  if (folder.empty() || folder[0] != '/') {
+  std::string taken = ExpandFolder(typed);
+  if (taken.empty() || taken[0] != '/') {
     MessageDlg(kSetupCaption, kNotAbsoluteText + typed, {"OK"});
     return false;
   }
   std::string why;
-  if (!MakeFolders(folder, why)) {
-    MessageDlg(kSetupCaption, kCannotMakeFolderText + folder + ": " + why, {"OK"});
+  if (!MakeFolders(taken, why)) {
+    MessageDlg(kSetupCaption, kCannotMakeFolderText + taken + ": " + why, {"OK"});
     return false;
   }
-  if (folder != "/") folder += "/";
-  Trace("folder " + folder);
+  if (taken != "/") taken += "/";
+  Trace("folder " + taken);
+  folder = taken;
   return true;
 }
 
@@ -61,21 +62,7 @@ TGetDirForm::TGetDirForm() {
   chooser.list->onClick = [this] { chooser.Choose(); };
   chooser.edit->onChange = [this] { UpdateFreeSpace(); };
   chooser.changed = [this] { UpdateFreeSpace(); };
-  TWidget* back = page.Add(TWidgetKind::Button, {330, 286, 90, 28}, "< Назад");
-  back->onClick = [this] {
-    page.modalResult = 2;
-    WizardStep -= 1;
-    if (NextPageProc) NextPageProc();
-  };
-  TWidget* next = page.Add(TWidgetKind::Button, {430, 286, 90, 28}, "Далее >");
-  next->onClick = [this] {
-    std::string folder;
-    if (!TakeFolder(chooser.edit->text, folder)) return;
-    InstallDir = folder;
-    page.modalResult = 1;
-    WizardStep += 1;
-    if (NextPageProc) NextPageProc();
-  };
+  AddStepButtons(page, [this] { return TakeFolder(chooser.edit->text, InstallDir); });
 }
 
 void TGetDirForm::UpdateFreeSpace() {

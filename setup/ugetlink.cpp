@@ -15,22 +15,11 @@ TGetLinkDirForm::TGetLinkDirForm() {
   chooser.list->onClick = [this] { chooser.Choose(); };
   DesktopBox = page.Add(TWidgetKind::CheckBox, {16, 260, 300, 22}, "Ярлык на рабочий стол");
   DesktopBox->checked = true;
-  TWidget* back = page.Add(TWidgetKind::Button, {330, 286, 90, 28}, "< Назад");
-  back->onClick = [this] {
-    page.modalResult = 2;
-    WizardStep -= 1;
-    if (NextPageProc) NextPageProc();
-  };
-  TWidget* next = page.Add(TWidgetKind::Button, {430, 286, 90, 28}, "Далее >");
-  next->onClick = [this] {
-    std::string folder;
-    if (!TakeFolder(chooser.edit->text, folder)) return;
-    LinkGroupDir = folder;
+  AddStepButtons(page, [this] {
+    if (!TakeFolder(chooser.edit->text, LinkGroupDir)) return false;
     DesktopLinkDir = DesktopBox->checked && DesktopBox->enabled && !DesktopDir.empty() ? DesktopDir + "/" : "";
-    page.modalResult = 1;
-    WizardStep += 1;
-    if (NextPageProc) NextPageProc();
-  };
+    return true;
+  });
 }
 
 void TGetLinkDirForm::ShowModal() {
