@@ -129,6 +129,7 @@ void UiShutdown() {
   if (gFont) TTF_CloseFont(gFont);
   gFont = gBold = nullptr;
   if (TTF_WasInit()) TTF_Quit();
+  FcFini();  // the font search's configuration
 }
 
 int TextWidth(const std::string& utf8, bool bold) {
