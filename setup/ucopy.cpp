@@ -1,7 +1,13 @@
 // The last page: the archive is copied into the install folder and extracted there under the
 // progress window, then the shortcuts are made; the page tells how it went.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "platform/system.h"
 #include "setup/mainunit.h"
@@ -71,6 +77,47 @@ TCopyForm::TCopyForm() {
 
 namespace {
 
+// Copies the archive block by block so that the reason of a failure is the system's own
+// (a full disk, a file-size limit); a half-written copy is removed.
+bool CopyArchive(const std::string& source, const std::string& target, std::string& why) {
+  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    why = std::strerror(errno);
+    return false;
+  }
+  int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (out < 0) {
+    why = std::strerror(errno);
+    ::close(in);
+    return false;
+  }
+  std::vector<char> buffer(1 << 16);
+  bool ok = true;
+  for (;;) {
+    ssize_t n = ::read(in, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    for (ssize_t done = 0; ok && done < n;) {
+      ssize_t w = ::write(out, buffer.data() + done, static_cast<std::size_t>(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) ok = false;
+      else done += w;
+    }
+    if (!ok) break;
+  }
+  if (!ok) why = std::strerror(errno ? errno : EIO);
+  if (::close(out) != 0 && ok) {
+    ok = false;
+    why = std::strerror(errno);
+  }
+  ::close(in);
+  if (!ok) ::unlink(target.c_str());
+  return ok;
+}
+
 std::string LauncherFileOf(const std::string& shortcut) {
   return (std::filesystem::path(shortcut).parent_path() / kLauncherFileName).string();
 }
@@ -87,13 +134,10 @@ std::string TCopyForm::Install() {
   }
   std::string target = InstallDir + kArchiveName;
   // Installing from the install folder itself: the archive is already in place.
-  if (!std::filesystem::equivalent(source, target, ec)) {
-    ec.clear();
-    std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing, ec);
-    if (ec) {
-      WizardEnd = TWizardEnd::Aborted;
-      return kNotInstalledText + target + ": " + ec.message() + "\r\n" + kNoShortcutsText;
-    }
+  std::string why;
+  if (!std::filesystem::equivalent(source, target, ec) && !CopyArchive(source, target, why)) {
+    WizardEnd = TWizardEnd::Aborted;
+    return kNotInstalledText + target + ": " + why + "\r\n" + kNoShortcutsText;
   }
 
   TProgressForm& progress = Wizard->ProgressForm;
