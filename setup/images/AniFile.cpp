@@ -1,0 +1,149 @@
+#include "setup/images/AniFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace zarn3set {
+namespace {
+
+[[noreturn]] void Bad() { throw EInvalidGraphic("Stream read error"); }
+
+struct Chunks {
+  const std::string& s;
+  std::size_t pos, end;
+  bool More() const { return pos + 8 <= end; }
+  void Next(std::string& id, std::size_t& bodyAt, std::uint32_t& size) {
+    if (pos + 8 > end) Bad();
+    id = s.substr(pos, 4);
+    std::memcpy(&size, s.data() + pos + 4, 4);
+    bodyAt = pos + 8;
+    if (size > end - bodyAt) Bad();
+    pos = bodyAt + size + (size & 1);  // bodies are padded to even sizes
+    if (pos > end) pos = end;
+  }
+};
+
+std::uint32_t U32(const std::string& s, std::size_t at) {
+  std::uint32_t v;
+  std::memcpy(&v, s.data() + at, 4);
+  return v;
+}
+
+}  // namespace
+
+void TAnimatedCursorImage::Clear() {
+  header = {};
+  frames.clear();
+  title.clear();
+  creator.clear();
+  rates.clear();
+  sequence.clear();
+}
+
+void TAnimatedCursorImage::LoadFromStream(const std::string& bytes) {
+  if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "ACON") != 0) Bad();
+  std::size_t end = std::min<std::size_t>(bytes.size(), 8 + std::size_t{U32(bytes, 4)});
+  TAnimatedCursorImage r;
+  bool haveHeader = false, haveSequence = false;
+  std::vector<TIcon> icons;
+  Chunks c{bytes, 12, end};
+  while (c.More()) {
+    std::string id;
+    std::size_t at;
+    std::uint32_t size;
+    c.Next(id, at, size);
+    if (id == "anih") {
+      if (size < sizeof(TAniHeader)) Bad();
+      std::memcpy(&r.header, bytes.data() + at, sizeof(TAniHeader));
+      if (!(r.header.flags & 1)) Bad();  // only icon frames are supported
+      haveHeader = true;
+    } else if (id == "rate" || id == "seq ") {
+      std::vector<std::uint32_t>& v = id == "rate" ? r.rates : r.sequence;
+      v.clear();
+      for (std::size_t i = 0; i + 4 <= size; i += 4) v.push_back(U32(bytes, at + i));
+      if (id == "seq ") haveSequence = true;
+    } else if (id == "LIST" && size >= 4) {
+      std::string type = bytes.substr(at, 4);
+      Chunks inner{bytes, at + 4, at + size};
+      while (inner.More()) {
+        std::string sub;
+        std::size_t subAt;
+        std::uint32_t subSize;
+        inner.Next(sub, subAt, subSize);
+        if (type == "fram" && sub == "icon") {
+          TIcon icon;
+          icon.LoadFromStream(bytes.substr(subAt, subSize));
+          icons.push_back(std::move(icon));
+        } else if (type == "INFO" && (sub == "INAM" || sub == "IART")) {
+          std::string text = bytes.substr(subAt, std::min<std::uint32_t>(subSize, 255));
+          text = text.substr(0, text.find('\0'));
+          (sub == "INAM" ? r.title : r.creator) = text;
+        }
+      }
+    }
+  }
+  if (!haveHeader || icons.empty()) Bad();
+  // Without a sequence the frames play in their stored order, each of them once.
+  if (!haveSequence) {
+    r.sequence.clear();
+    for (std::size_t i = 0; i < icons.size(); ++i) r.sequence.push_back(static_cast<std::uint32_t>(i));
+  }
+  for (std::size_t step = 0; step < r.sequence.size(); ++step) {
+    std::uint32_t n = r.sequence[step];
+    if (n >= icons.size()) Bad();
+    TIconFrame f;
+    f.icon = icons[n];
+    f.jiffies = step < r.rates.size() ? r.rates[step] : r.header.jifRate;
+    r.frames.push_back(std::move(f));
+  }
+  *this = std::move(r);
+}
+
+void TAnimatedCursorImage::LoadFromFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  try {
+    if (!in) Bad();
+    LoadFromStream(std::string(std::istreambuf_iterator<char>(in), {}));
+  } catch (...) {
+    Clear();
+    throw;
+  }
+}
+
+void TAnimatedCursorImage::SaveToStream() {
+  if (ShowNotImplementedProc) ShowNotImplementedProc();
+  throw EAbort();
+}
+
+void TAnimatedCursorImage::AssignTo(TIconList& list) const {
+  list.HoldChanges();
+  list.Clear();
+  for (const TIconFrame& f : frames) list.Add(&f.icon);
+  list.ReleaseChanges();
+}
+
+TBitmap TAnimatedCursorImage::AssignToBitmap(TColor brush) const {
+  TBitmap out;
+  int w = 0, h = 0;
+  std::vector<TBitmap> pics;
+  for (const TIconFrame& f : frames) {
+    pics.push_back(f.icon.ToBitmap());
+    w += pics.back().width;
+    h = std::max(h, pics.back().height);
+  }
+  if (!out.Create(w, h, 24)) return out;
+  TRGB b = ColorToRgb(brush);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) out.SetPixel(x, y, b);
+  int x0 = 0;
+  for (const TBitmap& p : pics) {
+    for (int y = 0; y < p.height; ++y)
+      for (int x = 0; x < p.width; ++x) out.SetPixel(x0 + x, y, p.Pixel(x, y));
+    x0 += p.width;
+  }
+  return out;
+}
+
+}  // namespace zarn3set

@@ -1,0 +1,62 @@
+#include "setup/images/Animate.h"
+
+#include <algorithm>
+
+namespace zarn3set {
+
+std::uint16_t SurfaceColor(const plat::Surface& s, TColor c) {
+  TRGB rgb = ColorToRgb(c);
+  return plat::PackColour(s.format, rgb.r, rgb.g, rgb.b);
+}
+
+void StretchDrawBitmap(plat::Surface& dst, plat::Rect r, const TBitmap& bmp, TColor transparent) {
+  if (bmp.Empty() || r.w <= 0 || r.h <= 0 || dst.pixels.empty()) return;
+  int x0 = std::max(0, r.x), y0 = std::max(0, r.y);
+  int x1 = std::min(dst.width, r.x + r.w), y1 = std::min(dst.height, r.y + r.h);
+  // Colours of the palette packed once.
+  std::vector<std::uint16_t> packed;
+  std::vector<bool> clear;
+  if (bmp.bits <= 8) {
+    for (const TRGB& c : bmp.palette) {
+      packed.push_back(plat::PackColour(dst.format, c.r, c.g, c.b));
+      clear.push_back(transparent != clNone && RgbToColor(c) == (transparent & 0xFFFFFF));
+    }
+  }
+  for (int y = y0; y < y1; ++y) {
+    int sy = static_cast<int>((static_cast<std::int64_t>(y - r.y) * bmp.height) / r.h);
+    std::uint16_t* row = dst.pixels.data() + static_cast<std::size_t>(y) * dst.width;
+    for (int x = x0; x < x1; ++x) {
+      int sx = static_cast<int>((static_cast<std::int64_t>(x - r.x) * bmp.width) / r.w);
+      if (bmp.bits <= 8) {
+        unsigned i = bmp.Index(sx, sy);
+        if (i >= packed.size() || clear[i]) continue;
+        row[x] = packed[i];
+      } else {
+        TRGB c = bmp.Pixel(sx, sy);
+        if (transparent != clNone && RgbToColor(c) == (transparent & 0xFFFFFF)) continue;
+        row[x] = plat::PackColour(dst.format, c.r, c.g, c.b);
+      }
+    }
+  }
+}
+
+void TRxImageControl::Paint(plat::Surface& target) {
+  if (!visible || destroying || width <= 0 || height <= 0) return;
+  std::lock_guard<std::recursive_mutex> hold(lock_);
+  plat::Surface off;
+  if (!plat::SurfaceCreate(off, width, height, target.format)) return;
+  // The parent's background under the control shows through transparent pictures.
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      int tx = left + x, ty = top + y;
+      off.pixels[static_cast<std::size_t>(y) * width + x] =
+          tx >= 0 && ty >= 0 && tx < target.width && ty < target.height
+              ? target.pixels[static_cast<std::size_t>(ty) * target.width + tx]
+              : SurfaceColor(off, color);
+    }
+  DrawPicture(off);
+  plat::SurfaceStretch(target, {left, top, width, height}, off, {0, 0, width, height});
+  invalid_ = false;
+}
+
+}  // namespace zarn3set

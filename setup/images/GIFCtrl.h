@@ -1,0 +1,51 @@
+// A picture control that shows a GIF's current frame (stretched, centred or at its own size)
+// and can step through its frames with a timer.
+#pragma once
+
+#include <functional>
+
+#include "setup/images/Animate.h"
+#include "setup/images/RxGIF.h"
+#include "setup/images/RxTimer.h"
+
+namespace zarn3set {
+
+class TRxGIFAnimator : public TRxImageControl {
+ public:
+  TRxGIFAnimator();
+  ~TRxGIFAnimator() override;
+
+  TGIFImage& Image() { return image_; }
+  void SetImage(const TGIFImage& image);  // copies
+  bool Animate() const { return animate_; }
+  void SetAnimate(bool on);
+  bool autoSize = true;
+  bool Center() const { return center_; }
+  void SetCenter(bool on) { if (on != center_) { center_ = on; Invalidate(); } }
+  bool Stretch() const { return stretch_; }
+  void SetStretch(bool on) { if (on != stretch_) { stretch_ = on; Invalidate(); } }
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool on) { if (on != transparent_) { transparent_ = on; Invalidate(); } }
+  bool loop = true;
+  int FrameIndex() const { return frameIndex_; }
+  void SetFrameIndex(int index);
+  // Interval for a frame: 0 below two frames or out of range, else its delay within 50..10000.
+  std::uint32_t FrameInterval(int index);
+  void Tick();  // one timer step (public for the loop's timer and for tests)
+
+  std::function<void()> OnStart, OnStop, OnChange, OnFrameChanged;
+  TRxTimer& Timer() { return timer_; }
+
+ protected:
+  void DrawPicture(plat::Surface& canvas) override;
+
+ private:
+  void ImageChanged();
+  void RefreshAfterChange();
+  TGIFImage image_;
+  TRxTimer timer_;
+  bool animate_ = false, center_ = false, stretch_ = false, transparent_ = true;
+  int frameIndex_ = -1;
+};
+
+}  // namespace zarn3set

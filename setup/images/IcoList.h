@@ -1,0 +1,70 @@
+// Icons in icon-file form, and a persistent list of them with change notification.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "setup/images/RxGraph.h"
+
+namespace zarn3set {
+
+class EListError : public std::out_of_range {
+ public:
+  EListError() : std::out_of_range("List index out of bounds") {}
+};
+
+// One icon, kept as the bytes of an icon (or cursor) file.
+class TIcon {
+ public:
+  std::string data;  // empty: an empty icon
+  std::function<void()> OnChange;
+  bool Empty() const { return data.empty(); }
+  // Checks the file's header and first directory entry; raises EInvalidGraphic.
+  void LoadFromStream(const std::string& bytes);
+  void Assign(const TIcon* other);
+  int Width() const;
+  int Height() const;
+  // The first image as a 24-bit bitmap (uncompressed images of 1 to 32 bits).
+  TBitmap ToBitmap() const;
+};
+
+class TIconList {
+ public:
+  TIconList() = default;
+  virtual ~TIconList();
+  TIconList(const TIconList&) = delete;
+  TIconList& operator=(const TIconList&) = delete;
+
+  std::function<void(TIconList*)> OnChange;
+  virtual void Changed();
+  virtual TIcon* Get(int index);  // nullptr for an empty entry
+  virtual int GetCount() const { return static_cast<int>(items_.size()); }
+  virtual void Put(int index, const TIcon* icon);
+  virtual int Add(const TIcon* icon);
+  virtual void Clear();
+  virtual void Delete(int index);
+  virtual void Exchange(int a, int b);
+  virtual int IndexOf(const TIcon* icon) const;
+  virtual void Insert(int index, const TIcon* icon);
+  virtual void LoadFromStream(const std::string& bytes);  // the "Icons" form
+  virtual void Move(int from, int to);
+  virtual std::string SaveToStream() const;
+  void Assign(const TIconList* other);
+  void Assign(const TIcon& icon);
+  void HoldChanges();
+  void ReleaseChanges();
+  int UpdateCount() const { return updateCount_; }
+
+ private:
+  void Check(int index) const;
+  void Bind(TIcon* icon);
+  void SetUpdateState(bool updating);
+  std::vector<std::unique_ptr<TIcon>> items_;
+  int updateCount_ = 0;
+};
+
+}  // namespace zarn3set

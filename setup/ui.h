@@ -1,0 +1,105 @@
+// The installer's small user interface: one window with a background picture, pages drawn as
+// panels on it, each run as a modal loop, with labels, buttons, check boxes, edit lines in
+// UTF-8, folder lists, a progress bar, and message boxes. Text is drawn with a system font
+// (found through fontconfig) by SDL2_ttf into the platform layer's 16-bit surfaces.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/forms.h"
+#include "platform/surface.h"
+#include "setup/images/GIFCtrl.h"
+
+namespace zarn3set {
+
+// Fonts: false with the reason when no font can be found or opened.
+bool UiInit(std::string* error = nullptr);
+void UiShutdown();
+int TextWidth(const std::string& utf8, bool bold = false);
+int LineHeight();
+// Draws one line; returns its width.
+int DrawText(plat::Surface& s, int x, int y, const std::string& utf8, TColor color, bool bold = false);
+// Draws text split at "\r\n"/"\n" and wrapped to `width`; returns the height used.
+int DrawTextBlock(plat::Surface& s, plat::Rect r, const std::string& utf8, TColor color, bool bold = false);
+void FillRect(plat::Surface& s, plat::Rect r, TColor c);
+void FrameRect(plat::Surface& s, plat::Rect r, TColor light, TColor dark);
+
+enum class TWidgetKind : std::uint8_t { Label, Button, CheckBox, Edit, List, Progress, Picture };
+
+struct TWidget {
+  TWidgetKind kind = TWidgetKind::Label;
+  plat::Rect rect;
+  std::string caption;  // UTF-8
+  std::string text;     // edit lines
+  bool checked = false, enabled = true, visible = true, bold = false;
+  std::vector<std::string> items;  // lists
+  int selected = -1, top = 0;
+  int position = 0;  // progress, 0..100
+  TColor color = 0;
+  std::unique_ptr<TRxGIFAnimator> picture;
+  std::function<void()> onClick;   // buttons, check boxes, list choices
+  std::function<void()> onChange;  // edit lines
+};
+
+class TPage {
+ public:
+  std::string name;     // for traces and tests
+  std::string caption;  // the title bar
+  plat::Rect rect;
+  std::vector<std::unique_ptr<TWidget>> widgets;
+  int focus = -1;
+  int modalResult = 0;  // a modal loop ends when this is not 0
+  bool visible = false;
+
+  TWidget* Add(TWidgetKind kind, plat::Rect r, const std::string& caption = {});
+  TWidget* Find(const std::string& caption);
+  // Window coordinates of a widget's centre (scripted input).
+  void CentreOf(const TWidget* w, int& x, int& y) const;
+  void Paint(plat::Surface& s);
+  void MouseDown(int x, int y);
+  void KeyDown(int key);
+  void KeyPress(const std::string& utf8);
+
+ private:
+  void Activate(TWidget* w, int x, int y);
+};
+
+// The window and its page stack.
+class TScreen {
+ public:
+  static constexpr int kWidth = 640, kHeight = 480;
+  bool Create(const std::string& caption, std::string* error);
+  void Destroy();
+  plat::Form* form = nullptr;
+  plat::Surface surface;
+  TRxGIFAnimator background;
+  std::vector<TPage*> stack;
+  bool dirty = true;
+
+  void Push(TPage* page);  // shown on top (modeless)
+  void Pop(TPage* page);
+  // Runs the page modally until its modalResult is set, the window is closed (answers -1)
+  // or the loop ends.
+  int RunModal(TPage& page);
+  void Repaint();  // draws everything and presents it now
+  // Lets the loop run once (events, timers) and repaints when something changed.
+  void Pump();
+  // Called on every pass of a modal loop: scripted drivers of the tests act here.
+  std::function<void(TScreen&, TPage&)> onModalPass;
+  bool closeRequested = false;
+};
+
+inline TScreen* Screen = nullptr;
+
+// A message box on the screen (or the platform's when there is no screen); answers the
+// index of the button pressed, -1 when the window was closed instead.
+int MessageDlg(const std::string& caption, const std::string& text,
+               const std::vector<std::string>& buttons);
+
+// Traces of what is shown (ZARN3SET_TRACE=1): one line to stderr per event.
+void Trace(const std::string& line);
+
+}  // namespace zarn3set

@@ -1,0 +1,368 @@
+// The wizard headless: pages in order driven by injected clicks and keys, the folder checks,
+// the messages, and what is left on disk after a finished, failed or stopped install.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/null/null.h"
+#include "platform/platform.h"
+#include "setup/mainunit.h"
+#include "tests/setup/wizard_fixture.h"
+
+namespace zarn3set {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Step {
+  std::string page;
+  std::function<void(TPage&)> act;
+};
+
+class Wizard : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    home = dir / "home";
+    fs::create_directories(home / "Desktop");
+    setenv("HOME", home.c_str(), 1);
+    for (const char* v : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DESKTOP_DIR"}) unsetenv(v);
+    ASSERT_TRUE(plat::Init(plat::BackendKind::Null));
+    plat::null::SetJumpToTimers(true);
+    std::string error;
+    ASSERT_TRUE(UiInit(&error)) << error;
+    ASSERT_TRUE(screen.Create(kSetupCaption, &error)) << error;
+    WriteFile(dir / "src" / kArchiveName, "archive bytes");
+    ArchiveSourceDir = (dir / "src").string();
+    ExtractProc = [this](const std::string& archive, TExtractEvents& ev) { return Extract(archive, ev); };
+  }
+  void TearDown() override {
+    screen.Destroy();
+    UiShutdown();
+    plat::Shutdown();
+    ExtractProc = ExtractWithComponent;
+    ArchiveSourceDir.clear();
+    TempDirTest::TearDown();
+  }
+
+  // Stands in for the archive component: two files, progress in steps, and the outcomes a
+  // test asks for.
+  std::string Extract(const std::string& archive, TExtractEvents& ev) {
+    extractedFrom = archive;
+    fs::path out = fs::path(archive).parent_path();
+    for (const char* name : {"zarn", "data/zarn.res"}) {
+      ev.begin(name);
+      for (int p = 0; p <= 100; p += 25) {
+        if (stopAt == p) {  // the user presses "Стоп" in the progress window
+          int x, y;
+          TPage& pw = zarn3set::Wizard->ProgressForm.page;
+          pw.CentreOf(zarn3set::Wizard->ProgressForm.StopButton, x, y);
+          plat::null::InjectMouseDown(screen.form->id, plat::MouseButton::Left, x, y);
+          plat::null::InjectMouseUp(screen.form->id, plat::MouseButton::Left, x, y);
+        }
+        ev.progress(p);
+        percents.push_back(zarn3set::Wizard->ProgressForm.PBar->position);
+        if (ev.stopped()) return "";
+      }
+      if (!failure.empty()) return failure;
+      WriteFile(out / name, std::string("content of ") + name);
+    }
+    return "";
+  }
+
+  // Runs the wizard with a script of steps, each for the page named; answers the exit status.
+  int Walk(std::vector<Step> steps) {
+    std::size_t next = 0;
+    int passes = 0;
+    screen.onModalPass = [&](TScreen& s, TPage& page) {
+      if (++passes > 20000) {
+        ADD_FAILURE() << "the wizard does not move on; at " << page.name;
+        s.closeRequested = true;
+        return;
+      }
+      if (next >= steps.size()) {
+        ADD_FAILURE() << "no step left for page " << page.name;
+        s.closeRequested = true;
+        return;
+      }
+      if (steps[next].page != page.name) {
+        ADD_FAILURE() << "page " << page.name << " shown where " << steps[next].page << " was expected";
+        s.closeRequested = true;
+        return;
+      }
+      seen.push_back(page.name);
+      steps[next++].act(page);
+    };
+    int status = RunWizard(screen);
+    EXPECT_EQ(next, steps.size()) << "steps left over";
+    return status;
+  }
+
+  void Click(TPage& page, const std::string& caption) {
+    TWidget* w = page.Find(caption);
+    ASSERT_NE(w, nullptr) << caption << " on " << page.name;
+    int x, y;
+    page.CentreOf(w, x, y);
+    plat::null::InjectMouseDown(screen.form->id, plat::MouseButton::Left, x, y);
+    plat::null::InjectMouseUp(screen.form->id, plat::MouseButton::Left, x, y);
+    plat::ProcessMessages();
+  }
+  // Empties the focused edit line with Backspace and types `utf8` into it.
+  void Type(TPage& page, const std::string& utf8) {
+    TWidget* edit = nullptr;
+    for (auto& w : page.widgets)
+      if (w->kind == TWidgetKind::Edit) edit = w.get();
+    ASSERT_NE(edit, nullptr);
+    int x, y;
+    page.CentreOf(edit, x, y);
+    plat::null::InjectMouseDown(screen.form->id, plat::MouseButton::Left, x, y);
+    plat::null::InjectMouseUp(screen.form->id, plat::MouseButton::Left, x, y);
+    for (std::size_t i = 0; i < edit->text.size() + 2; ++i) {
+      plat::null::InjectKeyDown(screen.form->id, plat::vk::Back);
+      plat::null::InjectKeyUp(screen.form->id, plat::vk::Back);
+    }
+    plat::null::InjectText(screen.form->id, plat::Utf8ToCp1251(utf8));
+    plat::ProcessMessages();
+  }
+  static TWidget* EditOf(TPage& page) {
+    for (auto& w : page.widgets)
+      if (w->kind == TWidgetKind::Edit) return w.get();
+    return nullptr;
+  }
+  Step Expect(const std::string& pageName, std::function<void(TPage&)> f) { return {pageName, std::move(f)}; }
+  Step Message(const std::string& text, const std::string& button) {
+    return {"message", [this, text, button](TPage& p) {
+              EXPECT_EQ(p.widgets[0]->caption, text);
+              Click(p, button);
+            }};
+  }
+
+  fs::path home;
+  TScreen screen;
+  std::vector<std::string> seen;
+  std::vector<int> percents;
+  std::string extractedFrom, failure;
+  int stopAt = -1;
+};
+
+TEST_F(Wizard, InstallsThroughEveryPageInOrder) {
+  std::string typed = "~/Игры/Zarn III/новая";
+  int status = Walk({
+      Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }),
+      Expect("folder",
+             [&](TPage& p) {
+               EXPECT_EQ(EditOf(p)->text, ProgramFilesDir + "/ZarnIII");
+               // The free space follows the folder typed: none for a relative one.
+               Type(p, "relative");
+               EXPECT_EQ(zarn3set::Wizard->GetDirForm.FreeLine->caption, "Свободно на диске  ? Mb");
+               Type(p, typed);
+               EXPECT_EQ(zarn3set::Wizard->GetDirForm.FreeLine->caption,
+                         "Свободно на диске  " + std::to_string(FreeBytes(home.string()) / 1048576) + " Mb");
+               Click(p, "Далее >");
+             }),
+      Expect("group",
+             [&](TPage& p) {
+               EXPECT_EQ(InstallDir, home.string() + "/Игры/Zarn III/новая/");
+               EXPECT_TRUE(fs::is_directory(InstallDir));  // every level made
+               EXPECT_EQ(EditOf(p)->text, ProgramsMenuDir + "/Zarn III");
+               EXPECT_TRUE(p.Find("Ярлык на рабочий стол")->checked);
+               Click(p, "Далее >");
+             }),
+      Expect("finish",
+             [&](TPage& p) {
+               EXPECT_EQ(zarn3set::Wizard->CopyForm.Text->caption, kInstalledText);
+               Click(p, "Завершено");
+             }),
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(WizardEnd, TWizardEnd::Finished);
+  EXPECT_EQ(extractedFrom, InstallDir + "zarn3.rar");
+  EXPECT_EQ(ReadFile(InstallDir + "zarn3.rar"), "archive bytes");
+  EXPECT_EQ(ReadFile(InstallDir + "data/zarn.res"), "content of data/zarn.res");
+  EXPECT_EQ(LinkGroupDir, ProgramsMenuDir + "/Zarn III/");
+  EXPECT_EQ(DesktopLinkDir, (home / "Desktop").string() + "/");
+  std::string group = ReadFile(LinkGroupDir + kLauncherFileName);
+  EXPECT_NE(group.find("Exec="), std::string::npos);
+  EXPECT_NE(group.find("/новая/zarn"), std::string::npos);
+  EXPECT_TRUE(fs::exists(home / "Desktop" / kLauncherFileName));
+  // The bar rose file by file to 100.
+  ASSERT_EQ(percents.size(), 10u);
+  EXPECT_EQ(percents[0], 0);
+  EXPECT_EQ(percents[4], 100);
+  EXPECT_EQ(percents[9], 100);
+  EXPECT_EQ(zarn3set::WizardStep, 3);
+}
+
+TEST_F(Wizard, BackReturnsToEarlierPagesAndLeavingInstallsNothing) {
+  int status = Walk({
+      Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }),
+      Expect("folder", [&](TPage& p) { Type(p, (dir / "one").string()); Click(p, "Далее >"); }),
+      Expect("group", [&](TPage& p) { Click(p, "< Назад"); }),
+      // Proposed afresh under the program-files folder.
+      Expect("folder", [&](TPage& p) { EXPECT_EQ(EditOf(p)->text, ProgramFilesDir + "/ZarnIII"); Click(p, "< Назад"); }),
+      Expect("welcome", [&](TPage& p) { Click(p, "Выйти"); }),
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(WizardEnd, TWizardEnd::Quit);
+  EXPECT_TRUE(extractedFrom.empty());
+  EXPECT_FALSE(fs::exists(dir / "one" / kArchiveName));
+}
+
+TEST_F(Wizard, AFolderThatCannotBeHadKeepsThePageOpenWithItsReason) {
+  WriteFile(dir / "plain_file", "x");
+  std::string underFile = (dir / "plain_file" / "ZarnIII").string();
+  int status = Walk({
+      Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }),
+      Expect("folder", [&](TPage& p) { Type(p, "games/zarn"); Click(p, "Далее >"); }),
+      Message(std::string(kNotAbsoluteText) + "games/zarn", "OK"),
+      Expect("folder", [&](TPage& p) { Type(p, underFile); Click(p, "Далее >"); }),
+      {"message", [&](TPage& p) {
+         EXPECT_EQ(p.widgets[0]->caption.rfind(std::string(kCannotMakeFolderText) + underFile + ": ", 0), 0u)
+             << p.widgets[0]->caption;
+         Click(p, "OK");
+       }},
+      Expect("folder", [&](TPage& p) { Type(p, "/proc/zarn3set/ZarnIII"); Click(p, "Далее >"); }),
+      Message(std::string(kCannotMakeFolderText) + "/proc/zarn3set/ZarnIII: No such file or directory", "OK"),
+      Expect("folder", [&](TPage& p) { Type(p, "~"); Click(p, "Далее >"); }),
+      Expect("group", [&](TPage& p) {
+        EXPECT_EQ(InstallDir, home.string() + "/");
+        Click(p, "< Назад");
+      }),
+      Expect("folder", [&](TPage& p) { Click(p, "< Назад"); }),
+      Expect("welcome", [&](TPage& p) { Click(p, "Выйти"); }),
+  });
+  EXPECT_EQ(status, 0);
+}
+
+TEST_F(Wizard, WithoutADesktopOnlyTheGroupShortcutIsMade) {
+  fs::remove_all(home / "Desktop");
+  Walk({
+      Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }),
+      Expect("folder", [&](TPage& p) { Type(p, (dir / "game").string()); Click(p, "Далее >"); }),
+      Expect("group",
+             [&](TPage& p) {
+               TWidget* box = p.Find("Ярлык на рабочий стол");
+               EXPECT_FALSE(box->enabled);
+               EXPECT_FALSE(box->checked);
+               Click(p, "Ярлык на рабочий стол");
+               EXPECT_FALSE(box->checked);
+               Click(p, "Далее >");
+             }),
+      Expect("finish", [&](TPage& p) { Click(p, "Завершено"); }),
+  });
+  EXPECT_EQ(WizardEnd, TWizardEnd::Finished);
+  EXPECT_TRUE(DesktopLinkDir.empty());
+  EXPECT_TRUE(fs::exists(LinkGroupDir + kLauncherFileName));
+  EXPECT_FALSE(fs::exists(home / "Desktop"));
+}
+
+TEST_F(Wizard, InstallingFromTheInstallFolderItselfKeepsTheArchive) {
+  fs::path target = dir / "same";
+  WriteFile(target / kArchiveName, "the one archive");
+  ArchiveSourceDir = target.string();
+  Walk({
+      Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }),
+      Expect("folder", [&](TPage& p) { Type(p, target.string()); Click(p, "Далее >"); }),
+      Expect("group", [&](TPage& p) { Click(p, "Далее >"); }),
+      Expect("finish", [&](TPage& p) {
+        EXPECT_EQ(zarn3set::Wizard->CopyForm.Text->caption, kInstalledText);
+        Click(p, "Завершено");
+      }),
+  });
+  EXPECT_EQ(ReadFile(target / kArchiveName), "the one archive");
+}
+
+// The outcomes that must leave no launcher behind.
+class WizardFailure : public Wizard {
+ protected:
+  int Install(const std::string& folder, std::vector<Step> tail) {
+    std::vector<Step> steps{
+        Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }),
+        Expect("folder", [this, folder](TPage& p) { Type(p, folder); Click(p, "Далее >"); }),
+        Expect("group", [&](TPage& p) { Click(p, "Далее >"); }),
+    };
+    steps.insert(steps.end(), tail.begin(), tail.end());
+    int status = Walk(steps);
+    EXPECT_FALSE(fs::exists(LinkGroupDir + kLauncherFileName));
+    EXPECT_FALSE(fs::exists(home / "Desktop" / kLauncherFileName));
+    return status;
+  }
+  std::string FinishText() { return zarn3set::Wizard ? zarn3set::Wizard->CopyForm.Text->caption : finishText; }
+  Step Finish(const std::string& startsWith) {
+    return {"finish", [this, startsWith](TPage& p) {
+              finishText = zarn3set::Wizard->CopyForm.Text->caption;
+              EXPECT_EQ(finishText.rfind(startsWith, 0), 0u) << finishText;
+              EXPECT_NE(finishText.find(kNoShortcutsText), std::string::npos);
+              Click(p, "Завершено");
+            }};
+  }
+  std::string finishText;
+};
+
+TEST_F(WizardFailure, AMissingArchiveEndsTheSetupWithItsMessage) {
+  fs::remove(dir / "src" / kArchiveName);
+  std::string source = (dir / "src" / kArchiveName).string();
+  EXPECT_EQ(Install((dir / "g").string(),
+                    {Message("Ошибка, файл " + source + " не найден! Прервать установку?", "Yes")}),
+            1);
+  EXPECT_TRUE(extractedFrom.empty());
+}
+
+TEST_F(WizardFailure, AFailedExtractionSaysSo) {
+  failure = "Error writing file: No space left on device";
+  EXPECT_EQ(Install((dir / "g").string(), {Finish(std::string(kNotInstalledText) + failure)}), 1);
+}
+
+TEST_F(WizardFailure, AStoppedExtractionSaysSo) {
+  stopAt = 50;
+  EXPECT_EQ(Install((dir / "g").string(), {Finish(kCancelledText)}), 1);
+  EXPECT_FALSE(fs::exists(dir / "g" / "data" / "zarn.res"));
+}
+
+TEST_F(WizardFailure, AnArchiveThatCannotBeCopiedSaysWhy) {
+  fs::create_directories(dir / "g" / kArchiveName);  // a folder where the copy must go
+  EXPECT_EQ(Install((dir / "g").string(), {Finish(kNotInstalledText)}), 1);
+  EXPECT_TRUE(extractedFrom.empty());
+}
+
+TEST_F(WizardFailure, UnreadableFoldersEndTheSetupWithTheFoldersMessage) {
+  unsetenv("HOME");
+  unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(Walk({Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }), Message(kRegistryError, "Yes")}), 1);
+}
+
+TEST(ProgressWindow, ShowsPercentOfTheMaximumAndNeverDividesByZero) {
+  TProgressForm f;
+  EXPECT_EQ(f.Label2->caption, "0 %");
+  f.SetPMax(200);
+  f.SetPPos(50);
+  EXPECT_EQ(f.PBar->position, 25);
+  EXPECT_EQ(f.Label2->caption, "25 %");
+  f.SetPMax(0);
+  f.SetPPos(7);
+  EXPECT_EQ(f.PBar->position, 0);
+  EXPECT_EQ(f.PPos, 7);
+  f.SetPMax(100);
+  f.SetPPos(250);
+  EXPECT_EQ(f.PBar->position, 100);
+}
+
+TEST(Folders, TildeIsTheHomeFolderAndFreeSpaceIsSixtyFourBit) {
+  setenv("HOME", "/home/someone", 1);
+  EXPECT_EQ(ExpandFolder("  ~/games/ "), "/home/someone/games");
+  EXPECT_EQ(ExpandFolder("~"), "/home/someone");
+  EXPECT_EQ(ExpandFolder("a~/b"), "a~/b");
+  EXPECT_EQ(ExpandFolder("/x/y///"), "/x/y");
+  struct statvfs st {};
+  ASSERT_EQ(statvfs("/", &st), 0);
+  std::int64_t expected = static_cast<std::int64_t>(st.f_bavail) * static_cast<std::int64_t>(st.f_frsize);
+  // Any missing levels are skipped up to the folder that exists.
+  EXPECT_EQ(FreeBytes("/no/such/folder/anywhere"), expected);
+  EXPECT_EQ(FreeBytes(""), -1);
+}
+
+}  // namespace
+}  // namespace zarn3set

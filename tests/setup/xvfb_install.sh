@@ -1,0 +1,283 @@
+#!/bin/sh
+# The real installer under a virtual X display, driven by clicks and keys, with HOME in a
+# temporary folder. Each page is checked in a screenshot by stated pixel properties (the PNG is
+# kept in the output folder when a check fails).
+#
+#   xvfb_install.sh pages <zarn3set> <out folder>
+#       the pages in order and back, a folder that cannot be made (the page stays with its
+#       message), leaving by "Выйти", and a missing archive (its message, status 1); no
+#       launcher is left by any of them.
+#   xvfb_install.sh full <zarn3set> <out folder> <zarn3.rar> <libunrar.so> <packed folder>
+#       all of the above, then a real install: progress rising to 100 % for every file, the
+#       files byte for byte as packed, both launchers (valid desktop entries), the installed
+#       game starting from its launcher; and a full target (a file-size limit) failing with
+#       the closing page's failure text and no launcher.
+#
+# Exit 0: passed; 1: failed.
+set -u
+MODE=${1:?usage: xvfb_install.sh pages|full <zarn3set> <out> [zarn3.rar libunrar.so packed]}
+BIN=${2:?zarn3set}
+OUT=${3:?out folder}
+RAR=${4:-}
+LIB=${5:-}
+PACKED=${6:-}
+SRC=$(cd "$(dirname "$0")/../.." && pwd)
+. "$SRC/tests/common/xsession.sh"
+xs_need_tools import convert xdotool || exit 1
+
+WORK=$(mktemp -d)
+APID=""
+finish() {
+  xs_kill "$APID"
+  xs_cleanup
+  rm -rf "$WORK"
+}
+trap finish EXIT INT TERM
+mkdir -p "$OUT"
+
+fail() {
+  echo "xvfb_install: FAILED: $*"
+  [ -f "$WORK/log" ] && sed 's/^/  installer: /' "$WORK/log"
+  exit 1
+}
+
+# Page geometry (the window is 640 x 480; a page's widgets sit 22 pixels under its title bar).
+PX=52        # left of every page
+PY=66        # top of the 348-pixel pages
+FY=127       # top of the closing page (226 pixels high)
+at() { echo "$(($1)) $(($2))"; }
+
+# A fresh installation medium and a fresh home for each run.
+fresh() {
+  rm -rf "$WORK/media" "$WORK/home"
+  mkdir -p "$WORK/media" "$WORK/home/Desktop"
+  cp "$BIN" "$WORK/media/zarn3set"
+  [ -n "$RAR" ] && [ "${NO_ARCHIVE:-0}" = 0 ] && cp "$RAR" "$WORK/media/zarn3.rar"
+  [ -n "$LIB" ] && cp "$LIB" "$WORK/media/"
+  : >"$WORK/log"
+}
+
+launch() {
+  (cd "$WORK/media" && exec env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$WORK/home" \
+     ZARN_PLATFORM=sdl SDL_AUDIODRIVER=dummy ZARN3SET_TRACE=1 ${LIMIT:+sh -c "ulimit -f $LIMIT; exec ./zarn3set"} \
+     ${LIMIT:-./zarn3set}) >>"$WORK/log" 2>&1 &
+  APID=$!
+  xs_wait_window "$APID" || fail "no installer window"
+  WIN=$XS_WINDOW
+}
+
+# The n-th "shown PAGE" line of the trace (counting from 1).
+_shown() { [ "$(grep -c "^zarn3set: shown $1\$" "$WORK/log")" -ge "$2" ]; }
+wait_page() {
+  xs_until _shown "$1" "${2:-1}" || fail "page $1 (time ${2:-1}) was not shown"
+}
+
+# Colour of a window pixel as "r g b".
+pixel() {
+  convert "$WORK/shot.png" -format "%[fx:int(255*p{$1,$2}.r+0.5)] %[fx:int(255*p{$1,$2}.g+0.5)] %[fx:int(255*p{$1,$2}.b+0.5)]" info:
+}
+# near R G B r g b: within 10 per channel (the window is 16-bit).
+near() {
+  [ $(( ($1-$4)*($1-$4) < 100 && ($2-$5)*($2-$5) < 100 && ($3-$6)*($3-$6) < 100 )) = 1 ]
+}
+# check NAME "x y want-r want-g want-b" ...: every point must hold; screenshots are retaken for
+# a bounded time in case the picture reaches the X server after the trace line.
+_props() {
+  import -window "$WIN" "$WORK/shot.png" 2>/dev/null || return 1
+  for p in "$@"; do
+    set -- $p
+    got=$(pixel "$1" "$2") || return 1
+    # shellcheck disable=SC2086
+    near $got "$3" "$4" "$5" || { LAST="($1,$2) is $got, wanted $3 $4 $5"; return 1; }
+  done
+  return 0
+}
+check() {
+  name=$1
+  shift
+  LAST=""
+  if ! XS_TIMEOUT=10 xs_until _props "$@"; then
+    cp "$WORK/shot.png" "$OUT/installer_$name.png" 2>/dev/null
+    fail "screenshot of $name: $LAST (kept in $OUT/installer_$name.png)"
+  fi
+  cp "$WORK/shot.png" "$OUT/installer_$name.png"
+}
+click() {
+  xdotool mousemove --window "$WIN" "$1" "$2" click 1 || fail "cannot click"
+}
+# Replaces the text of the edit line at (x, y).
+type_into() {
+  click "$1" "$2"
+  xdotool key --window "$WIN" --repeat 60 BackSpace
+  xdotool type --window "$WIN" --delay 100 "$3"
+}
+
+BLUE="10 36 106"   # title bars
+FACE="212 208 200" # panels
+WHITE="255 255 255"
+
+# The pages: title bar, the panel, and each page's own controls.
+check_welcome() {
+  check welcome "$(at $PX+520 $PY+8) $BLUE" "$(at $PX+300 $PY+22+280) $FACE" \
+    "$(at $PX+12+55 $PY+22+12) 16 40 120" "$(at $PX+12+55 $PY+22+12+255) 218 179 116"
+}
+check_folder() {  # list and edit line white; no picture on this page
+  check "folder$1" "$(at $PX+520 $PY+8) $BLUE" "$(at $PX+16+150 $PY+22+180) $WHITE" \
+    "$(at $PX+76+430 $PY+22+252) $WHITE" "$(at $PX+12+55 $PY+22+12+255) $FACE"
+}
+check_group() {  # the desktop box is white with its check mark drawn through the centre
+  check group "$(at $PX+520 $PY+8) $BLUE" "$(at $PX+16+1+1 $PY+22+264+1) $WHITE" \
+    "$(at $PX+16+6 $PY+22+264+6) 0 0 0" "$(at $PX+16+150 $PY+22+180) $WHITE"
+}
+check_finish() {  # the short closing page: its own title bar, and no page above it
+  check "finish$1" "$(at $PX+520 $FY+8) $BLUE" "$(at $PX+300 $FY+22+140) $FACE" \
+    "$(at $PX+300 $PY+8) 41 56 115"
+}
+START="$(at $PX+330+45 $PY+22+286+14)"
+QUIT="$(at $PX+430+45 $PY+22+286+14)"
+NEXT="$(at $PX+430+45 $PY+22+286+14)"
+BACK="$(at $PX+330+45 $PY+22+286+14)"
+EDIT="$(at $PX+76+200 $PY+22+252)"
+DONE="$(at $PX+223+45 $FY+22+160+14)"
+
+ended_with() {
+  xs_wait_gone "$APID" || fail "the installer did not end"
+  APID=""
+  [ "$XS_STATUS" = "$1" ] || fail "the installer ended with $XS_STATUS, not $1"
+}
+no_launchers() {
+  found=$(find "$WORK/home" -name '*.desktop' 2>/dev/null)
+  [ -z "$found" ] || fail "launchers left behind: $found"
+}
+
+xs_start 1024x768 || exit 1
+trap finish EXIT INT TERM  # xs_start installed its own; finish calls it too
+
+# 1. Pages in order, back again, a folder that cannot be made, and leaving.
+fresh
+launch
+wait_page welcome
+check_welcome
+# shellcheck disable=SC2086
+click $START
+wait_page folder
+check_folder ""
+# shellcheck disable=SC2086
+type_into $EDIT "/proc/zarn3/Игра"
+# shellcheck disable=SC2086
+click $NEXT
+xs_wait_log "$WORK/log" "message Не удалось создать папку /proc/zarn3/Игра: " || fail "no message for a folder that cannot be made"
+xdotool key --window "$WIN" Return
+wait_page folder 2
+check_folder "_again"
+# shellcheck disable=SC2086
+type_into $EDIT "~/Игры/Zarn III"
+# shellcheck disable=SC2086
+click $NEXT
+wait_page group
+[ -d "$WORK/home/Игры/Zarn III" ] || fail "the install folder was not made"
+check_group
+# shellcheck disable=SC2086
+click $BACK
+wait_page folder 3
+# shellcheck disable=SC2086
+click $BACK
+wait_page welcome 2
+# shellcheck disable=SC2086
+click $QUIT
+ended_with 0
+no_launchers
+echo "xvfb_install: pages in order, back, a folder refused, leaving: passed"
+
+# 2. A missing archive.
+NO_ARCHIVE=1 fresh
+launch
+wait_page welcome
+# shellcheck disable=SC2086
+click $START
+wait_page folder
+# shellcheck disable=SC2086
+type_into $EDIT "~/game"
+# shellcheck disable=SC2086
+click $NEXT
+wait_page group
+# shellcheck disable=SC2086
+click $NEXT
+xs_wait_log "$WORK/log" "message Ошибка, файл .*/zarn3.rar не найден! Прервать установку\\?" || fail "no missing-archive message"
+xdotool key --window "$WIN" Return
+ended_with 1
+no_launchers
+echo "xvfb_install: a missing archive: passed"
+
+[ "$MODE" = full ] || exit 0
+
+# 3. A real install.
+fresh
+launch
+wait_page welcome
+# shellcheck disable=SC2086
+click $START
+wait_page folder
+# shellcheck disable=SC2086
+type_into $EDIT "~/Игры/Zarn III"
+# shellcheck disable=SC2086
+click $NEXT
+wait_page group
+# shellcheck disable=SC2086
+click $NEXT
+xs_wait_log "$WORK/log" "^zarn3set: outcome " || fail "the install did not end"
+grep -q "^zarn3set: outcome Игра успешно установлена" "$WORK/log" || fail "the install failed"
+check_finish ""
+# Progress: within each file the bar only rises, and every file that has data ends at 100.
+awk '/^zarn3set: extracting /{ if (seen && last != 100) bad = 1; files++; seen = 0; last = 0; next }
+     /^zarn3set: progress /{ if ($3 < last) bad = 1; last = $3; if ($3 > 0) seen = 1 }
+     END { if (files < 2 || (seen && last != 100) || bad) exit 1 }' "$WORK/log" ||
+  fail "progress did not rise to 100 % for every file"
+# shellcheck disable=SC2086
+click $DONE
+ended_with 0
+DEST="$WORK/home/Игры/Zarn III"
+cmp -s "$RAR" "$DEST/zarn3.rar" || fail "the archive copy differs"
+(cd "$PACKED" && find . -type f) | while read -r f; do
+  cmp -s "$PACKED/$f" "$DEST/$f" || { echo "differs: $f"; exit 1; }
+done || fail "extracted files differ from the packed ones"
+MENU="$WORK/home/.local/share/applications/Zarn III/zarn3.desktop"
+DESK="$WORK/home/Desktop/zarn3.desktop"
+[ -f "$MENU" ] && [ -f "$DESK" ] || fail "launchers missing"
+if command -v desktop-file-validate >/dev/null 2>&1; then
+  desktop-file-validate "$MENU" && desktop-file-validate "$DESK" || fail "launchers do not validate"
+fi
+# The installed game starts from its launcher's command line.
+EXEC=$(sed -n 's/^Exec=//p' "$DESK" | head -n 1)
+[ -n "$EXEC" ] || fail "no Exec line"
+(cd "$DEST" && eval "exec env HOME=\"$WORK/home\" ZARN_PLATFORM=sdl SDL_AUDIODRIVER=dummy $EXEC -debug") >"$WORK/game.log" 2>&1 &
+GPID=$!
+xs_wait_window "$GPID" || { cat "$WORK/game.log"; fail "the installed game did not open its window"; }
+kill -0 "$GPID" 2>/dev/null || fail "the installed game ended at once"
+xs_kill "$GPID"
+echo "xvfb_install: a real install, byte for byte, with launchers, and the game starts: passed"
+
+# 4. A full target: the copy cannot be written.
+LIMIT=64 fresh
+LIMIT=64 launch
+wait_page welcome
+# shellcheck disable=SC2086
+click $START
+wait_page folder
+# shellcheck disable=SC2086
+type_into $EDIT "~/full"
+# shellcheck disable=SC2086
+click $NEXT
+wait_page group
+# shellcheck disable=SC2086
+click $NEXT
+xs_wait_log "$WORK/log" "^zarn3set: outcome " || fail "the install did not end"
+grep -q "^zarn3set: outcome Игра не установлена: .*zarn3.rar: File too large" "$WORK/log" ||
+  fail "a full target was not reported"
+check_finish "_failed"
+# shellcheck disable=SC2086
+click $DONE
+ended_with 1
+no_launchers
+echo "xvfb_install: a full target: passed"
+exit 0
