@@ -6,7 +6,9 @@
 #   xs_start 1024x768 || exit 1       # sets DISPLAY; Xvfb and evilwm both verified running
 #   ...
 #   xs_stop                           # also run by xs_cleanup, which xs_start traps on exit
-#                                     # (a script with its own EXIT trap calls xs_cleanup in it)
+#
+# xs_start sets an EXIT trap that runs xs_cleanup, replacing any trap set before it: a script
+# with clean-up of its own sets its trap after xs_start and calls xs_cleanup from it.
 #
 # Every wait has a generous upper bound (XS_TIMEOUT seconds, default 60) so that a loaded
 # machine is slower but never wrong; a wait that runs out fails with its reason.
@@ -22,13 +24,12 @@ xs_fail() {
   return 1
 }
 
-# Polls the command "$@" every 50 ms until it succeeds or $XS_TIMEOUT seconds pass.
+# Polls the command "$@" every 50 ms until it succeeds or $XS_TIMEOUT seconds have passed (by
+# the clock, however long each try takes).
 xs_until() {
-  _n=0
-  _limit=$((XS_TIMEOUT * 20))
+  _deadline=$(($(date +%s) + XS_TIMEOUT))
   while ! "$@" 2>/dev/null; do
-    _n=$((_n + 1))
-    [ "$_n" -ge "$_limit" ] && return 1
+    [ "$(date +%s)" -ge "$_deadline" ] && return 1
     sleep 0.05
   done
   return 0
