@@ -12,16 +12,12 @@
 #include "platform/system.h"
 #include "setup/mainunit.h"
 
-#if __has_include("setup/archive/AwkMain.h")
 #include "setup/archive/AwkMain.h"
 #include "setup/archive/UnRAR.h"
-#define ZARN3SET_HAVE_ARCHIVE 1
-#endif
 
 namespace zarn3set {
 
 std::string ExtractWithComponent(const std::string& archive, TExtractEvents& events) {
-#ifdef ZARN3SET_HAVE_ARCHIVE
   if (!UnrarDllLoaded) BindUnrarLibrary();
   TUnRAR UnRAR1;
   UnRAR1.SetCpuType(cptAuto);
@@ -55,11 +51,6 @@ std::string ExtractWithComponent(const std::string& archive, TExtractEvents& eve
   }
   if (error.empty() && !ended && !(events.stopped && events.stopped())) error = "Error";
   return error;
-#else
-  (void)archive;
-  (void)events;
-  return "Unrar.dll not found";
-#endif
 }
 
 TCopyForm::TCopyForm() {

@@ -51,33 +51,5 @@ bool MakeFolders(const std::string& folder, std::string& why) {
   return true;
 }
 
-#if !__has_include("setup/shellfolders.h")
-void GetProgramFilesDir(std::string& dir) {
-  std::filesystem::path home = plat::HomeFolder();
-  dir = ::geteuid() == 0 ? std::string("/opt") : home.empty() ? std::string() : (home / "Games").string();
-}
-void GetProgramsMenuDir(std::string& dir) { dir = plat::ApplicationsMenuFolder().string(); }
-void GetDesktopDir(std::string& dir) {
-  std::error_code ec;
-  std::filesystem::path d = plat::DesktopFolder();
-  dir = !d.empty() && std::filesystem::is_directory(d, ec) ? d.string() : std::string();
-}
-void MakeDir(const std::string& folder) {
-  std::error_code ec;
-  if (!std::filesystem::exists(folder, ec) && !std::filesystem::create_directory(folder, ec))
-    throw std::system_error(ec);
-}
-bool CreateShellLink(const std::string& target, const std::string& linkFile, const std::string&,
-                     const std::string& arguments) {
-  std::filesystem::path t = target;
-  if (t.filename() == "zarn.exe") t.replace_filename("zarn");
-  plat::Launcher l;
-  l.name = "Zarn III";
-  l.exec = t;
-  l.arguments = arguments;
-  l.workingFolder = t.parent_path();
-  return plat::WriteLauncher(std::filesystem::path(linkFile).parent_path() / kLauncherFileName, l);
-}
-#endif
 
 }  // namespace zarn3set

@@ -5,21 +5,7 @@
 #include <functional>
 #include <string>
 
-#if __has_include("setup/shellfolders.h")
 #include "setup/shellfolders.h"
-#else
-namespace zarn3set {
-// The folders of the current user: empty when there is none.
-void GetProgramFilesDir(std::string& dir);
-void GetProgramsMenuDir(std::string& dir);
-void GetDesktopDir(std::string& dir);
-void MakeDir(const std::string& folder);
-// A desktop entry for `target` in the folder of `linkFile`; false when it cannot be written.
-bool CreateShellLink(const std::string& target, const std::string& linkFile,
-                     const std::string& description, const std::string& arguments);
-inline constexpr const char* kLauncherFileName = "zarn3.desktop";
-}  // namespace zarn3set
-#endif
 
 namespace zarn3set {
 

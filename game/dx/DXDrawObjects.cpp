@@ -49,6 +49,7 @@ void CopyRect(plat::Surface& dst, plat::Rect d, const plat::Surface& src, plat::
   const bool plain = !convert && !keyed;
   const bool whole = cols.front() >= 0 && cols.back() >= 0;  // the map is monotonic
   const bool straight = plain && whole && s.w == d.w;
+  const bool from555 = src.format == plat::PixelFormat::Rgb555;
   long long lastRow = -1;
   const std::uint16_t* lastOut = nullptr;
   for (int y = c.y; y < c.y + c.h; ++y) {
@@ -60,27 +61,36 @@ void CopyRect(plat::Surface& dst, plat::Rect d, const plat::Surface& src, plat::
       std::memmove(out, in + cols.front(), static_cast<std::size_t>(c.w) * 2);
       continue;
     }
-    if (plain && whole && sy == lastRow && lastOut) {
+    if (!keyed && whole && sy == lastRow && lastOut) {
       // A stretched row repeats the one above it.
       std::memcpy(out, lastOut, static_cast<std::size_t>(c.w) * 2);
       continue;
     }
-    if (plain) {
+    if (keyed) {
       for (int x = 0; x < c.w; ++x) {
         int sx = cols[static_cast<std::size_t>(x)];
-        if (sx >= 0) out[x] = in[sx];
+        if (sx < 0) continue;
+        std::uint16_t v = in[sx];
+        if (v == key) continue;
+        out[x] = convert ? ConvertPixel(v, src.format, dst.format) : v;
       }
-      lastRow = sy;
-      lastOut = out;
       continue;
     }
-    for (int x = 0; x < c.w; ++x) {
-      int sx = cols[static_cast<std::size_t>(x)];
-      if (sx < 0) continue;
-      std::uint16_t v = in[sx];
-      if (keyed && v == key) continue;
-      out[x] = convert ? ConvertPixel(v, src.format, dst.format) : v;
-    }
+    // One loop per conversion, so that the pixel loop carries no decision.
+    const auto row = [&](auto pixel) {
+      for (int x = 0; x < c.w; ++x) {
+        int sx = cols[static_cast<std::size_t>(x)];
+        if (sx >= 0) out[x] = pixel(in[sx]);
+      }
+    };
+    if (!convert)
+      row([](std::uint16_t v) { return v; });
+    else if (from555)
+      row([](std::uint16_t v) { return ConvertPixel(v, plat::PixelFormat::Rgb555, plat::PixelFormat::Rgb565); });
+    else
+      row([](std::uint16_t v) { return ConvertPixel(v, plat::PixelFormat::Rgb565, plat::PixelFormat::Rgb555); });
+    lastRow = sy;
+    lastOut = out;
   }
 }
 

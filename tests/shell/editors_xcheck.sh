@@ -138,20 +138,53 @@ wait_cell_inner() { wait_changed "$1" $(($(cell_x "$2") + 3)) $(($(cell_y "$3") 
 # A held button over a row of cells: each cell painted (seen on the screen) before the
 # pointer moves on; one frame or more on each cell. A lone ground cell blends into the sand
 # until its neighbour is ground too, so the first of several cells is looked at last.
+# A cell that does not show its paint is tried again, at most three times: a lone ground cell
+# blends into the sand, so when the pointer left the cell before it before a frame painted
+# that one, the button is pressed again on the cell before, held until the screen has settled
+# (frames have been drawn), and brought back.
+_cell_inner_changed() { _changed "$1" $(($(cell_x "$2") + 3)) $(($(cell_y "$3") + 4)) 9 7; }
+wait_painted() { # wait_painted BUTTON BEFORE.png x y what [previous x y]
+  for _try in 1 2 3; do
+    WAIT_SECONDS=10 poll _cell_inner_changed "$2" "$3" "$4" && return 0
+    echo "editors_xcheck: $5: pressing again"
+    xdotool mouseup "$1"
+    if [ $# -ge 7 ]; then
+      at_cell_corner "$6" "$7"
+      xdotool mousedown "$1"
+      settle "$WORK/held.png" $MAPAREA
+    else
+      xdotool mousedown "$1"
+    fi
+    at_cell_corner "$3" "$4"
+  done
+  wait_cell_inner "$2" "$3" "$4" "$5"
+}
 drag() { # drag BUTTON BEFORE.png what x1 y1 x2 y2 ...
   _b=$1 _before=$2 _what=$3
   shift 3
-  _fx=$1 _fy=$2 _n=$(($# / 2)) _i=0
+  _fx=$1 _fy=$2 _n=$(($# / 2)) _i=0 _px="" _py=""
   at_cell_corner "$1" "$2"
   xdotool mousedown "$_b"
   while [ $# -ge 2 ]; do
     _i=$((_i + 1))
     at_cell_corner "$1" "$2"
-    if [ "$_i" -gt 1 ] || [ "$_n" -eq 1 ]; then wait_cell_inner "$_before" "$1" "$2" "$_what at ($1, $2)"; fi
+    if [ "$_i" -gt 1 ]; then
+      wait_painted "$_b" "$_before" "$1" "$2" "$_what at ($1, $2)" "$_px" "$_py"
+    elif [ "$_n" -eq 1 ]; then
+      wait_painted "$_b" "$_before" "$1" "$2" "$_what at ($1, $2)"
+    fi
+    _px=$1 _py=$2
     shift 2
   done
   xdotool mouseup "$_b"
-  [ "$_n" -gt 1 ] && wait_cell_inner "$_before" "$_fx" "$_fy" "$_what at ($_fx, $_fy)"
+  # The pointer may have left the first cell before a frame saw the button held there: then
+  # that cell is pressed on its own (now that its neighbour is painted, it shows).
+  if [ "$_n" -gt 1 ] && ! WAIT_SECONDS=10 poll _cell_inner_changed "$_before" "$_fx" "$_fy"; then
+    at_cell_corner "$_fx" "$_fy"
+    xdotool mousedown "$_b"
+    wait_painted "$_b" "$_before" "$_fx" "$_fy" "$_what at ($_fx, $_fy)"
+    xdotool mouseup "$_b"
+  fi
   return 0
 }
 byte_at() { od -An -tu1 -j "$2" -N1 "$1" | tr -d ' '; }
@@ -182,8 +215,11 @@ settle "$WORK/sand.png" $MAPAREA
 
 click 280 162  # ground
 drag 1 "$WORK/sand.png" "ground" 3 5 4 5 5 5 6 5
+pt 200 185
+settle "$WORK/ground.png" $MAPAREA
 click 280 170  # mountains
-drag 1 "$WORK/sand.png" "rock" 4 5 5 5
+# Rock is looked for against the ground it covers: against the sand the cells differ already.
+drag 1 "$WORK/ground.png" "rock" 4 5 5 5
 pt 200 185
 settle "$WORK/rock.png" $MAPAREA
 drag 3 "$WORK/rock.png" "sand" 3 5
