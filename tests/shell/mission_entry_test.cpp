@@ -56,7 +56,7 @@ class MissionEntryTest : public ShellTest {
     plat::null::InjectMouseUp(FormId(), plat::MouseButton::Right, p.X * 2, p.Y * 2);
     Pass(2);
   }
-  bool PassUntil(const std::function<bool()>& done, int limit = 20000) {
+  bool PassUntil(const std::function<bool()>& done, int limit = 6000) {
     for (int i = 0; i < limit && !done(); ++i) Pass(1);
     return done();
   }
@@ -132,7 +132,7 @@ TEST_F(MissionEntryTest, AMissionIsPlayedFromItsFirstClicks) {
   Click(OrderButton);
   ASSERT_EQ(GameScreen, 0);
   EXPECT_EQ(Players[1].Credits, 3000 - ItemCost(BuildingKindToItem(BuildingPowerPlant)));
-  EXPECT_EQ(Buildings[yard].ProductionState, ProductionRunning);
+  ASSERT_EQ(Buildings[yard].ProductionState, ProductionRunning);
   MovePointer(Rest);
   WriteStep("ordered");
   ASSERT_TRUE(PassUntil(

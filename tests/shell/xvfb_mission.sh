@@ -58,7 +58,8 @@ region_matches() {
 wait_region() {
   _what=$1
   shift
-  xs_until region_matches "$@" || fail "$_what: the region $3,$4 ${5}x$6 differs from the headless picture '$1' in ${DIFF:-?} pixels"
+  [ -n "${XS_VERBOSE:-}" ] && echo "$(date +%T) waiting for $1 ($2 $3 $4 $5)" >&2
+  xs_until region_matches "$@" || fail "$_what: the region $2,$3 ${4}x$5 differs from the headless picture '$1' in ${DIFF:-?} pixels"
 }
 
 # Regions of the 320 x 200 picture.
