@@ -3,7 +3,6 @@
 // bought and placed, the harvester sent to a field. The same clicks at the same pixels drive
 // the real program under X (tests/shell/xvfb_mission.sh), which compares its screenshots with
 // the pictures this test writes.
-#include <cstdio>
 #include <fstream>
 #include <functional>
 
@@ -19,6 +18,19 @@ namespace {
 struct TPoint {
   int X, Y;
 };
+
+// Where the script clicks (the picture's pixels; the window has them doubled).
+constexpr TPoint MinimapTopLeft{5, 160};     // view (1, 1): the base
+constexpr TPoint YardCell{72, 72};           // cell (5, 5)
+constexpr TPoint BuildMenuPicture{90, 180};
+constexpr TPoint BackArrow{30, 175};         // from the first entry to the last: the power plant
+constexpr TPoint OrderButton{150, 175};
+constexpr TPoint PlaceButton{280, 183};
+constexpr TPoint PlantCell{136, 104};        // cell (9, 7)
+constexpr TPoint MinimapHarvesterField{15, 169};  // view (5, 12): harvester and field
+constexpr TPoint HarvesterCell{8, 88};       // cell (5, 17)
+constexpr TPoint FieldCell{312, 136};        // cell (24, 20)
+constexpr TPoint Rest{200, 120};             // where the pointer waits for a picture
 
 class MissionEntryTest : public ShellTest {
  protected:
@@ -60,25 +72,24 @@ class MissionEntryTest : public ShellTest {
     for (int i = 0; i < limit && !done(); ++i) Pass(1);
     return done();
   }
+  // The view moved by a click on the minimap, then an object selected by a click on the map.
+  void ViewAndSelect(TPoint minimap, int viewX, int viewY, TPoint cell, std::uint8_t kind,
+                     std::uint16_t index, const std::string& step) {
+    Click(minimap);
+    EXPECT_EQ(ViewState.ViewX, viewX);
+    EXPECT_EQ(ViewState.ViewY, viewY);
+    Click(cell);
+    EXPECT_EQ(ViewState.SelectionKind, kind);
+    EXPECT_EQ(ViewState.Selection[1].Index, index);
+    MovePointer(Rest);
+    WriteStep(step);
+  }
   // The picture of a step, for the real program's check to compare with.
   void WriteStep(const std::string& name) {
     testpng::Write(fs::path(ZARN_BINARY_DIR) / "test_out" / "mission" / (name + ".png"), ScreenWidth, ScreenHeight,
                    BackBuffer, testgolden::Palette8());
   }
 };
-
-// Where the script clicks (the picture's pixels; the window has them doubled).
-constexpr TPoint MinimapTopLeft{5, 160};     // view (1, 1): the base
-constexpr TPoint YardCell{72, 72};           // cell (5, 5)
-constexpr TPoint BuildMenuPicture{90, 180};
-constexpr TPoint BackArrow{30, 175};         // from the first entry to the last: the power plant
-constexpr TPoint OrderButton{150, 175};
-constexpr TPoint PlaceButton{280, 183};
-constexpr TPoint PlantCell{136, 104};        // cell (9, 7)
-constexpr TPoint MinimapHarvesterField{15, 169};  // view (5, 12): harvester and field
-constexpr TPoint HarvesterCell{8, 88};       // cell (5, 17)
-constexpr TPoint FieldCell{312, 136};        // cell (24, 20)
-constexpr TPoint Rest{200, 120};             // where the pointer waits for a picture
 
 // The points for the script, as shell assignments.
 void WritePoints() {
@@ -110,14 +121,7 @@ TEST_F(MissionEntryTest, AMissionIsPlayedFromItsFirstClicks) {
   MovePointer(Rest);
   WriteStep("play");
 
-  Click(MinimapTopLeft);
-  EXPECT_EQ(ViewState.ViewX, 1);
-  EXPECT_EQ(ViewState.ViewY, 1);
-  Click(YardCell);
-  EXPECT_EQ(ViewState.SelectionKind, 1);
-  EXPECT_EQ(ViewState.Selection[1].Index, yard);
-  MovePointer(Rest);
-  WriteStep("yard");
+  ViewAndSelect(MinimapTopLeft, 1, 1, YardCell, SelectedBuilding, yard, "yard");
 
   Click(BuildMenuPicture);
   ASSERT_EQ(GameScreen, 1);
@@ -151,14 +155,7 @@ TEST_F(MissionEntryTest, AMissionIsPlayedFromItsFirstClicks) {
   MovePointer(Rest);
   WriteStep("placed");
 
-  Click(MinimapHarvesterField);
-  EXPECT_EQ(ViewState.ViewX, 5);
-  EXPECT_EQ(ViewState.ViewY, 12);
-  Click(HarvesterCell);
-  EXPECT_EQ(ViewState.SelectionKind, 0);
-  EXPECT_EQ(ViewState.Selection[1].Index, harvester);
-  MovePointer(Rest);
-  WriteStep("harvester");
+  ViewAndSelect(MinimapHarvesterField, 5, 12, HarvesterCell, SelectedUnits, harvester, "harvester");
   RightClick(FieldCell);
   MovePointer(Rest);
   ASSERT_TRUE(PassUntil([&] { return Units[harvester].Load > 0; }));
