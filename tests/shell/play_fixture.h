@@ -56,6 +56,8 @@ class PlayTest : public ShellTest {
     GameOptions.MessageEnable = true;
     ViewState.ViewX = 1;
     ViewState.ViewY = 1;
+    // An order that an earlier test left pending would change the cursor and the clicks.
+    PendingOrder = 0;
     // Room for more than a yard's five units.
     Building(12, 14, BuildingBarracks);
     Waves.clear();

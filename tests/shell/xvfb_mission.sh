@@ -1,0 +1,120 @@
+#!/bin/sh
+# The real program under a virtual 640 x 400 X display with the SDL back end plays the first
+# steps of a mission: started through the test entry on a scenario of the demo data set, it
+# gets the yard selected, its build menu opened, a power plant bought and placed, the
+# harvester selected and sent to a field. Each step is checked in a screenshot against the
+# picture that the headless run of the same clicks pins (test_shell, MissionEntryTest), in
+# the screen regions that show the step; the pictures are kept when a check fails.
+#
+#   tests/shell/xvfb_mission.sh <zarn> <game folder> <test_shell> <pictures folder>
+#
+# Exit 0: passed; 1: failed (with the reason).
+set -u
+
+usage="usage: xvfb_mission.sh <zarn> <game folder> <test_shell> <pictures folder>"
+BIN=${1:?$usage}
+GAME=${2:?$usage}
+TESTS=${3:?$usage}
+PICS=${4:?$usage}
+. "$(dirname "$0")/../common/xsession.sh"
+xs_need_tools import compare convert xdotool || exit 1
+
+ZARN_PLATFORM=null "$TESTS" --gtest_filter='MissionEntryTest.AMissionIsPlayedFromItsFirstClicks' >/dev/null 2>&1 \
+  || { echo "xvfb_mission: FAILED: the headless run of the same clicks does not pass"; exit 1; }
+[ -f "$PICS/points.sh" ] || { echo "xvfb_mission: FAILED: no $PICS/points.sh"; exit 1; }
+. "$PICS/points.sh"
+
+WORK=$(mktemp -d)
+KEEP="$PICS/x"
+rm -rf "$KEEP"
+APID=""
+cleanup() {
+  xs_kill "$APID"
+  xs_cleanup
+  rm -rf "$WORK"
+}
+trap cleanup EXIT INT TERM
+
+fail() {
+  echo "xvfb_mission: FAILED: $*"
+  mkdir -p "$KEEP"
+  cp "$WORK"/*.png "$KEEP"/ 2>/dev/null
+  echo "  pictures kept in $KEEP"
+  [ -f "$WORK/log" ] && sed 's/^/  program: /' "$WORK/log"
+  exit 1
+}
+
+# region_matches STEP X Y W H [FUZZ]: the screenshot's region (picture pixels, doubled on the
+# screen) equals the same region of the headless picture of STEP.
+region_matches() {
+  _geo="$(($4 * 2))x$(($5 * 2))+$(($2 * 2))+$(($3 * 2))"
+  convert "$PICS/$1.png" -scale 200% -crop "$_geo" +repage "$WORK/want-$1.png" || return 1
+  import -window root "$WORK/shot.png" || return 1
+  convert "$WORK/shot.png" -crop "$_geo" +repage "$WORK/got-$1.png" || return 1
+  DIFF=$(compare -metric AE -fuzz "${6:-3}%" "$WORK/want-$1.png" "$WORK/got-$1.png" null: 2>&1)
+  [ "$DIFF" = "0" ]
+}
+# wait_region WHAT STEP X Y W H [FUZZ]: polls until the region matches.
+wait_region() {
+  _what=$1
+  shift
+  [ -n "${XS_VERBOSE:-}" ] && echo "$(date +%T) waiting for $1 ($2 $3 $4 $5)" >&2
+  xs_until region_matches "$@" || fail "$_what: the region $2,$3 ${4}x$5 differs from the headless picture '$1' in ${DIFF:-?} pixels"
+}
+
+# Regions of the 320 x 200 picture.
+INFO="66 164 190 36"        # the panel's caption, picture and status line of the selection
+NAMEBAR="72 20 248 21"      # the build menu's name and price of the selected kind
+MENUTOP="60 0 200 18"       # the build menu's repeat box and credits
+KINDPIC="74 49 156 92"      # the build menu's picture of the selected kind
+CREDITS="200 2 60 16"       # the credits on the map's status line
+COMMANDS="256 186 64 13"    # the command column's production line
+PLANT="128 96 32 32"        # cells (9, 7) to (10, 8) in the view (1, 1)
+LOADTEXT="110 172 62 12"    # "ПОЛОН НА" of a harvester with a load
+
+click() { xdotool mousemove $1 $2 click 1 mousemove $REST; }
+rclick() { xdotool mousemove $1 $2 click 3 mousemove $REST; }
+
+xs_start 640x400 || fail "no X session"
+cp -r "$GAME" "$WORK/game" || fail "cannot copy the game folder"
+printf '[Options]\nMusicEnable=0\nSoundEnable=0\nGameSpeed=17\n' >"$WORK/game/zarn.ini"
+cp "$BIN" "$WORK/game/zarn" || fail "cannot copy the program"
+# The pointer rests on the map, where it scrolls nothing.
+xdotool mousemove $REST
+(cd "$WORK/game" && exec env ZARN_PLATFORM=sdl SDL_AUDIODRIVER=dummy ZARN_TEST_SCENARIO=alm1.scn ./zarn) \
+  >"$WORK/log" 2>&1 &
+APID=$!
+xs_wait_window "$APID" || fail "the program's window never appeared"
+
+# In play, with the harvester selected.
+wait_region "the mission did not start with the harvester selected" play $INFO
+# The yard, seen after a click on the minimap's corner.
+click $MINIMAP_BASE
+click $YARD
+wait_region "a click on the yard did not select it" yard $INFO
+# Its build menu, then the last kind of the list: the power plant.
+click $BUILD_MENU
+wait_region "the yard's build menu did not open" menu $MENUTOP
+wait_region "the yard's build menu does not show its first kind" menu $NAMEBAR
+click $BACK_ARROW
+wait_region "the back arrow did not select the power plant" powerplant $NAMEBAR
+wait_region "the power plant's picture is not shown" powerplant $KINDPIC
+# Bought: the credits fall by its price and the yard builds it.
+click $ORDER
+wait_region "the order did not take the price from the credits" ordered $CREDITS
+wait_region "the order did not return to play with the yard selected" ordered $INFO
+wait_region "the power plant was never ready to place" ready $COMMANDS 40
+# Placed at its cell.
+click $PLACE
+click $PLANT_CELL
+wait_region "no power plant stands at its cell" placed $PLANT
+# The harvester, sent to a field by the right button, fills up there.
+click $MINIMAP_FIELD
+click $HARVESTER
+wait_region "a click on the harvester did not select it" harvester $INFO
+rclick $FIELD
+wait_region "the harvester did not reach the field and load" harvesting $LOADTEXT
+kill -0 "$APID" 2>/dev/null || fail "the program ended during play"
+
+echo "xvfb_mission: passed (play, yard, build menu, power plant bought, placed, harvester loading at a field)"
+exit 0
