@@ -114,19 +114,11 @@ bool LoadMission(int side, std::int32_t mission) {
     Players[1].Side = static_cast<std::uint8_t>(side);
     Mission.MissionNumber = mission;
     ViewState.LocalSide = static_cast<std::uint8_t>(side);
-    ResetMapPlacements();
-    if (!LoadMapFile(MapFileName)) return false;
-    ResetLastViewPos();
-    ClearOssinFields();
-    RemoveAllBlooms();
-    SpawnMapStartObjects();
-    BuildWorldFromScenario();
+    return BuildScenarioWorld();
   } catch (const std::exception&) {
     TellFileProblem(ScenesFileText, ScenarioFileName, DamagedText);
     return false;
   }
-  MapExists = 1;
-  return true;
 }
 
 }  // namespace

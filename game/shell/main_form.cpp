@@ -59,14 +59,7 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 // Scenario, map, the map's start objects and the world from the lists, then play. False (the
 // loader has told the player why) when a file does not read.
 bool StartScenarioAtOnce(const char* name) {
-  if (LoadScenario(name)) return false;
-  ResetMapPlacements();
-  if (!LoadMapFile(MapFileName)) return false;
-  ClearOssinFields();
-  RemoveAllBlooms();
-  SpawnMapStartObjects();
-  BuildWorldFromScenario();
-  MapExists = 1;
+  if (LoadScenario(name) || !BuildScenarioWorld()) return false;
   StartGame();
   return true;
 }

@@ -10,6 +10,7 @@
 #include "game/world/pulses.h"
 #include "game/world/blooms.h"
 #include "game/world/units.h"
+#include "game/world/scenario.h"
 
 namespace zarn {
 
@@ -278,6 +279,18 @@ void ResumeLoadedGame() {
   AnimCounterInit(AnimCounters[3], 17, 275, 2);
   AnimCounterInit(AnimCounters[4], 12, 292, 2);
   PlayNextTrack();
+}
+
+bool BuildScenarioWorld() {
+  ResetMapPlacements();
+  if (!LoadMapFile(MapFileName)) return false;
+  ResetLastViewPos();
+  ClearOssinFields();
+  RemoveAllBlooms();
+  SpawnMapStartObjects();
+  BuildWorldFromScenario();
+  MapExists = 1;
+  return true;
 }
 
 }  // namespace zarn

@@ -37,6 +37,9 @@ bool LoadMapFile(std::string_view name);
 bool LoadMapWithObjects(std::string_view name);
 // All blooms removed, then every placement of the map becomes a resource cell or a bloom.
 void SpawnMapStartObjects();
+// The world of the scenario just loaded: its map with the map's start objects, then the
+// scenario's players, units and buildings. False (reported to the player) when the map fails.
+bool BuildScenarioWorld();
 // Adds every live resource cell and bloom to the placement list (the caller resets it first).
 void StoreMapStartObjects();
 
