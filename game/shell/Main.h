@@ -13,7 +13,7 @@
 #include "game/dx/DXForms.h"
 #include "game/dx/DXInput.h"
 #include "game/dx/DXSounds.h"
-#include "game/shell/shellcalls_pending.h"
+#include "game/shell/shellcalls.h"
 #include "platform/keys.h"
 #include "platform/surface.h"
 

@@ -80,7 +80,7 @@ class PlayTest : public ShellTest {
     PendingOrder = 0;
     BoxDragState = 0;
     ViewState = TViewState{};
-    ShellCalls = PendingShellCalls;
+    ShellCalls = DefaultShellCalls;
     ResetHooks();
     folder_.reset();
     ShellTest::TearDown();

@@ -1,7 +1,6 @@
 // Procedures that the shell's frames and input handlers call and that other topics build (the
 // play screen, the editors' screens, the network game and the menu screens beyond the main
-// menu). Until a topic's file takes an entry over, the entry does nothing, so the program runs
-// and those screens stay blank. Tests replace entries to record the calls.
+// menu), in one table so that tests can replace entries to record the calls.
 #pragma once
 
 #include <cstdint>
@@ -52,15 +51,7 @@ struct TShellCalls {
   void (*OpenDefeat)();
 };
 
-namespace shell_pending {
-inline void Nothing() {}
-inline void NothingInt(int) {}
-inline void NothingText(std::string_view) {}
-inline void NothingTwoTexts(std::string_view, std::string_view) {}
-}  // namespace shell_pending
-
-// One entry a line: a topic that takes an entry over replaces its line with its own procedure.
-inline constexpr TShellCalls PendingShellCalls{
+inline constexpr TShellCalls DefaultShellCalls{
     .GameInputStep = GameHover,
     .DrawGameScreen = DrawGameScreen,
     .DrawNetLobby = DrawNetLobby,
@@ -90,6 +81,6 @@ inline constexpr TShellCalls PendingShellCalls{
     .OpenDefeat = OpenDefeat,
 };
 
-inline TShellCalls ShellCalls = PendingShellCalls;
+inline TShellCalls ShellCalls = DefaultShellCalls;
 
 }  // namespace zarn
