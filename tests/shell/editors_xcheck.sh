@@ -10,7 +10,9 @@
 # painted area as before).
 # Scenario editor ("-debug" and F6, a 640 x 400 window): a new scenario on that map; units, a
 # building and a worm placed; players, goal, availability, credits and side set; saved; loaded
-# and saved again under another name: the same bytes.
+# and saved again under another name: the same bytes; saved under the name of the first mission
+# of player 1's side and started as a game from the main menu, as a player starts it: the
+# play screen shows the placed building at its cell.
 #
 #   tests/shell/editors_xcheck.sh <zarn> <game folder> <test_shell> <golden folder>
 #
@@ -27,6 +29,10 @@ xs_need_tools import compare convert od cmp awk || exit 1
 
 ZARN_PLATFORM=null ZARN_GOLDEN_WRITE=1 "$TESTS" --gtest_filter='EditorDrawTest.*' >/dev/null 2>&1 ||
   { echo "editors_xcheck: FAILED: the pinned editor pictures do not hold"; exit 1; }
+# The faction choice that starts the scenario as a mission (pictures of another process: the
+# two sets do not share one program's state).
+ZARN_PLATFORM=null ZARN_GOLDEN_WRITE=1 "$TESTS" --gtest_filter='CampaignPicturesTest.FactionChoice*' >/dev/null 2>&1 ||
+  { echo "editors_xcheck: FAILED: the pinned faction choice does not hold"; exit 1; }
 
 WORK=$(mktemp -d)
 KEEP="$GOLDEN/xcheck"
@@ -379,5 +385,54 @@ wait_screen scenario_editor_menu 42 49 234 104
 [ -f "$WORK/game/scenes/xcopy.scn" ] || fail "no scenes/xcopy.scn"
 cmp -s "$SCN" "$WORK/game/scenes/xcopy.scn" || fail "the scenario loaded and saved again differs"
 
-echo "editors_xcheck: passed (map painted, saved, loaded; scenario placed, set, saved, loaded byte for byte)"
+# ---------------- The scenario as a game ----------------
+# A mission is the scenario file named by the side of player 1 and the mission number: saved
+# as "tel1" (player 1 is side 2), the Telix choice of a new game starts it.
+click 60 92
+pt 2 2
+wait_screen save_scenario 0 8 320 24
+key --repeat 30 BackSpace
+xdotool type tel1
+key Return
+wait_screen scenario_editor_menu 42 49 234 104
+cmp -s "$SCN" "$WORK/game/scenes/tel1.scn" || fail "the scenario saved as tel1 differs"
+cp "$WORK/shot.png" "$WORK/menu.png"
+click 80 146  # exit to the main menu
+pt 2 2
+wait_changed "$WORK/menu.png" 42 49 234 104 "the exit button"
+settle "$WORK/main.png" 0 0 320 200
+click 242 74  # new game
+pt 2 2
+wait_screen campaign_faction 19 68 282 63
+cp "$WORK/shot.png" "$WORK/faction.png"
+click 160 100  # Telix
+pt 2 2
+# The briefing: the begin button where the faction choice is black.
+wait_changed "$WORK/faction.png" 104 168 115 16 "the faction choice"
+settle "$WORK/briefing.png" 0 0 320 200
+click 160 176  # begin
+pt 200 185  # over the panel: the pointer at the map's edge would scroll it
+# Play on that scenario: the view centred on the first unit, (14, 4), starts at column 4 (row
+# 1); the building drawn at its cell as the editor drew it, and the painted rock of cells
+# (4..5, 5), far from the player's objects, under the shroud (black) that the editor does not
+# draw.
+play_x() { echo $((($1 - 4) * 16)); }
+crop "$WORK/mode0.png" "$(cell_x 16)" "$(cell_y 7)" 32 32 "$WORK/building.png"
+convert -size 64x32 xc:black "$WORK/black.png"
+_playing() {
+  shot && crop "$WORK/shot.png" "$(play_x 16)" "$(cell_y 7)" 32 32 "$WORK/got.png" &&
+    crop "$WORK/shot.png" "$(play_x 4)" "$(cell_y 5)" 32 16 "$WORK/rockcells.png" &&
+    [ "$(differs "$WORK/building.png" "$WORK/got.png")" = "0" ] &&
+    [ "$(differs "$WORK/black.png" "$WORK/rockcells.png")" = "0" ]
+}
+poll _playing || {
+  mkdir -p "$KEEP"
+  cp "$WORK/got.png" "$KEEP/play_building.png"
+  cp "$WORK/building.png" "$KEEP/editor_building.png"
+  cp "$WORK/rockcells.png" "$KEEP/play_rock_cells.png"
+  fail "play did not begin on the scenario: no shrouded map with the building at (16, 7) (kept $KEEP/play_*.png)"
+}
+kill -0 "$APID" 2>/dev/null || fail "the program ended in play"
+
+echo "editors_xcheck: passed (map painted, saved, loaded; scenario placed, set, saved, loaded byte for byte, started as a game)"
 exit 0
