@@ -103,6 +103,7 @@ void StartGame(TFields& f) {
   ViewState.Selection[1].InUse = 1;
   SelectUnit(Units[u]);
   NetGameStarted = 1;
+  NetTrace("net started %d %d %d", int(u), int(vx), int(vy));
 }
 
 void LoadMap(std::string_view text) {
@@ -229,6 +230,10 @@ void ClientInterpretMessage(std::string_view message) {
       SideChooserCreate(SideChooser, 33, 90);
       SideChooserSet(SideChooser, flags);
       SideChoiceOpen = 1;
+      if (SideChooser.Selected < 8) {
+        const TSphereRect& s = SideChooser.Spheres[SideChooser.Selected];
+        NetTrace("net sides %d %d", (s.X1 + s.X2) / 2, (s.Y1 + s.Y2) / 2);
+      }
       break;
     }
     case 131:

@@ -162,6 +162,7 @@ void StartServer() {
     return;
   }
   ServerBoundPort = plat::ServerPort(ServerId);
+  NetTrace("net listening %d", int(ServerBoundPort));
   ShowLine("Listening...");
 }
 

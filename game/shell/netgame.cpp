@@ -1,6 +1,9 @@
 // A network game's start on the server and the clients, the start vehicles, the server's
 // snapshots after every world step, and the network screen before the start.
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
 
 #include "game/base/dvga.h"
 #include "game/shell/Main.h"
@@ -58,6 +61,16 @@ std::string OwnerChangeText() {
 }
 
 }  // namespace
+
+void NetTrace(const char* format, ...) {
+  static const bool trace = std::getenv("ZARN_TRACE_NET") != nullptr;
+  if (!trace) return;
+  std::va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+  std::fputc('\n', stderr);
+}
 
 void NetGameSetup() {
   ResetCounters();
@@ -127,11 +140,13 @@ void PlaceStartVehicles() {
     PickBloomFreeTile(g[0], g[1], g[2], y, x, g[3]);
     InitUnit(Units[s], x, y, static_cast<std::uint16_t>(s), seat.Side, static_cast<std::uint8_t>(k),
              UnitConstructionVehicle);
+    NetTrace("net vehicle %d %d %d %d map %d %d", k, int(s), int(x), int(y), int(W), int(H));
     const std::int32_t vx = ClampViewX(x - 9), vy = ClampViewY(y - 5);
     if (k == 1) {
       SelectUnit(Units[s]);
       ViewState.ViewX = static_cast<std::uint16_t>(vx);
       ViewState.ViewY = static_cast<std::uint16_t>(vy);
+      NetTrace("net view %d %d", int(vx), int(vy));
       ClearSelectionAndGroups();
       ViewState.SelectedCount = 1;
       ViewState.Selection[1].Index = static_cast<std::uint16_t>(s);

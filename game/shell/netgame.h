@@ -35,6 +35,10 @@ inline constexpr std::size_t MaxChatLength = 40;
 // it ignore it.
 inline constexpr int MsgUnitOwner = 167;
 
+// For checks of the real program (ZARN_TRACE_NET set): the start, the vehicles' cells and
+// the requests the server takes, one line each on stderr.
+void NetTrace(const char* format, ...);
+
 // --- Network state. ---
 
 inline std::uint64_t BytesSent = 0;

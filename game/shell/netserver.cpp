@@ -122,6 +122,7 @@ void ServerInterpretMessage(int seat, std::string_view message) {
   std::int32_t code = 0;
   if (!r.Code(code) || code < 1 || code > 64) return;
   TRequest q{seat, r};
+  NetTrace("net request %d %d %.*s", int(seat), int(code), int(message.size()), message.data());
   std::int32_t u = 0, b = 0, x = 0, y = 0, v = 0, w = 0;
 
   // The lobby's messages; the rest are orders, which need a game under way.
