@@ -21,7 +21,7 @@ std::string ExtractWithComponent(const std::string& archive, TExtractEvents& eve
   if (!UnrarDllLoaded) BindUnrarLibrary();
   TUnRAR UnRAR1;
   UnRAR1.SetCpuType(cptAuto);
-  UnRAR1.SetFileSpec("*.*");
+  UnRAR1.SetFileMask("*.*");
   std::string error;
   bool ended = false;
   UnRAR1.OnBegin = [&](TZipCommon*, const std::string& name, int, bool& extract) {

@@ -18,7 +18,7 @@ inline constexpr std::uint8_t HeaderColour = 43;
 inline constexpr std::uint8_t TitleColour = 12;
 inline constexpr std::uint8_t ValueColour = 43;
 
-struct TColumnSpec {
+struct TColumnLayout {
   std::string_view Title;
   std::int32_t X;
 };
@@ -65,7 +65,7 @@ void ClearStatsRows(TStatsPanel& panel) {
 }
 
 void ShowMissionStats(TStatsPanel& panel, int rowHeight, int font) {
-  static const TColumnSpec specs[StatsColumnCount] = {
+  static const TColumnLayout columns[StatsColumnCount] = {
       {"АЛЬЯНС"_cp1251, 0},      {"ПОСТРОЕНО"_cp1251, 45}, {"УБИТО"_cp1251, 91},
       {"ПОТЕРИ"_cp1251, 118},    {"ВОЗВЕДЕНО"_cp1251, 150}, {"РАЗРУШЕНО"_cp1251, 196},
       {"ПОТЕРИ"_cp1251, 243},    {"ДОБЫТО"_cp1251, 275},
@@ -78,9 +78,9 @@ void ShowMissionStats(TStatsPanel& panel, int rowHeight, int font) {
   panel.Font = static_cast<std::int16_t>(font);
   for (int c = 0; c < StatsColumnCount; ++c) {
     TStatsColumn& col = panel.Columns[c];
-    col.Title = ToFontCodePage(specs[c].Title);
-    col.X = specs[c].X;
-    col.X2 = specs[c].X;
+    col.Title = ToFontCodePage(columns[c].Title);
+    col.X = columns[c].X;
+    col.X2 = columns[c].X;
     const bool full = c == 0 || c == StatsColumnCount - 1;
     col.Width = TextWidth(font, col.Title) - (full ? 0 : 1);
     col.Maximum = 1;

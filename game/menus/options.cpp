@@ -7,22 +7,22 @@ namespace zarn {
 
 namespace {
 
-struct TBarSpec {
+struct TBarLayout {
   int X, Y;
   std::int32_t TGameOptions::*Field;
   std::int32_t Minimum, Maximum, Step;
 };
-constexpr TBarSpec Bars[3] = {
+constexpr TBarLayout Bars[3] = {
     {60, 25, &TGameOptions::GameSpeed, 15, 17, 1},
     {60, 53, &TGameOptions::SoundVolume, 0, 100, 5},
     {60, 81, &TGameOptions::ScrollPause, 0, 18, 1},
 };
 
-struct TCheckSpec {
+struct TCheckLayout {
   int X, Y, Width;
   bool TGameOptions::*Field;
 };
-constexpr TCheckSpec Checks[7] = {
+constexpr TCheckLayout Checks[7] = {
     {13, 91, 83, &TGameOptions::MusicEnable},      {13, 107, 149, &TGameOptions::UnitSpeak},
     {13, 123, 280, &TGameOptions::UnitExecuteSpeak}, {13, 139, 164, &TGameOptions::SevnarSpeak},
     {13, 155, 127, &TGameOptions::BuildSpeak},     {191, 154, 107, &TGameOptions::MessageEnable},
@@ -85,8 +85,8 @@ void OptionsDraw() {
   if (!BeginMenuFrame(BackToGameMenu)) return;
   DrawMenuBackground();
   for (const TCaption& c : Captions) DrawPicture(c.Picture, c.X, c.Y, true);
-  for (const TBarSpec& b : Bars) DrawPicture("textlow.img", 19, b.Y - 1, true);
-  for (const TBarSpec& b : Bars) DrawPicture("texthigh.img", 263, b.Y - 4, true);
+  for (const TBarLayout& b : Bars) DrawPicture("textlow.img", 19, b.Y - 1, true);
+  for (const TBarLayout& b : Bars) DrawPicture("texthigh.img", 263, b.Y - 4, true);
   RecolorRect(10, 5, 300, 190, 0, MenuSide());
   DrawButtonPictures(OptionsButtons, ButtonPictures);
   for (TTrackWidget& t : OptionBars) TrackBarDraw(t);

@@ -135,8 +135,8 @@ bool HasWildcards(const std::string& text) {
   return text.find_first_of("*?") != std::string::npos;
 }
 
-bool MatchFileSpec(const std::string& name, const std::string& spec) {
-  std::string n = name, s = spec;
+bool MatchFileMask(const std::string& name, const std::string& mask) {
+  std::string n = name, s = mask;
   if (!n.empty() && n.back() == '.') n.pop_back();
   if (!s.empty() && s.back() == '.') s.pop_back();
   if (n.empty()) return s == "*";

@@ -21,7 +21,7 @@ bool OpenFileForRead(const std::string& path, int& fd);
 // min(round(done x 100 / total), 100); 0 when total < 1.
 std::uint8_t SetPercentDone(std::int64_t done, std::int64_t total);
 bool HasWildcards(const std::string& text);
-bool MatchFileSpec(const std::string& name, const std::string& spec);
+bool MatchFileMask(const std::string& name, const std::string& mask);
 
 // A component path ("\" separated) as a native one.
 std::string NativePath(const std::string& path);

@@ -2,7 +2,7 @@
 // output folder, events, volumes) -> TUnBase (selection, progress step) -> TUnRAR (extraction
 // through the RAR library bound in UnRAR.h).
 //
-// Use: set ArchiveFile (SetArchiveFile), optionally ExtractDir, FileSpec, the events; then
+// Use: set ArchiveFile (SetArchiveFile), optionally ExtractDir, FileMask, the events; then
 // Extract(). Paths are UTF-8; "/" and "\" are both accepted and kept as "\" inside.
 // Errors are raised as E_RAISE with one of the messages of err_msgs.h.
 #pragma once
@@ -118,8 +118,8 @@ class TZipCommon : public TAwkMain {
 
 class TUnBase : public TZipCommon {
  public:
-  const std::string& FileSpec() const { return fileSpec_; }
-  void SetFileSpec(const std::string& spec) { fileSpec_ = spec.empty() ? "*.*" : spec; }
+  const std::string& FileMask() const { return fileMask_; }
+  void SetFileMask(const std::string& mask) { fileMask_ = mask.empty() ? "*.*" : mask; }
   TCpuType CpuType() const { return cpuType_; }
   void SetCpuType(TCpuType t) { cpuType_ = t; }
   TProgressNotify ProgressNotify() const { return progressNotify_; }
@@ -133,7 +133,7 @@ class TUnBase : public TZipCommon {
  protected:
   virtual void DoExtract() = 0;
 
-  std::string fileSpec_ = "*.*";
+  std::string fileMask_ = "*.*";
   TCpuType cpuType_ = cptAuto;
   TProgressNotify progressNotify_ = TProgressNotify::Ten;
   TOutputMode outputMode_ = TOutputMode::omFiles;

@@ -247,7 +247,7 @@ void TUnRAR::ProcessArchive(int operation) {
   TUnRAR* previous = ActiveUnRAR;
   ActiveUnRAR = this;
   cancel_ = false;
-  bool wild = HasWildcards(fileSpec_);
+  bool wild = HasWildcards(fileMask_);
   if (OnElapsedTime) timer_.Start();
   password_.clear();
   try {
@@ -261,7 +261,7 @@ void TUnRAR::ProcessArchive(int operation) {
       std::string name = OemToAnsiPath(Trim(FixedString(header.FileName, RAR_NAME_SIZE)));
       totalBytes_ = remainingBytes_ = header.UnpSize;
       lastPercent_ = -1;
-      bool selected = !IsFolder(header) && MatchFileSpec(name, fileSpec_);
+      bool selected = !IsFolder(header) && MatchFileMask(name, fileMask_);
       if (!selected && IsFolder(header) && useStoredDirs_ && wild && operation == RAR_EXTRACT) {
         // Folders are not entries, but an empty one (a save folder) must not be lost.
         std::string folderName, root;

@@ -247,7 +247,7 @@ TEST_F(FakeLibrary, CancelStopsTheDataAndTheLoop) {
   EXPECT_NE(log.find("close;"), std::string::npos);
 }
 
-TEST_F(FakeLibrary, SelectionSkipsFoldersAndHonoursBeginAndFileSpec) {
+TEST_F(FakeLibrary, SelectionSkipsFoldersAndHonoursBeginAndFileMask) {
   Add("readme");
   Add("data\\one.dat");
   Add("rw.dat").hostOS = 3;  // mode 0664: 0x10 is group write, not a folder
@@ -270,7 +270,7 @@ TEST_F(FakeLibrary, SelectionSkipsFoldersAndHonoursBeginAndFileSpec) {
   // One file named: the loop ends after it.
   begun.clear();
   unrar_.OnBegin = nullptr;
-  unrar_.SetFileSpec("README");
+  unrar_.SetFileMask("README");
   EXPECT_EQ(Run(), "");
   EXPECT_EQ(Log(), "open 1 16384;read;process 2 " + dir_.string() + "/ " +
                        (dir_ / "readme").string() + ";close;");

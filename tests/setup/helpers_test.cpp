@@ -14,16 +14,16 @@ using setup_test::TempDir;
 namespace {
 
 TEST(ArchiveHelpers, FileSpecsMatchLikeTheOldShell) {
-  EXPECT_TRUE(MatchFileSpec("README", "*.*"));  // no extension still matches
-  EXPECT_TRUE(MatchFileSpec("data\\ARMY.DAT", "*.dat"));
-  EXPECT_TRUE(MatchFileSpec("zarn.exe", "ZARN.EXE"));
-  EXPECT_TRUE(MatchFileSpec("a1.map", "a?.map"));
-  EXPECT_FALSE(MatchFileSpec("a12.map", "a?.map"));
-  EXPECT_FALSE(MatchFileSpec("army.dat", "*.fnt"));
-  EXPECT_TRUE(MatchFileSpec("name.", "name"));  // a trailing dot is dropped
-  EXPECT_TRUE(MatchFileSpec("", "*"));
-  EXPECT_FALSE(MatchFileSpec("", "*.*"));
-  EXPECT_FALSE(MatchFileSpec("x", ""));
+  EXPECT_TRUE(MatchFileMask("README", "*.*"));  // no extension still matches
+  EXPECT_TRUE(MatchFileMask("data\\ARMY.DAT", "*.dat"));
+  EXPECT_TRUE(MatchFileMask("zarn.exe", "ZARN.EXE"));
+  EXPECT_TRUE(MatchFileMask("a1.map", "a?.map"));
+  EXPECT_FALSE(MatchFileMask("a12.map", "a?.map"));
+  EXPECT_FALSE(MatchFileMask("army.dat", "*.fnt"));
+  EXPECT_TRUE(MatchFileMask("name.", "name"));  // a trailing dot is dropped
+  EXPECT_TRUE(MatchFileMask("", "*"));
+  EXPECT_FALSE(MatchFileMask("", "*.*"));
+  EXPECT_FALSE(MatchFileMask("x", ""));
   EXPECT_TRUE(HasWildcards("a?"));
   EXPECT_FALSE(HasWildcards("zarn.exe"));
 }
@@ -103,8 +103,8 @@ TEST(ArchiveHelpers, ExtractDirDefaultsToTheArchivesFolder) {
   EXPECT_EQ(u.ExtractDir(), "\\no\\such\\place\\");
   u.SetExtractDir("/opt/ZarnIII");
   EXPECT_EQ(u.ExtractDir(), "\\opt\\ZarnIII\\");
-  u.SetFileSpec("");
-  EXPECT_EQ(u.FileSpec(), "*.*");
+  u.SetFileMask("");
+  EXPECT_EQ(u.FileMask(), "*.*");
 }
 
 }  // namespace
