@@ -6,6 +6,7 @@
 #include "game/base/dvga.h"
 #include "game/menus/dmenus.h"
 #include "game/shell/Main.h"
+#include "game/shell/playmouse.h"
 #include "game/shell/editorscreens.h"
 #include "game/sound/dsnd.h"
 #include "game/world/buildings.h"
@@ -34,30 +35,6 @@ int ModeButtonAt(int x, int y) {
 
 std::int32_t PointerCellX() { return MouseX / 16 + ViewState.ViewX; }
 std::int32_t PointerCellY() { return MouseY / 16 + ViewState.ViewY; }
-
-// The editors scroll at every edge; there is no network game to wait for.
-void EdgeScroll() {
-  if (MouseX < 3) {
-    SetCursorColor(CursorColour);
-    SelectCursor(4);
-    ScrollViewLeft();
-  }
-  if (MouseX >= 317) {
-    SetCursorColor(CursorColour);
-    SelectCursor(5);
-    ScrollViewRight();
-  }
-  if (MouseY < 3) {
-    SetCursorColor(CursorColour);
-    SelectCursor(6);
-    ScrollViewUp();
-  }
-  if (MouseY >= 198) {
-    SetCursorColor(CursorColour);
-    SelectCursor(7);
-    ScrollViewDown();
-  }
-}
 
 void PanelHover() {
   SelectCursor(0);

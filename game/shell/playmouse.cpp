@@ -72,25 +72,6 @@ void ForgetDragIfScreenLeft() {
   if (GameScreen != 0) BoxDragState = 0;
 }
 
-void EdgeScroll() {
-  if (NetRole != RoleSingle && NetGameStarted == 0) return;
-  // Each edge on its own, so that a corner scrolls both ways; the later cursor wins.
-  const struct {
-    bool on;
-    std::uint8_t cursor;
-    void (*scroll)();
-  } edges[] = {{MouseX < 3, 4, ScrollViewLeft},
-               {MouseX >= 317, 5, ScrollViewRight},
-               {MouseY < 3, 6, ScrollViewUp},
-               {MouseY >= 198, 7, ScrollViewDown}};
-  for (const auto& e : edges) {
-    if (!e.on) continue;
-    SelectCursor(e.cursor);
-    SetCursorColor(NormalColour);
-    e.scroll();
-  }
-}
-
 void MapHover() {
   if (PendingOrder != 0) {
     SelectCursor(PendingOrder == 4 ? 8 : 3);
@@ -129,6 +110,26 @@ void PanelHover() {
 }
 
 }  // namespace
+
+void EdgeScroll() {
+  if (NetRole != RoleSingle && NetGameStarted == 0) return;
+  // Each edge on its own, so that a corner scrolls both ways; the later cursor wins.
+  const struct {
+    bool on;
+    std::uint8_t cursor;
+    void (*scroll)();
+  } edges[] = {{MouseX < 3, 4, ScrollViewLeft},
+               {MouseX >= 317, 5, ScrollViewRight},
+               {MouseY < 3, 6, ScrollViewUp},
+               {MouseY >= 198, 7, ScrollViewDown}};
+  for (const auto& e : edges) {
+    if (!e.on) continue;
+    SelectCursor(e.cursor);
+    SetCursorColor(NormalColour);
+    e.scroll();
+  }
+}
+
 
 void GameClick() {
   if (MouseY >= 158) PanelClick(false);

@@ -11,4 +11,8 @@ void NetGameRightClick();
 // Once per frame before drawing, in single and network play.
 void GameHover();
 
+// Scrolls the view at each screen edge under the pointer, with the edge's cursor (not in a
+// network game before its start); the play screen and both editors.
+void EdgeScroll();
+
 }  // namespace zarn
