@@ -70,7 +70,6 @@ const std::array<TTopicRow, TopicRowCount> TopicRows{{
 
 namespace {
 
-constexpr std::uint8_t AuthorsBackground = 128;
 constexpr std::uint8_t PictureOutline = 0;
 
 int X() { return static_cast<int>(ClickX()); }

@@ -191,7 +191,7 @@ bool LiveUnitSlot(std::uint16_t i) { return i <= MaxUnitSlots && Units[i].Free =
 // the minimap scales follow the map's size.
 void SettleLoadedView() {
   TViewState& v = ViewState;
-  auto dropAllBut = [&v](int keep) {
+  auto dropAllBut = [&](int keep) {
     for (int n = keep + 1; n <= 14; ++n) v.Selection[n].InUse = 0;
   };
   const TSelectionEntry& first = v.Selection[1];
