@@ -71,6 +71,10 @@ struct TFolderChooser {
   std::string folder;  // shown in the list
   std::string suffix;  // added to the chosen folder in the edit line
   std::function<void()> changed;
+  // Lays out a folder page: its title, the heading, the list `listHeight` high and under it
+  // the edit line with its label; a choice in the list fills the edit line.
+  void Build(TPage& page, const std::string& name, const std::string& heading, int listHeight,
+             const std::string& label, const std::string& suffix);
   void Show(const std::string& dir);
   void Choose();
 };
