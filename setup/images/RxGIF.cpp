@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "setup/lebytes.h"
+
 namespace zarn3set {
 namespace {
 
@@ -39,11 +41,6 @@ class Reader {
   const std::string& s_;
   std::size_t pos_ = 0;
 };
-
-void PutWord(std::string& s, unsigned v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>((v >> 8) & 0xFF);
-}
 
 void PutLines(std::string& s, const std::vector<std::string>& lines) {
   for (const std::string& l : lines) {
@@ -654,8 +651,8 @@ std::string TGIFImage::SaveToStream() {
   EncodeFrames();
   RecalcScreenSize();
   std::string s = version == 2 ? "GIF89a" : "GIF87a";
-  PutWord(s, screenWidth);
-  PutWord(s, screenHeight);
+  PutLe16(s, screenWidth);
+  PutLe16(s, screenHeight);
   const TGIFColorTable& global = data->colorMap;
   if (global.count > 0) {
     int bits = LeastBits(global.count);
@@ -675,7 +672,7 @@ std::string TGIFImage::SaveToStream() {
     s += "\x21\xFF\x0BNETSCAPE2.0";
     s += '\3';
     s += '\1';
-    PutWord(s, repeatCount);
+    PutLe16(s, repeatCount);
     s += '\0';
   }
   for (auto& f : frames) {
@@ -686,10 +683,10 @@ std::string TGIFImage::SaveToStream() {
       if (e.type != TExtensionType::GraphicControl) PutLines(s, e.lines);
     }
     s += '\x2C';
-    PutWord(s, static_cast<unsigned>(f->left));
-    PutWord(s, static_cast<unsigned>(f->top));
-    PutWord(s, static_cast<unsigned>(f->image->width));
-    PutWord(s, static_cast<unsigned>(f->image->height));
+    PutLe16(s, static_cast<unsigned>(f->left));
+    PutLe16(s, static_cast<unsigned>(f->top));
+    PutLe16(s, static_cast<unsigned>(f->image->width));
+    PutLe16(s, static_cast<unsigned>(f->image->height));
     std::uint8_t packed = 0;
     int bits = LeastBits(f->image->colorMap.count);
     if (f->localColors) packed = static_cast<std::uint8_t>(0x80 + (bits - 1));
@@ -708,9 +705,7 @@ std::string TGIFImage::SaveToStream() {
 
 void TGIFImage::ReadData(const std::string& stored) {
   if (stored.size() < 4) throw EReadError();
-  std::uint32_t n = static_cast<std::uint8_t>(stored[0]) | (static_cast<std::uint8_t>(stored[1]) << 8) |
-                    (static_cast<std::uint8_t>(stored[2]) << 16) |
-                    (static_cast<std::uint32_t>(static_cast<std::uint8_t>(stored[3])) << 24);
+  std::uint32_t n = GetLe32(stored, 0);
   if (n > stored.size() - 4) throw EReadError();
   LoadFromStream(stored.substr(4, n));
 }
@@ -718,8 +713,7 @@ void TGIFImage::ReadData(const std::string& stored) {
 std::string TGIFImage::WriteData() {
   std::string gif = SaveToStream();
   std::string s;
-  PutWord(s, gif.size() & 0xFFFF);
-  PutWord(s, (gif.size() >> 16) & 0xFFFF);
+  PutLe32(s, static_cast<std::uint32_t>(gif.size()));
   return s + gif;
 }
 

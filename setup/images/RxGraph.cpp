@@ -4,27 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "setup/lebytes.h"
+
 namespace zarn3set {
 namespace {
-
-void Put16(std::string& s, unsigned v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& s, std::uint32_t v) {
-  Put16(s, v & 0xFFFF);
-  Put16(s, v >> 16);
-}
-std::uint32_t Get32(const std::string& s, std::size_t at) {
-  std::uint32_t v;
-  std::memcpy(&v, s.data() + at, 4);
-  return v;
-}
-std::uint16_t Get16(const std::string& s, std::size_t at) {
-  std::uint16_t v;
-  std::memcpy(&v, s.data() + at, 2);
-  return v;
-}
 
 // Nearest-level tables of the two fixed palettes, built once.
 struct LevelTables {
@@ -233,20 +216,20 @@ std::string TBitmap::SaveBmp() const {
   std::uint32_t offset = 54 + 4 * tableEntries;
   std::string s;
   s += "BM";
-  Put32(s, offset + static_cast<std::uint32_t>(data.size()));
-  Put32(s, 0);
-  Put32(s, offset);
-  Put32(s, 40);
-  Put32(s, static_cast<std::uint32_t>(width));
-  Put32(s, static_cast<std::uint32_t>(height));
-  Put16(s, 1);
-  Put16(s, static_cast<unsigned>(bits));
-  Put32(s, 0);
-  Put32(s, static_cast<std::uint32_t>(data.size()));
-  Put32(s, 0);
-  Put32(s, 0);
-  Put32(s, static_cast<std::uint32_t>(tableEntries));
-  Put32(s, 0);
+  PutLe32(s, offset + static_cast<std::uint32_t>(data.size()));
+  PutLe32(s, 0);
+  PutLe32(s, offset);
+  PutLe32(s, 40);
+  PutLe32(s, static_cast<std::uint32_t>(width));
+  PutLe32(s, static_cast<std::uint32_t>(height));
+  PutLe16(s, 1);
+  PutLe16(s, static_cast<unsigned>(bits));
+  PutLe32(s, 0);
+  PutLe32(s, static_cast<std::uint32_t>(data.size()));
+  PutLe32(s, 0);
+  PutLe32(s, 0);
+  PutLe32(s, static_cast<std::uint32_t>(tableEntries));
+  PutLe32(s, 0);
   for (int i = 0; i < tableEntries; ++i) {
     TRGB c = i < static_cast<int>(palette.size()) ? palette[i] : TRGB{128, 128, 128};
     s += static_cast<char>(c.b);
@@ -261,11 +244,11 @@ std::string TBitmap::SaveBmp() const {
 TBitmap LoadBmp(const std::string& bytes) {
   const EInvalidGraphic bad("Bitmap image is not valid");
   if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') throw bad;
-  std::uint32_t offset = Get32(bytes, 10), headerSize = Get32(bytes, 14);
-  std::int32_t w = static_cast<std::int32_t>(Get32(bytes, 18));
-  std::int32_t h = static_cast<std::int32_t>(Get32(bytes, 22));
-  int bpp = Get16(bytes, 28);
-  std::uint32_t compression = Get32(bytes, 30), used = Get32(bytes, 46);
+  std::uint32_t offset = GetLe32(bytes, 10), headerSize = GetLe32(bytes, 14);
+  std::int32_t w = static_cast<std::int32_t>(GetLe32(bytes, 18));
+  std::int32_t h = static_cast<std::int32_t>(GetLe32(bytes, 22));
+  int bpp = GetLe16(bytes, 28);
+  std::uint32_t compression = GetLe32(bytes, 30), used = GetLe32(bytes, 46);
   if (headerSize < 40 || compression != 0 || h == 0 || w <= 0) throw bad;
   bool topDown = h < 0;
   if (topDown) h = -h;
