@@ -249,7 +249,7 @@ TBitmap LoadBmp(const std::string& bytes) {
   std::int32_t h = static_cast<std::int32_t>(GetLe32(bytes, 22));
   int bpp = GetLe16(bytes, 28);
   std::uint32_t compression = GetLe32(bytes, 30), used = GetLe32(bytes, 46);
-  if (headerSize < 40 || compression != 0 || h == 0 || w <= 0) throw bad;
+  if (headerSize < 40 || compression != 0 || h == 0 || h == INT32_MIN || w <= 0) throw bad;
   bool topDown = h < 0;
   if (topDown) h = -h;
   TBitmap b;
