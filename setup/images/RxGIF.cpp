@@ -25,10 +25,14 @@ class Reader {
     return static_cast<std::uint16_t>(lo | (Byte() << 8));
   }
   std::string Bytes(std::size_t n) {
-    if (n > Left()) throw EReadError();
-    std::string r = s_.substr(pos_, n);
-    pos_ += n;
+    std::string r;
+    AppendTo(r, n);
     return r;
+  }
+  void AppendTo(std::string& out, std::size_t n) {
+    if (n > Left()) throw EReadError();
+    out.append(s_, pos_, n);
+    pos_ += n;
   }
   // Length-prefixed sub-blocks up to the empty one.
   std::vector<std::string> SubBlocks() {
@@ -203,13 +207,14 @@ void DecodeGifFrame(const TGIFItem& item, bool interlaced, bool allowCorrupt, bo
   };
 
   const std::vector<int> rows = RowOrder(out.height, interlaced);
-  const std::int64_t total = static_cast<std::int64_t>(out.width) * out.height;
-  std::int64_t written = 0;
-  auto put = [&](int v) {
-    if (written >= total) return;
-    out.SetIndex(static_cast<int>(written % out.width), rows[written / out.width],
-                 static_cast<unsigned>(v));
-    ++written;
+  int x = 0, row = 0;  // where the next pixel goes: column, and place in the row order
+  auto put = [&](unsigned v) {
+    if (row >= out.height) return;  // pixels past the picture are dropped
+    out.SetIndex(x, rows[row], v);
+    if (++x == out.width) {
+      x = 0;
+      ++row;
+    }
   };
   auto bad = [&]() {
     if (!allowCorrupt) throw EGIFError(kGifBadData);
@@ -224,7 +229,7 @@ void DecodeGifFrame(const TGIFItem& item, bool interlaced, bool allowCorrupt, bo
   for (;;) {
     int code;
     if (!readCode(width, code)) {
-      if (written < total) {
+      if (row < out.height) {
         if (!allowCorrupt) throw EReadError();
         corrupted = true;
       }
@@ -558,13 +563,13 @@ void TGIFImage::LoadFromStream(const std::string& bytes) {
           f->corrupted = true;
           std::size_t keep = r.Left();
           item.imageData += static_cast<char>(keep);
-          item.imageData += r.Bytes(keep);
+          r.AppendTo(item.imageData, keep);
           item.imageData += '\0';
           break;
         }
         item.imageData += static_cast<char>(n);
         if (n == 0) break;
-        item.imageData += r.Bytes(n);
+        r.AppendTo(item.imageData, n);
       }
       f->extensions = std::move(pending);
       pending.clear();
