@@ -149,6 +149,28 @@ TEST(ColourReduction, FixedPalettesGreyAndThreeWayFollowTheirFormulas) {
   (void)notices;
 }
 
+TEST(ColourReduction, BmpFormRoundTripsTopDownRowsTurnRoundAndImpossibleHeightsAreRefused) {
+  TBitmap b;
+  b.Create(2, 2, 8);
+  b.SetIndex(0, 0, 7);
+  b.SetIndex(1, 1, 9);
+  std::string bmp = ConvertBitmapToStream(b, 8, mmHistogram);
+  TBitmap back = LoadBmp(bmp);
+  EXPECT_EQ(back.Index(0, 0), 7u);
+  EXPECT_EQ(back.Index(1, 1), 9u);
+  auto height = [&](std::int32_t h) {
+    std::string s = bmp;
+    std::memcpy(&s[22], &h, 4);
+    return s;
+  };
+  TBitmap flipped = LoadBmp(height(-2));  // the rows stored top first
+  EXPECT_EQ(flipped.Index(0, 1), 7u);
+  EXPECT_EQ(flipped.Index(1, 0), 9u);
+  EXPECT_THROW(LoadBmp(height(INT32_MIN)), EInvalidGraphic);
+  EXPECT_THROW(LoadBmp(height(0)), EInvalidGraphic);
+  EXPECT_THROW(LoadBmp(bmp.substr(0, bmp.size() - 1)), EInvalidGraphic);
+}
+
 std::string TinyIcon(std::uint8_t colourIndex) {
   // One 2 x 2 icon of 1 bit: directory, BMP header with doubled height, table, rows, mask.
   std::string s("\0\0\1\0\1\0", 6);
