@@ -86,9 +86,15 @@ void TAnimatedCursorImage::LoadFromStream(const std::string& bytes) {
     r.sequence.clear();
     for (std::size_t i = 0; i < icons.size(); ++i) r.sequence.push_back(static_cast<std::uint32_t>(i));
   }
+  // Each step holds its own copy of the icon: a long sequence over one large icon could
+  // otherwise ask for any amount of memory from a small file.
+  constexpr std::size_t kMaxFrameBytes = 64u << 20;
+  std::size_t frameBytes = 0;
   for (std::size_t step = 0; step < r.sequence.size(); ++step) {
     std::uint32_t n = r.sequence[step];
     if (n >= icons.size()) Bad();
+    frameBytes += icons[n].data.size();
+    if (frameBytes > kMaxFrameBytes) Bad();
     TIconFrame f;
     f.icon = icons[n];
     f.jiffies = step < r.rates.size() ? r.rates[step] : r.header.jifRate;

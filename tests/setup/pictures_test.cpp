@@ -200,14 +200,15 @@ std::string Chunk(const std::string& id, const std::string& body) {
   return s;
 }
 
-std::string AniFile(int frames, const std::vector<std::uint32_t>* seq) {
+// `padding` bytes follow each icon inside its chunk.
+std::string AniFile(int frames, const std::vector<std::uint32_t>* seq, std::size_t padding = 0) {
   TAniHeader h{36, static_cast<std::uint32_t>(frames),
                static_cast<std::uint32_t>(seq ? seq->size() : frames), 2, 2, 1, 1, 6, 1};
   std::string body = "ACON" + Chunk("anih", std::string(reinterpret_cast<const char*>(&h), 36));
   body += Chunk("LIST", "INFO" + Chunk("INAM", "Hourglass") + Chunk("IART", "us"));
   if (seq) body += Chunk("seq ", std::string(reinterpret_cast<const char*>(seq->data()), seq->size() * 4));
   std::string fram = "fram";
-  for (int i = 0; i < frames; ++i) fram += Chunk("icon", TinyIcon(static_cast<std::uint8_t>(i % 2)));
+  for (int i = 0; i < frames; ++i) fram += Chunk("icon", TinyIcon(static_cast<std::uint8_t>(i % 2)) + std::string(padding, '\0'));
   body += Chunk("LIST", fram);
   return Chunk("RIFF", body);
 }
@@ -236,6 +237,9 @@ TEST(AnimatedCursor, KeepsEveryFrameWithoutASequenceAndFollowsOneWhenGiven) {
   std::string noIcons = AniFile(1, nullptr);
   noIcons[8 + 4 + 8 + 32] = 0;  // flags
   EXPECT_THROW(b.LoadFromStream(noIcons), EInvalidGraphic);
+  // A long sequence over one large icon is refused, not copied step by step.
+  std::vector<std::uint32_t> repeat(100, 0);
+  EXPECT_THROW(b.LoadFromStream(AniFile(1, &repeat, 1 << 20)), EInvalidGraphic);
   std::string whole = AniFile(2, nullptr);
   for (std::size_t cut : {std::size_t{5}, std::size_t{30}, whole.size() - 3})
     EXPECT_THROW(b.LoadFromStream(whole.substr(0, cut)), EInvalidGraphic) << cut;
