@@ -51,7 +51,8 @@ TBitmap TIcon::ToBitmap() const {
   int entries = bits <= 8 ? 1 << bits : 0;
   std::size_t pixels = table + 4 * static_cast<std::size_t>(entries);
   std::size_t stride = static_cast<std::size_t>(((w * bits + 31) / 32) * 4);
-  if (bits == 0 || pixels + stride * h > data.size()) {
+  bool known = bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32;
+  if (!known || pixels + stride * h > data.size()) {
     out = TBitmap();
     return out;
   }

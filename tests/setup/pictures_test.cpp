@@ -272,6 +272,12 @@ TEST(IconList, OperationsNotifyOnceAndTheStoredFormRoundTrips) {
   list.Get(1)->Assign(&red);  // a change inside an entry reaches the list
   EXPECT_EQ(changes, 5);
   EXPECT_THROW(list.Get(3), EListError);
+  EXPECT_EQ(red.ToBitmap().Pixel(0, 0), (TRGB{255, 0, 0}));
+  std::string odd = TinyIcon(1);
+  odd[22 + 14] = 16;  // a depth whose pixels we do not know: nothing is read for it
+  TIcon strange;
+  strange.LoadFromStream(odd);
+  EXPECT_TRUE(strange.ToBitmap().Empty());
   EXPECT_EQ(list.IndexOf(&red), -1);  // the list holds copies
   std::string stored = list.SaveToStream();
   TIconList back;
