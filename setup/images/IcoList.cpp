@@ -90,7 +90,7 @@ void TIconList::Check(int index) const {
 }
 
 void TIconList::Bind(TIcon* icon) {
-  if (icon) icon->OnChange = [this] { Changed(); };
+  if (icon) icon->OnChange = [this] { IconChanged(); };
 }
 
 TIcon* TIconList::Get(int index) {

@@ -411,7 +411,7 @@ void TGIFFrame::EncodeBitmap() {
   if (bitmap->bits == 1 || bitmap->bits == 4 || bitmap->bits == 8) {
     src = *bitmap;
   } else {
-    src = LoadBmp(ConvertBitmapToStream(*bitmap, 8, grayScale ? mmGrayscale : DefaultMappingMethod));
+    src = LoadBmp(ConvertBitmapToStream(*bitmap, 8, grayScale ? mmGrayscale : DefaultReductionMethod));
   }
   int colors = 1 << src.bits;
   interlaced = false;

@@ -363,7 +363,7 @@ std::string ConvertBitmapToStream(const TBitmap& bitmap, int targetBits, TMappin
 
 std::string ConvertBitmapForColors(const TBitmap& bitmap, int colors) {
   int bits = colors <= 2 ? 1 : colors <= 16 ? 4 : colors <= 256 ? 8 : 24;
-  return ConvertBitmapToStream(bitmap, bits, DefaultMappingMethod);
+  return ConvertBitmapToStream(bitmap, bits, DefaultReductionMethod);
 }
 
 }  // namespace zarn3set
