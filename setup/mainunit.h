@@ -115,6 +115,9 @@ class TCopyForm {
   void ShowModal();
   // Copies, extracts and makes the shortcuts; answers the page's closing text.
   std::string Install();
+  // Unpacks the archive into its folder under the progress window; answers "" when it did,
+  // else the page's closing text.
+  std::string Extracting(const std::string& archive);
 };
 
 struct TWizard {
