@@ -168,6 +168,19 @@ TEST_F(RealLibrary, HostileNamesAreRefusedAndNothingLandsOutside) {
     std::filesystem::remove_all(out_);
     EXPECT_EQ(Extract({File(name, "x")}), "Invalid file name");
     EXPECT_EQ(Listing(root_), "game.rar\n");  // not even the target folder was made
+    // The library alone, asked for the stored name below a folder, refuses it too.
+    std::filesystem::create_directories(out_);
+    std::string arc = (root_ / "game.rar").string(), dest = out_.string();
+    RAROpenArchiveData open{};
+    open.ArcName = arc.data();
+    open.OpenMode = RAR_OM_EXTRACT;
+    void* h = UnrarEntryPoints.RAROpenArchive(&open);
+    ASSERT_NE(h, nullptr);
+    RARHeaderData header{};
+    ASSERT_EQ(UnrarEntryPoints.RARReadHeader(h, &header), ERAR_SUCCESS);
+    EXPECT_EQ(UnrarEntryPoints.RARProcessFile(h, RAR_EXTRACT, dest.data(), nullptr), ERAR_ECREATE);
+    UnrarEntryPoints.RARCloseArchive(h);
+    EXPECT_EQ(Listing(root_), "game.rar\ninstall\n");
   }
   EXPECT_FALSE(std::filesystem::exists("/abs.dat"));
 }
