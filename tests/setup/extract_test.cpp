@@ -200,6 +200,12 @@ TEST_F(RealLibrary, NothingIsWrittenThroughALink) {
   EXPECT_EQ(Slurp(outside / "victim.dat"), "precious");
   EXPECT_FALSE(std::filesystem::is_symlink(out_ / "victim.dat"));
   EXPECT_EQ(Slurp(out_ / "victim.dat"), "new");
+  // Nor is a link planted where the file is first written, beside it.
+  std::filesystem::create_symlink(outside / "victim.dat",
+                                  out_ / (".late.dat.part" + std::to_string(::getpid()) + "_0"));
+  EXPECT_EQ(Extract({File("late.dat", "late")}), "");
+  EXPECT_EQ(Slurp(outside / "victim.dat"), "precious");
+  EXPECT_EQ(Slurp(out_ / "late.dat"), "late");
 
   // Link entries are not made.
   EXPECT_EQ(Extract({File("link", "/etc/passwd", 0120777)}), "Error writing to file");
