@@ -15,16 +15,17 @@ using namespace zarn3set;
 using setup_test::Listing;
 using setup_test::Slurp;
 using setup_test::Spit;
-using setup_test::TempDir;
+using setup_test::TempDirTest;
 using zarn_tools::RarEntry;
 
 namespace {
 
-class RealLibrary : public ::testing::Test {
+class RealLibrary : public TempDirTest {
  protected:
   void SetUp() override {
+    TempDirTest::SetUp();
     ASSERT_TRUE(BindUnrarLibrary(ZARN_UNRAR_LIBRARY));
-    root_ = TempDir("zarn_unrar");
+    root_ = dir;
     out_ = root_ / "install";
     std::filesystem::create_directories(out_);
     unrar_.OnEnd = [this](TZipCommon*, const std::string& f, bool ok) {
@@ -33,7 +34,7 @@ class RealLibrary : public ::testing::Test {
   }
   void TearDown() override {
     UnbindUnrarLibrary();
-    std::filesystem::remove_all(root_);
+    TempDirTest::TearDown();
   }
   static RarEntry File(const std::string& name, const std::string& data, std::uint32_t mode = 0100644) {
     RarEntry e;

@@ -10,10 +10,14 @@
 #include "platform/null/null.h"
 #include "platform/platform.h"
 #include "setup/mainunit.h"
-#include "tests/setup/wizard_fixture.h"
+#include "tests/setup/setup_fixture.h"
 
 namespace zarn3set {
 namespace {
+
+using setup_test::Slurp;
+using setup_test::Spit;
+using setup_test::TempDirTest;
 
 namespace fs = std::filesystem;
 
@@ -35,7 +39,7 @@ class Wizard : public TempDirTest {
     std::string error;
     ASSERT_TRUE(UiInit(&error)) << error;
     ASSERT_TRUE(screen.Create(kSetupCaption, &error)) << error;
-    WriteFile(dir / "src" / kArchiveName, "archive bytes");
+    Spit(dir / "src" / kArchiveName, "archive bytes");
     ArchiveSourceDir = (dir / "src").string();
     ExtractProc = [this](const std::string& archive, TExtractEvents& ev) { return Extract(archive, ev); };
   }
@@ -68,7 +72,7 @@ class Wizard : public TempDirTest {
         if (ev.stopped()) return "";
       }
       if (!failure.empty()) return failure;
-      WriteFile(out / name, std::string("content of ") + name);
+      Spit(out / name, std::string("content of ") + name);
     }
     return "";
   }
@@ -180,11 +184,11 @@ TEST_F(Wizard, InstallsThroughEveryPageInOrder) {
   EXPECT_EQ(status, 0);
   EXPECT_EQ(WizardEnd, TWizardEnd::Finished);
   EXPECT_EQ(extractedFrom, InstallDir + "zarn3.rar");
-  EXPECT_EQ(ReadFile(InstallDir + "zarn3.rar"), "archive bytes");
-  EXPECT_EQ(ReadFile(InstallDir + "data/zarn.res"), "content of data/zarn.res");
+  EXPECT_EQ(Slurp(InstallDir + "zarn3.rar"), "archive bytes");
+  EXPECT_EQ(Slurp(InstallDir + "data/zarn.res"), "content of data/zarn.res");
   EXPECT_EQ(LinkGroupDir, ProgramsMenuDir + "/Zarn III/");
   EXPECT_EQ(DesktopLinkDir, (home / "Desktop").string() + "/");
-  std::string group = ReadFile(LinkGroupDir + kLauncherFileName);
+  std::string group = Slurp(LinkGroupDir + kLauncherFileName);
   EXPECT_NE(group.find("Exec="), std::string::npos);
   EXPECT_NE(group.find("/новая/zarn"), std::string::npos);
   EXPECT_TRUE(fs::exists(home / "Desktop" / kLauncherFileName));
@@ -212,7 +216,7 @@ TEST_F(Wizard, BackReturnsToEarlierPagesAndLeavingInstallsNothing) {
 }
 
 TEST_F(Wizard, AFolderThatCannotBeHadKeepsThePageOpenWithItsReason) {
-  WriteFile(dir / "plain_file", "x");
+  Spit(dir / "plain_file", "x");
   std::string underFile = (dir / "plain_file" / "ZarnIII").string();
   int status = Walk({
       Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }),
@@ -261,7 +265,7 @@ TEST_F(Wizard, WithoutADesktopOnlyTheGroupShortcutIsMade) {
 
 TEST_F(Wizard, InstallingFromTheInstallFolderItselfKeepsTheArchive) {
   fs::path target = dir / "same";
-  WriteFile(target / kArchiveName, "the one archive");
+  Spit(target / kArchiveName, "the one archive");
   ArchiveSourceDir = target.string();
   Walk({
       Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }),
@@ -272,7 +276,7 @@ TEST_F(Wizard, InstallingFromTheInstallFolderItselfKeepsTheArchive) {
         Click(p, "Завершено");
       }),
   });
-  EXPECT_EQ(ReadFile(target / kArchiveName), "the one archive");
+  EXPECT_EQ(Slurp(target / kArchiveName), "the one archive");
 }
 
 // The outcomes that must leave no launcher behind.
