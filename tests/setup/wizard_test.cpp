@@ -137,6 +137,15 @@ class Wizard : public TempDirTest {
     return nullptr;
   }
   Step Expect(const std::string& pageName, std::function<void(TPage&)> f) { return {pageName, std::move(f)}; }
+  Step Press(const std::string& pageName, const std::string& button) {
+    return {pageName, [this, button](TPage& p) { Click(p, button); }};
+  }
+  Step TypeFolder(const std::string& typed) {
+    return {"folder", [this, typed](TPage& p) {
+              Type(p, typed);
+              Click(p, "Далее >");
+            }};
+  }
   Step Message(const std::string& text, const std::string& button) {
     return {"message", [this, text, button](TPage& p) {
               EXPECT_EQ(p.widgets[0]->caption, text);
@@ -155,7 +164,7 @@ class Wizard : public TempDirTest {
 TEST_F(Wizard, InstallsThroughEveryPageInOrder) {
   std::string typed = "~/Игры/Zarn III/новая";
   int status = Walk({
-      Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }),
+      Press("welcome", "Начать"),
       Expect("folder",
              [&](TPage& p) {
                EXPECT_EQ(EditOf(p)->text, ProgramFilesDir + "/ZarnIII");
@@ -202,12 +211,12 @@ TEST_F(Wizard, InstallsThroughEveryPageInOrder) {
 
 TEST_F(Wizard, BackReturnsToEarlierPagesAndLeavingInstallsNothing) {
   int status = Walk({
-      Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }),
-      Expect("folder", [&](TPage& p) { Type(p, (dir / "one").string()); Click(p, "Далее >"); }),
-      Expect("group", [&](TPage& p) { Click(p, "< Назад"); }),
+      Press("welcome", "Начать"),
+      TypeFolder((dir / "one").string()),
+      Press("group", "< Назад"),
       // Proposed afresh under the program-files folder.
       Expect("folder", [&](TPage& p) { EXPECT_EQ(EditOf(p)->text, ProgramFilesDir + "/ZarnIII"); Click(p, "< Назад"); }),
-      Expect("welcome", [&](TPage& p) { Click(p, "Выйти"); }),
+      Press("welcome", "Выйти"),
   });
   EXPECT_EQ(status, 0);
   EXPECT_EQ(WizardEnd, TWizardEnd::Quit);
@@ -219,24 +228,24 @@ TEST_F(Wizard, AFolderThatCannotBeHadKeepsThePageOpenWithItsReason) {
   Spit(dir / "plain_file", "x");
   std::string underFile = (dir / "plain_file" / "ZarnIII").string();
   int status = Walk({
-      Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }),
-      Expect("folder", [&](TPage& p) { Type(p, "games/zarn"); Click(p, "Далее >"); }),
+      Press("welcome", "Начать"),
+      TypeFolder("games/zarn"),
       Message(std::string(kNotAbsoluteText) + "games/zarn", "OK"),
-      Expect("folder", [&](TPage& p) { Type(p, underFile); Click(p, "Далее >"); }),
+      TypeFolder(underFile),
       {"message", [&](TPage& p) {
          EXPECT_EQ(p.widgets[0]->caption.rfind(std::string(kCannotMakeFolderText) + underFile + ": ", 0), 0u)
              << p.widgets[0]->caption;
          Click(p, "OK");
        }},
-      Expect("folder", [&](TPage& p) { Type(p, "/proc/zarn3set/ZarnIII"); Click(p, "Далее >"); }),
+      TypeFolder("/proc/zarn3set/ZarnIII"),
       Message(std::string(kCannotMakeFolderText) + "/proc/zarn3set/ZarnIII: No such file or directory", "OK"),
-      Expect("folder", [&](TPage& p) { Type(p, "~"); Click(p, "Далее >"); }),
+      TypeFolder("~"),
       Expect("group", [&](TPage& p) {
         EXPECT_EQ(InstallDir, home.string() + "/");
         Click(p, "< Назад");
       }),
-      Expect("folder", [&](TPage& p) { Click(p, "< Назад"); }),
-      Expect("welcome", [&](TPage& p) { Click(p, "Выйти"); }),
+      Press("folder", "< Назад"),
+      Press("welcome", "Выйти"),
   });
   EXPECT_EQ(status, 0);
 }
@@ -244,8 +253,8 @@ TEST_F(Wizard, AFolderThatCannotBeHadKeepsThePageOpenWithItsReason) {
 TEST_F(Wizard, WithoutADesktopOnlyTheGroupShortcutIsMade) {
   fs::remove_all(home / "Desktop");
   Walk({
-      Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }),
-      Expect("folder", [&](TPage& p) { Type(p, (dir / "game").string()); Click(p, "Далее >"); }),
+      Press("welcome", "Начать"),
+      TypeFolder((dir / "game").string()),
       Expect("group",
              [&](TPage& p) {
                TWidget* box = p.Find("Ярлык на рабочий стол");
@@ -255,7 +264,7 @@ TEST_F(Wizard, WithoutADesktopOnlyTheGroupShortcutIsMade) {
                EXPECT_FALSE(box->checked);
                Click(p, "Далее >");
              }),
-      Expect("finish", [&](TPage& p) { Click(p, "Завершено"); }),
+      Press("finish", "Завершено"),
   });
   EXPECT_EQ(WizardEnd, TWizardEnd::Finished);
   EXPECT_TRUE(DesktopLinkDir.empty());
@@ -268,9 +277,9 @@ TEST_F(Wizard, InstallingFromTheInstallFolderItselfKeepsTheArchive) {
   Spit(target / kArchiveName, "the one archive");
   ArchiveSourceDir = target.string();
   Walk({
-      Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }),
-      Expect("folder", [&](TPage& p) { Type(p, target.string()); Click(p, "Далее >"); }),
-      Expect("group", [&](TPage& p) { Click(p, "Далее >"); }),
+      Press("welcome", "Начать"),
+      TypeFolder(target.string()),
+      Press("group", "Далее >"),
       Expect("finish", [&](TPage& p) {
         EXPECT_EQ(zarn3set::Wizard->CopyForm.Text->caption, kInstalledText);
         Click(p, "Завершено");
@@ -284,9 +293,9 @@ class WizardFailure : public Wizard {
  protected:
   int Install(const std::string& folder, std::vector<Step> tail) {
     std::vector<Step> steps{
-        Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }),
-        Expect("folder", [this, folder](TPage& p) { Type(p, folder); Click(p, "Далее >"); }),
-        Expect("group", [&](TPage& p) { Click(p, "Далее >"); }),
+        Press("welcome", "Начать"),
+        TypeFolder(folder),
+        Press("group", "Далее >"),
     };
     steps.insert(steps.end(), tail.begin(), tail.end());
     int status = Walk(steps);
@@ -335,7 +344,7 @@ TEST_F(WizardFailure, AnArchiveThatCannotBeCopiedSaysWhy) {
 TEST_F(WizardFailure, UnreadableFoldersEndTheSetupWithTheFoldersMessage) {
   unsetenv("HOME");
   unsetenv("XDG_DATA_HOME");
-  EXPECT_EQ(Walk({Expect("welcome", [&](TPage& p) { Click(p, "Начать"); }), Message(kRegistryError, "Yes")}), 1);
+  EXPECT_EQ(Walk({Press("welcome", "Начать"), Message(kRegistryError, "Yes")}), 1);
 }
 
 TEST(ProgressWindow, ShowsPercentOfTheMaximumAndNeverDividesByZero) {
