@@ -145,6 +145,19 @@ ended_with() {
   APID=""
   [ "$XS_STATUS" = "$1" ] || fail "the installer ended with $XS_STATUS, not $1"
 }
+# From a fresh start to the group page, with $1 typed as the install folder.
+to_group() {
+  launch
+  wait_page welcome
+  # shellcheck disable=SC2086
+  click $START
+  wait_page folder
+  # shellcheck disable=SC2086
+  type_into $EDIT "$1"
+  # shellcheck disable=SC2086
+  click $NEXT
+  wait_page group
+}
 no_launchers() {
   found=$(find "$WORK/home" -name '*.desktop' 2>/dev/null)
   [ -z "$found" ] || fail "launchers left behind: $found"
@@ -191,16 +204,7 @@ echo "xvfb_install: pages in order, back, a folder refused, leaving: passed"
 
 # 2. A missing archive.
 NO_ARCHIVE=1 fresh
-launch
-wait_page welcome
-# shellcheck disable=SC2086
-click $START
-wait_page folder
-# shellcheck disable=SC2086
-type_into $EDIT "~/game"
-# shellcheck disable=SC2086
-click $NEXT
-wait_page group
+to_group "~/game"
 # shellcheck disable=SC2086
 click $NEXT
 xs_wait_log "$WORK/log" "message Ошибка, файл .*/zarn3.rar не найден! Прервать установку\\?" || fail "no missing-archive message"
@@ -213,16 +217,7 @@ echo "xvfb_install: a missing archive: passed"
 
 # 3. A real install.
 fresh
-launch
-wait_page welcome
-# shellcheck disable=SC2086
-click $START
-wait_page folder
-# shellcheck disable=SC2086
-type_into $EDIT "~/Игры/Zarn III"
-# shellcheck disable=SC2086
-click $NEXT
-wait_page group
+to_group "~/Игры/Zarn III"
 # shellcheck disable=SC2086
 click $NEXT
 xs_wait_log "$WORK/log" "^zarn3set: outcome " || fail "the install did not end"
@@ -259,16 +254,7 @@ echo "xvfb_install: a real install, byte for byte, with launchers, and the game 
 
 # 4. A full target: the copy cannot be written.
 LIMIT=64 fresh
-LIMIT=64 launch
-wait_page welcome
-# shellcheck disable=SC2086
-click $START
-wait_page folder
-# shellcheck disable=SC2086
-type_into $EDIT "~/full"
-# shellcheck disable=SC2086
-click $NEXT
-wait_page group
+LIMIT=64 to_group "~/full"
 # shellcheck disable=SC2086
 click $NEXT
 xs_wait_log "$WORK/log" "^zarn3set: outcome " || fail "the install did not end"
