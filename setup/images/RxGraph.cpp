@@ -39,24 +39,28 @@ constexpr int kFour[4] = {0, 85, 170, 255};
 // Histogram reduction: the n most frequent colours, the others mapped to the nearest of them.
 void Histogram(const TBitmap& src, int n, TBitmap& out) {
   constexpr int kSlots = 5191, kMax = 2049;
-  struct Entry { TRGB c; std::uint32_t count = 0; bool used = false; };
+  struct Entry { TRGB c; std::uint32_t count = 0; bool used = false; int index = 0; };
   std::vector<Entry> table;
   std::uint8_t mask[3] = {0xFF, 0xFF, 0xFF};  // r, g, b
+  // The slot of a pixel's masked colour: its own, or the free one where it would go.
+  auto slotOf = [&](TRGB p) {
+    TRGB c{static_cast<std::uint8_t>(p.r & mask[0]), static_cast<std::uint8_t>(p.g & mask[1]),
+           static_cast<std::uint8_t>(p.b & mask[2])};
+    int slot = ((c.r + c.g) * (c.g + c.b) * (c.b + c.r)) % kSlots;
+    while (table[slot].used && !(table[slot].c == c)) slot = (slot + 1) % kSlots;
+    table[slot].c = c;
+    return slot;
+  };
   for (;;) {
     table.assign(kSlots, {});
     int distinct = 0;
     bool full = false;
     for (int y = 0; y < src.height && !full; ++y)
       for (int x = 0; x < src.width; ++x) {
-        TRGB p = src.Pixel(x, y);
-        TRGB c{static_cast<std::uint8_t>(p.r & mask[0]), static_cast<std::uint8_t>(p.g & mask[1]),
-               static_cast<std::uint8_t>(p.b & mask[2])};
-        int slot = ((c.r + c.g) * (c.g + c.b) * (c.b + c.r)) % kSlots;
-        while (table[slot].used && !(table[slot].c == c)) slot = (slot + 1) % kSlots;
+        int slot = slotOf(src.Pixel(x, y));
         if (!table[slot].used) {
           if (distinct == kMax) { full = true; break; }
           table[slot].used = true;
-          table[slot].c = c;
           ++distinct;
         }
         ++table[slot].count;
@@ -87,13 +91,12 @@ void Histogram(const TBitmap& src, int n, TBitmap& out) {
     }
     return best;
   };
+  // Each distinct colour looks for its nearest entry once, not once for every pixel.
+  for (Entry& e : table)
+    if (e.used) e.index = nearest(e.c);
   for (int y = 0; y < src.height; ++y)
-    for (int x = 0; x < src.width; ++x) {
-      TRGB p = src.Pixel(x, y);
-      TRGB c{static_cast<std::uint8_t>(p.r & mask[0]), static_cast<std::uint8_t>(p.g & mask[1]),
-             static_cast<std::uint8_t>(p.b & mask[2])};
-      out.SetIndex(x, y, static_cast<unsigned>(nearest(c)));
-    }
+    for (int x = 0; x < src.width; ++x)
+      out.SetIndex(x, y, static_cast<unsigned>(table[slotOf(src.Pixel(x, y))].index));
 }
 
 // Box-splitting quantiser over 4-bit cells.

@@ -140,6 +140,15 @@ TEST(ColourReduction, FixedPalettesGreyAndThreeWayFollowTheirFormulas) {
   ReduceColors(src, mmHistogram, 256, out);
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 3; ++x) EXPECT_EQ(out.Pixel(x, y), src.Pixel(x, y));
+  // Beyond n colours the rest take the nearest kept one: two reds and two blues are kept.
+  TBitmap many;
+  many.Create(5, 1, 24);
+  const TRGB kinds[5] = {{200, 0, 0}, {0, 0, 200}, {200, 0, 0}, {0, 0, 200}, {190, 10, 0}};
+  for (int x = 0; x < 5; ++x) many.SetPixel(x, 0, kinds[x]);
+  ReduceColors(many, mmHistogram, 2, out);
+  EXPECT_EQ(out.Index(4, 0), out.Index(0, 0));
+  EXPECT_NE(out.Index(1, 0), out.Index(0, 0));
+  EXPECT_EQ(out.Pixel(4, 0), (TRGB{200, 0, 0}));
   EXPECT_LE(ReduceColors(src, mmQuantize, 4, out), 4);
   EXPECT_THROW(ConvertBitmapToStream(TBitmap(), 8, mmHistogram), EInvalidGraphic);
   int notices = 0;
