@@ -43,8 +43,11 @@ void StretchDrawBitmap(plat::Surface& dst, plat::Rect r, const TBitmap& bmp, TCo
 void TRxImageControl::Paint(plat::Surface& target) {
   if (!visible || destroying || width <= 0 || height <= 0) return;
   std::lock_guard<std::recursive_mutex> hold(lock_);
-  plat::Surface off;
-  if (!plat::SurfaceCreate(off, width, height, target.format)) return;
+  plat::Surface& off = off_;
+  if ((off.width != width || off.height != height || off.format != target.format ||
+       plat::SurfaceIsLost(off)) &&
+      !plat::SurfaceCreate(off, width, height, target.format))
+    return;
   // The parent's background under the control shows through transparent pictures.
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
