@@ -71,6 +71,15 @@ TEST_F(NullLoop, PictureControlStretchesCentresAndLeavesTheTransparentColourOut)
   EXPECT_EQ(At(target, 18, 9), (TRGB{255, 0, 0}));
   EXPECT_EQ(At(target, 21, 10), (TRGB{0, 255, 0}));
   EXPECT_EQ(At(target, 17, 9), (TRGB{8, 8, 8}));
+  // Hanging over the top left corner: only its lower right quarter lands, in place.
+  plat::SurfaceFill(target, plat::PackColour(target.format, 255, 255, 255));
+  pic.SetCenter(false);
+  pic.SetStretch(true);
+  pic.SetBounds(-20, -10, 40, 20);
+  pic.Paint(target);
+  EXPECT_EQ(At(target, 5, 5), (TRGB{0, 0, 255}));
+  EXPECT_EQ(At(target, 15, 5), (TRGB{0, 255, 0}));
+  EXPECT_EQ(At(target, 25, 15), (TRGB{255, 255, 255}));
 }
 
 TEST_F(NullLoop, AnimationStepsFramesOnTheTimerWithClampedDelays) {
