@@ -214,6 +214,15 @@ ended_with 1
 no_launchers
 echo "xvfb_install: a missing archive: passed"
 
+# TERM, as when the session ends, closes the installer as its window's close box does.
+fresh
+launch
+wait_page welcome
+kill -TERM "$APID"
+ended_with 0
+no_launchers
+echo "xvfb_install: TERM ends the installer: passed"
+
 [ "$MODE" = full ] || exit 0
 
 # 3. A real install.
