@@ -71,6 +71,10 @@ struct TFolderChooser {
   std::string folder;  // shown in the list
   std::string suffix;  // added to the chosen folder in the edit line
   std::function<void()> changed;
+  // Lays out a folder page: its title, the heading, the list `listHeight` high and under it
+  // the edit line with its label; a choice in the list fills the edit line.
+  void Build(TPage& page, const std::string& name, const std::string& heading, int listHeight,
+             const std::string& label, const std::string& suffix);
   void Show(const std::string& dir);
   void Choose();
 };
@@ -111,6 +115,9 @@ class TCopyForm {
   void ShowModal();
   // Copies, extracts and makes the shortcuts; answers the page's closing text.
   std::string Install();
+  // Unpacks the archive into its folder under the progress window; answers "" when it did,
+  // else the page's closing text.
+  std::string Extracting(const std::string& archive);
 };
 
 struct TWizard {

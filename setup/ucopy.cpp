@@ -115,22 +115,7 @@ std::string LauncherFileOf(const std::string& shortcut) {
 
 }  // namespace
 
-std::string TCopyForm::Install() {
-  std::filesystem::path dir = ArchiveSourceDir.empty() ? plat::ExecutableFolder() : std::filesystem::path(ArchiveSourceDir);
-  std::string source = (dir / kArchiveName).string();
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(source, ec)) {
-    AbortSetup("Ошибка, файл " + source + " не найден! Прервать установку?");
-    return {};
-  }
-  std::string target = InstallDir + kArchiveName;
-  // Installing from the install folder itself: the archive is already in place.
-  std::string why;
-  if (!std::filesystem::equivalent(source, target, ec) && !CopyArchive(source, target, why)) {
-    WizardEnd = TWizardEnd::Aborted;
-    return kNotInstalledText + target + ": " + why + "\r\n" + kNoShortcutsText;
-  }
-
+std::string TCopyForm::Extracting(const std::string& archive) {
   TProgressForm& progress = Wizard->ProgressForm;
   progress.SetPMax(100);
   progress.SetPPos(0);
@@ -153,16 +138,33 @@ std::string TCopyForm::Install() {
     if (Screen) Screen->Pump();
   };
   events.stopped = [&] { return progress.GetStoped() || (Screen && Screen->closeRequested); };
-  std::string error = ExtractProc ? ExtractProc(target, events) : "Unrar.dll not found";
+  std::string error = ExtractProc ? ExtractProc(archive, events) : "Unrar.dll not found";
   bool stopped = events.stopped();
   progress.Hide();
-  if (stopped) {
-    WizardEnd = TWizardEnd::Aborted;
-    return std::string(kCancelledText) + "\r\n" + kNoShortcutsText;
+  if (stopped) return std::string(kCancelledText) + "\r\n" + kNoShortcutsText;
+  if (!error.empty()) return kNotInstalledText + error + "\r\n" + kNoShortcutsText;
+  return {};
+}
+
+std::string TCopyForm::Install() {
+  std::filesystem::path dir = ArchiveSourceDir.empty() ? plat::ExecutableFolder() : std::filesystem::path(ArchiveSourceDir);
+  std::string source = (dir / kArchiveName).string();
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(source, ec)) {
+    AbortSetup("Ошибка, файл " + source + " не найден! Прервать установку?");
+    return {};
   }
-  if (!error.empty()) {
+  std::string target = InstallDir + kArchiveName;
+  // Installing from the install folder itself: the archive is already in place.
+  std::string why;
+  if (!std::filesystem::equivalent(source, target, ec) && !CopyArchive(source, target, why)) {
     WizardEnd = TWizardEnd::Aborted;
-    return kNotInstalledText + error + "\r\n" + kNoShortcutsText;
+    return kNotInstalledText + target + ": " + why + "\r\n" + kNoShortcutsText;
+  }
+
+  if (std::string failed = Extracting(target); !failed.empty()) {
+    WizardEnd = TWizardEnd::Aborted;
+    return failed;
   }
 
   // Both shortcuts or none.

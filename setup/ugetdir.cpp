@@ -6,6 +6,20 @@
 
 namespace zarn3set {
 
+void TFolderChooser::Build(TPage& page, const std::string& name, const std::string& heading,
+                           int listHeight, const std::string& label, const std::string& text) {
+  page.name = name;
+  page.caption = kSetupCaption;
+  page.rect = {(TScreen::kWidth - 536) / 2, (TScreen::kHeight - 348) / 2, 536, 348};
+  page.Add(TWidgetKind::Label, {16, 8, 500, 20}, heading);
+  list = page.Add(TWidgetKind::List, {16, 34, 300, listHeight});
+  int y = 34 + listHeight + 10;
+  page.Add(TWidgetKind::Label, {16, y + 4, 60, 20}, label);
+  edit = page.Add(TWidgetKind::Edit, {76, y, 444, 24});
+  suffix = text;
+  list->onClick = [this] { Choose(); };
+}
+
 void TFolderChooser::Show(const std::string& dir) {
   folder = dir;
   list->items.clear();
@@ -49,17 +63,9 @@ bool TakeFolder(const std::string& typed, std::string& folder) {
 }
 
 TGetDirForm::TGetDirForm() {
-  page.name = "folder";
-  page.caption = kSetupCaption;
-  page.rect = {(TScreen::kWidth - 536) / 2, (TScreen::kHeight - 348) / 2, 536, 348};
-  page.Add(TWidgetKind::Label, {16, 8, 500, 20}, "   Выберите папку для установки игры");
-  chooser.list = page.Add(TWidgetKind::List, {16, 34, 300, 196});
-  page.Add(TWidgetKind::Label, {16, 244, 60, 20}, "Папка:");
-  chooser.edit = page.Add(TWidgetKind::Edit, {76, 240, 444, 24});
-  chooser.suffix = kInstallFolderName;
+  chooser.Build(page, "folder", "   Выберите папку для установки игры", 196, "Папка:", kInstallFolderName);
   FreeLine = page.Add(TWidgetKind::Label, {330, 40, 196, 40});
   NeedLine = page.Add(TWidgetKind::Label, {330, 84, 196, 40}, "Для установки надо 5 Mb");
-  chooser.list->onClick = [this] { chooser.Choose(); };
   chooser.edit->onChange = [this] { UpdateFreeSpace(); };
   chooser.changed = [this] { UpdateFreeSpace(); };
   AddStepButtons(page, [this] { return TakeFolder(chooser.edit->text, InstallDir); });

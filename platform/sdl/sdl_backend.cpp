@@ -20,6 +20,7 @@
 namespace plat::detail {
 
 bool RealWindowSize(SDL_Window* window, int& w, int& h);  // x11_size.cpp
+void EndOnDisplayLoss();                                  // x11_size.cpp
 
 namespace {
 
@@ -151,6 +152,7 @@ class SdlBackend final : public Backend {
                  "). Start it under a desktop, or set ZARN_PLATFORM=null.";
       return false;
     }
+    EndOnDisplayLoss();
     SDL_InitSubSystem(SDL_INIT_JOYSTICK);  // optional
     SDL_StartTextInput();
     start_ = SDL_GetTicks64();

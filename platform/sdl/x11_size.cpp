@@ -1,12 +1,43 @@
-// The size an X window really has. Under X with no window manager, SDL switches a window to
-// desktop full screen, reports the desktop's size, and leaves the X window as it was; only
-// the X server can tell. Kept apart because the X headers define names that clash with ours.
+// What only X can tell or do: the size an X window really has, and the end of the program when
+// the X server goes away. Kept apart because the X headers define names that clash with ours.
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 
 namespace plat::detail {
 
+#if defined(SDL_VIDEO_DRIVER_X11)
+namespace {
+// Xlib's own handler calls exit(), and the clean-up that exit() runs destroys the windows,
+// which waits in Xlib for events of a server that is gone: the program spun for ever and took
+// no signal. Nothing can be shown any more, so the program ends here, saying why.
+int DisplayLost(Display*) {
+  std::fprintf(stderr, "%s: the connection to the display was lost\n", program_invocation_short_name);
+  std::fflush(nullptr);
+  _exit(1);
+}
+}  // namespace
+#endif
+
+// Under X, makes a lost display end the program at once (SDL's X library must be loaded).
+void EndOnDisplayLoss() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  void* lib = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+  if (!lib) return;
+  using Handler = int (*)(Display*);
+  using SetHandler = Handler (*)(Handler);
+  if (auto set = reinterpret_cast<SetHandler>(dlsym(lib, "XSetIOErrorHandler"))) set(DisplayLost);
+  dlclose(lib);
+#endif
+}
+
+// The size an X window really has. Under X with no window manager, SDL switches a window to
+// desktop full screen, reports the desktop's size, and leaves the X window as it was; only
+// the X server can tell.
 // False when the size cannot be told this way (not X, or no X library loaded).
 bool RealWindowSize(SDL_Window* window, int& w, int& h) {
 #if defined(SDL_VIDEO_DRIVER_X11)

@@ -125,7 +125,7 @@ bool OpenFileForRead(const std::string& path, int& fd) {
 
 std::uint8_t SetPercentDone(std::int64_t done, std::int64_t total) {
   if (total < 1) return 0;
-  // Halves go to the even neighbour, as the original run-time's rounding did.
+  // Halves go to the even neighbour.
   double p = std::nearbyint(static_cast<double>(done) * 100.0 / static_cast<double>(total));
   if (p < 0) p = 0;
   return static_cast<std::uint8_t>(p > 100 ? 100 : p);

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <string_view>
 
 #include "platform/app.h"
 
@@ -37,12 +38,11 @@ TArcType DetectType(const std::string& name) {
   TArcType type = atUnknown;
   if (n >= 2 && head[0] == 'M' && head[1] == 'Z') {
     // A self-extracting program: look for the RAR marker inside it.
-    static const unsigned char kMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
+    constexpr std::string_view kMarker("Rar!\x1A\x07\x00", 7);
     std::string buf(1 << 20, '\0');
     ssize_t got = ::pread(fd, buf.data(), buf.size(), 0);
-    if (got > 7 && buf.substr(1, static_cast<std::size_t>(got) - 1)
-                           .find(std::string(reinterpret_cast<const char*>(kMarker), 7)) !=
-                       std::string::npos)
+    if (got > 7 && std::string_view(buf.data() + 1, static_cast<std::size_t>(got) - 1).find(kMarker) !=
+                       std::string_view::npos)
       type = atRarExe;
   } else if (n >= 4) {
     std::uint16_t L = Le16(head), H = Le16(head + 2);

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "setup/lebytes.h"
+
 namespace zarn3set {
 namespace {
 
@@ -17,19 +19,13 @@ struct Chunks {
   void Next(std::string& id, std::size_t& bodyAt, std::uint32_t& size) {
     if (pos + 8 > end) Bad();
     id = s.substr(pos, 4);
-    std::memcpy(&size, s.data() + pos + 4, 4);
+    size = GetLe32(s, pos + 4);
     bodyAt = pos + 8;
     if (size > end - bodyAt) Bad();
     pos = bodyAt + size + (size & 1);  // bodies are padded to even sizes
     if (pos > end) pos = end;
   }
 };
-
-std::uint32_t U32(const std::string& s, std::size_t at) {
-  std::uint32_t v;
-  std::memcpy(&v, s.data() + at, 4);
-  return v;
-}
 
 }  // namespace
 
@@ -44,7 +40,7 @@ void TAnimatedCursorImage::Clear() {
 
 void TAnimatedCursorImage::LoadFromStream(const std::string& bytes) {
   if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "ACON") != 0) Bad();
-  std::size_t end = std::min<std::size_t>(bytes.size(), 8 + std::size_t{U32(bytes, 4)});
+  std::size_t end = std::min<std::size_t>(bytes.size(), 8 + std::size_t{GetLe32(bytes, 4)});
   TAnimatedCursorImage r;
   bool haveHeader = false, haveSequence = false;
   std::vector<TIcon> icons;
@@ -62,7 +58,7 @@ void TAnimatedCursorImage::LoadFromStream(const std::string& bytes) {
     } else if (id == "rate" || id == "seq ") {
       std::vector<std::uint32_t>& v = id == "rate" ? r.rates : r.sequence;
       v.clear();
-      for (std::size_t i = 0; i + 4 <= size; i += 4) v.push_back(U32(bytes, at + i));
+      for (std::size_t i = 0; i + 4 <= size; i += 4) v.push_back(GetLe32(bytes, at + i));
       if (id == "seq ") haveSequence = true;
     } else if (id == "LIST" && size >= 4) {
       std::string type = bytes.substr(at, 4);
@@ -90,9 +86,15 @@ void TAnimatedCursorImage::LoadFromStream(const std::string& bytes) {
     r.sequence.clear();
     for (std::size_t i = 0; i < icons.size(); ++i) r.sequence.push_back(static_cast<std::uint32_t>(i));
   }
+  // Each step holds its own copy of the icon: a long sequence over one large icon could
+  // otherwise ask for any amount of memory from a small file.
+  constexpr std::size_t kMaxFrameBytes = 64u << 20;
+  std::size_t frameBytes = 0;
   for (std::size_t step = 0; step < r.sequence.size(); ++step) {
     std::uint32_t n = r.sequence[step];
     if (n >= icons.size()) Bad();
+    frameBytes += icons[n].data.size();
+    if (frameBytes > kMaxFrameBytes) Bad();
     TIconFrame f;
     f.icon = icons[n];
     f.jiffies = step < r.rates.size() ? r.rates[step] : r.header.jifRate;

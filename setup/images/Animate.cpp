@@ -43,19 +43,27 @@ void StretchDrawBitmap(plat::Surface& dst, plat::Rect r, const TBitmap& bmp, TCo
 void TRxImageControl::Paint(plat::Surface& target) {
   if (!visible || destroying || width <= 0 || height <= 0) return;
   std::lock_guard<std::recursive_mutex> hold(lock_);
-  plat::Surface off;
-  if (!plat::SurfaceCreate(off, width, height, target.format)) return;
+  plat::Surface& off = off_;
+  if ((off.width != width || off.height != height || off.format != target.format ||
+       plat::SurfaceIsLost(off)) &&
+      !plat::SurfaceCreate(off, width, height, target.format))
+    return;
+  // The columns and rows of the control that lie on the target.
+  const int x0 = std::clamp(-left, 0, width), x1 = std::clamp(target.width - left, x0, width);
+  const int y0 = std::clamp(-top, 0, height), y1 = std::clamp(target.height - top, y0, height);
+  auto onTarget = [&](int x, int y) {
+    return target.pixels.data() + static_cast<std::size_t>(top + y) * target.width + (left + x);
+  };
   // The parent's background under the control shows through transparent pictures.
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      int tx = left + x, ty = top + y;
-      off.pixels[static_cast<std::size_t>(y) * width + x] =
-          tx >= 0 && ty >= 0 && tx < target.width && ty < target.height
-              ? target.pixels[static_cast<std::size_t>(ty) * target.width + tx]
-              : SurfaceColor(off, color);
-    }
+  std::fill(off.pixels.begin(), off.pixels.end(), SurfaceColor(off, color));
+  for (int y = y0; y < y1; ++y)
+    std::copy(onTarget(x0, y), onTarget(x1, y), off.pixels.data() + static_cast<std::size_t>(y) * width + x0);
   DrawPicture(off);
-  plat::SurfaceStretch(target, {left, top, width, height}, off, {0, 0, width, height});
+  // Back in one piece.
+  for (int y = y0; y < y1; ++y) {
+    const std::uint16_t* row = off.pixels.data() + static_cast<std::size_t>(y) * width;
+    std::copy(row + x0, row + x1, onTarget(x0, y));
+  }
   invalid_ = false;
 }
 

@@ -35,6 +35,7 @@ class TRxImageControl {
   virtual void DrawPicture(plat::Surface& canvas) = 0;
   std::recursive_mutex lock_;  // held around picture changes and drawing
   bool invalid_ = true;
+  plat::Surface off_;  // the off-screen picture, kept while the size stays
 };
 
 }  // namespace zarn3set

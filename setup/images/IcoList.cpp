@@ -2,32 +2,21 @@
 
 #include <cstring>
 
+#include "setup/lebytes.h"
+
 namespace zarn3set {
 namespace {
 
-std::uint32_t U32(const std::string& s, std::size_t at) {
-  std::uint32_t v = 0;
-  if (at + 4 <= s.size()) std::memcpy(&v, s.data() + at, 4);
-  return v;
-}
-std::uint16_t U16(const std::string& s, std::size_t at) {
-  std::uint16_t v = 0;
-  if (at + 2 <= s.size()) std::memcpy(&v, s.data() + at, 2);
-  return v;
-}
-void Put32(std::string& s, std::int32_t v) {
-  std::uint32_t u = static_cast<std::uint32_t>(v);
-  for (int i = 0; i < 4; ++i) s += static_cast<char>((u >> (8 * i)) & 0xFF);
-}
+void Put32(std::string& s, std::int32_t v) { PutLe32(s, static_cast<std::uint32_t>(v)); }
 
 }  // namespace
 
 void TIcon::LoadFromStream(const std::string& bytes) {
   const EInvalidGraphic bad("Icon image is not valid");
-  if (bytes.size() < 6 + 16 || U16(bytes, 0) != 0) throw bad;
-  std::uint16_t type = U16(bytes, 2), count = U16(bytes, 4);
+  if (bytes.size() < 6 + 16 || GetLe16(bytes, 0) != 0) throw bad;
+  std::uint16_t type = GetLe16(bytes, 2), count = GetLe16(bytes, 4);
   if ((type != 1 && type != 2) || count == 0 || 6 + 16u * count > bytes.size()) throw bad;
-  std::uint32_t size = U32(bytes, 6 + 8), offset = U32(bytes, 6 + 12);
+  std::uint32_t size = GetLe32(bytes, 6 + 8), offset = GetLe32(bytes, 6 + 12);
   if (offset > bytes.size() || size > bytes.size() - offset) throw bad;
   data = bytes;
   if (OnChange) OnChange();
@@ -52,17 +41,18 @@ int TIcon::Height() const {
 TBitmap TIcon::ToBitmap() const {
   TBitmap out;
   if (data.size() < 22) return out;
-  std::size_t at = U32(data, 6 + 12);
-  if (at + 40 > data.size() || U32(data, at) < 40) return out;
-  int w = static_cast<std::int32_t>(U32(data, at + 4));
-  int h = static_cast<std::int32_t>(U32(data, at + 8)) / 2;  // colour rows, then the mask
-  int bits = U16(data, at + 14);
+  std::size_t at = GetLe32(data, 6 + 12);
+  if (at + 40 > data.size() || GetLe32(data, at) < 40) return out;
+  int w = static_cast<std::int32_t>(GetLe32(data, at + 4));
+  int h = static_cast<std::int32_t>(GetLe32(data, at + 8)) / 2;  // colour rows, then the mask
+  int bits = GetLe16(data, at + 14);
   if (!out.Create(w, h, 24)) return out;
-  std::size_t table = at + U32(data, at);
+  std::size_t table = at + GetLe32(data, at);
   int entries = bits <= 8 ? 1 << bits : 0;
   std::size_t pixels = table + 4 * static_cast<std::size_t>(entries);
   std::size_t stride = static_cast<std::size_t>(((w * bits + 31) / 32) * 4);
-  if (bits == 0 || pixels + stride * h > data.size()) {
+  bool known = bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32;
+  if (!known || pixels + stride * h > data.size()) {
     out = TBitmap();
     return out;
   }
@@ -100,7 +90,7 @@ void TIconList::Check(int index) const {
 }
 
 void TIconList::Bind(TIcon* icon) {
-  if (icon) icon->OnChange = [this] { Changed(); };
+  if (icon) icon->OnChange = [this] { IconChanged(); };
 }
 
 TIcon* TIconList::Get(int index) {
@@ -190,12 +180,12 @@ void TIconList::LoadFromStream(const std::string& bytes) {
     if (n > bytes.size() - at) throw EInvalidGraphic("Stream read error");
   };
   need(4);
-  std::int32_t count = static_cast<std::int32_t>(U32(bytes, at));
+  std::int32_t count = static_cast<std::int32_t>(GetLe32(bytes, at));
   at += 4;
   if (count < 0) throw EInvalidGraphic("Stream read error");
   for (std::int32_t i = 0; i < count; ++i) {
     need(4);
-    std::int32_t len = static_cast<std::int32_t>(U32(bytes, at));
+    std::int32_t len = static_cast<std::int32_t>(GetLe32(bytes, at));
     at += 4;
     if (len <= 0) {
       icons.emplace_back();

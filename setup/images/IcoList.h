@@ -62,6 +62,7 @@ class TIconList {
  private:
   void Check(int index) const;
   void Bind(TIcon* icon);
+  void IconChanged() { Changed(); }  // an icon the list holds has changed
   void SetUpdateState(bool updating);
   std::vector<std::unique_ptr<TIcon>> items_;
   int updateCount_ = 0;

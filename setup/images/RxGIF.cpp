@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "setup/lebytes.h"
+
 namespace zarn3set {
 namespace {
 
@@ -23,10 +25,14 @@ class Reader {
     return static_cast<std::uint16_t>(lo | (Byte() << 8));
   }
   std::string Bytes(std::size_t n) {
-    if (n > Left()) throw EReadError();
-    std::string r = s_.substr(pos_, n);
-    pos_ += n;
+    std::string r;
+    AppendTo(r, n);
     return r;
+  }
+  void AppendTo(std::string& out, std::size_t n) {
+    if (n > Left()) throw EReadError();
+    out.append(s_, pos_, n);
+    pos_ += n;
   }
   // Length-prefixed sub-blocks up to the empty one.
   std::vector<std::string> SubBlocks() {
@@ -39,11 +45,6 @@ class Reader {
   const std::string& s_;
   std::size_t pos_ = 0;
 };
-
-void PutWord(std::string& s, unsigned v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>((v >> 8) & 0xFF);
-}
 
 void PutLines(std::string& s, const std::vector<std::string>& lines) {
   for (const std::string& l : lines) {
@@ -206,13 +207,14 @@ void DecodeGifFrame(const TGIFItem& item, bool interlaced, bool allowCorrupt, bo
   };
 
   const std::vector<int> rows = RowOrder(out.height, interlaced);
-  const std::int64_t total = static_cast<std::int64_t>(out.width) * out.height;
-  std::int64_t written = 0;
-  auto put = [&](int v) {
-    if (written >= total) return;
-    out.SetIndex(static_cast<int>(written % out.width), rows[written / out.width],
-                 static_cast<unsigned>(v));
-    ++written;
+  int x = 0, row = 0;  // where the next pixel goes: column, and place in the row order
+  auto put = [&](unsigned v) {
+    if (row >= out.height) return;  // pixels past the picture are dropped
+    out.SetIndex(x, rows[row], v);
+    if (++x == out.width) {
+      x = 0;
+      ++row;
+    }
   };
   auto bad = [&]() {
     if (!allowCorrupt) throw EGIFError(kGifBadData);
@@ -227,7 +229,7 @@ void DecodeGifFrame(const TGIFItem& item, bool interlaced, bool allowCorrupt, bo
   for (;;) {
     int code;
     if (!readCode(width, code)) {
-      if (written < total) {
+      if (row < out.height) {
         if (!allowCorrupt) throw EReadError();
         corrupted = true;
       }
@@ -409,7 +411,7 @@ void TGIFFrame::EncodeBitmap() {
   if (bitmap->bits == 1 || bitmap->bits == 4 || bitmap->bits == 8) {
     src = *bitmap;
   } else {
-    src = LoadBmp(ConvertBitmapToStream(*bitmap, 8, grayScale ? mmGrayscale : DefaultMappingMethod));
+    src = LoadBmp(ConvertBitmapToStream(*bitmap, 8, grayScale ? mmGrayscale : DefaultReductionMethod));
   }
   int colors = 1 << src.bits;
   interlaced = false;
@@ -561,13 +563,13 @@ void TGIFImage::LoadFromStream(const std::string& bytes) {
           f->corrupted = true;
           std::size_t keep = r.Left();
           item.imageData += static_cast<char>(keep);
-          item.imageData += r.Bytes(keep);
+          r.AppendTo(item.imageData, keep);
           item.imageData += '\0';
           break;
         }
         item.imageData += static_cast<char>(n);
         if (n == 0) break;
-        item.imageData += r.Bytes(n);
+        r.AppendTo(item.imageData, n);
       }
       f->extensions = std::move(pending);
       pending.clear();
@@ -654,8 +656,8 @@ std::string TGIFImage::SaveToStream() {
   EncodeFrames();
   RecalcScreenSize();
   std::string s = version == 2 ? "GIF89a" : "GIF87a";
-  PutWord(s, screenWidth);
-  PutWord(s, screenHeight);
+  PutLe16(s, screenWidth);
+  PutLe16(s, screenHeight);
   const TGIFColorTable& global = data->colorMap;
   if (global.count > 0) {
     int bits = LeastBits(global.count);
@@ -675,7 +677,7 @@ std::string TGIFImage::SaveToStream() {
     s += "\x21\xFF\x0BNETSCAPE2.0";
     s += '\3';
     s += '\1';
-    PutWord(s, repeatCount);
+    PutLe16(s, repeatCount);
     s += '\0';
   }
   for (auto& f : frames) {
@@ -686,10 +688,10 @@ std::string TGIFImage::SaveToStream() {
       if (e.type != TExtensionType::GraphicControl) PutLines(s, e.lines);
     }
     s += '\x2C';
-    PutWord(s, static_cast<unsigned>(f->left));
-    PutWord(s, static_cast<unsigned>(f->top));
-    PutWord(s, static_cast<unsigned>(f->image->width));
-    PutWord(s, static_cast<unsigned>(f->image->height));
+    PutLe16(s, static_cast<unsigned>(f->left));
+    PutLe16(s, static_cast<unsigned>(f->top));
+    PutLe16(s, static_cast<unsigned>(f->image->width));
+    PutLe16(s, static_cast<unsigned>(f->image->height));
     std::uint8_t packed = 0;
     int bits = LeastBits(f->image->colorMap.count);
     if (f->localColors) packed = static_cast<std::uint8_t>(0x80 + (bits - 1));
@@ -708,9 +710,7 @@ std::string TGIFImage::SaveToStream() {
 
 void TGIFImage::ReadData(const std::string& stored) {
   if (stored.size() < 4) throw EReadError();
-  std::uint32_t n = static_cast<std::uint8_t>(stored[0]) | (static_cast<std::uint8_t>(stored[1]) << 8) |
-                    (static_cast<std::uint8_t>(stored[2]) << 16) |
-                    (static_cast<std::uint32_t>(static_cast<std::uint8_t>(stored[3])) << 24);
+  std::uint32_t n = GetLe32(stored, 0);
   if (n > stored.size() - 4) throw EReadError();
   LoadFromStream(stored.substr(4, n));
 }
@@ -718,8 +718,7 @@ void TGIFImage::ReadData(const std::string& stored) {
 std::string TGIFImage::WriteData() {
   std::string gif = SaveToStream();
   std::string s;
-  PutWord(s, gif.size() & 0xFFFF);
-  PutWord(s, (gif.size() >> 16) & 0xFFFF);
+  PutLe32(s, static_cast<std::uint32_t>(gif.size()));
   return s + gif;
 }
 

@@ -4,27 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "setup/lebytes.h"
+
 namespace zarn3set {
 namespace {
-
-void Put16(std::string& s, unsigned v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& s, std::uint32_t v) {
-  Put16(s, v & 0xFFFF);
-  Put16(s, v >> 16);
-}
-std::uint32_t Get32(const std::string& s, std::size_t at) {
-  std::uint32_t v;
-  std::memcpy(&v, s.data() + at, 4);
-  return v;
-}
-std::uint16_t Get16(const std::string& s, std::size_t at) {
-  std::uint16_t v;
-  std::memcpy(&v, s.data() + at, 2);
-  return v;
-}
 
 // Nearest-level tables of the two fixed palettes, built once.
 struct LevelTables {
@@ -56,24 +39,28 @@ constexpr int kFour[4] = {0, 85, 170, 255};
 // Histogram reduction: the n most frequent colours, the others mapped to the nearest of them.
 void Histogram(const TBitmap& src, int n, TBitmap& out) {
   constexpr int kSlots = 5191, kMax = 2049;
-  struct Entry { TRGB c; std::uint32_t count = 0; bool used = false; };
+  struct Entry { TRGB c; std::uint32_t count = 0; bool used = false; int index = 0; };
   std::vector<Entry> table;
   std::uint8_t mask[3] = {0xFF, 0xFF, 0xFF};  // r, g, b
+  // The slot of a pixel's masked colour: its own, or the free one where it would go.
+  auto slotOf = [&](TRGB p) {
+    TRGB c{static_cast<std::uint8_t>(p.r & mask[0]), static_cast<std::uint8_t>(p.g & mask[1]),
+           static_cast<std::uint8_t>(p.b & mask[2])};
+    int slot = ((c.r + c.g) * (c.g + c.b) * (c.b + c.r)) % kSlots;
+    while (table[slot].used && !(table[slot].c == c)) slot = (slot + 1) % kSlots;
+    table[slot].c = c;
+    return slot;
+  };
   for (;;) {
     table.assign(kSlots, {});
     int distinct = 0;
     bool full = false;
     for (int y = 0; y < src.height && !full; ++y)
       for (int x = 0; x < src.width; ++x) {
-        TRGB p = src.Pixel(x, y);
-        TRGB c{static_cast<std::uint8_t>(p.r & mask[0]), static_cast<std::uint8_t>(p.g & mask[1]),
-               static_cast<std::uint8_t>(p.b & mask[2])};
-        int slot = ((c.r + c.g) * (c.g + c.b) * (c.b + c.r)) % kSlots;
-        while (table[slot].used && !(table[slot].c == c)) slot = (slot + 1) % kSlots;
+        int slot = slotOf(src.Pixel(x, y));
         if (!table[slot].used) {
           if (distinct == kMax) { full = true; break; }
           table[slot].used = true;
-          table[slot].c = c;
           ++distinct;
         }
         ++table[slot].count;
@@ -104,13 +91,12 @@ void Histogram(const TBitmap& src, int n, TBitmap& out) {
     }
     return best;
   };
+  // Each distinct colour looks for its nearest entry once, not once for every pixel.
+  for (Entry& e : table)
+    if (e.used) e.index = nearest(e.c);
   for (int y = 0; y < src.height; ++y)
-    for (int x = 0; x < src.width; ++x) {
-      TRGB p = src.Pixel(x, y);
-      TRGB c{static_cast<std::uint8_t>(p.r & mask[0]), static_cast<std::uint8_t>(p.g & mask[1]),
-             static_cast<std::uint8_t>(p.b & mask[2])};
-      out.SetIndex(x, y, static_cast<unsigned>(nearest(c)));
-    }
+    for (int x = 0; x < src.width; ++x)
+      out.SetIndex(x, y, static_cast<unsigned>(table[slotOf(src.Pixel(x, y))].index));
 }
 
 // Box-splitting quantiser over 4-bit cells.
@@ -233,20 +219,20 @@ std::string TBitmap::SaveBmp() const {
   std::uint32_t offset = 54 + 4 * tableEntries;
   std::string s;
   s += "BM";
-  Put32(s, offset + static_cast<std::uint32_t>(data.size()));
-  Put32(s, 0);
-  Put32(s, offset);
-  Put32(s, 40);
-  Put32(s, static_cast<std::uint32_t>(width));
-  Put32(s, static_cast<std::uint32_t>(height));
-  Put16(s, 1);
-  Put16(s, static_cast<unsigned>(bits));
-  Put32(s, 0);
-  Put32(s, static_cast<std::uint32_t>(data.size()));
-  Put32(s, 0);
-  Put32(s, 0);
-  Put32(s, static_cast<std::uint32_t>(tableEntries));
-  Put32(s, 0);
+  PutLe32(s, offset + static_cast<std::uint32_t>(data.size()));
+  PutLe32(s, 0);
+  PutLe32(s, offset);
+  PutLe32(s, 40);
+  PutLe32(s, static_cast<std::uint32_t>(width));
+  PutLe32(s, static_cast<std::uint32_t>(height));
+  PutLe16(s, 1);
+  PutLe16(s, static_cast<unsigned>(bits));
+  PutLe32(s, 0);
+  PutLe32(s, static_cast<std::uint32_t>(data.size()));
+  PutLe32(s, 0);
+  PutLe32(s, 0);
+  PutLe32(s, static_cast<std::uint32_t>(tableEntries));
+  PutLe32(s, 0);
   for (int i = 0; i < tableEntries; ++i) {
     TRGB c = i < static_cast<int>(palette.size()) ? palette[i] : TRGB{128, 128, 128};
     s += static_cast<char>(c.b);
@@ -261,12 +247,12 @@ std::string TBitmap::SaveBmp() const {
 TBitmap LoadBmp(const std::string& bytes) {
   const EInvalidGraphic bad("Bitmap image is not valid");
   if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') throw bad;
-  std::uint32_t offset = Get32(bytes, 10), headerSize = Get32(bytes, 14);
-  std::int32_t w = static_cast<std::int32_t>(Get32(bytes, 18));
-  std::int32_t h = static_cast<std::int32_t>(Get32(bytes, 22));
-  int bpp = Get16(bytes, 28);
-  std::uint32_t compression = Get32(bytes, 30), used = Get32(bytes, 46);
-  if (headerSize < 40 || compression != 0 || h == 0 || w <= 0) throw bad;
+  std::uint32_t offset = GetLe32(bytes, 10), headerSize = GetLe32(bytes, 14);
+  std::int32_t w = static_cast<std::int32_t>(GetLe32(bytes, 18));
+  std::int32_t h = static_cast<std::int32_t>(GetLe32(bytes, 22));
+  int bpp = GetLe16(bytes, 28);
+  std::uint32_t compression = GetLe32(bytes, 30), used = GetLe32(bytes, 46);
+  if (headerSize < 40 || compression != 0 || h == 0 || h == INT32_MIN || w <= 0) throw bad;
   bool topDown = h < 0;
   if (topDown) h = -h;
   TBitmap b;
@@ -380,7 +366,7 @@ std::string ConvertBitmapToStream(const TBitmap& bitmap, int targetBits, TMappin
 
 std::string ConvertBitmapForColors(const TBitmap& bitmap, int colors) {
   int bits = colors <= 2 ? 1 : colors <= 16 ? 4 : colors <= 256 ? 8 : 24;
-  return ConvertBitmapToStream(bitmap, bits, DefaultMappingMethod);
+  return ConvertBitmapToStream(bitmap, bits, DefaultReductionMethod);
 }
 
 }  // namespace zarn3set

@@ -71,7 +71,7 @@ TBitmap LoadBmp(const std::string& bytes);
 enum TMappingMethod : int {
   mmHistogram = 0, mmQuantize = 1, mmTrunc784 = 2, mmTrunc666 = 3, mmTripel = 4, mmGrayscale = 5
 };
-constexpr TMappingMethod DefaultMappingMethod = mmHistogram;
+constexpr TMappingMethod DefaultReductionMethod = mmHistogram;
 
 // 24-bit rows (bottom-up, BGR, aligned) into 8-bit indices written over `out`; fills the
 // palette (256 entries) and answers the colours-used count to store (0: leave as is).

@@ -13,18 +13,20 @@
 using namespace zarn3set;
 using setup_test::Spit;
 using setup_test::TempDir;
+using setup_test::TempDirTest;
 
 namespace {
 
-class FakeLibrary : public ::testing::Test {
+class FakeLibrary : public TempDirTest {
  protected:
   void SetUp() override {
+    TempDirTest::SetUp();
     ASSERT_TRUE(BindUnrarLibrary(ZARN_FAKE_UNRAR));
     setScript_ = reinterpret_cast<FakeRarSetScriptFn>(plat::LibrarySymbol(UnrarLibHandle, "FakeRarSetScript"));
     log_ = reinterpret_cast<FakeRarLogFn>(plat::LibrarySymbol(UnrarLibHandle, "FakeRarLog"));
     volume_ = reinterpret_cast<FakeRarVolumeFn>(plat::LibrarySymbol(UnrarLibHandle, "FakeRarVolume"));
     ASSERT_TRUE(setScript_ && log_ && volume_);
-    dir_ = TempDir("zarn_fakerar");
+    dir_ = dir;
     Spit(dir_ / "game.rar", std::string("Rar!\x1a\x07\x00", 7));
     unrar_.SetArchiveFile((dir_ / "game.rar").string());
     unrar_.OnError = [this](TZipCommon*, const std::string& file, const std::string&, int,
@@ -33,7 +35,7 @@ class FakeLibrary : public ::testing::Test {
   }
   void TearDown() override {
     UnbindUnrarLibrary();
-    std::filesystem::remove_all(dir_);
+    TempDirTest::TearDown();
   }
   FakeRarEntry& Add(const char* name, int result = 0) {
     FakeRarEntry& e = script_.entries[script_.entryCount++];

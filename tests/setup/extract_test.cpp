@@ -15,16 +15,17 @@ using namespace zarn3set;
 using setup_test::Listing;
 using setup_test::Slurp;
 using setup_test::Spit;
-using setup_test::TempDir;
+using setup_test::TempDirTest;
 using zarn_tools::RarEntry;
 
 namespace {
 
-class RealLibrary : public ::testing::Test {
+class RealLibrary : public TempDirTest {
  protected:
   void SetUp() override {
+    TempDirTest::SetUp();
     ASSERT_TRUE(BindUnrarLibrary(ZARN_UNRAR_LIBRARY));
-    root_ = TempDir("zarn_unrar");
+    root_ = dir;
     out_ = root_ / "install";
     std::filesystem::create_directories(out_);
     unrar_.OnEnd = [this](TZipCommon*, const std::string& f, bool ok) {
@@ -33,7 +34,7 @@ class RealLibrary : public ::testing::Test {
   }
   void TearDown() override {
     UnbindUnrarLibrary();
-    std::filesystem::remove_all(root_);
+    TempDirTest::TearDown();
   }
   static RarEntry File(const std::string& name, const std::string& data, std::uint32_t mode = 0100644) {
     RarEntry e;
@@ -168,6 +169,19 @@ TEST_F(RealLibrary, HostileNamesAreRefusedAndNothingLandsOutside) {
     std::filesystem::remove_all(out_);
     EXPECT_EQ(Extract({File(name, "x")}), "Invalid file name");
     EXPECT_EQ(Listing(root_), "game.rar\n");  // not even the target folder was made
+    // The library alone, asked for the stored name below a folder, refuses it too.
+    std::filesystem::create_directories(out_);
+    std::string arc = (root_ / "game.rar").string(), dest = out_.string();
+    RAROpenArchiveData open{};
+    open.ArcName = arc.data();
+    open.OpenMode = RAR_OM_EXTRACT;
+    void* h = UnrarEntryPoints.RAROpenArchive(&open);
+    ASSERT_NE(h, nullptr);
+    RARHeaderData header{};
+    ASSERT_EQ(UnrarEntryPoints.RARReadHeader(h, &header), ERAR_SUCCESS);
+    EXPECT_EQ(UnrarEntryPoints.RARProcessFile(h, RAR_EXTRACT, dest.data(), nullptr), ERAR_ECREATE);
+    UnrarEntryPoints.RARCloseArchive(h);
+    EXPECT_EQ(Listing(root_), "game.rar\ninstall\n");
   }
   EXPECT_FALSE(std::filesystem::exists("/abs.dat"));
 }
@@ -187,6 +201,12 @@ TEST_F(RealLibrary, NothingIsWrittenThroughALink) {
   EXPECT_EQ(Slurp(outside / "victim.dat"), "precious");
   EXPECT_FALSE(std::filesystem::is_symlink(out_ / "victim.dat"));
   EXPECT_EQ(Slurp(out_ / "victim.dat"), "new");
+  // Nor is a link planted where the file is first written, beside it.
+  std::filesystem::create_symlink(outside / "victim.dat",
+                                  out_ / (".late.dat.part" + std::to_string(::getpid()) + "_0"));
+  EXPECT_EQ(Extract({File("late.dat", "late")}), "");
+  EXPECT_EQ(Slurp(outside / "victim.dat"), "precious");
+  EXPECT_EQ(Slurp(out_ / "late.dat"), "late");
 
   // Link entries are not made.
   EXPECT_EQ(Extract({File("link", "/etc/passwd", 0120777)}), "Error writing to file");

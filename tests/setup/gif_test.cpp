@@ -9,10 +9,16 @@
 #include <random>
 
 #include "setup/images/RxGIF.h"
-#include "tests/setup/wizard_fixture.h"
+#include "tests/setup/setup_fixture.h"
 
 namespace zarn3set {
 namespace {
+
+using setup_test::Q;
+using setup_test::Shell;
+using setup_test::Slurp;
+using setup_test::Spit;
+using setup_test::TempDirTest;
 
 // A picture of exactly `colors` distinct colours in a pattern that keeps every run short.
 TBitmap Pattern(int w, int h, int colors, unsigned seed) {
@@ -45,7 +51,7 @@ void WritePpm(const std::filesystem::path& p, const TBitmap& b) {
 // ImageMagick's own decoding of a GIF as raw RGBA rows.
 std::string ImRgba(const std::filesystem::path& gif, const std::filesystem::path& out) {
   Shell("convert " + Q(gif.string()) + " -depth 8 rgba:" + Q(out.string()));
-  return ReadFile(out);
+  return Slurp(out);
 }
 
 void ExpectSamePixels(TGIFImage& ours, const std::string& rgba, bool honourAlpha,
@@ -82,7 +88,7 @@ TEST_F(GifCodec, DecodesImageMagickPicturesOfEveryCodeSizePixelForPixel) {
       std::string target = (variant == 1 ? "gif87:" : "gif:") + gif.string();
       Shell("convert " + Q((dir / "in.ppm").string()) + (variant == 2 ? " -interlace GIF" : "") +
           " " + Q(target));
-      std::string bytes = ReadFile(gif);
+      std::string bytes = Slurp(gif);
       ASSERT_GT(bytes.size(), 13u);
       EXPECT_EQ(bytes.substr(0, 6), variant == 1 ? "GIF87a" : "GIF89a");
       TGIFImage img;
@@ -152,7 +158,7 @@ TEST_F(GifCodec, OurFilesRoundTripThroughOurDecoderAndImageMagicks) {
     for (int y = 0; y < c.h; ++y)
       for (int x = 0; x < c.w; ++x) off += d.Index(x, y) != b.Index(x, y);
     EXPECT_EQ(off, 0) << what;
-    WriteFile(dir / "rt.gif", bytes);
+    Spit(dir / "rt.gif", bytes);
     ExpectSamePixels(back, ImRgba(dir / "rt.gif", dir / "rt.rgba"), false, what + " (ImageMagick)");
   }
 }

@@ -71,6 +71,15 @@ TEST_F(NullLoop, PictureControlStretchesCentresAndLeavesTheTransparentColourOut)
   EXPECT_EQ(At(target, 18, 9), (TRGB{255, 0, 0}));
   EXPECT_EQ(At(target, 21, 10), (TRGB{0, 255, 0}));
   EXPECT_EQ(At(target, 17, 9), (TRGB{8, 8, 8}));
+  // Hanging over the top left corner: only its lower right quarter lands, in place.
+  plat::SurfaceFill(target, plat::PackColour(target.format, 255, 255, 255));
+  pic.SetCenter(false);
+  pic.SetStretch(true);
+  pic.SetBounds(-20, -10, 40, 20);
+  pic.Paint(target);
+  EXPECT_EQ(At(target, 5, 5), (TRGB{0, 0, 255}));
+  EXPECT_EQ(At(target, 15, 5), (TRGB{0, 255, 0}));
+  EXPECT_EQ(At(target, 25, 15), (TRGB{255, 255, 255}));
 }
 
 TEST_F(NullLoop, AnimationStepsFramesOnTheTimerWithClampedDelays) {
@@ -140,6 +149,15 @@ TEST(ColourReduction, FixedPalettesGreyAndThreeWayFollowTheirFormulas) {
   ReduceColors(src, mmHistogram, 256, out);
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 3; ++x) EXPECT_EQ(out.Pixel(x, y), src.Pixel(x, y));
+  // Beyond n colours the rest take the nearest kept one: two reds and two blues are kept.
+  TBitmap many;
+  many.Create(5, 1, 24);
+  const TRGB kinds[5] = {{200, 0, 0}, {0, 0, 200}, {200, 0, 0}, {0, 0, 200}, {190, 10, 0}};
+  for (int x = 0; x < 5; ++x) many.SetPixel(x, 0, kinds[x]);
+  ReduceColors(many, mmHistogram, 2, out);
+  EXPECT_EQ(out.Index(4, 0), out.Index(0, 0));
+  EXPECT_NE(out.Index(1, 0), out.Index(0, 0));
+  EXPECT_EQ(out.Pixel(4, 0), (TRGB{200, 0, 0}));
   EXPECT_LE(ReduceColors(src, mmQuantize, 4, out), 4);
   EXPECT_THROW(ConvertBitmapToStream(TBitmap(), 8, mmHistogram), EInvalidGraphic);
   int notices = 0;
@@ -147,6 +165,28 @@ TEST(ColourReduction, FixedPalettesGreyAndThreeWayFollowTheirFormulas) {
   EXPECT_THROW(ConvertBitmapToStream(src, 16, mmHistogram), EAbort);
   ShowNotImplementedProc = nullptr;
   (void)notices;
+}
+
+TEST(ColourReduction, BmpFormRoundTripsTopDownRowsTurnRoundAndImpossibleHeightsAreRefused) {
+  TBitmap b;
+  b.Create(2, 2, 8);
+  b.SetIndex(0, 0, 7);
+  b.SetIndex(1, 1, 9);
+  std::string bmp = ConvertBitmapToStream(b, 8, mmHistogram);
+  TBitmap back = LoadBmp(bmp);
+  EXPECT_EQ(back.Index(0, 0), 7u);
+  EXPECT_EQ(back.Index(1, 1), 9u);
+  auto height = [&](std::int32_t h) {
+    std::string s = bmp;
+    std::memcpy(&s[22], &h, 4);
+    return s;
+  };
+  TBitmap flipped = LoadBmp(height(-2));  // the rows stored top first
+  EXPECT_EQ(flipped.Index(0, 1), 7u);
+  EXPECT_EQ(flipped.Index(1, 0), 9u);
+  EXPECT_THROW(LoadBmp(height(INT32_MIN)), EInvalidGraphic);
+  EXPECT_THROW(LoadBmp(height(0)), EInvalidGraphic);
+  EXPECT_THROW(LoadBmp(bmp.substr(0, bmp.size() - 1)), EInvalidGraphic);
 }
 
 std::string TinyIcon(std::uint8_t colourIndex) {
@@ -178,14 +218,15 @@ std::string Chunk(const std::string& id, const std::string& body) {
   return s;
 }
 
-std::string AniFile(int frames, const std::vector<std::uint32_t>* seq) {
+// `padding` bytes follow each icon inside its chunk.
+std::string AniFile(int frames, const std::vector<std::uint32_t>* seq, std::size_t padding = 0) {
   TAniHeader h{36, static_cast<std::uint32_t>(frames),
                static_cast<std::uint32_t>(seq ? seq->size() : frames), 2, 2, 1, 1, 6, 1};
   std::string body = "ACON" + Chunk("anih", std::string(reinterpret_cast<const char*>(&h), 36));
   body += Chunk("LIST", "INFO" + Chunk("INAM", "Hourglass") + Chunk("IART", "us"));
   if (seq) body += Chunk("seq ", std::string(reinterpret_cast<const char*>(seq->data()), seq->size() * 4));
   std::string fram = "fram";
-  for (int i = 0; i < frames; ++i) fram += Chunk("icon", TinyIcon(static_cast<std::uint8_t>(i % 2)));
+  for (int i = 0; i < frames; ++i) fram += Chunk("icon", TinyIcon(static_cast<std::uint8_t>(i % 2)) + std::string(padding, '\0'));
   body += Chunk("LIST", fram);
   return Chunk("RIFF", body);
 }
@@ -214,6 +255,9 @@ TEST(AnimatedCursor, KeepsEveryFrameWithoutASequenceAndFollowsOneWhenGiven) {
   std::string noIcons = AniFile(1, nullptr);
   noIcons[8 + 4 + 8 + 32] = 0;  // flags
   EXPECT_THROW(b.LoadFromStream(noIcons), EInvalidGraphic);
+  // A long sequence over one large icon is refused, not copied step by step.
+  std::vector<std::uint32_t> repeat(100, 0);
+  EXPECT_THROW(b.LoadFromStream(AniFile(1, &repeat, 1 << 20)), EInvalidGraphic);
   std::string whole = AniFile(2, nullptr);
   for (std::size_t cut : {std::size_t{5}, std::size_t{30}, whole.size() - 3})
     EXPECT_THROW(b.LoadFromStream(whole.substr(0, cut)), EInvalidGraphic) << cut;
@@ -246,6 +290,12 @@ TEST(IconList, OperationsNotifyOnceAndTheStoredFormRoundTrips) {
   list.Get(1)->Assign(&red);  // a change inside an entry reaches the list
   EXPECT_EQ(changes, 5);
   EXPECT_THROW(list.Get(3), EListError);
+  EXPECT_EQ(red.ToBitmap().Pixel(0, 0), (TRGB{255, 0, 0}));
+  std::string odd = TinyIcon(1);
+  odd[22 + 14] = 16;  // a depth whose pixels we do not know: nothing is read for it
+  TIcon strange;
+  strange.LoadFromStream(odd);
+  EXPECT_TRUE(strange.ToBitmap().Empty());
   EXPECT_EQ(list.IndexOf(&red), -1);  // the list holds copies
   std::string stored = list.SaveToStream();
   TIconList back;

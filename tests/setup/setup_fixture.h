@@ -1,12 +1,16 @@
-// Shared helpers of the installer's tests: temporary folders and file contents.
+// Shared helpers of the installer's tests: temporary folders, file contents, shell commands.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace setup_test {
 
@@ -38,5 +42,33 @@ inline std::string Listing(const std::filesystem::path& dir) {
   for (auto& n : names) out += n + "\n";
   return out;
 }
+
+// `s` quoted for the shell.
+inline std::string Q(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+inline void Shell(const std::string& command) {
+  int rc = std::system(command.c_str());
+  ASSERT_EQ(rc, 0) << command;
+}
+
+// A fresh temporary folder `dir` for each test, removed with all it holds afterwards.
+class TempDirTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = TempDir("zarn3set_test");
+    ASSERT_FALSE(dir.empty());
+  }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(dir, ec);
+  }
+  std::filesystem::path dir;
+};
 
 }  // namespace setup_test

@@ -20,14 +20,15 @@ using namespace zarn3set;
 using setup_test::Listing;
 using setup_test::Slurp;
 using setup_test::Spit;
-using setup_test::TempDir;
+using setup_test::TempDirTest;
 
 namespace {
 
-class ShellFolders : public ::testing::Test {
+class ShellFolders : public TempDirTest {
  protected:
   void SetUp() override {
-    home_ = TempDir("zarn_home");
+    TempDirTest::SetUp();
+    home_ = dir;
     Save("HOME");
     Save("XDG_DATA_HOME");
     Save("XDG_CONFIG_HOME");
@@ -40,7 +41,7 @@ class ShellFolders : public ::testing::Test {
       if (value) setenv(name.c_str(), value->c_str(), 1);
       else unsetenv(name.c_str());
     }
-    std::filesystem::remove_all(home_);
+    TempDirTest::TearDown();
   }
   void Save(const std::string& name) {
     const char* v = std::getenv(name.c_str());

@@ -11,7 +11,8 @@
 #       all of the above, then a real install: progress rising to 100 % for every file, the
 #       files byte for byte as packed, both launchers (valid desktop entries), the installed
 #       game starting from its launcher; and a full target (a file-size limit) failing with
-#       the closing page's failure text and no launcher.
+#       the closing page's failure text and no launcher; last, the display taken away under
+#       the installer and the installed game, which must both end.
 #
 # Exit 0: passed; 1: failed.
 set -u
@@ -145,6 +146,19 @@ ended_with() {
   APID=""
   [ "$XS_STATUS" = "$1" ] || fail "the installer ended with $XS_STATUS, not $1"
 }
+# From a fresh start to the group page, with $1 typed as the install folder.
+to_group() {
+  launch
+  wait_page welcome
+  # shellcheck disable=SC2086
+  click $START
+  wait_page folder
+  # shellcheck disable=SC2086
+  type_into $EDIT "$1"
+  # shellcheck disable=SC2086
+  click $NEXT
+  wait_page group
+}
 no_launchers() {
   found=$(find "$WORK/home" -name '*.desktop' 2>/dev/null)
   [ -z "$found" ] || fail "launchers left behind: $found"
@@ -191,16 +205,7 @@ echo "xvfb_install: pages in order, back, a folder refused, leaving: passed"
 
 # 2. A missing archive.
 NO_ARCHIVE=1 fresh
-launch
-wait_page welcome
-# shellcheck disable=SC2086
-click $START
-wait_page folder
-# shellcheck disable=SC2086
-type_into $EDIT "~/game"
-# shellcheck disable=SC2086
-click $NEXT
-wait_page group
+to_group "~/game"
 # shellcheck disable=SC2086
 click $NEXT
 xs_wait_log "$WORK/log" "message Ошибка, файл .*/zarn3.rar не найден! Прервать установку\\?" || fail "no missing-archive message"
@@ -209,20 +214,20 @@ ended_with 1
 no_launchers
 echo "xvfb_install: a missing archive: passed"
 
+# TERM, as when the session ends, closes the installer as its window's close box does.
+fresh
+launch
+wait_page welcome
+kill -TERM "$APID"
+ended_with 0
+no_launchers
+echo "xvfb_install: TERM ends the installer: passed"
+
 [ "$MODE" = full ] || exit 0
 
 # 3. A real install.
 fresh
-launch
-wait_page welcome
-# shellcheck disable=SC2086
-click $START
-wait_page folder
-# shellcheck disable=SC2086
-type_into $EDIT "~/Игры/Zarn III"
-# shellcheck disable=SC2086
-click $NEXT
-wait_page group
+to_group "~/Игры/Zarn III"
 # shellcheck disable=SC2086
 click $NEXT
 xs_wait_log "$WORK/log" "^zarn3set: outcome " || fail "the install did not end"
@@ -255,20 +260,12 @@ GPID=$!
 xs_wait_window "$GPID" || { cat "$WORK/game.log"; fail "the installed game did not open its window"; }
 kill -0 "$GPID" 2>/dev/null || fail "the installed game ended at once"
 xs_kill "$GPID"
+mv "$DEST" "$WORK/installed"  # kept for the last check
 echo "xvfb_install: a real install, byte for byte, with launchers, and the game starts: passed"
 
 # 4. A full target: the copy cannot be written.
 LIMIT=64 fresh
-LIMIT=64 launch
-wait_page welcome
-# shellcheck disable=SC2086
-click $START
-wait_page folder
-# shellcheck disable=SC2086
-type_into $EDIT "~/full"
-# shellcheck disable=SC2086
-click $NEXT
-wait_page group
+LIMIT=64 to_group "~/full"
 # shellcheck disable=SC2086
 click $NEXT
 xs_wait_log "$WORK/log" "^zarn3set: outcome " || fail "the install did not end"
@@ -280,4 +277,27 @@ click $DONE
 ended_with 1
 no_launchers
 echo "xvfb_install: a full target: passed"
+
+# 5. The display goes away under the installer and the installed game: both end at once, with
+# status 1, saying why (they spun for ever before, deaf to TERM).
+fresh
+launch
+wait_page welcome
+(cd "$WORK/installed" && exec env HOME="$WORK/home" ZARN_PLATFORM=sdl SDL_AUDIODRIVER=dummy ./zarn -debug) \
+  >"$WORK/game.log" 2>&1 &
+GPID=$!
+xs_wait_window "$GPID" || { cat "$WORK/game.log"; fail "the installed game did not open its window"; }
+xs_stop
+lost_fail() {
+  xs_kill "$GPID"
+  fail "$@"
+}
+for who in installer game; do
+  if [ $who = installer ]; then pid=$APID log="$WORK/log"; else pid=$GPID log="$WORK/game.log"; fi
+  XS_TIMEOUT=10 xs_wait_gone "$pid" || lost_fail "the $who did not end when its display went away"
+  [ "$XS_STATUS" = 1 ] || lost_fail "the $who ended with $XS_STATUS, not 1"
+  grep -q "the connection to the display was lost" "$log" || lost_fail "the $who did not say why it ended"
+done
+APID=""
+echo "xvfb_install: a lost display ends the installer and the game: passed"
 exit 0

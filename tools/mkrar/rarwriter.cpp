@@ -8,17 +8,13 @@
 #include <fstream>
 #include <iterator>
 
+#include "setup/lebytes.h"
+
 namespace zarn_tools {
 namespace {
 
-void Put16(std::string& s, unsigned v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& s, std::uint32_t v) {
-  Put16(s, v & 0xFFFF);
-  Put16(s, v >> 16);
-}
+using zarn3set::PutLe16;
+using zarn3set::PutLe32;
 
 // The header's CRC field (its first two bytes) from the rest of it.
 void SealHeader(std::string& h) {
@@ -29,21 +25,21 @@ void SealHeader(std::string& h) {
 
 std::string FileHeader(const RarEntry& e) {
   std::string h;
-  Put16(h, 0);
+  PutLe16(h, 0);
   h += '\x74';
   std::uint16_t flags = 0x8000 | e.extraFlags | (e.directory ? 0xE0 : 0);
-  Put16(h, flags);
-  Put16(h, static_cast<unsigned>(32 + e.name.size()));
-  Put32(h, static_cast<std::uint32_t>(e.data.size()));
-  Put32(h, static_cast<std::uint32_t>(e.data.size()));
+  PutLe16(h, flags);
+  PutLe16(h, static_cast<unsigned>(32 + e.name.size()));
+  PutLe32(h, static_cast<std::uint32_t>(e.data.size()));
+  PutLe32(h, static_cast<std::uint32_t>(e.data.size()));
   h += static_cast<char>(e.hostOS);
   std::uint32_t crc = Crc32(0, e.data.data(), e.data.size());
-  Put32(h, e.badDataCrc ? crc ^ 0x5A5A5A5A : crc);
-  Put32(h, e.dosTime);
+  PutLe32(h, e.badDataCrc ? crc ^ 0x5A5A5A5A : crc);
+  PutLe32(h, e.dosTime);
   h += static_cast<char>(20);    // version needed: 2.0
   h += static_cast<char>(0x30);  // store
-  Put16(h, static_cast<unsigned>(e.name.size()));
-  Put32(h, e.attr);
+  PutLe16(h, static_cast<unsigned>(e.name.size()));
+  PutLe32(h, e.attr);
   h += e.name;
   SealHeader(h);
   return h;
@@ -58,20 +54,20 @@ std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size) {
 std::string WriteRar(const std::vector<RarEntry>& entries, std::uint16_t mainFlags) {
   std::string out("\x52\x61\x72\x21\x1A\x07\x00", 7);
   std::string main;
-  Put16(main, 0);
+  PutLe16(main, 0);
   main += '\x73';
-  Put16(main, mainFlags);
-  Put16(main, 13);
-  Put16(main, 0);  // reserved
-  Put32(main, 0);
+  PutLe16(main, mainFlags);
+  PutLe16(main, 13);
+  PutLe16(main, 0);  // reserved
+  PutLe32(main, 0);
   SealHeader(main);
   out += main;
   for (const RarEntry& e : entries) out += FileHeader(e) + e.data;
   std::string end;
-  Put16(end, 0);
+  PutLe16(end, 0);
   end += '\x7B';
-  Put16(end, 0x4000);
-  Put16(end, 7);
+  PutLe16(end, 0x4000);
+  PutLe16(end, 7);
   SealHeader(end);
   return out + end;
 }
