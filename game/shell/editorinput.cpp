@@ -8,6 +8,7 @@
 #include "game/shell/Main.h"
 #include "game/shell/playmouse.h"
 #include "game/shell/editorscreens.h"
+#include "game/shell/selection.h"
 #include "game/sound/dsnd.h"
 #include "game/world/buildings.h"
 #include "game/world/editorrules.h"
@@ -32,9 +33,6 @@ int ModeButtonAt(int x, int y) {
   if (x < 259 || x > 317 || y < 159 || y > 197) return -1;
   return std::min((y - 159) / 8, 4);
 }
-
-std::int32_t PointerCellX() { return MouseX / 16 + ViewState.ViewX; }
-std::int32_t PointerCellY() { return MouseY / 16 + ViewState.ViewY; }
 
 void PanelHover() {
   SelectCursor(0);

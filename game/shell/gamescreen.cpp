@@ -225,7 +225,7 @@ void DrawPlacementOutline() {
   const TBuildingRecord& b = Buildings[slot];
   if (b.Free != 0 || b.Owner != LocalPlayer || b.Item < ItemSlab || b.Item > ItemWall) return;
   const std::uint8_t cls = b.Item == ItemSlabBlock ? 1 : FootprintClass(ItemToBuildingKind(b.Item));
-  const i32 cx = MouseX / 16 + ViewState.ViewX, cy = MouseY / 16 + ViewState.ViewY;
+  const i32 cx = PointerCellX(), cy = PointerCellY();
   const bool refused = IsFootprintBlocked(cx, cy, 0, cls) != 0 || LacksConnection(cx, cy, cls, LocalPlayer) != 0;
   ShowMessageLine(refused ? InFontCodePage(NoPlaceText) : FontText{" "});
   const int sx = MouseX / 16 * 16, sy = MouseY / 16 * 16;

@@ -21,9 +21,6 @@ bool InNetGame() { return NetRole != RoleSingle; }
 
 bool Between(int v, int lo, int hi) { return v >= lo && v <= hi; }
 
-std::int32_t PointerCellX() { return MouseX / 16 + ViewState.ViewX; }
-std::int32_t PointerCellY() { return MouseY / 16 + ViewState.ViewY; }
-
 void OrderMove(TUnitRecord& u, std::int32_t x, std::int32_t y, bool net) {
   if (net) SendMoveRequest(u.Slot, x, y);
   else MoveTo(u, x, y);

@@ -95,6 +95,9 @@ bool PendingOrderFits() {
 
 }  // namespace
 
+std::int32_t PointerCellX() { return MouseX / 16 + ViewState.ViewX; }
+std::int32_t PointerCellY() { return MouseY / 16 + ViewState.ViewY; }
+
 void ClearSelection() {
   for (TSelectionEntry& e : ViewState.Selection) {
     if (e.InUse == 0) continue;
@@ -149,7 +152,7 @@ void DropUnfitPendingOrder() {
 bool HitTest(bool includeAllBuildings, std::uint16_t& index, std::uint8_t& kind) {
   if (NetRole != RoleSingle && NetGameStarted == 0) return true;
   if (MouseX < 3 || MouseX > 317 || MouseY < 3 || MouseY > 157) return true;
-  const std::int32_t x = MouseX / 16 + ViewState.ViewX, y = MouseY / 16 + ViewState.ViewY;
+  const std::int32_t x = PointerCellX(), y = PointerCellY();
   if (CellHidden(x, y)) return true;
   if (std::uint16_t slot = 0; FindUnitAtTile(x, y, slot) == 0) {
     index = slot;
