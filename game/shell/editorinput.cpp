@@ -22,7 +22,6 @@ namespace zarn {
 namespace {
 
 constexpr int MapRows = 158;
-constexpr std::uint8_t CursorColour = 200;
 
 bool OnMenuButton(int x, int y) { return x >= 151 && x <= 171 && y >= 158 && y <= 163; }
 bool OnMinimap(int x, int y) { return x >= 1 && x <= 64 && y >= 159 && y <= 198; }
@@ -36,7 +35,7 @@ int ModeButtonAt(int x, int y) {
 
 void PanelHover() {
   SelectCursor(0);
-  SetCursorColor(CursorColour);
+  SetCursorColor(CursorNormalColour);
   if (OnMenuButton(MouseX, MouseY))
     MenuButtonIdle = 0;
   else
@@ -47,7 +46,7 @@ void PanelHover() {
 // The panel's menu button and minimap, shared by both editors; true when the click was theirs.
 bool PanelCommonClick(void (*openMenu)()) {
   SelectCursor(0);
-  SetCursorColor(CursorColour);
+  SetCursorColor(CursorNormalColour);
   if (OnMenuButton(MouseX, MouseY)) {
     LastKey = KeyEsc;
     PlayButtonSound();
@@ -138,7 +137,7 @@ void MapEditorHover() {
   }
   if (PendingOrder == 0) {
     SelectCursor(0);
-    SetCursorColor(CursorColour);
+    SetCursorColor(CursorNormalColour);
     EdgeScroll();
     return;
   }
@@ -162,7 +161,7 @@ void MapEditorHover() {
       ResetLastViewPos();
     }
   }
-  SetCursorColor(CursorColour);
+  SetCursorColor(CursorNormalColour);
   EdgeScroll();
 }
 
@@ -233,7 +232,7 @@ void ScenarioEditorHover() {
     SelectCursor(0);
   else if (PendingOrder == 4)
     SelectCursor(8);
-  SetCursorColor(CursorColour);
+  SetCursorColor(CursorNormalColour);
   EdgeScroll();
 }
 

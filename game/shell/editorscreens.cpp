@@ -12,6 +12,7 @@
 #include "game/menus/editormenus.h"
 #include "game/shell/Main.h"
 #include "game/shell/gamescreen.h"
+#include "game/shell/playmouse.h"
 #include "game/shell/sidepanel.h"
 #include "game/world/blooms.h"
 #include "game/world/buildingdraw.h"
@@ -32,7 +33,6 @@ constexpr std::uint8_t StatusColour = 15;
 constexpr std::uint8_t CaptionColour = 12;
 constexpr std::uint8_t ValueColour = 43;
 constexpr std::uint8_t OutlineColour = 12;
-constexpr std::uint8_t CursorColour = 200;
 constexpr std::uint8_t ViewFrameColour = 43;
 constexpr int MapRows = 158;  // rows of the map view
 
@@ -201,12 +201,12 @@ void DrawMapEditorButtons() { DrawModeButtons(MapModeButtons); }
 void DrawScenarioEditorButtons() { DrawModeButtons(ScenarioModeButtons); }
 
 void DrawBrushOutline() {
-  SetCursorColor(CursorColour);
+  SetCursorColor(CursorNormalColour);
   if (PendingOrder == 4) DrawOutline(16, 16);
 }
 
 void DrawEditorPlacementOutline() {
-  SetCursorColor(CursorColour);
+  SetCursorColor(CursorNormalColour);
   if (PendingOrder != 4) return;
   switch (PageList2.Mode) {
     case 0:

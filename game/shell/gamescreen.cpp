@@ -9,6 +9,7 @@
 #include "game/base/cp1251.h"
 #include "game/base/dvga.h"
 #include "game/shell/Main.h"
+#include "game/shell/playmouse.h"
 #include "game/shell/selection.h"
 #include "game/shell/sidepanel.h"
 #include "game/world/dobjects.h"
@@ -217,7 +218,7 @@ void DrawMinimap() {
 }
 
 void DrawPlacementOutline() {
-  SetCursorColor(PanelOwnColour);
+  SetCursorColor(CursorNormalColour);
   // Only a building of the local player, selected alone, places anything.
   if (PendingOrder != 4 || ViewState.SelectionKind != 1 || ViewState.SelectedCount == 0) return;
   const std::uint16_t slot = ViewState.Selection[1].Index;

@@ -15,10 +15,6 @@ namespace zarn {
 
 namespace {
 
-constexpr std::uint8_t NormalColour = 200;
-constexpr std::uint8_t ForeignColour = 12;
-constexpr std::uint8_t WormColour = 17;
-
 bool Between(int v, int lo, int hi) { return v >= lo && v <= hi; }
 
 bool OnMenuButton() { return Between(MouseX, 151, 171) && Between(MouseY, 158, 163); }
@@ -28,7 +24,7 @@ bool OnCommandColumn() { return Between(MouseX, 259, 317) && Between(MouseY, 159
 
 void PanelClick(bool net) {
   SelectCursor(0);
-  SetCursorColor(NormalColour);
+  SetCursorColor(CursorNormalColour);
   if (PendingOrder == 0) {
     if (OnMenuButton()) {
       LastKey = 27;
@@ -49,7 +45,7 @@ void PanelClick(bool net) {
   if (!OnCommandColumn() || ViewState.SelectedCount == 0) return;
   if (PendingOrder != 0) {
     PendingOrder = 0;
-    SetCursorColor(NormalColour);
+    SetCursorColor(CursorNormalColour);
     return;
   }
   switch (ViewState.SelectionKind) {
@@ -75,7 +71,7 @@ void ForgetDragIfScreenLeft() {
 void MapHover() {
   if (PendingOrder != 0) {
     SelectCursor(PendingOrder == 4 ? 8 : 3);
-    SetCursorColor(NormalColour);
+    SetCursorColor(CursorNormalColour);
     EdgeScroll();
     return;
   }
@@ -83,27 +79,27 @@ void MapHover() {
   std::uint8_t kind = 0;
   if (HitTest(false, index, kind)) {
     SelectCursor(0);
-    SetCursorColor(NormalColour);
+    SetCursorColor(CursorNormalColour);
     EdgeScroll();
     return;
   }
   SelectCursor(2);
   switch (kind) {
     case SelectedUnits:
-      SetCursorColor(Units[index].Owner == LocalPlayer ? NormalColour : ForeignColour);
+      SetCursorColor(Units[index].Owner == LocalPlayer ? CursorNormalColour : CursorForeignColour);
       break;
     case SelectedBuilding:
-      SetCursorColor(Buildings[index].Owner == LocalPlayer ? NormalColour : ForeignColour);
+      SetCursorColor(Buildings[index].Owner == LocalPlayer ? CursorNormalColour : CursorForeignColour);
       break;
     default:
-      SetCursorColor(WormColour);
+      SetCursorColor(CursorWormColour);
       break;
   }
 }
 
 void PanelHover() {
   SelectCursor(0);
-  SetCursorColor(NormalColour);
+  SetCursorColor(CursorNormalColour);
   if (OnMenuButton()) MenuButtonIdle = 0;
   else EdgeScroll();
   if (MouseButtonUp == 0 && OnMinimap()) ViewFromMinimapClick();
@@ -125,7 +121,7 @@ void EdgeScroll() {
   for (const auto& e : edges) {
     if (!e.on) continue;
     SelectCursor(e.cursor);
-    SetCursorColor(NormalColour);
+    SetCursorColor(CursorNormalColour);
     e.scroll();
   }
 }

@@ -2,7 +2,14 @@
 // right clicks, and the per-frame hover (cursor, edge scrolling, dragging on the minimap).
 #pragma once
 
+#include <cstdint>
+
 namespace zarn {
+
+// Cursor colours: normal (and over own objects), over a foreign unit or building, over a worm.
+inline constexpr std::uint8_t CursorNormalColour = 200;
+inline constexpr std::uint8_t CursorForeignColour = 12;
+inline constexpr std::uint8_t CursorWormColour = 17;
 
 void GameClick();
 void NetGameClick();

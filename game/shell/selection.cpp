@@ -7,14 +7,13 @@
 
 #include "game/base/dvga.h"
 #include "game/shell/Main.h"
+#include "game/shell/playmouse.h"
 #include "game/sound/dsnd.h"
 #include "game/world/dobjects.h"
 
 namespace zarn {
 
 namespace {
-
-constexpr std::uint8_t NormalColour = 200;
 
 int LastUnit() { return std::clamp<int>(UnitSlots, 0, MaxUnitSlots); }
 int LastBuilding() { return std::clamp<int>(BuildingSlots, 0, MaxBuildingSlots); }
@@ -72,8 +71,6 @@ std::uint16_t UnitOnCell(std::int32_t x, std::int32_t y, Pred ok) {
   }
   return 0;
 }
-
-void SetNormalCursorColour() { SetCursorColor(NormalColour); }
 
 // Whether the selection can still receive the order that waits for a target.
 bool PendingOrderFits() {
@@ -146,7 +143,7 @@ void DropSelectionEntry(int entry) {
 void DropUnfitPendingOrder() {
   if (PendingOrder == 0 || PendingOrderFits()) return;
   PendingOrder = 0;
-  SetNormalCursorColour();
+  SetCursorColor(CursorNormalColour);
 }
 
 bool HitTest(bool includeAllBuildings, std::uint16_t& index, std::uint8_t& kind) {
@@ -255,9 +252,9 @@ void TrackSelectionBox() {
       BoxDragAnchorY = MouseY;
     }
     SelectCursor(1);
-    SetNormalCursorColour();
+    SetCursorColor(CursorNormalColour);
     DrawFrame(std::min(BoxDragAnchorX, MouseX), std::min(BoxDragAnchorY, MouseY),
-              std::max(BoxDragAnchorX, MouseX), std::max(BoxDragAnchorY, MouseY), NormalColour);
+              std::max(BoxDragAnchorX, MouseX), std::max(BoxDragAnchorY, MouseY), CursorNormalColour);
     return;
   }
   if (BoxDragState == 3 && std::abs(BoxDragAnchorX - MouseX) > 5 &&
