@@ -82,39 +82,6 @@ void CreateModeBars(int mode) {
 
 }  // namespace
 
-bool EditorObjectAtPointer(int& index, int& kind) {
-  if (MouseX < 3 || MouseX > 317 || MouseY < 3 || MouseY > 157) return false;
-  const std::int32_t x = PointerCellX(), y = PointerCellY();
-  if (DebugFlags.ShadowEnabled && GameMap.Inside(x, y) && ShroudAt(x, y) != ShroudVisible) return false;
-  const std::int32_t lastUnit = std::min<std::int32_t>(UnitSlots, MaxUnitSlots);
-  for (std::int32_t i = 1; i <= lastUnit; ++i) {
-    const TUnitRecord& u = Units[i];
-    if (u.Free == 0 && u.OffMap == 0 && u.X == x && u.Y == y) {
-      index = i;
-      kind = 0;
-      return true;
-    }
-  }
-  const std::int32_t lastBuilding = std::min<std::int32_t>(BuildingSlots, MaxBuildingSlots);
-  for (std::int32_t i = 1; i <= lastBuilding; ++i) {
-    const TBuildingRecord& b = Buildings[i];
-    if (b.Free == 0 && BuildingCoversTile(b, x, y) == 0) {
-      index = i;
-      kind = 1;
-      return true;
-    }
-  }
-  for (int i = 1; i <= WormSlots; ++i) {
-    const TWormRecord& w = Worms[i];
-    if (w.Removed == 0 && w.X == x && w.Y == y) {
-      index = i;
-      kind = 2;
-      return true;
-    }
-  }
-  return false;
-}
-
 // ---- Map editor ----
 
 void MapEditorClick() {
@@ -188,11 +155,12 @@ void ScenarioEditorClick() {
       }
     }
     if (RightButtonUp == 0) {
-      int index = 0, kind = 0;
-      if (EditorObjectAtPointer(index, kind)) {
-        if (kind == 0)
+      std::uint16_t index = 0;
+      std::uint8_t kind = 0;
+      if (!HitTest(true, index, kind)) {
+        if (kind == SelectedUnits)
           RemoveUnit(Units[index]);
-        else if (kind == 1)
+        else if (kind == SelectedBuilding)
           RemoveBuilding(Buildings[index]);
         else
           RemoveWorm(Worms[index]);

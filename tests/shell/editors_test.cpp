@@ -74,6 +74,11 @@ class EditorTest : public ShellTest {
     plat::null::InjectMouseUp(FormId(), b, 2 * x, 2 * y);
     Pass(1);
   }
+  // A right press and release on a map cell.
+  void RightPressCell(int x, int y) {
+    Press(CellX(x), CellY(y), plat::MouseButton::Right);
+    Release(CellX(x), CellY(y), plat::MouseButton::Right);
+  }
   void Key(int key) {
     plat::null::InjectKeyDown(FormId(), key);
     plat::null::InjectKeyUp(FormId(), key);
@@ -422,23 +427,27 @@ TEST_F(ScenarioEditorTest, PlacesAndRemovesWithThePointer) {
   PlaceAt(0, 10, 6);
   EXPECT_EQ(LiveWorms(), 1);
   // A right press on an empty cell removes nothing.
-  Press(CellX(15), CellY(8), plat::MouseButton::Right);
-  Release(CellX(15), CellY(8), plat::MouseButton::Right);
+  RightPressCell(15, 8);
   EXPECT_EQ(LiveUnits() + LiveBuildings() + LiveWorms(), 3);
   // A unit on a building goes first, then the building.
   Mode(0);
   PlaceAt(0, 6, 3);
   ASSERT_EQ(LiveUnits(), 2);
-  Press(CellX(6), CellY(3), plat::MouseButton::Right);
-  Release(CellX(6), CellY(3), plat::MouseButton::Right);
+  RightPressCell(6, 3);
   EXPECT_EQ(LiveUnits(), 1);
   EXPECT_EQ(LiveBuildings(), 1);
-  Press(CellX(6), CellY(3), plat::MouseButton::Right);
-  Release(CellX(6), CellY(3), plat::MouseButton::Right);
+  RightPressCell(6, 3);
   EXPECT_EQ(LiveBuildings(), 0);
-  Press(CellX(10), CellY(6), plat::MouseButton::Right);
-  Release(CellX(10), CellY(6), plat::MouseButton::Right);
+  RightPressCell(10, 6);
   EXPECT_EQ(LiveWorms(), 0);
+  // Slabs go too: the editor finds buildings of every kind.
+  Mode(1);
+  PlaceAt(0, 6, 3);
+  ASSERT_EQ(LiveBuildings(), 1);
+  ASSERT_TRUE(std::any_of(Buildings.begin(), Buildings.end(),
+                          [](const TBuildingRecord& b) { return b.Free == 0 && b.Kind == BuildingSlab; }));
+  RightPressCell(6, 3);
+  EXPECT_EQ(LiveBuildings(), 0);
 }
 
 TEST_F(ScenarioEditorTest, OnePlayerGivesAOneStepBarAndCreditsAndSidesFollowTheBars) {
