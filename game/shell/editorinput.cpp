@@ -23,41 +23,13 @@ namespace {
 
 constexpr int MapRows = 158;
 
-bool OnMenuButton(int x, int y) { return x >= 151 && x <= 171 && y >= 158 && y <= 163; }
-bool OnMinimap(int x, int y) { return x >= 1 && x <= 64 && y >= 159 && y <= 198; }
-bool OnMiddleArea(int x, int y) { return x >= 74 && x <= 249 && y >= 164 && y <= 195; }
-
 // The mode button under the pointer (0..4), -1 for none; the last button's rows end at 197.
-int ModeButtonAt(int x, int y) {
-  if (x < 259 || x > 317 || y < 159 || y > 197) return -1;
-  return std::min((y - 159) / 8, 4);
-}
-
-void PanelHover() {
-  SelectCursor(0);
-  SetCursorColor(CursorNormalColour);
-  if (OnMenuButton(MouseX, MouseY))
-    MenuButtonIdle = 0;
-  else
-    EdgeScroll();
-  if (MouseButtonUp == 0 && OnMinimap(MouseX, MouseY)) ViewFromMinimapClick();
-}
+int ModeButtonAt() { return OnCommandColumn() ? std::min((MouseY - 159) / 8, 4) : -1; }
 
 // The panel's menu button and minimap, shared by both editors; true when the click was theirs.
 bool PanelCommonClick(void (*openMenu)()) {
-  SelectCursor(0);
-  SetCursorColor(CursorNormalColour);
-  if (OnMenuButton(MouseX, MouseY)) {
-    LastKey = KeyEsc;
-    PlayButtonSound();
-    openMenu();
-    return true;
-  }
-  if (OnMinimap(MouseX, MouseY)) {
-    ViewFromMinimapClick();
-    return true;
-  }
-  return false;
+  ArrowCursor();
+  return PanelMenuOrMinimapClick(openMenu);
 }
 
 std::uint8_t ClampedPlayer() { return static_cast<std::uint8_t>(std::clamp<int>(EditorPlayer, 1, MaxPlayers)); }
@@ -90,11 +62,11 @@ void MapEditorClick() {
     return;
   }
   if (PanelCommonClick(OpenMapEditorMenu)) return;
-  if (OnMiddleArea(MouseX, MouseY)) {
+  if (OnMiddleArea()) {
     PageListMouseDown(PageList1, MouseX, MouseY);
     return;
   }
-  if (const int mode = ModeButtonAt(MouseX, MouseY); mode >= 0) PageListSetMode(PageList1, mode);
+  if (const int mode = ModeButtonAt(); mode >= 0) PageListSetMode(PageList1, mode);
 }
 
 void MapEditorHover() {
@@ -103,8 +75,7 @@ void MapEditorHover() {
     return;
   }
   if (PendingOrder == 0) {
-    SelectCursor(0);
-    SetCursorColor(CursorNormalColour);
+    ArrowCursor();
     EdgeScroll();
     return;
   }
@@ -169,7 +140,7 @@ void ScenarioEditorClick() {
     return;
   }
   if (PanelCommonClick(OpenScenarioEditorMenu)) return;
-  if (OnMiddleArea(MouseX, MouseY)) {
+  if (OnMiddleArea()) {
     switch (PageList2.Mode) {
       case 0: case 1: case 2:
         PageListMouseDown2(PageList2, MouseX, MouseY);
@@ -188,7 +159,7 @@ void ScenarioEditorClick() {
     }
     return;
   }
-  if (const int mode = ModeButtonAt(MouseX, MouseY); mode >= 0) SetScenarioEditorMode(mode);
+  if (const int mode = ModeButtonAt(); mode >= 0) SetScenarioEditorMode(mode);
 }
 
 void ScenarioEditorHover() {

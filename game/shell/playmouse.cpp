@@ -17,26 +17,15 @@ namespace {
 
 bool Between(int v, int lo, int hi) { return v >= lo && v <= hi; }
 
-bool OnMenuButton() { return Between(MouseX, 151, 171) && Between(MouseY, 158, 163); }
-bool OnMinimap() { return Between(MouseX, 1, 64) && Between(MouseY, 159, 198); }
-bool OnMiddleArea() { return Between(MouseX, 74, 249) && Between(MouseY, 164, 195); }
-bool OnCommandColumn() { return Between(MouseX, 259, 317) && Between(MouseY, 159, 197); }
+void OpenGameMenuFromPanel() {
+  if (NetRole == RoleSingle) StopMusicProc();
+  ShellCalls.OpenGameMenu();
+}
 
 void PanelClick(bool net) {
-  SelectCursor(0);
-  SetCursorColor(CursorNormalColour);
+  ArrowCursor();
   if (PendingOrder == 0) {
-    if (OnMenuButton()) {
-      LastKey = 27;
-      PlayButtonSound();
-      if (!net) StopMusicProc();
-      ShellCalls.OpenGameMenu();
-      return;
-    }
-    if (OnMinimap()) {
-      ViewFromMinimapClick();
-      return;
-    }
+    if (PanelMenuOrMinimapClick(OpenGameMenuFromPanel)) return;
     if (OnMiddleArea()) {
       BuildingPanelClick(MouseX, MouseY);
       return;
@@ -78,8 +67,7 @@ void MapHover() {
   std::uint16_t index = 0;
   std::uint8_t kind = 0;
   if (HitTest(false, index, kind)) {
-    SelectCursor(0);
-    SetCursorColor(CursorNormalColour);
+    ArrowCursor();
     EdgeScroll();
     return;
   }
@@ -97,15 +85,38 @@ void MapHover() {
   }
 }
 
-void PanelHover() {
+}  // namespace
+
+bool OnMenuButton() { return Between(MouseX, 151, 171) && Between(MouseY, 158, 163); }
+bool OnMinimap() { return Between(MouseX, 1, 64) && Between(MouseY, 159, 198); }
+bool OnMiddleArea() { return Between(MouseX, 74, 249) && Between(MouseY, 164, 195); }
+bool OnCommandColumn() { return Between(MouseX, 259, 317) && Between(MouseY, 159, 197); }
+
+void ArrowCursor() {
   SelectCursor(0);
   SetCursorColor(CursorNormalColour);
+}
+
+bool PanelMenuOrMinimapClick(void (*openMenu)()) {
+  if (OnMenuButton()) {
+    LastKey = KeyEsc;
+    PlayButtonSound();
+    openMenu();
+    return true;
+  }
+  if (OnMinimap()) {
+    ViewFromMinimapClick();
+    return true;
+  }
+  return false;
+}
+
+void PanelHover() {
+  ArrowCursor();
   if (OnMenuButton()) MenuButtonIdle = 0;
   else EdgeScroll();
   if (MouseButtonUp == 0 && OnMinimap()) ViewFromMinimapClick();
 }
-
-}  // namespace
 
 void EdgeScroll() {
   if (NetRole != RoleSingle && NetGameStarted == 0) return;
@@ -125,7 +136,6 @@ void EdgeScroll() {
     e.scroll();
   }
 }
-
 
 void GameClick() {
   if (MouseY >= 158) PanelClick(false);

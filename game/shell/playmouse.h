@@ -18,6 +18,22 @@ void NetGameRightClick();
 // Once per frame before drawing, in single and network play.
 void GameHover();
 
+// Panel regions under the pointer, the same on the four play screens (the menu button's rows
+// overlap the panel's top rows).
+bool OnMenuButton();
+bool OnMinimap();
+bool OnMiddleArea();
+bool OnCommandColumn();
+// Cursor shape 0 (arrow) in the normal colour.
+void ArrowCursor();
+// A click on the panel's menu button (the button sound, LastKey Esc, then the screen's menu) or
+// on its minimap (the view jumps there); true when the click was theirs.
+bool PanelMenuOrMinimapClick(void (*openMenu)());
+// Once per frame with the pointer on the panel, on the four play screens: the menu button drawn
+// pressed while the pointer rests on it, else edge scrolling; a held button drags the view on the
+// minimap.
+void PanelHover();
+
 // Scrolls the view at each screen edge under the pointer, with the edge's cursor (not in a
 // network game before its start); the play screen and both editors.
 void EdgeScroll();

@@ -235,6 +235,9 @@ TEST_F(PlayTest, ThePendingOrderGoesWhenTheSelectionNoLongerFitsIt) {
 
 TEST_F(PlayTest, AClickThatLeftThePlayScreenLeavesNoBoxBehind) {
   const std::uint16_t a = Unit(11, 8, UnitLightTank);
+  static int musicStops;
+  musicStops = 0;
+  StopMusicProc = [] { ++musicStops; };
   MoveTo(MenuButton);
   Press(MenuButton);
   Frame();
@@ -243,6 +246,9 @@ TEST_F(PlayTest, AClickThatLeftThePlayScreenLeavesNoBoxBehind) {
   Release(MenuButton);
   EXPECT_EQ(GameScreen, 7);
   EXPECT_EQ(LastKey, 27);
+  // The button sound, and in single play the music stops.
+  EXPECT_EQ(std::count(Waves.begin(), Waves.end(), 89), 1);
+  EXPECT_EQ(musicStops, 1);
   // Back in play with the pointer far from where the press was.
   GameScreen = 0;
   MoveTo(CellPoint(11, 7));
