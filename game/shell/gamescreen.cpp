@@ -220,11 +220,10 @@ void DrawMinimap() {
 void DrawPlacementOutline() {
   SetCursorColor(CursorNormalColour);
   // Only a building of the local player, selected alone, places anything.
-  if (PendingOrder != 4 || ViewState.SelectionKind != 1 || ViewState.SelectedCount == 0) return;
-  const std::uint16_t slot = ViewState.Selection[1].Index;
-  if (slot < 1 || slot > MaxBuildingSlots) return;
-  const TBuildingRecord& b = Buildings[slot];
-  if (b.Free != 0 || b.Owner != LocalPlayer || b.Item < ItemSlab || b.Item > ItemWall) return;
+  if (PendingOrder != 4) return;
+  const TBuildingRecord* yard = OwnSelectedBuilding();
+  if (!yard || yard->Item < ItemSlab || yard->Item > ItemWall) return;
+  const TBuildingRecord& b = *yard;
   const std::uint8_t cls = b.Item == ItemSlabBlock ? 1 : FootprintClass(ItemToBuildingKind(b.Item));
   const i32 cx = PointerCellX(), cy = PointerCellY();
   const bool refused = IsFootprintBlocked(cx, cy, 0, cls) != 0 || LacksConnection(cx, cy, cls, LocalPlayer) != 0;

@@ -125,11 +125,16 @@ TUnitRecord* OwnSelectedUnit() {
   return u && u->Owner == LocalPlayer ? u : nullptr;
 }
 
-TBuildingRecord* OwnSelectedBuilding() {
+TBuildingRecord* LiveSelectedBuilding() {
   if (ViewState.SelectedCount == 0 || ViewState.SelectionKind != SelectedBuilding) return nullptr;
   if (ViewState.Selection[1].InUse == 0) return nullptr;
   TBuildingRecord* b = BuildingAt(ViewState.Selection[1].Index);
-  return b && b->Free == 0 && b->Owner == LocalPlayer ? b : nullptr;
+  return b && b->Free == 0 ? b : nullptr;
+}
+
+TBuildingRecord* OwnSelectedBuilding() {
+  TBuildingRecord* b = LiveSelectedBuilding();
+  return b && b->Owner == LocalPlayer ? b : nullptr;
 }
 
 void DropSelectionEntry(int entry) {

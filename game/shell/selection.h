@@ -41,7 +41,9 @@ int FirstSelectedEntry();
 TUnitRecord* SingleSelectedUnit();
 // The same, only when the unit belongs to the player at this seat.
 TUnitRecord* OwnSelectedUnit();
-// The selected building when it is live and belongs to the player at this seat, else null.
+// The selected building when it is live (any owner), else null.
+TBuildingRecord* LiveSelectedBuilding();
+// The same, only when it belongs to the player at this seat.
 TBuildingRecord* OwnSelectedBuilding();
 // Takes an entry out of a unit selection: mark off, flag cleared, one fewer selected.
 void DropSelectionEntry(int entry);
