@@ -51,14 +51,40 @@ TEST_F(PlayTest, ABoxOverOnlyForeignUnitsSelectsTheFirstAloneAndASmallBoxNothing
   Unit(12, 9, UnitLightTank, 2);
   const std::uint16_t own = Unit(3, 2, UnitTrike);
   ClickCell(3, 2);
-  // Five pixels across: no box; the release click on empty ground keeps the selection.
-  Drag({CellPoint(10, 9).X - 20, CellPoint(10, 9).Y}, {CellPoint(10, 9).X - 15, CellPoint(10, 9).Y + 5});
+  // Five pixels across or down, from the unit's cell to an empty one beside it: no box; the
+  // release click on empty ground keeps the selection.
+  const TPoint unit = CellPoint(10, 9);
+  Drag({unit.X + 3, unit.Y}, {unit.X + 8, unit.Y + 7});
   EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{own});
+  Drag({unit.X, unit.Y + 3}, {unit.X - 7, unit.Y + 8});
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{own});
+  // The shroud hides them from a box too.
+  DebugFlags.ShadowEnabled = 1;
+  for (int x = 9; x <= 13; ++x)
+    for (int y = 8; y <= 10; ++y) SetShroud(x, y, ShroudCovered);
+  Drag({CellPoint(9, 8).X, CellPoint(9, 8).Y}, {CellPoint(13, 10).X, CellPoint(13, 10).Y});
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{own});
+  DebugFlags.ShadowEnabled = 0;
 
   Waves.clear();
   Drag({CellPoint(9, 8).X, CellPoint(9, 8).Y}, {CellPoint(13, 10).X, CellPoint(13, 10).Y});
   EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{first});
   EXPECT_FALSE(HeardSelectAck());  // not ours: no acknowledgement
+}
+
+TEST_F(PlayTest, ABoxEndsAtTheMapAreaAndClicksAtThePointerWindow) {
+  ViewState.ViewX = 1;
+  ViewState.ViewY = 1;
+  const std::uint16_t shown = Unit(5, 10, UnitLightTank);
+  Unit(6, 11, UnitLightTank);  // under the panel
+  Drag({CellPoint(5, 10).X - 6, CellPoint(5, 10).Y - 6}, {CellPoint(6, 10).X + 6, 197});
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{shown});
+  // A unit in the view's first column is not picked within 3 pixels of the screen's edge.
+  const std::uint16_t edge = Unit(1, 5, UnitTrike);
+  Click({2, CellPoint(1, 5).Y});
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{shown});
+  Click({3, CellPoint(1, 5).Y});
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{edge});
 }
 
 TEST_F(PlayTest, ClicksPickTheLowerSlotKeepTheSelectionOnEmptyGroundAndOfferNoCommandsForeign) {
