@@ -247,6 +247,13 @@ TEST_F(PlayTest, ThePalaceFiresAtOnceOrAtTheChosenCellBySide) {
   EXPECT_GT(Buildings[missile].LastFireTick, WorldTickCount);
   const std::int32_t health = Units[enemy].Health;
   EXPECT_TRUE(StepUntil([&] { return Units[enemy].Free != 0 || Units[enemy].Health < health; }, 400));
+  // Side 3 aims its weapon as side 0 does; a second click on the column cancels the aim.
+  Buildings[palace].Side = 3;
+  ClickCell(18, 8);
+  Click(ThirdButton);
+  EXPECT_EQ(PendingOrder, 1);
+  Click(ThirdButton);
+  EXPECT_EQ(PendingOrder, 0);
 }
 
 TEST_F(PlayTest, ACarrierPicksAUnitUpAndDeliversIt) {
@@ -284,6 +291,13 @@ TEST_F(PlayTest, TheMinimapRightClickSendsTheUnitToTheCellItShows) {
   RightClick({27, 176});  // trunc(26 x 1.5) + 1, trunc(17 x 2.4) + 1
   EXPECT_EQ(Units[tank].State, StateAttack);
   EXPECT_EQ(Units[tank].TargetSlot, enemy);
+  // Scales that overshoot the map still land on its last column and row.
+  ViewState.MinimapScaleX = 3;
+  ViewState.MinimapScaleY = 4;
+  RightClick({64, 198});
+  EXPECT_EQ(Units[tank].State, StateMove);
+  EXPECT_EQ(Units[tank].DestX, GameMap.Width);
+  EXPECT_EQ(Units[tank].DestY, GameMap.Height);
 }
 
 }  // namespace
