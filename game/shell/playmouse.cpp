@@ -42,8 +42,7 @@ void PanelClick(bool net) {
       PanelButtonClick(MouseX, MouseY);
       break;
     case SelectedUnits:
-      // Commands go to own units only (a clicked foreign unit shows, but takes no orders).
-      if (ViewState.SelectedCount == 1 && !OwnSelectedUnit()) break;
+      // Own units only: the command column refuses a clicked foreign unit itself.
       if (net) NetUnitCommandClick(MouseX, MouseY);
       else UnitCommandClick(MouseX, MouseY);
       break;
