@@ -34,7 +34,6 @@ constexpr std::uint8_t CaptionColour = 12;
 constexpr std::uint8_t ValueColour = 43;
 constexpr std::uint8_t OutlineColour = 12;
 constexpr std::uint8_t ViewFrameColour = 43;
-constexpr int MapRows = 158;  // rows of the map view
 
 // The minimap's box on the screen.
 constexpr int MiniLeft = 1, MiniRight = 64, MiniTop = 159, MiniBottom = 198;
@@ -142,17 +141,7 @@ void DrawEditorGround() {
   for (TOssinFieldRecord& f : OssinFields) DrawOssinField(f);
 }
 
-bool PointerCellOnMap(int& sx, int& sy) {
-  sx = MouseX / 16 * 16;
-  sy = MouseY / 16 * 16;
-  return sy < MapRows && MouseY < MapRows;
-}
-
-void DrawOutline(int width, int height) {
-  int sx = 0, sy = 0;
-  if (!PointerCellOnMap(sx, sy)) return;
-  DrawFrame(sx, sy, sx + width - 1, sy + height - 1, OutlineColour);
-}
+void DrawOutline(int widthCells, int heightCells) { DrawPointerOutline(widthCells, heightCells, OutlineColour); }
 
 void DrawModeButtons(const std::array<std::string_view, 5>& captions) {
   for (std::size_t i = 0; i < captions.size(); ++i)
@@ -202,7 +191,7 @@ void DrawScenarioEditorButtons() { DrawModeButtons(ScenarioModeButtons); }
 
 void DrawBrushOutline() {
   SetCursorColor(CursorNormalColour);
-  if (PendingOrder == 4) DrawOutline(16, 16);
+  if (PendingOrder == 4) DrawOutline(1, 1);
 }
 
 void DrawEditorPlacementOutline() {
@@ -211,7 +200,7 @@ void DrawEditorPlacementOutline() {
   switch (PageList2.Mode) {
     case 0:
     case 2:
-      DrawOutline(16, 16);
+      DrawOutline(1, 1);
       break;
     case 1: {
       if (PageList2.Selected < 0 || PageList2.Selected >= EditorBuildingPlaces) return;
@@ -219,7 +208,7 @@ void DrawEditorPlacementOutline() {
       const std::uint8_t kind = ItemBuildingKind(item);
       if (item != TwoByTwoSlabsItem && kind == 255) return;
       const std::uint8_t cls = item == TwoByTwoSlabsItem ? 1 : FootprintClass(kind);
-      DrawOutline(16 * FootprintWidth(cls), 16 * FootprintHeight(cls));
+      DrawOutline(FootprintWidth(cls), FootprintHeight(cls));
       break;
     }
     default:

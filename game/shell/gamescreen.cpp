@@ -228,10 +228,14 @@ void DrawPlacementOutline() {
   const i32 cx = PointerCellX(), cy = PointerCellY();
   const bool refused = IsFootprintBlocked(cx, cy, 0, cls) != 0 || LacksConnection(cx, cy, cls, LocalPlayer) != 0;
   ShowMessageLine(refused ? InFontCodePage(NoPlaceText) : FontText{" "});
+  DrawPointerOutline(FootprintWidth(cls), FootprintHeight(cls), refused ? NoPlaceColour : PlaceColour);
+}
+
+void DrawPointerOutline(int widthCells, int heightCells, std::uint8_t colour) {
+  // The snapped row of the panel's top rows is still a map row: the pointer itself decides.
+  if (MouseY >= 158) return;
   const int sx = MouseX / 16 * 16, sy = MouseY / 16 * 16;
-  if (sy >= 158) return;  // over the panel
-  DrawFrame(sx, sy, sx + FootprintWidth(cls) * 16 - 1, sy + FootprintHeight(cls) * 16 - 1,
-            refused ? NoPlaceColour : PlaceColour);
+  DrawFrame(sx, sy, sx + widthCells * 16 - 1, sy + heightCells * 16 - 1, colour);
 }
 
 void DrawStatusLine() {

@@ -32,6 +32,9 @@ void DrawGameScreen();
 void DrawNetGameScreen();
 void DrawMinimap();
 void DrawPlacementOutline();
+// The outline of a footprint of w x h cells from the cell under the pointer; nothing while the
+// pointer is over the panel. The game's placement and both editors' brushes.
+void DrawPointerOutline(int widthCells, int heightCells, std::uint8_t colour);
 void DrawStatusLine();
 // The network screens' debug lines (debug mode with the frame rate shown): clock, pointer, view
 // and connection figures, and with `withRates` the bytes per second each way. The lobby screen

@@ -115,6 +115,10 @@ TEST_F(Placement, OverThePanelOnlyTheMessageChanges) {
   DrawPlacementOutline();
   EXPECT_EQ(Message(), NoPlace());
   EXPECT_EQ(CountColour(0, 0, 319, 199, 0), 320 * 200);
+  // The panel's top rows snap to a map row, yet the pointer is on the panel.
+  MouseY = 158;
+  DrawPlacementOutline();
+  EXPECT_EQ(CountColour(0, 0, 319, 199, 0), 320 * 200);
 }
 
 TEST_F(Placement, NothingWithoutABuildingOfThisSeatSelectedAlone) {
