@@ -471,11 +471,22 @@ TEST_F(ScenarioEditorTest, OnePlayerGivesAOneStepBarAndCreditsAndSidesFollowTheB
   const std::int32_t credits = Players[1].Credits;
   Click(240, 176);  // right of the thumb: one step up
   EXPECT_EQ(Players[1].Credits, std::clamp(credits + 1, 1000, 150000));
+  EXPECT_EQ(TrackBars[2].Minimum, 1);
+  EXPECT_EQ(TrackBars[2].Maximum, 4);
   EditorSideValue = 1;
   Click(240, 192);
   EXPECT_EQ(EditorSide, 2);
   Mode(0);
   EXPECT_EQ(Players[1].Side, 2);
+  // Mode 3 gives the side to the player too.
+  Players[1].Side = 1;
+  Mode(3);
+  EXPECT_EQ(Players[1].Side, 2);
+  // Each mode button is eight rows high, from row 159.
+  Click(280, 166);
+  EXPECT_EQ(PageList2.Mode, 0);
+  Click(280, 167);
+  EXPECT_EQ(PageList2.Mode, 1);
 }
 
 TEST_F(ScenarioEditorTest, ThePlayerBarsComeBackAfterTheSettingsScreenUsedThem) {
