@@ -136,15 +136,18 @@ void EdgeScroll() {
   }
 }
 
+void GamePanelClick() { PanelClick(false); }
+void NetGamePanelClick() { PanelClick(true); }
+
 void GameClick() {
-  if (MouseY >= 158) PanelClick(false);
+  if (MouseY >= 158) GamePanelClick();
   else GameMapClick();
   ForgetDragIfScreenLeft();
 }
 
 void NetGameClick() {
   if (MouseY >= 158) {
-    PanelClick(true);
+    NetGamePanelClick();
   } else if (NetRole == RoleClient && SideChoiceOpen != 0) {
     // Only a press on a side chooses: a stray click must not send the first side offered.
     if (SideChooserMouseDown(SideChooser, MouseX, MouseY) && SideChooser.Selected != SeatWithoutSide) {

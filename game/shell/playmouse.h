@@ -13,6 +13,10 @@ inline constexpr std::uint8_t CursorWormColour = 17;
 
 void GameClick();
 void NetGameClick();
+// A left click on the panel (row 158 and below): menu button, minimap, building buttons and the
+// command column.
+void GamePanelClick();
+void NetGamePanelClick();
 void GameRightClick();
 void NetGameRightClick();
 // Once per frame before drawing, in single and network play.
