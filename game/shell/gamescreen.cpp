@@ -225,7 +225,9 @@ void DrawPlacementOutline() {
   const std::uint8_t cls = b.Item == ItemSlabBlock ? 1 : FootprintClass(ItemToBuildingKind(b.Item));
   const i32 cx = PointerCellX(), cy = PointerCellY();
   const bool refused = IsFootprintBlocked(cx, cy, 0, cls) != 0 || LacksConnection(cx, cy, cls, LocalPlayer) != 0;
-  ShowMessageLine(refused ? InFontCodePage(NoPlaceText) : FontText{" "});
+  // Converted once: this runs every frame while a building waits to be placed.
+  static const FontText noPlace = InFontCodePage(NoPlaceText), blank{" "};
+  ShowMessageLine(refused ? noPlace : blank);
   DrawPointerOutline(FootprintWidth(cls), FootprintHeight(cls), refused ? NoPlaceColour : PlaceColour);
 }
 

@@ -4,7 +4,8 @@
 #include "game/shell/panelorders.h"
 
 #include <algorithm>
-#include <vector>
+#include <array>
+#include <span>
 
 #include "game/base/dvga.h"
 #include "game/menus/buildmenus.h"
@@ -343,9 +344,10 @@ void StopSelection() {
 }
 
 void SendGroupStop() {
-  std::vector<std::int32_t> units;
-  ForEachOwnSelectedUnit([&](TUnitRecord& u) { units.push_back(u.Slot); });
-  NetRequestGroupStop(units);
+  std::array<std::int32_t, SelectionEntries> units{};
+  std::size_t n = 0;
+  ForEachOwnSelectedUnit([&](TUnitRecord& u) { units[n++] = u.Slot; });
+  NetRequestGroupStop(std::span(units).first(n));
 }
 
 bool TargetAtCell(std::int32_t x, std::int32_t y, std::uint16_t& index, std::uint8_t& kind) {

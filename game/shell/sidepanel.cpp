@@ -152,8 +152,14 @@ void DrawOneBuilding(const TBuildingRecord& b) {
   DrawHead(BuildingCaption(b.Kind), PanelOwnColour, TypeIconIndex3(b.Kind), b.Health, b.MaxHealth, menu);
   if (b.Health < b.MaxHealth) DrawButton(TextX, 177, Font("РЕМОНТ"_cp1251), b.RepairOff != 1 ? 0 : 1);
   if (menu) {
-    if (b.UpgradeIdle == 0)
-      Text(TextX, 187, PanelTextColour, std::string("МОДЕРНИЗАЦИЯ "_cp1251) + Percent(b.UpgradeProgress, b.UpgradeTarget));
+    if (b.UpgradeIdle == 0) {
+      // In two pieces: the whole line is too long for a string's own storage, and the panel is
+      // drawn every frame.
+      const std::string head = Font("МОДЕРНИЗАЦИЯ "_cp1251);
+      DrawText(SecondFont, TextX, 187, PanelTextColour, head);
+      DrawText(SecondFont, TextX + TextWidth(SecondFont, head), 187, PanelTextColour,
+               Percent(b.UpgradeProgress, b.UpgradeTarget));
+    }
   } else if (b.Kind == BuildingPowerPlant) {
     DrawPowerFigures(b);
   } else if (b.Kind == BuildingRefinery || b.Kind == BuildingSilo) {
