@@ -342,26 +342,24 @@ TEST_F(BuildMenu, ShortListsWrapWithoutPacing) {
 
 TEST_F(BuildMenu, ChooseOnlyOnAnIdleBuildingAndEscReturnsToPlay) {
   TBuildingRecord& b = Add(1, 2, 2, BuildingBarracks);
+  const auto choose = [](std::uint8_t kind) {
+    OpenBarracksBuildMenu(1);
+    SelectKind(kind);
+    ClickChoose();
+    EXPECT_EQ(GameScreen, ScreenPlay);
+  };
   b.Item = 1;
-  OpenBarracksBuildMenu(1);
-  SelectKind(1);
-  ClickChoose();
+  choose(1);
   EXPECT_EQ(b.Item, 1);
   b.UpgradeLevel = 1;
-  OpenBarracksBuildMenu(1);
-  SelectKind(2);
-  ClickChoose();
+  choose(2);
   EXPECT_EQ(b.Item, 2);
-  EXPECT_EQ(GameScreen, ScreenPlay);
   // Just ordered (progress still 0): the paid item stays.
   b.Item = 1;
   b.ProductionState = ProductionRunning;
   b.ProductionProgress = 0;
-  OpenBarracksBuildMenu(1);
-  SelectKind(2);
-  ClickChoose();
+  choose(2);
   EXPECT_EQ(b.Item, 1);
-  EXPECT_EQ(GameScreen, ScreenPlay);
 
   OpenBarracksBuildMenu(1);
   KeyCode = KeyEsc;

@@ -121,6 +121,13 @@ class EditorTest : public ShellTest {
     }
     Release(CellX(cells.back().first), CellY(cells.back().second), b);
   }
+  // A new map with one resource cell painted, back in the map editor's menu.
+  void NewMapWithAFieldInTheMenu() {
+    NewMapAndEdit();
+    MapMode(2);
+    Drag({{4, 4}}, plat::MouseButton::Left);
+    Key(plat::vk::Escape);
+  }
 };
 
 TEST_F(EditorTest, NewMapTrackBarsGiveTheSideLengths) {
@@ -239,10 +246,7 @@ TEST_F(EditorTest, SavedMapHasItsSizeAndLoadsBackWithItsObjects) {
 }
 
 TEST_F(EditorTest, ADamagedMapIsShownAndChangesNothing) {
-  NewMapAndEdit();
-  MapMode(2);
-  Drag({{4, 4}}, plat::MouseButton::Left);
-  Key(plat::vk::Escape);
+  NewMapWithAFieldInTheMenu();
   fs::create_directories(folder / "maps");
   std::vector<std::uint8_t> bad(4 + 32 * 32 + 6600 - 1, 0);
   bad[0] = 32;
@@ -287,10 +291,7 @@ TEST_F(EditorTest, TypedNamesThatLeaveTheFolderAreRefused) {
 }
 
 TEST_F(EditorTest, AMapThatCannotBeWrittenIsShownAndTheMapStays) {
-  NewMapAndEdit();
-  MapMode(2);
-  Drag({{4, 4}}, plat::MouseButton::Left);
-  Key(plat::vk::Escape);
+  NewMapWithAFieldInTheMenu();
   // A file where the maps folder should be: nothing can be written into it.
   fs::remove_all(folder / "maps");
   std::ofstream(folder / "maps") << "not a folder";
@@ -584,13 +585,7 @@ TEST_F(ScenarioEditorTest, SavesLoadsByteForByteAndStartsAsAGame) {
 
   // Into play as the campaign starts a mission: the objects stand on the map.
   ASSERT_FALSE(LoadScenario("second.scn"));
-  ASSERT_EQ(ReadMapFile(MapFileName), MapFileResult::Ok);
-  ResetLastViewPos();
-  ClearOssinFields();
-  RemoveAllBlooms();
-  SpawnMapStartObjects();
-  BuildWorldFromScenario();
-  MapExists = 1;
+  ASSERT_TRUE(BuildScenarioWorld());
   StartGame();
   Pass(5);
   EXPECT_EQ(GameScreen, ScreenPlay);

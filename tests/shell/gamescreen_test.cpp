@@ -148,26 +148,25 @@ TEST_F(GameScreenFrame, StatusLineCountsOnTicksWithNineAndShowsCapsAbove99As99) 
   Players[1].Credits = 1234;
   for (std::uint16_t i = 1; i <= 6; ++i) AddBuilding(i, 2 + 3 * i, 30, BuildingBarracks);  // cap 120
   AddUnit(1, 3, 3, UnitTrike);
+  // The status line drawn now is the two texts drawn alone.
+  const auto expectShown = [](std::string_view units) {
+    ClearScreen();
+    DrawStatusLine();
+    const auto shown = BackBuffer;
+    ClearScreen();
+    DrawText(ThirdFont, 200, 5, 200, "   1234");
+    DrawText(ThirdFont, 260, 5, 200, units);
+    EXPECT_EQ(shown, BackBuffer) << units;
+  };
   WorldTickCount = 1000;  // 1000 & 9 = 8: the old figures stay
   StatusCache = TStatusCache{7, 8};
-  DrawStatusLine();
+  expectShown("  7/8");
   EXPECT_EQ(StatusCache.Units, 7);
-  const auto shown = BackBuffer;
-  ClearScreen();
-  DrawText(ThirdFont, 200, 5, 200, "   1234");
-  DrawText(ThirdFont, 260, 5, 200, "  7/8");
-  EXPECT_EQ(shown, BackBuffer);
 
   WorldTickCount = 1001;
-  ClearScreen();
-  DrawStatusLine();
+  expectShown("  1/99");
   EXPECT_EQ(StatusCache.Units, 1);
   EXPECT_EQ(StatusCache.Cap, 120);
-  const auto recounted = BackBuffer;
-  ClearScreen();
-  DrawText(ThirdFont, 200, 5, 200, "   1234");
-  DrawText(ThirdFont, 260, 5, 200, "  1/99");
-  EXPECT_EQ(recounted, BackBuffer);
 }
 
 TEST_F(GameScreenFrame, SurvivalCountdownRunsBelowZero) {

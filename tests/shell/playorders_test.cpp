@@ -44,7 +44,7 @@ TEST_F(PlayTest, GroupOrdersDropForeignAndDeadEntriesAndCountThem) {
   const std::uint16_t a = Unit(10, 9, UnitLightTank);
   const std::uint16_t b = Unit(12, 9, UnitLightTank);
   const std::uint16_t foreign = Unit(14, 9, UnitLightTank, 2);
-  Drag({CellPoint(10, 9).X - 8, CellPoint(10, 9).Y - 8}, {CellPoint(12, 9).X + 7, CellPoint(12, 9).Y + 7});
+  BoxCells(10, 9, 12, 9);
   ASSERT_EQ(ViewState.SelectedCount, 2);
   // A unit that changed hands while selected (taken over by a palace's weapon).
   ViewState.Selection[3] = TSelectionEntry{foreign, 1, 0};

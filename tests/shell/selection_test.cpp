@@ -62,12 +62,12 @@ TEST_F(PlayTest, ABoxOverOnlyForeignUnitsSelectsTheFirstAloneAndASmallBoxNothing
   DebugFlags.ShadowEnabled = 1;
   for (int x = 9; x <= 13; ++x)
     for (int y = 8; y <= 10; ++y) SetShroud(x, y, ShroudCovered);
-  Drag({CellPoint(9, 8).X, CellPoint(9, 8).Y}, {CellPoint(13, 10).X, CellPoint(13, 10).Y});
+  Drag(CellPoint(9, 8), CellPoint(13, 10));
   EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{own});
   DebugFlags.ShadowEnabled = 0;
 
   Waves.clear();
-  Drag({CellPoint(9, 8).X, CellPoint(9, 8).Y}, {CellPoint(13, 10).X, CellPoint(13, 10).Y});
+  Drag(CellPoint(9, 8), CellPoint(13, 10));
   EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{first});
   EXPECT_FALSE(HeardSelectAck());  // not ours: no acknowledgement
 }
@@ -142,7 +142,7 @@ TEST_F(PlayTest, ControlGroupsStoreAndRecallAndPruneWhatIsGone) {
   const std::uint16_t a = Unit(10, 9, UnitLightTank);
   const std::uint16_t b = Unit(12, 9, UnitLightTank);
   const std::uint16_t c = Unit(14, 9, UnitTrike);
-  Drag({CellPoint(10, 9).X - 8, CellPoint(10, 9).Y - 8}, {CellPoint(12, 9).X + 7, CellPoint(12, 9).Y + 7});
+  BoxCells(10, 9, 12, 9);
   ASSERT_EQ(SelectedSlots(), (std::vector<std::uint16_t>{a, b}));
   KeyDown('3', plat::kCtrl);
   ClickCell(14, 9);
@@ -197,7 +197,7 @@ TEST_F(PlayTest, DeadEntriesLeaveTheSelectionAndTheCountFollows) {
   const std::uint16_t a = Unit(10, 9, UnitLightTank);
   const std::uint16_t b = Unit(12, 9, UnitLightTank);
   const std::uint16_t c = Unit(14, 9, UnitLightTank);
-  Drag({CellPoint(10, 9).X - 8, CellPoint(10, 9).Y - 8}, {CellPoint(14, 9).X + 7, CellPoint(14, 9).Y + 7});
+  BoxCells(10, 9, 14, 9);
   ASSERT_EQ(ViewState.SelectedCount, 3);
   Click(MoveButton);
   KillUnit(Units[a]);
