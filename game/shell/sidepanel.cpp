@@ -131,16 +131,8 @@ void DrawStorageFigures(const TBuildingRecord& b) {
   Text(FigureX, 187, PanelTextColour, std::string("МАКС: "_cp1251) + "2000");
 }
 
-bool HasBuildMenuButton(std::uint8_t kind) {
-  switch (kind) {
-    case BuildingConstructionYard: case BuildingBarracks: case BuildingAcademy:
-    case BuildingLightFactory: case BuildingHeavyFactory: case BuildingAirFactory:
-    case BuildingStarport:
-      return true;
-    default:
-      return false;
-  }
-}
+// The production buildings and the starport carry the raised frame of the build-menu button.
+bool HasBuildMenuButton(std::uint8_t kind) { return IsProductionBuilding(kind) || kind == BuildingStarport; }
 
 void DrawOneBuilding(const TBuildingRecord& b) {
   if (b.Owner != LocalPlayer) {
@@ -224,10 +216,6 @@ void DrawUnitCommands(const TUnitRecord& u) {
                           {attack, u.State == 1}});
       break;
   }
-}
-
-bool IsProductionKind(std::uint8_t kind) {
-  return HasBuildMenuButton(kind) && kind != BuildingStarport;
 }
 
 void DrawProductionCommand(const TBuildingRecord& b) {
@@ -344,7 +332,7 @@ void DrawCommandPanel() {
   }
   const TBuildingRecord* b = OwnSelectedBuilding();
   if (!b) return;
-  if (IsProductionKind(b->Kind))
+  if (IsProductionBuilding(b->Kind))
     DrawProductionCommand(*b);
   else if (b->Kind == BuildingPalace)
     DrawSpecialWeaponCommand(*b);
