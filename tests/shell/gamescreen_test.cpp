@@ -22,13 +22,7 @@ std::uint16_t FirstBuilding(std::uint8_t kind, std::uint8_t owner) {
 }
 
 TEST_F(GameScreenFrame, WholeFrameOfAGeneratedMission) {
-  campaign_world::TGameFolder folder("frame");
-  campaign_world::FreshProgram(77);
-  campaign_world::WriteMissionFiles();
-  campaign_world::StartMissionFromFiles();
-  GameScreen = 0;
-  campaign_world::Step(90);
-  PresentFrameProc = [] { ++presents_; };
+  StartGeneratedMission("frame");
   ViewState.ViewX = 1;
   ViewState.ViewY = 1;
   const std::uint16_t yard = FirstBuilding(BuildingConstructionYard, 1);
