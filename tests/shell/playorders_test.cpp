@@ -194,6 +194,25 @@ TEST_F(PlayTest, ABoughtBuildingIsPlacedOnlyWhereItMayStand) {
   EXPECT_EQ(Buildings[yard].ProductionProgress, 0);
 }
 
+TEST_F(PlayTest, AFinishedSlabIsPlacedLikeAnyBuilding) {
+  const std::uint16_t yard = FindBuilding(BuildingConstructionYard);
+  TBuildingRecord& y = Buildings[yard];
+  y.Item = ItemSlab;
+  y.ProductionState = ProductionRunning;
+  y.ProductionTarget = 10;
+  y.ProductionProgress = 10;
+  ClickCell(y.X, y.Y);
+  Click(ThirdButton);
+  ASSERT_EQ(PendingOrder, 4);
+  const std::int32_t x = y.X + 2, cy = y.Y + 2;
+  ClickCell(x, cy);
+  EXPECT_EQ(PendingOrder, 0);
+  EXPECT_TRUE(std::any_of(Buildings.begin(), Buildings.end(), [&](const TBuildingRecord& b) {
+    return b.Free == 0 && b.Kind == BuildingSlab && b.X == x && b.Y == cy;
+  }));
+  EXPECT_EQ(y.ProductionState, ProductionIdle);
+}
+
 TEST_F(PlayTest, UnitPurchasesStopAtTheCapWithTheMessage) {
   const std::uint16_t barracks = FindBuilding(BuildingBarracks);
   Buildings[barracks].Item = 1;
