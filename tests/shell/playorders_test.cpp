@@ -119,6 +119,12 @@ TEST_F(PlayTest, AHarvesterHarvestsAFieldAndReturnsToTheRefinery) {
   EXPECT_EQ(Units[second].State, StateHarvest);
   RightClickCell(28, 8);
   EXPECT_EQ(Units[second].State, StateMove);
+  // A full harvester sent to a field only drives there.
+  Units[second].Load = Units[second].Capacity;
+  RightClickCell(36, 12);
+  EXPECT_EQ(Units[second].State, StateMove);
+  EXPECT_EQ(Units[second].DestX, 36);
+  EXPECT_EQ(Units[second].DestY, 12);
 }
 
 TEST_F(PlayTest, TheConstructionVehicleDeploysIntoAYard) {
