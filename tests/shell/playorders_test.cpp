@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "game/shell/panelorders.h"
 #include "tests/shell/play_fixture.h"
 
 namespace {
@@ -65,6 +66,13 @@ TEST_F(PlayTest, GroupOrdersDropForeignAndDeadEntriesAndCountThem) {
   EXPECT_EQ(Units[a].State, StateStop);
   EXPECT_EQ(Units[b].State, StateStop);
   EXPECT_EQ(Units[foreign].State, foreignState);
+  EXPECT_EQ(ViewState.SelectedCount, 2);
+
+  // The order itself drops them, before any frame's check of the selection.
+  ViewState.Selection[3] = TSelectionEntry{foreign, 1, 0};
+  ViewState.SelectedCount = 3;
+  GroupAttackOrder(20, 20);
+  EXPECT_EQ(ViewState.Selection[3].InUse, 0);
   EXPECT_EQ(ViewState.SelectedCount, 2);
 }
 
