@@ -10,6 +10,7 @@
 #include "game/base/dvga.h"
 #include "game/menus/buildmenus.h"
 #include "game/shell/netrequests.h"
+#include "game/shell/playmouse.h"
 #include "game/shell/selection.h"
 #include "game/sound/dsnd.h"
 #include "game/world/dobjects.h"
@@ -270,7 +271,7 @@ void MapRightClick(bool net) { RightClickOrder(PointerCellX(), PointerCellY(), n
 
 // Harvesters and carriers get no special treatment on the minimap.
 void MinimapRightClick(bool net) {
-  if (!Between(MouseX, 1, 64) || !Between(MouseY, 159, 198)) return;
+  if (!OnMinimap()) return;
   auto cell = [](int pointer, float scale, int size) {
     const double v = static_cast<double>(pointer) * static_cast<double>(scale);
     return std::clamp<std::int32_t>(static_cast<std::int32_t>(std::clamp(v, -1e6, 1e6)) + 1, 1,
