@@ -34,9 +34,6 @@ constexpr std::uint8_t CaptionColour = 12;
 constexpr std::uint8_t ValueColour = 43;
 constexpr std::uint8_t OutlineColour = 12;
 
-// The minimap's box on the screen.
-constexpr int MiniLeft = 1, MiniRight = 64, MiniTop = 159, MiniBottom = 198;
-
 constexpr int ButtonX = 259;
 constexpr std::array<int, 5> ButtonRows{159, 167, 175, 183, 191};
 
@@ -47,30 +44,23 @@ constexpr std::array<std::string_view, 4> MapModeCaptions{
 constexpr std::array<std::string_view, 5> ScenarioModeButtons{
     "ЮНИТЫ"_cp1251, "ЗДАНИЯ"_cp1251, "ОРМИ-ТАЛУК"_cp1251, "АЛЪЯНС"_cp1251, "КВОТА"_cp1251};
 
-
 void Text(int font, int x, int y, std::uint8_t colour, std::string_view cp1251) {
   DrawText(font, x, y, colour, ToFontCodePage(cp1251));
 }
 
-// A pixel of the minimap; anything outside its box is left alone, whatever the map's size.
-void MiniPixel(int x, int y, std::uint8_t colour) {
-  if (x < MiniLeft || x > MiniRight || y < MiniTop || y > MiniBottom) return;
-  PutPixel(x, y, colour);
-}
-
-int MiniX(double px) { return static_cast<int>(px / ViewState.MinimapScaleX) + 1; }
-int MiniY(double py) { return static_cast<int>(py / ViewState.MinimapScaleY) + 159; }
+int MiniX(double px) { return static_cast<int>(px / ViewState.MinimapScaleX) + MinimapScreenX; }
+int MiniY(double py) { return static_cast<int>(py / ViewState.MinimapScaleY) + MinimapScreenY; }
 
 void MiniPoint(double px, double py, std::uint8_t colour) {
   if (ViewState.MinimapScaleX <= 0 || ViewState.MinimapScaleY <= 0) return;
-  MiniPixel(MiniX(px), MiniY(py), colour);
+  PutMinimapPixel(MiniX(px), MiniY(py), colour);
 }
 
 void MiniTerrain() {
   std::uint8_t colour = 0;
   WalkMinimapSamples([&](int c, int r, long x, long y) {
     colour = MinimapTerrainColour(GameMap.Cell(x, y), colour);
-    PutPixel(c + MiniLeft, r + MiniTop, colour);
+    PutPixel(c + MinimapScreenX, r + MinimapScreenY, colour);
   });
 }
 

@@ -21,8 +21,6 @@ namespace {
 
 using i32 = std::int32_t;
 
-constexpr int MinimapScreenX = 1;
-constexpr int MinimapScreenY = 159;
 constexpr std::uint8_t ViewFrameColour = 43;
 constexpr std::uint8_t ShroudColour = 0;
 constexpr std::uint8_t DebugColour = 15;
@@ -192,19 +190,20 @@ void DrawMinimapViewFrame() {
   const int x1 = pixel(ViewState.ViewX / sx), y1 = pixel(ViewState.ViewY / sy) + MinimapScreenY;
   const int x2 = pixel((ViewState.ViewX + 20) / sx) - 1, y2 = pixel((ViewState.ViewY + 10) / sy) + MinimapScreenY - 1;
   // On a map smaller than the view the frame would reach past the minimap into the panel.
-  const auto put = [](int x, int y) {
-    if (x >= MinimapScreenX && x < MinimapScreenX + MinimapWidth && y >= MinimapScreenY &&
-        y < MinimapScreenY + MinimapHeight)
-      PutPixel(x, y, ViewFrameColour);
-  };
   for (int x = x1; x <= x2; ++x) {
-    put(x, y1);
-    put(x, y2);
+    PutMinimapPixel(x, y1, ViewFrameColour);
+    PutMinimapPixel(x, y2, ViewFrameColour);
   }
   for (int y = y1; y <= y2; ++y) {
-    put(x1, y);
-    put(x2, y);
+    PutMinimapPixel(x1, y, ViewFrameColour);
+    PutMinimapPixel(x2, y, ViewFrameColour);
   }
+}
+
+void PutMinimapPixel(int x, int y, std::uint8_t colour) {
+  if (x >= MinimapScreenX && x < MinimapScreenX + MinimapWidth && y >= MinimapScreenY &&
+      y < MinimapScreenY + MinimapHeight)
+    PutPixel(x, y, colour);
 }
 
 void DrawMinimap() {

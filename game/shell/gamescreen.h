@@ -11,6 +11,11 @@ namespace zarn {
 
 inline constexpr int MinimapWidth = 64;
 inline constexpr int MinimapHeight = 40;
+// The minimap's top left pixel on the screen.
+inline constexpr int MinimapScreenX = 1;
+inline constexpr int MinimapScreenY = 159;
+// A screen pixel drawn only inside the minimap's box.
+void PutMinimapPixel(int x, int y, std::uint8_t colour);
 
 // The minimap as last rebuilt (every fourth TickCount); row-major, MinimapWidth per row.
 inline std::array<std::uint8_t, MinimapWidth * MinimapHeight> MinimapBuffer{};
