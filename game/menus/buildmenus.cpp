@@ -45,7 +45,6 @@ constexpr i32 StepPause = 4;
 
 constexpr std::string_view NoMoneyText = "Не хватает финансов"_cp1251;
 constexpr std::string_view NoUpgradeMoneyText = "Не хватает финансов для модернизации"_cp1251;
-constexpr std::string_view UnitLimitText = "Нельзя создать больше"_cp1251;
 
 // Half-open hit areas: left and top edges belong to the button.
 bool Hit(const TMenuButtonRect& r, long x, long y) { return r.x1 <= x && x < r.x2 && r.y1 <= y && y < r.y2; }
@@ -239,12 +238,9 @@ void OrderSelected(const TBuildMenu& m, TBuildingRecord& b, std::uint8_t kind) {
     if (StartBuildingUpgrade(b, m.UpgradePrice) != 0) local->Credits += m.UpgradePrice;
     return;
   }
-  if (m.UnitLimits) {
-    const i32 next = CountUnitsOfPlayer(LocalPlayer) + 1;
-    if (next >= UnitCapOfPlayer(LocalPlayer) || next >= UnitShareOfPlayer()) {
-      ShowMessage(UnitLimitText);
-      return;
-    }
+  if (m.UnitLimits && !RoomToProduceUnit(LocalPlayer)) {
+    ShowMessage(NoMoreUnitsText);
+    return;
   }
   const std::uint16_t price = ItemCost(kind);
   if (local->Credits < price) {

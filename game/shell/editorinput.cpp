@@ -8,6 +8,7 @@
 #include "game/shell/Main.h"
 #include "game/shell/playmouse.h"
 #include "game/shell/editorscreens.h"
+#include "game/shell/selection.h"
 #include "game/sound/dsnd.h"
 #include "game/world/buildings.h"
 #include "game/world/editorrules.h"
@@ -21,46 +22,14 @@ namespace zarn {
 namespace {
 
 constexpr int MapRows = 158;
-constexpr std::uint8_t CursorColour = 200;
-
-bool OnMenuButton(int x, int y) { return x >= 151 && x <= 171 && y >= 158 && y <= 163; }
-bool OnMinimap(int x, int y) { return x >= 1 && x <= 64 && y >= 159 && y <= 198; }
-bool OnMiddleArea(int x, int y) { return x >= 74 && x <= 249 && y >= 164 && y <= 195; }
 
 // The mode button under the pointer (0..4), -1 for none; the last button's rows end at 197.
-int ModeButtonAt(int x, int y) {
-  if (x < 259 || x > 317 || y < 159 || y > 197) return -1;
-  return std::min((y - 159) / 8, 4);
-}
-
-std::int32_t PointerCellX() { return MouseX / 16 + ViewState.ViewX; }
-std::int32_t PointerCellY() { return MouseY / 16 + ViewState.ViewY; }
-
-void PanelHover() {
-  SelectCursor(0);
-  SetCursorColor(CursorColour);
-  if (OnMenuButton(MouseX, MouseY))
-    MenuButtonIdle = 0;
-  else
-    EdgeScroll();
-  if (MouseButtonUp == 0 && OnMinimap(MouseX, MouseY)) ViewFromMinimapClick();
-}
+int ModeButtonAt() { return OnCommandColumn() ? std::min((MouseY - 159) / 8, 4) : -1; }
 
 // The panel's menu button and minimap, shared by both editors; true when the click was theirs.
 bool PanelCommonClick(void (*openMenu)()) {
-  SelectCursor(0);
-  SetCursorColor(CursorColour);
-  if (OnMenuButton(MouseX, MouseY)) {
-    LastKey = KeyEsc;
-    PlayButtonSound();
-    openMenu();
-    return true;
-  }
-  if (OnMinimap(MouseX, MouseY)) {
-    ViewFromMinimapClick();
-    return true;
-  }
-  return false;
+  ArrowCursor();
+  return PanelMenuOrMinimapClick(openMenu);
 }
 
 std::uint8_t ClampedPlayer() { return static_cast<std::uint8_t>(std::clamp<int>(EditorPlayer, 1, MaxPlayers)); }
@@ -85,39 +54,6 @@ void CreateModeBars(int mode) {
 
 }  // namespace
 
-bool EditorObjectAtPointer(int& index, int& kind) {
-  if (MouseX < 3 || MouseX > 317 || MouseY < 3 || MouseY > 157) return false;
-  const std::int32_t x = PointerCellX(), y = PointerCellY();
-  if (DebugFlags.ShadowEnabled && GameMap.Inside(x, y) && ShroudAt(x, y) != ShroudVisible) return false;
-  const std::int32_t lastUnit = std::min<std::int32_t>(UnitSlots, MaxUnitSlots);
-  for (std::int32_t i = 1; i <= lastUnit; ++i) {
-    const TUnitRecord& u = Units[i];
-    if (u.Free == 0 && u.OffMap == 0 && u.X == x && u.Y == y) {
-      index = i;
-      kind = 0;
-      return true;
-    }
-  }
-  const std::int32_t lastBuilding = std::min<std::int32_t>(BuildingSlots, MaxBuildingSlots);
-  for (std::int32_t i = 1; i <= lastBuilding; ++i) {
-    const TBuildingRecord& b = Buildings[i];
-    if (b.Free == 0 && BuildingCoversTile(b, x, y) == 0) {
-      index = i;
-      kind = 1;
-      return true;
-    }
-  }
-  for (int i = 1; i <= WormSlots; ++i) {
-    const TWormRecord& w = Worms[i];
-    if (w.Removed == 0 && w.X == x && w.Y == y) {
-      index = i;
-      kind = 2;
-      return true;
-    }
-  }
-  return false;
-}
-
 // ---- Map editor ----
 
 void MapEditorClick() {
@@ -126,11 +62,11 @@ void MapEditorClick() {
     return;
   }
   if (PanelCommonClick(OpenMapEditorMenu)) return;
-  if (OnMiddleArea(MouseX, MouseY)) {
+  if (OnMiddleArea()) {
     PageListMouseDown(PageList1, MouseX, MouseY);
     return;
   }
-  if (const int mode = ModeButtonAt(MouseX, MouseY); mode >= 0) PageListSetMode(PageList1, mode);
+  if (const int mode = ModeButtonAt(); mode >= 0) PageListSetMode(PageList1, mode);
 }
 
 void MapEditorHover() {
@@ -139,8 +75,7 @@ void MapEditorHover() {
     return;
   }
   if (PendingOrder == 0) {
-    SelectCursor(0);
-    SetCursorColor(CursorColour);
+    ArrowCursor();
     EdgeScroll();
     return;
   }
@@ -164,7 +99,7 @@ void MapEditorHover() {
       ResetLastViewPos();
     }
   }
-  SetCursorColor(CursorColour);
+  SetCursorColor(CursorNormalColour);
   EdgeScroll();
 }
 
@@ -191,11 +126,12 @@ void ScenarioEditorClick() {
       }
     }
     if (RightButtonUp == 0) {
-      int index = 0, kind = 0;
-      if (EditorObjectAtPointer(index, kind)) {
-        if (kind == 0)
+      std::uint16_t index = 0;
+      std::uint8_t kind = 0;
+      if (!HitTest(true, index, kind)) {
+        if (kind == SelectedUnits)
           RemoveUnit(Units[index]);
-        else if (kind == 1)
+        else if (kind == SelectedBuilding)
           RemoveBuilding(Buildings[index]);
         else
           RemoveWorm(Worms[index]);
@@ -204,7 +140,7 @@ void ScenarioEditorClick() {
     return;
   }
   if (PanelCommonClick(OpenScenarioEditorMenu)) return;
-  if (OnMiddleArea(MouseX, MouseY)) {
+  if (OnMiddleArea()) {
     switch (PageList2.Mode) {
       case 0: case 1: case 2:
         PageListMouseDown2(PageList2, MouseX, MouseY);
@@ -223,7 +159,7 @@ void ScenarioEditorClick() {
     }
     return;
   }
-  if (const int mode = ModeButtonAt(MouseX, MouseY); mode >= 0) SetScenarioEditorMode(mode);
+  if (const int mode = ModeButtonAt(); mode >= 0) SetScenarioEditorMode(mode);
 }
 
 void ScenarioEditorHover() {
@@ -235,7 +171,7 @@ void ScenarioEditorHover() {
     SelectCursor(0);
   else if (PendingOrder == 4)
     SelectCursor(8);
-  SetCursorColor(CursorColour);
+  SetCursorColor(CursorNormalColour);
   EdgeScroll();
 }
 

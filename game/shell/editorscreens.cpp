@@ -12,6 +12,7 @@
 #include "game/menus/editormenus.h"
 #include "game/shell/Main.h"
 #include "game/shell/gamescreen.h"
+#include "game/shell/playmouse.h"
 #include "game/shell/sidepanel.h"
 #include "game/world/blooms.h"
 #include "game/world/buildingdraw.h"
@@ -32,12 +33,6 @@ constexpr std::uint8_t StatusColour = 15;
 constexpr std::uint8_t CaptionColour = 12;
 constexpr std::uint8_t ValueColour = 43;
 constexpr std::uint8_t OutlineColour = 12;
-constexpr std::uint8_t CursorColour = 200;
-constexpr std::uint8_t ViewFrameColour = 43;
-constexpr int MapRows = 158;  // rows of the map view
-
-// The minimap's box on the screen.
-constexpr int MiniLeft = 1, MiniRight = 64, MiniTop = 159, MiniBottom = 198;
 
 constexpr int ButtonX = 259;
 constexpr std::array<int, 5> ButtonRows{159, 167, 175, 183, 191};
@@ -49,73 +44,31 @@ constexpr std::array<std::string_view, 4> MapModeCaptions{
 constexpr std::array<std::string_view, 5> ScenarioModeButtons{
     "ЮНИТЫ"_cp1251, "ЗДАНИЯ"_cp1251, "ОРМИ-ТАЛУК"_cp1251, "АЛЪЯНС"_cp1251, "КВОТА"_cp1251};
 
-constexpr std::array<std::uint8_t, 5> SideColours{170, 184, 199, 228, 184};
-constexpr std::uint8_t TerrainColour(int cls, std::uint8_t previous) {
-  return cls == 0 ? 116 : cls == 1 ? 125 : cls == 4 ? 55 : previous;
-}
-constexpr std::uint8_t FieldColour = 235;
-constexpr std::uint8_t BloomColour = 12;
-constexpr std::uint8_t WormColour = 14;
-
 void Text(int font, int x, int y, std::uint8_t colour, std::string_view cp1251) {
   DrawText(font, x, y, colour, ToFontCodePage(cp1251));
 }
 
-// A pixel of the minimap; anything outside its box is left alone, whatever the map's size.
-void MiniPixel(int x, int y, std::uint8_t colour) {
-  if (x < MiniLeft || x > MiniRight || y < MiniTop || y > MiniBottom) return;
-  PutPixel(x, y, colour);
-}
-
-int MiniX(double px) { return static_cast<int>(px / ViewState.MinimapScaleX) + 1; }
-int MiniY(double py) { return static_cast<int>(py / ViewState.MinimapScaleY) + 159; }
+int MiniX(double px) { return static_cast<int>(px / ViewState.MinimapScaleX) + MinimapScreenX; }
+int MiniY(double py) { return static_cast<int>(py / ViewState.MinimapScaleY) + MinimapScreenY; }
 
 void MiniPoint(double px, double py, std::uint8_t colour) {
   if (ViewState.MinimapScaleX <= 0 || ViewState.MinimapScaleY <= 0) return;
-  MiniPixel(MiniX(px), MiniY(py), colour);
+  PutMinimapPixel(MiniX(px), MiniY(py), colour);
 }
 
 void MiniTerrain() {
-  const double sx = ViewState.MinimapScaleX, sy = ViewState.MinimapScaleY;
-  if (sx <= 0 || sy <= 0) return;
-  std::uint8_t colour = 116;
-  int r = 1;
-  for (double y = 1; y <= GameMap.Height; y += sy, ++r) {
-    int c = 1;
-    for (double x = 1; x <= GameMap.Width; x += sx, ++c) {
-      colour = TerrainColour(TerrainClass(GameMap.Cell(static_cast<long>(x), static_cast<long>(y))), colour);
-      MiniPixel(c, r + 158, colour);
-    }
-  }
+  std::uint8_t colour = 0;
+  WalkMinimapSamples([&](int c, int r, long x, long y) {
+    colour = MinimapTerrainColour(GameMap.Cell(x, y), colour);
+    PutPixel(c + MinimapScreenX, r + MinimapScreenY, colour);
+  });
 }
 
 void MiniFieldsAndBlooms() {
   for (const TOssinFieldRecord& f : OssinFields)
-    if (f.Free == 0) MiniPoint(f.X - 1, f.Y, FieldColour);
+    if (f.Free == 0) MiniPoint(f.X - 1, f.Y, MinimapFieldColour);
   for (const TOssinBloomRecord& b : OssinBlooms)
-    if (b.Removed == 0) MiniPoint(b.X - 1, b.Y, BloomColour);
-}
-
-void MiniViewFrame() {
-  const double sx = ViewState.MinimapScaleX, sy = ViewState.MinimapScaleY;
-  if (sx <= 0 || sy <= 0) return;
-  const int x1 = static_cast<int>(ViewState.ViewX / sx);
-  const int y1 = static_cast<int>(ViewState.ViewY / sy) + 159;
-  const int x2 = static_cast<int>((ViewState.ViewX + 20) / sx) - 1;
-  const int y2 = static_cast<int>((ViewState.ViewY + 10) / sy) + 158;
-  for (int x = x1; x <= x2; ++x) {
-    MiniPixel(x, y1, ViewFrameColour);
-    MiniPixel(x, y2, ViewFrameColour);
-  }
-  for (int y = y1; y <= y2; ++y) {
-    MiniPixel(x1, y, ViewFrameColour);
-    MiniPixel(x2, y, ViewFrameColour);
-  }
-}
-
-std::uint8_t SideColour(int side, std::uint8_t previous) {
-  return side >= 0 && side < static_cast<int>(SideColours.size()) ? SideColours[static_cast<std::size_t>(side)]
-                                                                   : previous;
+    if (b.Removed == 0) MiniPoint(b.X - 1, b.Y, MinimapBloomColour);
 }
 
 int CountLiveFields() {
@@ -142,17 +95,7 @@ void DrawEditorGround() {
   for (TOssinFieldRecord& f : OssinFields) DrawOssinField(f);
 }
 
-bool PointerCellOnMap(int& sx, int& sy) {
-  sx = MouseX / 16 * 16;
-  sy = MouseY / 16 * 16;
-  return sy < MapRows && MouseY < MapRows;
-}
-
-void DrawOutline(int width, int height) {
-  int sx = 0, sy = 0;
-  if (!PointerCellOnMap(sx, sy)) return;
-  DrawFrame(sx, sy, sx + width - 1, sy + height - 1, OutlineColour);
-}
+void DrawOutline(int widthCells, int heightCells) { DrawPointerOutline(widthCells, heightCells, OutlineColour); }
 
 void DrawModeButtons(const std::array<std::string_view, 5>& captions) {
   for (std::size_t i = 0; i < captions.size(); ++i)
@@ -166,18 +109,18 @@ void DrawModeButtons(const std::array<std::string_view, 5>& captions) {
 void DrawMapEditorMinimap() {
   MiniTerrain();
   MiniFieldsAndBlooms();
-  MiniViewFrame();
+  DrawMinimapViewFrame();
 }
 
 void DrawScenarioEditorMinimap() {
   MiniTerrain();
   MiniFieldsAndBlooms();
-  std::uint8_t colour = SideColours[0];
+  std::uint8_t colour = 170;
   const std::int32_t lastBuilding = std::min<std::int32_t>(BuildingSlots, MaxBuildingSlots);
   for (std::int32_t i = 1; i <= lastBuilding; ++i) {
     const TBuildingRecord& b = Buildings[i];
     if (b.Free != 0) continue;
-    colour = SideColour(b.Side <= 3 ? b.Side : -1, colour);
+    MinimapSideColour(b.Side, false, colour);
     const std::uint8_t cls = FootprintClass(b.Kind);
     const int w = FootprintWidth(cls), h = FootprintHeight(cls);
     for (int dy = 0; dy < h; ++dy)
@@ -187,12 +130,12 @@ void DrawScenarioEditorMinimap() {
   for (std::int32_t i = 1; i <= lastUnit; ++i) {
     const TUnitRecord& u = Units[i];
     if (u.Free != 0 || u.OffMap != 0) continue;
-    colour = SideColour(u.Side, colour);
+    MinimapSideColour(u.Side, true, colour);
     MiniPoint(u.X - 1, u.Y - 1, colour);
   }
   for (const TWormRecord& w : Worms)
-    if (w.Removed == 0) MiniPoint(w.X - 1, w.Y - 1, WormColour);
-  MiniViewFrame();
+    if (w.Removed == 0) MiniPoint(w.X - 1, w.Y - 1, MinimapWormColour);
+  DrawMinimapViewFrame();
 }
 
 // ---- Buttons and outlines ----
@@ -201,17 +144,17 @@ void DrawMapEditorButtons() { DrawModeButtons(MapModeButtons); }
 void DrawScenarioEditorButtons() { DrawModeButtons(ScenarioModeButtons); }
 
 void DrawBrushOutline() {
-  SetCursorColor(CursorColour);
-  if (PendingOrder == 4) DrawOutline(16, 16);
+  SetCursorColor(CursorNormalColour);
+  if (PendingOrder == 4) DrawOutline(1, 1);
 }
 
 void DrawEditorPlacementOutline() {
-  SetCursorColor(CursorColour);
+  SetCursorColor(CursorNormalColour);
   if (PendingOrder != 4) return;
   switch (PageList2.Mode) {
     case 0:
     case 2:
-      DrawOutline(16, 16);
+      DrawOutline(1, 1);
       break;
     case 1: {
       if (PageList2.Selected < 0 || PageList2.Selected >= EditorBuildingPlaces) return;
@@ -219,7 +162,7 @@ void DrawEditorPlacementOutline() {
       const std::uint8_t kind = ItemBuildingKind(item);
       if (item != TwoByTwoSlabsItem && kind == 255) return;
       const std::uint8_t cls = item == TwoByTwoSlabsItem ? 1 : FootprintClass(kind);
-      DrawOutline(16 * FootprintWidth(cls), 16 * FootprintHeight(cls));
+      DrawOutline(FootprintWidth(cls), FootprintHeight(cls));
       break;
     }
     default:

@@ -33,8 +33,4 @@ void SetScenarioEditorMode(int mode);
 // the same bars).
 void RestoreScenarioEditorBars();
 
-// The object under the pointer on an editor's map (units first, then buildings of every kind,
-// then worms); false when there is none. kind: 0 unit, 1 building, 2 worm.
-bool EditorObjectAtPointer(int& index, int& kind);
-
 }  // namespace zarn

@@ -9,6 +9,7 @@
 #include "game/base/cp1251.h"
 #include "game/base/dvga.h"
 #include "game/shell/Main.h"
+#include "game/shell/playmouse.h"
 #include "game/shell/selection.h"
 #include "game/shell/sidepanel.h"
 #include "game/world/dobjects.h"
@@ -20,13 +21,8 @@ namespace {
 
 using i32 = std::int32_t;
 
-constexpr int MinimapScreenX = 1;
-constexpr int MinimapScreenY = 159;
 constexpr std::uint8_t ViewFrameColour = 43;
 constexpr std::uint8_t ShroudColour = 0;
-constexpr std::uint8_t FieldColour = 235;
-constexpr std::uint8_t BloomColour = 12;
-constexpr std::uint8_t WormColour = 14;
 constexpr std::uint8_t DebugColour = 15;
 constexpr std::uint8_t StatusColour = 200;
 constexpr std::uint8_t NoPlaceColour = 12;
@@ -43,22 +39,6 @@ TPlayerRecord* PlayerOf(int player) {
 std::string RightAligned(i32 n, int width) { return PadString(std::to_string(n), width, ' ', true); }
 
 // --- Minimap ---
-
-std::uint8_t TerrainColour(std::uint8_t cell, std::uint8_t previous) {
-  switch (TerrainClass(cell)) {
-    case 0: return 116;
-    case 1: return 125;
-    case 4: return 55;
-    default: return previous;
-  }
-}
-
-bool SideColour(int side, bool unit, std::uint8_t& colour) {
-  static constexpr std::uint8_t bySide[5] = {170, 184, 199, 228, 184};
-  if (side < 0 || side > (unit ? 4 : 3)) return false;
-  colour = bySide[side];
-  return true;
-}
 
 class TMinimapPlot {
  public:
@@ -85,40 +65,23 @@ class TMinimapPlot {
   double sx_, sy_;
 };
 
-// The sample walk over the map: one sample per minimap pixel.
-template <typename Visit>
-void WalkSamples(Visit visit) {
-  const int w = GameMap.Width, h = GameMap.Height;
-  if (w <= 0 || h <= 0) return;
-  const double stepX = w * 0.015625, stepY = h * 0.025;
-  for (int r = 0; r < MinimapHeight; ++r) {
-    const double y = 1 + r * stepY;
-    if (y > h) break;
-    for (int c = 0; c < MinimapWidth; ++c) {
-      const double x = 1 + c * stepX;
-      if (x > w) break;
-      visit(c, r, static_cast<long>(x), static_cast<long>(y));
-    }
-  }
-}
-
 void RebuildMinimap() {
   MinimapBuffer.fill(0);
   std::uint8_t colour = 0;
-  WalkSamples([&](int c, int r, long x, long y) {
-    colour = TerrainColour(GameMap.Cell(x, y), colour);
+  WalkMinimapSamples([&](int c, int r, long x, long y) {
+    colour = MinimapTerrainColour(GameMap.Cell(x, y), colour);
     TMinimapPlot::Set(c, r, colour);
   });
   TMinimapPlot plot;
   for (const TOssinFieldRecord& f : OssinFields)
-    if (f.Free == 0) plot.Point(f.X - 1, f.Y, FieldColour);
+    if (f.Free == 0) plot.Point(f.X - 1, f.Y, MinimapFieldColour);
   for (const TOssinBloomRecord& b : OssinBlooms)
-    if (b.Removed == 0) plot.Point(b.X - 1, b.Y, BloomColour);
+    if (b.Removed == 0) plot.Point(b.X - 1, b.Y, MinimapBloomColour);
   const int lastBuilding = LastBuildingSlot();
   for (int i = 1; i <= lastBuilding; ++i) {
     const TBuildingRecord& b = Buildings[i];
     if (b.Free != 0) continue;
-    SideColour(b.Side, false, colour);
+    MinimapSideColour(b.Side, false, colour);
     const int cls = std::min<int>(b.FootprintClass, 3);
     plot.Rect(b.X, b.Y, b.X + FootprintWidth(static_cast<std::uint8_t>(cls)) - 1,
               b.Y + FootprintHeight(static_cast<std::uint8_t>(cls)) - 1, colour);
@@ -127,13 +90,13 @@ void RebuildMinimap() {
   for (int i = 1; i <= lastUnit; ++i) {
     const TUnitRecord& u = Units[i];
     if (u.Free != 0 || u.OffMap != 0) continue;
-    SideColour(u.Side, true, colour);
+    MinimapSideColour(u.Side, true, colour);
     plot.Point(u.X - 1, u.Y - 1, colour);
   }
   for (const TWormRecord& w : Worms)
-    if (w.Removed == 0) plot.Point(w.X - 1, w.Y - 1, WormColour);
+    if (w.Removed == 0) plot.Point(w.X - 1, w.Y - 1, MinimapWormColour);
   if (DebugFlags.ShadowEnabled != 0)
-    WalkSamples([](int c, int r, long x, long y) {
+    WalkMinimapSamples([](int c, int r, long x, long y) {
       if (ShroudAt(x, y) < 9) TMinimapPlot::Set(c, r, ShroudColour);
     });
 }
@@ -204,34 +167,74 @@ void StepPulses() {
   StepWhitePulse(WhitePulse);
 }
 
+std::uint8_t MinimapTerrainColour(std::uint8_t cell, std::uint8_t previous) {
+  switch (TerrainClass(cell)) {
+    case 0: return 116;
+    case 1: return 125;
+    case 4: return 55;
+    default: return previous;
+  }
+}
+
+bool MinimapSideColour(int side, bool unit, std::uint8_t& colour) {
+  static constexpr std::uint8_t bySide[5] = {170, 184, 199, 228, 184};
+  if (side < 0 || side > (unit ? 4 : 3)) return false;
+  colour = bySide[side];
+  return true;
+}
+
+void DrawMinimapViewFrame() {
+  const double sx = ViewState.MinimapScaleX, sy = ViewState.MinimapScaleY;
+  if (!(sx > 0) || !(sy > 0)) return;
+  const auto pixel = [](double v) { return static_cast<int>(std::clamp(v, -1e6, 1e6)); };
+  const int x1 = pixel(ViewState.ViewX / sx), y1 = pixel(ViewState.ViewY / sy) + MinimapScreenY;
+  const int x2 = pixel((ViewState.ViewX + 20) / sx) - 1, y2 = pixel((ViewState.ViewY + 10) / sy) + MinimapScreenY - 1;
+  // On a map smaller than the view the frame would reach past the minimap into the panel.
+  for (int x = x1; x <= x2; ++x) {
+    PutMinimapPixel(x, y1, ViewFrameColour);
+    PutMinimapPixel(x, y2, ViewFrameColour);
+  }
+  for (int y = y1; y <= y2; ++y) {
+    PutMinimapPixel(x1, y, ViewFrameColour);
+    PutMinimapPixel(x2, y, ViewFrameColour);
+  }
+}
+
+void PutMinimapPixel(int x, int y, std::uint8_t colour) {
+  if (x >= MinimapScreenX && x < MinimapScreenX + MinimapWidth && y >= MinimapScreenY &&
+      y < MinimapScreenY + MinimapHeight)
+    PutPixel(x, y, colour);
+}
+
 void DrawMinimap() {
   if (TickCount % 4 == 0) RebuildMinimap();
   for (int r = 0; r < MinimapHeight; ++r)
     for (int c = 0; c < MinimapWidth; ++c)
       PutPixel(c + MinimapScreenX, r + MinimapScreenY, MinimapBuffer[static_cast<std::size_t>(r * MinimapWidth + c)]);
-  const double sx = ViewState.MinimapScaleX, sy = ViewState.MinimapScaleY;
-  if (!(sx > 0) || !(sy > 0)) return;
-  const int x1 = static_cast<int>(ViewState.ViewX / sx), y1 = static_cast<int>(ViewState.ViewY / sy);
-  const int x2 = static_cast<int>((ViewState.ViewX + 20) / sx), y2 = static_cast<int>((ViewState.ViewY + 10) / sy);
-  DrawFrame(x1, y1 + MinimapScreenY, x2 - 1, y2 + MinimapScreenY - 1, ViewFrameColour);
+  DrawMinimapViewFrame();
 }
 
 void DrawPlacementOutline() {
-  SetCursorColor(PanelOwnColour);
+  SetCursorColor(CursorNormalColour);
   // Only a building of the local player, selected alone, places anything.
-  if (PendingOrder != 4 || ViewState.SelectionKind != 1 || ViewState.SelectedCount == 0) return;
-  const std::uint16_t slot = ViewState.Selection[1].Index;
-  if (slot < 1 || slot > MaxBuildingSlots) return;
-  const TBuildingRecord& b = Buildings[slot];
-  if (b.Free != 0 || b.Owner != LocalPlayer || b.Item < ItemSlab || b.Item > ItemWall) return;
+  if (PendingOrder != 4) return;
+  const TBuildingRecord* yard = OwnSelectedBuilding();
+  if (!yard || yard->Item < ItemSlab || yard->Item > ItemWall) return;
+  const TBuildingRecord& b = *yard;
   const std::uint8_t cls = b.Item == ItemSlabBlock ? 1 : FootprintClass(ItemToBuildingKind(b.Item));
-  const i32 cx = MouseX / 16 + ViewState.ViewX, cy = MouseY / 16 + ViewState.ViewY;
+  const i32 cx = PointerCellX(), cy = PointerCellY();
   const bool refused = IsFootprintBlocked(cx, cy, 0, cls) != 0 || LacksConnection(cx, cy, cls, LocalPlayer) != 0;
-  ShowMessageLine(refused ? InFontCodePage(NoPlaceText) : FontText{" "});
+  // Converted once: this runs every frame while a building waits to be placed.
+  static const FontText noPlace = InFontCodePage(NoPlaceText), blank{" "};
+  ShowMessageLine(refused ? noPlace : blank);
+  DrawPointerOutline(FootprintWidth(cls), FootprintHeight(cls), refused ? NoPlaceColour : PlaceColour);
+}
+
+void DrawPointerOutline(int widthCells, int heightCells, std::uint8_t colour) {
+  // The snapped row of the panel's top rows is still a map row: the pointer itself decides.
+  if (MouseY >= 158) return;
   const int sx = MouseX / 16 * 16, sy = MouseY / 16 * 16;
-  if (sy >= 158) return;  // over the panel
-  DrawFrame(sx, sy, sx + FootprintWidth(cls) * 16 - 1, sy + FootprintHeight(cls) * 16 - 1,
-            refused ? NoPlaceColour : PlaceColour);
+  DrawFrame(sx, sy, sx + widthCells * 16 - 1, sy + heightCells * 16 - 1, colour);
 }
 
 void DrawStatusLine() {

@@ -4,11 +4,13 @@
 #include "game/shell/panelorders.h"
 
 #include <algorithm>
-#include <vector>
+#include <array>
+#include <span>
 
 #include "game/base/dvga.h"
 #include "game/menus/buildmenus.h"
 #include "game/shell/netrequests.h"
+#include "game/shell/playmouse.h"
 #include "game/shell/selection.h"
 #include "game/sound/dsnd.h"
 #include "game/world/dobjects.h"
@@ -20,9 +22,6 @@ namespace {
 bool InNetGame() { return NetRole != RoleSingle; }
 
 bool Between(int v, int lo, int hi) { return v >= lo && v <= hi; }
-
-std::int32_t PointerCellX() { return MouseX / 16 + ViewState.ViewX; }
-std::int32_t PointerCellY() { return MouseY / 16 + ViewState.ViewY; }
 
 void OrderMove(TUnitRecord& u, std::int32_t x, std::int32_t y, bool net) {
   if (net) SendMoveRequest(u.Slot, x, y);
@@ -272,7 +271,7 @@ void MapRightClick(bool net) { RightClickOrder(PointerCellX(), PointerCellY(), n
 
 // Harvesters and carriers get no special treatment on the minimap.
 void MinimapRightClick(bool net) {
-  if (!Between(MouseX, 1, 64) || !Between(MouseY, 159, 198)) return;
+  if (!OnMinimap()) return;
   auto cell = [](int pointer, float scale, int size) {
     const double v = static_cast<double>(pointer) * static_cast<double>(scale);
     return std::clamp<std::int32_t>(static_cast<std::int32_t>(std::clamp(v, -1e6, 1e6)) + 1, 1,
@@ -346,9 +345,10 @@ void StopSelection() {
 }
 
 void SendGroupStop() {
-  std::vector<std::int32_t> units;
-  ForEachOwnSelectedUnit([&](TUnitRecord& u) { units.push_back(u.Slot); });
-  NetRequestGroupStop(units);
+  std::array<std::int32_t, SelectionEntries> units{};
+  std::size_t n = 0;
+  ForEachOwnSelectedUnit([&](TUnitRecord& u) { units[n++] = u.Slot; });
+  NetRequestGroupStop(std::span(units).first(n));
 }
 
 bool TargetAtCell(std::int32_t x, std::int32_t y, std::uint16_t& index, std::uint8_t& kind) {

@@ -15,32 +15,17 @@ namespace zarn {
 
 namespace {
 
-constexpr std::uint8_t NormalColour = 200;
-constexpr std::uint8_t ForeignColour = 12;
-constexpr std::uint8_t WormColour = 17;
-
 bool Between(int v, int lo, int hi) { return v >= lo && v <= hi; }
 
-bool OnMenuButton() { return Between(MouseX, 151, 171) && Between(MouseY, 158, 163); }
-bool OnMinimap() { return Between(MouseX, 1, 64) && Between(MouseY, 159, 198); }
-bool OnMiddleArea() { return Between(MouseX, 74, 249) && Between(MouseY, 164, 195); }
-bool OnCommandColumn() { return Between(MouseX, 259, 317) && Between(MouseY, 159, 197); }
+void OpenGameMenuFromPanel() {
+  if (NetRole == RoleSingle) StopMusicProc();
+  ShellCalls.OpenGameMenu();
+}
 
 void PanelClick(bool net) {
-  SelectCursor(0);
-  SetCursorColor(NormalColour);
+  ArrowCursor();
   if (PendingOrder == 0) {
-    if (OnMenuButton()) {
-      LastKey = 27;
-      PlayButtonSound();
-      if (!net) StopMusicProc();
-      ShellCalls.OpenGameMenu();
-      return;
-    }
-    if (OnMinimap()) {
-      ViewFromMinimapClick();
-      return;
-    }
+    if (PanelMenuOrMinimapClick(OpenGameMenuFromPanel)) return;
     if (OnMiddleArea()) {
       BuildingPanelClick(MouseX, MouseY);
       return;
@@ -49,7 +34,7 @@ void PanelClick(bool net) {
   if (!OnCommandColumn() || ViewState.SelectedCount == 0) return;
   if (PendingOrder != 0) {
     PendingOrder = 0;
-    SetCursorColor(NormalColour);
+    SetCursorColor(CursorNormalColour);
     return;
   }
   switch (ViewState.SelectionKind) {
@@ -57,8 +42,7 @@ void PanelClick(bool net) {
       PanelButtonClick(MouseX, MouseY);
       break;
     case SelectedUnits:
-      // Commands go to own units only (a clicked foreign unit shows, but takes no orders).
-      if (ViewState.SelectedCount == 1 && !OwnSelectedUnit()) break;
+      // Own units only: the command column refuses a clicked foreign unit itself.
       if (net) NetUnitCommandClick(MouseX, MouseY);
       else UnitCommandClick(MouseX, MouseY);
       break;
@@ -75,41 +59,63 @@ void ForgetDragIfScreenLeft() {
 void MapHover() {
   if (PendingOrder != 0) {
     SelectCursor(PendingOrder == 4 ? 8 : 3);
-    SetCursorColor(NormalColour);
+    SetCursorColor(CursorNormalColour);
     EdgeScroll();
     return;
   }
   std::uint16_t index = 0;
   std::uint8_t kind = 0;
   if (HitTest(false, index, kind)) {
-    SelectCursor(0);
-    SetCursorColor(NormalColour);
+    ArrowCursor();
     EdgeScroll();
     return;
   }
   SelectCursor(2);
   switch (kind) {
     case SelectedUnits:
-      SetCursorColor(Units[index].Owner == LocalPlayer ? NormalColour : ForeignColour);
+      SetCursorColor(Units[index].Owner == LocalPlayer ? CursorNormalColour : CursorForeignColour);
       break;
     case SelectedBuilding:
-      SetCursorColor(Buildings[index].Owner == LocalPlayer ? NormalColour : ForeignColour);
+      SetCursorColor(Buildings[index].Owner == LocalPlayer ? CursorNormalColour : CursorForeignColour);
       break;
     default:
-      SetCursorColor(WormColour);
+      SetCursorColor(CursorWormColour);
       break;
   }
 }
 
-void PanelHover() {
+}  // namespace
+
+bool OnMenuButton() { return Between(MouseX, 151, 171) && Between(MouseY, 158, 163); }
+bool OnMinimap() { return Between(MouseX, 1, 64) && Between(MouseY, 159, 198); }
+bool OnMiddleArea() { return Between(MouseX, 74, 249) && Between(MouseY, 164, 195); }
+bool OnCommandColumn() { return Between(MouseX, 259, 317) && Between(MouseY, 159, 197); }
+
+void ArrowCursor() {
   SelectCursor(0);
-  SetCursorColor(NormalColour);
+  SetCursorColor(CursorNormalColour);
+}
+
+bool PanelMenuOrMinimapClick(void (*openMenu)()) {
+  if (OnMenuButton()) {
+    LastKey = KeyEsc;
+    PlayButtonSound();
+    openMenu();
+    return true;
+  }
+  if (OnMinimap()) {
+    ViewFromMinimapClick();
+    return true;
+  }
+  return false;
+}
+
+void PanelHover() {
+  ArrowCursor();
   if (OnMenuButton()) MenuButtonIdle = 0;
   else EdgeScroll();
   if (MouseButtonUp == 0 && OnMinimap()) ViewFromMinimapClick();
 }
-
-}  // namespace
 
 void EdgeScroll() {
   if (NetRole != RoleSingle && NetGameStarted == 0) return;
@@ -125,21 +131,23 @@ void EdgeScroll() {
   for (const auto& e : edges) {
     if (!e.on) continue;
     SelectCursor(e.cursor);
-    SetCursorColor(NormalColour);
+    SetCursorColor(CursorNormalColour);
     e.scroll();
   }
 }
 
+void GamePanelClick() { PanelClick(false); }
+void NetGamePanelClick() { PanelClick(true); }
 
 void GameClick() {
-  if (MouseY >= 158) PanelClick(false);
+  if (MouseY >= 158) GamePanelClick();
   else GameMapClick();
   ForgetDragIfScreenLeft();
 }
 
 void NetGameClick() {
   if (MouseY >= 158) {
-    PanelClick(true);
+    NetGamePanelClick();
   } else if (NetRole == RoleClient && SideChoiceOpen != 0) {
     // Only a press on a side chooses: a stray click must not send the first side offered.
     if (SideChooserMouseDown(SideChooser, MouseX, MouseY) && SideChooser.Selected != SeatWithoutSide) {

@@ -7,14 +7,13 @@
 
 #include "game/base/dvga.h"
 #include "game/shell/Main.h"
+#include "game/shell/playmouse.h"
 #include "game/sound/dsnd.h"
 #include "game/world/dobjects.h"
 
 namespace zarn {
 
 namespace {
-
-constexpr std::uint8_t NormalColour = 200;
 
 int LastUnit() { return std::clamp<int>(UnitSlots, 0, MaxUnitSlots); }
 int LastBuilding() { return std::clamp<int>(BuildingSlots, 0, MaxBuildingSlots); }
@@ -73,8 +72,6 @@ std::uint16_t UnitOnCell(std::int32_t x, std::int32_t y, Pred ok) {
   return 0;
 }
 
-void SetNormalCursorColour() { SetCursorColor(NormalColour); }
-
 // Whether the selection can still receive the order that waits for a target.
 bool PendingOrderFits() {
   if (ViewState.SelectedCount == 0) return false;
@@ -94,6 +91,9 @@ bool PendingOrderFits() {
 }
 
 }  // namespace
+
+std::int32_t PointerCellX() { return MouseX / 16 + ViewState.ViewX; }
+std::int32_t PointerCellY() { return MouseY / 16 + ViewState.ViewY; }
 
 void ClearSelection() {
   for (TSelectionEntry& e : ViewState.Selection) {
@@ -125,11 +125,16 @@ TUnitRecord* OwnSelectedUnit() {
   return u && u->Owner == LocalPlayer ? u : nullptr;
 }
 
-TBuildingRecord* OwnSelectedBuilding() {
+TBuildingRecord* LiveSelectedBuilding() {
   if (ViewState.SelectedCount == 0 || ViewState.SelectionKind != SelectedBuilding) return nullptr;
   if (ViewState.Selection[1].InUse == 0) return nullptr;
   TBuildingRecord* b = BuildingAt(ViewState.Selection[1].Index);
-  return b && b->Free == 0 && b->Owner == LocalPlayer ? b : nullptr;
+  return b && b->Free == 0 ? b : nullptr;
+}
+
+TBuildingRecord* OwnSelectedBuilding() {
+  TBuildingRecord* b = LiveSelectedBuilding();
+  return b && b->Owner == LocalPlayer ? b : nullptr;
 }
 
 void DropSelectionEntry(int entry) {
@@ -143,13 +148,13 @@ void DropSelectionEntry(int entry) {
 void DropUnfitPendingOrder() {
   if (PendingOrder == 0 || PendingOrderFits()) return;
   PendingOrder = 0;
-  SetNormalCursorColour();
+  SetCursorColor(CursorNormalColour);
 }
 
 bool HitTest(bool includeAllBuildings, std::uint16_t& index, std::uint8_t& kind) {
   if (NetRole != RoleSingle && NetGameStarted == 0) return true;
   if (MouseX < 3 || MouseX > 317 || MouseY < 3 || MouseY > 157) return true;
-  const std::int32_t x = MouseX / 16 + ViewState.ViewX, y = MouseY / 16 + ViewState.ViewY;
+  const std::int32_t x = PointerCellX(), y = PointerCellY();
   if (CellHidden(x, y)) return true;
   if (std::uint16_t slot = 0; FindUnitAtTile(x, y, slot) == 0) {
     index = slot;
@@ -252,9 +257,9 @@ void TrackSelectionBox() {
       BoxDragAnchorY = MouseY;
     }
     SelectCursor(1);
-    SetNormalCursorColour();
+    SetCursorColor(CursorNormalColour);
     DrawFrame(std::min(BoxDragAnchorX, MouseX), std::min(BoxDragAnchorY, MouseY),
-              std::max(BoxDragAnchorX, MouseX), std::max(BoxDragAnchorY, MouseY), NormalColour);
+              std::max(BoxDragAnchorX, MouseX), std::max(BoxDragAnchorY, MouseY), CursorNormalColour);
     return;
   }
   if (BoxDragState == 3 && std::abs(BoxDragAnchorX - MouseX) > 5 &&

@@ -17,6 +17,10 @@ void CheckSelection();
 // Once per frame of the game screens, after the world is drawn: the rubber band of a box drag.
 void TrackSelectionBox();
 
+// The map cell under the pointer (16 pixels a cell from the view's corner).
+std::int32_t PointerCellX();
+std::int32_t PointerCellY();
+
 // The object under the pointer in the map area: kind 0 unit, 1 building, 2 worm. True when
 // there is none. Slabs and walls are found only with includeAllBuildings.
 bool HitTest(bool includeAllBuildings, std::uint16_t& index, std::uint8_t& kind);
@@ -37,7 +41,9 @@ int FirstSelectedEntry();
 TUnitRecord* SingleSelectedUnit();
 // The same, only when the unit belongs to the player at this seat.
 TUnitRecord* OwnSelectedUnit();
-// The selected building when it is live and belongs to the player at this seat, else null.
+// The selected building when it is live (any owner), else null.
+TBuildingRecord* LiveSelectedBuilding();
+// The same, only when it belongs to the player at this seat.
 TBuildingRecord* OwnSelectedBuilding();
 // Takes an entry out of a unit selection: mark off, flag cleared, one fewer selected.
 void DropSelectionEntry(int entry);

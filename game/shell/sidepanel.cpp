@@ -1,11 +1,13 @@
 #include "game/shell/sidepanel.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
 #include <string>
-#include <vector>
 
 #include "game/base/cp1251.h"
 #include "game/base/dvga.h"
+#include "game/shell/selection.h"
 #include "game/world/dobjects.h"
 
 namespace zarn {
@@ -44,26 +46,11 @@ TUnitRecord* UnitAt(std::uint16_t index) {
   return &Units[index];
 }
 
-// The single selected unit: the first entry in use, when it still holds a unit.
-TUnitRecord* SingleUnit() {
-  for (int e = 1; e <= 14; ++e)
-    if (ViewState.Selection[e].InUse != 0) return UnitAt(ViewState.Selection[e].Index);
-  return nullptr;
-}
-
-TBuildingRecord* BuildingOfSelection() {
-  const TSelectionEntry& e = ViewState.Selection[1];
-  if (e.Index < 1 || e.Index > MaxBuildingSlots || Buildings[e.Index].Free != 0) return nullptr;
-  return &Buildings[e.Index];
-}
-
 TWormRecord* WormOfSelection() {
   const TSelectionEntry& e = ViewState.Selection[1];
   if (e.Index < 1 || e.Index > WormSlots || Worms[e.Index].Removed != 0) return nullptr;
   return &Worms[e.Index];
 }
-
-bool UnitsSelected() { return ViewState.SelectedCount != 0 && ViewState.SelectionKind == 0; }
 
 void HealthBar(int x1, int width, int y, i32 health, i32 maxHealth) {
   DrawHLine(x1, x1 + width, y, PanelTextColour);
@@ -71,8 +58,7 @@ void HealthBar(int x1, int width, int y, i32 health, i32 maxHealth) {
 }
 
 // Two rows of small pictures with health bars, column after column.
-template <typename Slots>
-void DrawUnitGrid(int x0, int y0, const Slots& slots) {
+void DrawUnitGrid(int x0, int y0, std::span<const std::uint16_t> slots) {
   int k = 0;
   for (std::uint16_t slot : slots) {
     const TUnitRecord* u = UnitAt(slot);
@@ -117,9 +103,10 @@ void DrawOneUnit(const TUnitRecord& u) {
       Text(TextX, 177, PanelTextColour, std::string("ПОЛОН НА "_cp1251) + Percent(u.Load, u.Capacity));
   } else if (u.Kind == UnitCarrier && (own || NetRole != RoleSingle) && u.CargoCount > 0) {
     Text(TextX, 177, PanelTextColour, "НА БОРТУ"_cp1251);
-    std::vector<std::uint16_t> cargo;
-    for (int i = 1; i <= std::min<int>(u.CargoCount, 6); ++i) cargo.push_back(u.Cargo[i]);
-    DrawUnitGrid(175, InfoY, cargo);
+    std::array<std::uint16_t, 6> cargo{};
+    const int n = std::min<int>(u.CargoCount, static_cast<int>(cargo.size()));
+    for (int i = 1; i <= n; ++i) cargo[static_cast<std::size_t>(i - 1)] = u.Cargo[i];
+    DrawUnitGrid(175, InfoY, std::span(cargo).first(static_cast<std::size_t>(n)));
   }
 }
 
@@ -144,16 +131,8 @@ void DrawStorageFigures(const TBuildingRecord& b) {
   Text(FigureX, 187, PanelTextColour, std::string("МАКС: "_cp1251) + "2000");
 }
 
-bool HasBuildMenuButton(std::uint8_t kind) {
-  switch (kind) {
-    case BuildingConstructionYard: case BuildingBarracks: case BuildingAcademy:
-    case BuildingLightFactory: case BuildingHeavyFactory: case BuildingAirFactory:
-    case BuildingStarport:
-      return true;
-    default:
-      return false;
-  }
-}
+// The production buildings and the starport carry the raised frame of the build-menu button.
+bool HasBuildMenuButton(std::uint8_t kind) { return IsProductionBuilding(kind) || kind == BuildingStarport; }
 
 void DrawOneBuilding(const TBuildingRecord& b) {
   if (b.Owner != LocalPlayer) {
@@ -165,8 +144,14 @@ void DrawOneBuilding(const TBuildingRecord& b) {
   DrawHead(BuildingCaption(b.Kind), PanelOwnColour, TypeIconIndex3(b.Kind), b.Health, b.MaxHealth, menu);
   if (b.Health < b.MaxHealth) DrawButton(TextX, 177, Font("РЕМОНТ"_cp1251), b.RepairOff != 1 ? 0 : 1);
   if (menu) {
-    if (b.UpgradeIdle == 0)
-      Text(TextX, 187, PanelTextColour, std::string("МОДЕРНИЗАЦИЯ "_cp1251) + Percent(b.UpgradeProgress, b.UpgradeTarget));
+    if (b.UpgradeIdle == 0) {
+      // In two pieces: the whole line is too long for a string's own storage, and the panel is
+      // drawn every frame.
+      const std::string head = Font("МОДЕРНИЗАЦИЯ "_cp1251);
+      DrawText(SecondFont, TextX, 187, PanelTextColour, head);
+      DrawText(SecondFont, TextX + TextWidth(SecondFont, head), 187, PanelTextColour,
+               Percent(b.UpgradeProgress, b.UpgradeTarget));
+    }
   } else if (b.Kind == BuildingPowerPlant) {
     DrawPowerFigures(b);
   } else if (b.Kind == BuildingRefinery || b.Kind == BuildingSilo) {
@@ -231,10 +216,6 @@ void DrawUnitCommands(const TUnitRecord& u) {
                           {attack, u.State == 1}});
       break;
   }
-}
-
-bool IsProductionKind(std::uint8_t kind) {
-  return HasBuildMenuButton(kind) && kind != BuildingStarport;
 }
 
 void DrawProductionCommand(const TBuildingRecord& b) {
@@ -308,20 +289,21 @@ void DrawCommandCaption(std::string_view fontText, std::uint8_t colour) {
 void DrawObjectInfo() {
   if (ViewState.SelectedCount == 0) return;
   switch (ViewState.SelectionKind) {
-    case 0:
+    case SelectedUnits:
       if (ViewState.SelectedCount > 1) {
-        std::vector<std::uint16_t> slots;
-        for (int e = 1; e <= 14; ++e)
-          if (ViewState.Selection[e].InUse != 0) slots.push_back(ViewState.Selection[e].Index);
-        DrawUnitGrid(InfoX, InfoY, slots);
-      } else if (const TUnitRecord* u = SingleUnit()) {
+        std::array<std::uint16_t, SelectionEntries> slots{};
+        std::size_t n = 0;
+        for (const TSelectionEntry& e : ViewState.Selection)
+          if (e.InUse != 0) slots[n++] = e.Index;
+        DrawUnitGrid(InfoX, InfoY, std::span(slots).first(n));
+      } else if (const TUnitRecord* u = SingleSelectedUnit()) {
         DrawOneUnit(*u);
       }
       break;
-    case 1:
-      if (const TBuildingRecord* b = BuildingOfSelection()) DrawOneBuilding(*b);
+    case SelectedBuilding:
+      if (const TBuildingRecord* b = LiveSelectedBuilding()) DrawOneBuilding(*b);
       break;
-    case 2:
+    case SelectedWorm:
       if (const TWormRecord* w = WormOfSelection())
         DrawHead(Font("ПЕСЧАНЫЙ ЧЕРВЬ"_cp1251), PanelWormColour, WormPicture, w->Health, w->MaxHealth, false);
       break;
@@ -332,7 +314,7 @@ void DrawObjectInfo() {
 
 void DrawCommandPanel() {
   if (ViewState.SelectedCount == 0) return;
-  if (UnitsSelected()) {
+  if (ViewState.SelectionKind == SelectedUnits) {
     if (ViewState.SelectedCount > 1) {
       if (PendingOrder != 0)
         CancelDisplay();
@@ -340,18 +322,17 @@ void DrawCommandPanel() {
         DrawCommandButtons({{"МАРШ"_cp1251, false}, {"ОХРАНА"_cp1251, false}, {"АТАКА"_cp1251, false}});
       return;
     }
-    const TUnitRecord* u = SingleUnit();
-    if (!u || u->Owner != LocalPlayer) return;
+    const TUnitRecord* u = OwnSelectedUnit();
+    if (!u) return;
     if (PendingOrder != 0)
       CancelDisplay();
     else
       DrawUnitCommands(*u);
     return;
   }
-  if (ViewState.SelectionKind != 1) return;
-  const TBuildingRecord* b = BuildingOfSelection();
-  if (!b || b->Owner != LocalPlayer) return;
-  if (IsProductionKind(b->Kind))
+  const TBuildingRecord* b = OwnSelectedBuilding();
+  if (!b) return;
+  if (IsProductionBuilding(b->Kind))
     DrawProductionCommand(*b);
   else if (b->Kind == BuildingPalace)
     DrawSpecialWeaponCommand(*b);

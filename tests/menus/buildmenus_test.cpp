@@ -147,6 +147,18 @@ TEST_F(BuildMenu, WhatEachBuildingOffers) {
   AddYardBase();
   OpenYardBuildMenu(1);
   EXPECT_EQ(Items(), (std::vector<std::uint8_t>{18, 17, 30, 31, 29, 27, 34, 28, 33, 24, 25, 26, 22, 23, 21, 20, 32}));
+  // Without its availability the academy (25) is offered to faction 0 only.
+  const auto offersAcademy = [] {
+    OpenYardBuildMenu(1);
+    const std::vector<std::uint8_t> items = Items();
+    return std::find(items.begin(), items.end(), 25) != items.end();
+  };
+  Mission.Available[25] = 0;
+  EXPECT_FALSE(offersAcademy());
+  ViewState.LocalSide = 0;
+  EXPECT_TRUE(offersAcademy());
+  ViewState.LocalSide = 1;
+  Mission.Available[25] = 1;
   // A building of another player does not count.
   Buildings[14].Owner = 2;
   OpenYardBuildMenu(1);
@@ -244,6 +256,13 @@ TEST_F(BuildMenu, HeavyFactoryUpgradeCosts300) {
   ClickOrder();
   EXPECT_EQ(Message(), Font("Не хватает финансов для модернизации"_cp1251));
   EXPECT_EQ(Players[1].Credits, 299);
+  // Exactly the price: the upgrade starts and leaves nothing.
+  Players[1].Credits = 300;
+  OpenHeavyFactoryBuildMenu(1);
+  ClickOrder();
+  EXPECT_EQ(Players[1].Credits, 0);
+  EXPECT_EQ(f.UpgradeIdle, 0);
+  f.UpgradeIdle = 1;
   // At the mission's limit: silently nothing.
   HideMessageLine();
   Players[1].Credits = 5000;
@@ -293,6 +312,12 @@ TEST_F(BuildMenu, YardListOfSeventeenScrollsFourRowsAtItsPace) {
   EXPECT_EQ(MenuState.SelectedItem, 1);
   EXPECT_EQ(MenuState.FirstShownItem, 1);
   EXPECT_EQ(GameScreen, ScreenYardBuildMenu);
+  // Back from 1 to 17, then up past the top row: the list follows the selection.
+  held_ = false;
+  TickCount += 4;
+  for (int i = 0; i < 5; ++i) ClickBack();
+  EXPECT_EQ(MenuState.SelectedItem, 13);
+  EXPECT_EQ(MenuState.FirstShownItem, 13);
 }
 
 TEST_F(BuildMenu, ShortListsWrapWithoutPacing) {
@@ -317,26 +342,24 @@ TEST_F(BuildMenu, ShortListsWrapWithoutPacing) {
 
 TEST_F(BuildMenu, ChooseOnlyOnAnIdleBuildingAndEscReturnsToPlay) {
   TBuildingRecord& b = Add(1, 2, 2, BuildingBarracks);
+  const auto choose = [](std::uint8_t kind) {
+    OpenBarracksBuildMenu(1);
+    SelectKind(kind);
+    ClickChoose();
+    EXPECT_EQ(GameScreen, ScreenPlay);
+  };
   b.Item = 1;
-  OpenBarracksBuildMenu(1);
-  SelectKind(1);
-  ClickChoose();
+  choose(1);
   EXPECT_EQ(b.Item, 1);
   b.UpgradeLevel = 1;
-  OpenBarracksBuildMenu(1);
-  SelectKind(2);
-  ClickChoose();
+  choose(2);
   EXPECT_EQ(b.Item, 2);
-  EXPECT_EQ(GameScreen, ScreenPlay);
   // Just ordered (progress still 0): the paid item stays.
   b.Item = 1;
   b.ProductionState = ProductionRunning;
   b.ProductionProgress = 0;
-  OpenBarracksBuildMenu(1);
-  SelectKind(2);
-  ClickChoose();
+  choose(2);
   EXPECT_EQ(b.Item, 1);
-  EXPECT_EQ(GameScreen, ScreenPlay);
 
   OpenBarracksBuildMenu(1);
   KeyCode = KeyEsc;

@@ -74,6 +74,11 @@ class EditorTest : public ShellTest {
     plat::null::InjectMouseUp(FormId(), b, 2 * x, 2 * y);
     Pass(1);
   }
+  // A right press and release on a map cell.
+  void RightPressCell(int x, int y) {
+    Press(CellX(x), CellY(y), plat::MouseButton::Right);
+    Release(CellX(x), CellY(y), plat::MouseButton::Right);
+  }
   void Key(int key) {
     plat::null::InjectKeyDown(FormId(), key);
     plat::null::InjectKeyUp(FormId(), key);
@@ -115,6 +120,13 @@ class EditorTest : public ShellTest {
       Pass(1);
     }
     Release(CellX(cells.back().first), CellY(cells.back().second), b);
+  }
+  // A new map with one resource cell painted, back in the map editor's menu.
+  void NewMapWithAFieldInTheMenu() {
+    NewMapAndEdit();
+    MapMode(2);
+    Drag({{4, 4}}, plat::MouseButton::Left);
+    Key(plat::vk::Escape);
   }
 };
 
@@ -234,10 +246,7 @@ TEST_F(EditorTest, SavedMapHasItsSizeAndLoadsBackWithItsObjects) {
 }
 
 TEST_F(EditorTest, ADamagedMapIsShownAndChangesNothing) {
-  NewMapAndEdit();
-  MapMode(2);
-  Drag({{4, 4}}, plat::MouseButton::Left);
-  Key(plat::vk::Escape);
+  NewMapWithAFieldInTheMenu();
   fs::create_directories(folder / "maps");
   std::vector<std::uint8_t> bad(4 + 32 * 32 + 6600 - 1, 0);
   bad[0] = 32;
@@ -282,10 +291,7 @@ TEST_F(EditorTest, TypedNamesThatLeaveTheFolderAreRefused) {
 }
 
 TEST_F(EditorTest, AMapThatCannotBeWrittenIsShownAndTheMapStays) {
-  NewMapAndEdit();
-  MapMode(2);
-  Drag({{4, 4}}, plat::MouseButton::Left);
-  Key(plat::vk::Escape);
+  NewMapWithAFieldInTheMenu();
   // A file where the maps folder should be: nothing can be written into it.
   fs::remove_all(folder / "maps");
   std::ofstream(folder / "maps") << "not a folder";
@@ -422,23 +428,27 @@ TEST_F(ScenarioEditorTest, PlacesAndRemovesWithThePointer) {
   PlaceAt(0, 10, 6);
   EXPECT_EQ(LiveWorms(), 1);
   // A right press on an empty cell removes nothing.
-  Press(CellX(15), CellY(8), plat::MouseButton::Right);
-  Release(CellX(15), CellY(8), plat::MouseButton::Right);
+  RightPressCell(15, 8);
   EXPECT_EQ(LiveUnits() + LiveBuildings() + LiveWorms(), 3);
   // A unit on a building goes first, then the building.
   Mode(0);
   PlaceAt(0, 6, 3);
   ASSERT_EQ(LiveUnits(), 2);
-  Press(CellX(6), CellY(3), plat::MouseButton::Right);
-  Release(CellX(6), CellY(3), plat::MouseButton::Right);
+  RightPressCell(6, 3);
   EXPECT_EQ(LiveUnits(), 1);
   EXPECT_EQ(LiveBuildings(), 1);
-  Press(CellX(6), CellY(3), plat::MouseButton::Right);
-  Release(CellX(6), CellY(3), plat::MouseButton::Right);
+  RightPressCell(6, 3);
   EXPECT_EQ(LiveBuildings(), 0);
-  Press(CellX(10), CellY(6), plat::MouseButton::Right);
-  Release(CellX(10), CellY(6), plat::MouseButton::Right);
+  RightPressCell(10, 6);
   EXPECT_EQ(LiveWorms(), 0);
+  // Slabs go too: the editor finds buildings of every kind.
+  Mode(1);
+  PlaceAt(0, 6, 3);
+  ASSERT_EQ(LiveBuildings(), 1);
+  ASSERT_TRUE(std::any_of(Buildings.begin(), Buildings.end(),
+                          [](const TBuildingRecord& b) { return b.Free == 0 && b.Kind == BuildingSlab; }));
+  RightPressCell(6, 3);
+  EXPECT_EQ(LiveBuildings(), 0);
 }
 
 TEST_F(ScenarioEditorTest, OnePlayerGivesAOneStepBarAndCreditsAndSidesFollowTheBars) {
@@ -462,11 +472,22 @@ TEST_F(ScenarioEditorTest, OnePlayerGivesAOneStepBarAndCreditsAndSidesFollowTheB
   const std::int32_t credits = Players[1].Credits;
   Click(240, 176);  // right of the thumb: one step up
   EXPECT_EQ(Players[1].Credits, std::clamp(credits + 1, 1000, 150000));
+  EXPECT_EQ(TrackBars[2].Minimum, 1);
+  EXPECT_EQ(TrackBars[2].Maximum, 4);
   EditorSideValue = 1;
   Click(240, 192);
   EXPECT_EQ(EditorSide, 2);
   Mode(0);
   EXPECT_EQ(Players[1].Side, 2);
+  // Mode 3 gives the side to the player too.
+  Players[1].Side = 1;
+  Mode(3);
+  EXPECT_EQ(Players[1].Side, 2);
+  // Each mode button is eight rows high, from row 159.
+  Click(280, 166);
+  EXPECT_EQ(PageList2.Mode, 0);
+  Click(280, 167);
+  EXPECT_EQ(PageList2.Mode, 1);
 }
 
 TEST_F(ScenarioEditorTest, ThePlayerBarsComeBackAfterTheSettingsScreenUsedThem) {
@@ -564,13 +585,7 @@ TEST_F(ScenarioEditorTest, SavesLoadsByteForByteAndStartsAsAGame) {
 
   // Into play as the campaign starts a mission: the objects stand on the map.
   ASSERT_FALSE(LoadScenario("second.scn"));
-  ASSERT_EQ(ReadMapFile(MapFileName), MapFileResult::Ok);
-  ResetLastViewPos();
-  ClearOssinFields();
-  RemoveAllBlooms();
-  SpawnMapStartObjects();
-  BuildWorldFromScenario();
-  MapExists = 1;
+  ASSERT_TRUE(BuildScenarioWorld());
   StartGame();
   Pass(5);
   EXPECT_EQ(GameScreen, ScreenPlay);

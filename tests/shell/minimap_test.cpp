@@ -86,13 +86,25 @@ TEST_F(Minimap, LargeMapColumnCoversFourCells) {
   EXPECT_EQ(At(63, 39), 116);
 }
 
+TEST_F(Minimap, TheViewFrameStaysInTheBoxOnANarrowMap) {
+  SetMapSizeAndClear(16, 16);
+  ViewState.MinimapScaleX = static_cast<float>(16 * 0.015625);
+  ViewState.MinimapScaleY = static_cast<float>(16 * 0.025);
+  Draw();
+  EXPECT_GT(CountColour(1, 159, 64, 198, 43), 0);
+  EXPECT_EQ(CountColour(65, 150, 319, 199, 43), 0);
+  EXPECT_EQ(CountColour(0, 150, 0, 199, 43), 0);
+}
+
 TEST_F(Minimap, RebuiltOnlyOnEveryFourthTick) {
   Draw();
   AddUnit(1, 30, 30, UnitLightTank, 2, 2);
+  for (int t = 1; t <= 3; ++t) {
+    ++TickCount;
+    Draw();
+    EXPECT_EQ(At(29, 18), 116) << "rebuilt on tick " << TickCount;
+  }
   ++TickCount;
-  Draw();
-  EXPECT_EQ(At(29, 18), 116) << "rebuilt between the fourth ticks";
-  TickCount += 3;
   Draw();
   EXPECT_EQ(At(29, 18), 199);
 }

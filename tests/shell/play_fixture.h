@@ -135,6 +135,11 @@ class PlayTest : public ShellTest {
     Release(to);
     Frame();
   }
+  // A box dragged over whole cells, from the first cell's top left pixel to the last one's
+  // bottom right.
+  static void BoxCells(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+    Drag({CellPoint(x1, y1).X - 8, CellPoint(x1, y1).Y - 8}, {CellPoint(x2, y2).X + 7, CellPoint(x2, y2).Y + 7});
+  }
   static void Frame() { zarn::MainForm->DXTimerTimer(); }
   static void KeyDown(int key, plat::ShiftState shift) { zarn::MainForm->FormKeyDown(key, shift); }
   static void KeyPress(char c) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "game/shell/panelorders.h"
 #include "tests/shell/play_fixture.h"
 
 namespace {
@@ -44,7 +45,7 @@ TEST_F(PlayTest, GroupOrdersDropForeignAndDeadEntriesAndCountThem) {
   const std::uint16_t a = Unit(10, 9, UnitLightTank);
   const std::uint16_t b = Unit(12, 9, UnitLightTank);
   const std::uint16_t foreign = Unit(14, 9, UnitLightTank, 2);
-  Drag({CellPoint(10, 9).X - 8, CellPoint(10, 9).Y - 8}, {CellPoint(12, 9).X + 7, CellPoint(12, 9).Y + 7});
+  BoxCells(10, 9, 12, 9);
   ASSERT_EQ(ViewState.SelectedCount, 2);
   // A unit that changed hands while selected (taken over by a palace's weapon).
   ViewState.Selection[3] = TSelectionEntry{foreign, 1, 0};
@@ -65,6 +66,13 @@ TEST_F(PlayTest, GroupOrdersDropForeignAndDeadEntriesAndCountThem) {
   EXPECT_EQ(Units[a].State, StateStop);
   EXPECT_EQ(Units[b].State, StateStop);
   EXPECT_EQ(Units[foreign].State, foreignState);
+  EXPECT_EQ(ViewState.SelectedCount, 2);
+
+  // The order itself drops them, before any frame's check of the selection.
+  ViewState.Selection[3] = TSelectionEntry{foreign, 1, 0};
+  ViewState.SelectedCount = 3;
+  GroupAttackOrder(20, 20);
+  EXPECT_EQ(ViewState.Selection[3].InUse, 0);
   EXPECT_EQ(ViewState.SelectedCount, 2);
 }
 
@@ -119,6 +127,12 @@ TEST_F(PlayTest, AHarvesterHarvestsAFieldAndReturnsToTheRefinery) {
   EXPECT_EQ(Units[second].State, StateHarvest);
   RightClickCell(28, 8);
   EXPECT_EQ(Units[second].State, StateMove);
+  // A full harvester sent to a field only drives there.
+  Units[second].Load = Units[second].Capacity;
+  RightClickCell(36, 12);
+  EXPECT_EQ(Units[second].State, StateMove);
+  EXPECT_EQ(Units[second].DestX, 36);
+  EXPECT_EQ(Units[second].DestY, 12);
 }
 
 TEST_F(PlayTest, TheConstructionVehicleDeploysIntoAYard) {
@@ -194,6 +208,25 @@ TEST_F(PlayTest, ABoughtBuildingIsPlacedOnlyWhereItMayStand) {
   EXPECT_EQ(Buildings[yard].ProductionProgress, 0);
 }
 
+TEST_F(PlayTest, AFinishedSlabIsPlacedLikeAnyBuilding) {
+  const std::uint16_t yard = FindBuilding(BuildingConstructionYard);
+  TBuildingRecord& y = Buildings[yard];
+  y.Item = ItemSlab;
+  y.ProductionState = ProductionRunning;
+  y.ProductionTarget = 10;
+  y.ProductionProgress = 10;
+  ClickCell(y.X, y.Y);
+  Click(ThirdButton);
+  ASSERT_EQ(PendingOrder, 4);
+  const std::int32_t x = y.X + 2, cy = y.Y + 2;
+  ClickCell(x, cy);
+  EXPECT_EQ(PendingOrder, 0);
+  EXPECT_TRUE(std::any_of(Buildings.begin(), Buildings.end(), [&](const TBuildingRecord& b) {
+    return b.Free == 0 && b.Kind == BuildingSlab && b.X == x && b.Y == cy;
+  }));
+  EXPECT_EQ(y.ProductionState, ProductionIdle);
+}
+
 TEST_F(PlayTest, UnitPurchasesStopAtTheCapWithTheMessage) {
   const std::uint16_t barracks = FindBuilding(BuildingBarracks);
   Buildings[barracks].Item = 1;
@@ -247,6 +280,13 @@ TEST_F(PlayTest, ThePalaceFiresAtOnceOrAtTheChosenCellBySide) {
   EXPECT_GT(Buildings[missile].LastFireTick, WorldTickCount);
   const std::int32_t health = Units[enemy].Health;
   EXPECT_TRUE(StepUntil([&] { return Units[enemy].Free != 0 || Units[enemy].Health < health; }, 400));
+  // Side 3 aims its weapon as side 0 does; a second click on the column cancels the aim.
+  Buildings[palace].Side = 3;
+  ClickCell(18, 8);
+  Click(ThirdButton);
+  EXPECT_EQ(PendingOrder, 1);
+  Click(ThirdButton);
+  EXPECT_EQ(PendingOrder, 0);
 }
 
 TEST_F(PlayTest, ACarrierPicksAUnitUpAndDeliversIt) {
@@ -284,6 +324,13 @@ TEST_F(PlayTest, TheMinimapRightClickSendsTheUnitToTheCellItShows) {
   RightClick({27, 176});  // trunc(26 x 1.5) + 1, trunc(17 x 2.4) + 1
   EXPECT_EQ(Units[tank].State, StateAttack);
   EXPECT_EQ(Units[tank].TargetSlot, enemy);
+  // Scales that overshoot the map still land on its last column and row.
+  ViewState.MinimapScaleX = 3;
+  ViewState.MinimapScaleY = 4;
+  RightClick({64, 198});
+  EXPECT_EQ(Units[tank].State, StateMove);
+  EXPECT_EQ(Units[tank].DestX, GameMap.Width);
+  EXPECT_EQ(Units[tank].DestY, GameMap.Height);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "game/base/dvga.h"
@@ -14,6 +16,7 @@
 #include "game/world/dobjects.h"
 #include "tests/common/demofonts.h"
 #include "tests/common/golden.h"
+#include "tests/shell/campaign_world.h"
 #include "tests/world/empty_world.h"
 
 class PlayScreenTest : public ::testing::Test {
@@ -84,6 +87,17 @@ class PlayScreenTest : public ::testing::Test {
     ClearScreen();
   }
 
+  // A generated mission started from its files in a fresh game folder, 90 world ticks in.
+  void StartGeneratedMission(const std::string& folder) {
+    mission_ = std::make_unique<campaign_world::TGameFolder>(folder);
+    campaign_world::FreshProgram(77);
+    campaign_world::WriteMissionFiles();
+    campaign_world::StartMissionFromFiles();
+    zarn::GameScreen = 0;
+    campaign_world::Step(90);
+    zarn::PresentFrameProc = [] { ++presents_; };
+  }
+
   static zarn::TUnitRecord& AddUnit(std::uint16_t slot, int x, int y, std::uint8_t kind,
                                     std::uint8_t owner = 1, std::uint8_t side = 1) {
     zarn::TUnitRecord& u = zarn::Units[slot];
@@ -130,6 +144,7 @@ class PlayScreenTest : public ::testing::Test {
     return n;
   }
 
+  std::unique_ptr<campaign_world::TGameFolder> mission_;
   static inline bool loaded_ = false;
   static inline std::vector<std::uint8_t> fonts_[3];
   static inline int presents_ = 0;

@@ -51,14 +51,40 @@ TEST_F(PlayTest, ABoxOverOnlyForeignUnitsSelectsTheFirstAloneAndASmallBoxNothing
   Unit(12, 9, UnitLightTank, 2);
   const std::uint16_t own = Unit(3, 2, UnitTrike);
   ClickCell(3, 2);
-  // Five pixels across: no box; the release click on empty ground keeps the selection.
-  Drag({CellPoint(10, 9).X - 20, CellPoint(10, 9).Y}, {CellPoint(10, 9).X - 15, CellPoint(10, 9).Y + 5});
+  // Five pixels across or down, from the unit's cell to an empty one beside it: no box; the
+  // release click on empty ground keeps the selection.
+  const TPoint unit = CellPoint(10, 9);
+  Drag({unit.X + 3, unit.Y}, {unit.X + 8, unit.Y + 7});
   EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{own});
+  Drag({unit.X, unit.Y + 3}, {unit.X - 7, unit.Y + 8});
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{own});
+  // The shroud hides them from a box too.
+  DebugFlags.ShadowEnabled = 1;
+  for (int x = 9; x <= 13; ++x)
+    for (int y = 8; y <= 10; ++y) SetShroud(x, y, ShroudCovered);
+  Drag(CellPoint(9, 8), CellPoint(13, 10));
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{own});
+  DebugFlags.ShadowEnabled = 0;
 
   Waves.clear();
-  Drag({CellPoint(9, 8).X, CellPoint(9, 8).Y}, {CellPoint(13, 10).X, CellPoint(13, 10).Y});
+  Drag(CellPoint(9, 8), CellPoint(13, 10));
   EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{first});
   EXPECT_FALSE(HeardSelectAck());  // not ours: no acknowledgement
+}
+
+TEST_F(PlayTest, ABoxEndsAtTheMapAreaAndClicksAtThePointerWindow) {
+  ViewState.ViewX = 1;
+  ViewState.ViewY = 1;
+  const std::uint16_t shown = Unit(5, 10, UnitLightTank);
+  Unit(6, 11, UnitLightTank);  // under the panel
+  Drag({CellPoint(5, 10).X - 6, CellPoint(5, 10).Y - 6}, {CellPoint(6, 10).X + 6, 197});
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{shown});
+  // A unit in the view's first column is not picked within 3 pixels of the screen's edge.
+  const std::uint16_t edge = Unit(1, 5, UnitTrike);
+  Click({2, CellPoint(1, 5).Y});
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{shown});
+  Click({3, CellPoint(1, 5).Y});
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{edge});
 }
 
 TEST_F(PlayTest, ClicksPickTheLowerSlotKeepTheSelectionOnEmptyGroundAndOfferNoCommandsForeign) {
@@ -116,7 +142,7 @@ TEST_F(PlayTest, ControlGroupsStoreAndRecallAndPruneWhatIsGone) {
   const std::uint16_t a = Unit(10, 9, UnitLightTank);
   const std::uint16_t b = Unit(12, 9, UnitLightTank);
   const std::uint16_t c = Unit(14, 9, UnitTrike);
-  Drag({CellPoint(10, 9).X - 8, CellPoint(10, 9).Y - 8}, {CellPoint(12, 9).X + 7, CellPoint(12, 9).Y + 7});
+  BoxCells(10, 9, 12, 9);
   ASSERT_EQ(SelectedSlots(), (std::vector<std::uint16_t>{a, b}));
   KeyDown('3', plat::kCtrl);
   ClickCell(14, 9);
@@ -171,7 +197,7 @@ TEST_F(PlayTest, DeadEntriesLeaveTheSelectionAndTheCountFollows) {
   const std::uint16_t a = Unit(10, 9, UnitLightTank);
   const std::uint16_t b = Unit(12, 9, UnitLightTank);
   const std::uint16_t c = Unit(14, 9, UnitLightTank);
-  Drag({CellPoint(10, 9).X - 8, CellPoint(10, 9).Y - 8}, {CellPoint(14, 9).X + 7, CellPoint(14, 9).Y + 7});
+  BoxCells(10, 9, 14, 9);
   ASSERT_EQ(ViewState.SelectedCount, 3);
   Click(MoveButton);
   KillUnit(Units[a]);
@@ -235,6 +261,9 @@ TEST_F(PlayTest, ThePendingOrderGoesWhenTheSelectionNoLongerFitsIt) {
 
 TEST_F(PlayTest, AClickThatLeftThePlayScreenLeavesNoBoxBehind) {
   const std::uint16_t a = Unit(11, 8, UnitLightTank);
+  static int musicStops;
+  musicStops = 0;
+  StopMusicProc = [] { ++musicStops; };
   MoveTo(MenuButton);
   Press(MenuButton);
   Frame();
@@ -243,6 +272,9 @@ TEST_F(PlayTest, AClickThatLeftThePlayScreenLeavesNoBoxBehind) {
   Release(MenuButton);
   EXPECT_EQ(GameScreen, 7);
   EXPECT_EQ(LastKey, 27);
+  // The button sound, and in single play the music stops.
+  EXPECT_EQ(std::count(Waves.begin(), Waves.end(), 89), 1);
+  EXPECT_EQ(musicStops, 1);
   // Back in play with the pointer far from where the press was.
   GameScreen = 0;
   MoveTo(CellPoint(11, 7));

@@ -2,6 +2,7 @@
 // each kind of selection, pinned by golden pictures (written to <build>/golden/<scene>.png when
 // they differ) and by the colours a player reads.
 #include <array>
+#include <vector>
 
 #include "tests/shell/playscreen_fixture.h"
 
@@ -25,6 +26,22 @@ std::array<std::uint8_t, ColumnW * ColumnH> Column() {
 void PutColumn(const std::array<std::uint8_t, ColumnW * ColumnH>& c, int x0, int y0) {
   for (int y = 0; y < ColumnH; ++y)
     for (int x = 0; x < ColumnW; ++x) PutPixel(x0 + x, y0 + y, c[static_cast<std::size_t>(y * ColumnW + x)]);
+}
+
+// The pixels of a rectangle of the back buffer.
+std::vector<std::uint8_t> Region(int x1, int y1, int x2, int y2) {
+  std::vector<std::uint8_t> r;
+  for (int y = y1; y <= y2; ++y)
+    for (int x = x1; x <= x2; ++x) r.push_back(BackBuffer[static_cast<std::size_t>(y * ScreenWidth + x)]);
+  return r;
+}
+
+// The text as the panel draws it alone on the panel's background, in the rectangle from (x, y).
+std::vector<std::uint8_t> TextAlone(int x, int y, int x2, int y2, std::string_view cp1251) {
+  ClearScreen();
+  DrawPanelBase();
+  DrawText(SecondFont, x, y, PanelTextColour, ToFontCodePage(cp1251));
+  return Region(x, y, x2, y2);
 }
 
 TEST_F(SidePanel, HarvesterLoadIsTruncatedNotRounded) {
@@ -139,6 +156,66 @@ TEST_F(SidePanel, FourteenUnitsFillSevenColumnsOfTwo) {
   EXPECT_LT(CountColour(225, 165, 248, 194, 0), 24 * 30) << "no picture in the last column";
   EXPECT_EQ(CountColour(249, 160, 258, 199, 0), 10 * 40);
   EXPECT_EQ(CountColour(75, 160, 224, 164, 0), 150 * 5);
+}
+
+TEST_F(SidePanel, ACarrierShowsItsCargoToItsOwnerAndInANetworkGame) {
+  TUnitRecord& carrier = AddUnit(1, 10, 10, UnitCarrier);
+  AddUnit(2, 11, 10, UnitLightTank);
+  TUnitRecord& hurt = AddUnit(3, 12, 10, UnitLightTank);
+  hurt.Health = hurt.MaxHealth / 3;
+  carrier.Cargo[1] = 2;
+  carrier.Cargo[2] = 3;
+  carrier.CargoCount = 2;
+  SelectUnits({1});
+  DrawPanel();
+  // Cargo pictures from (175, 165) down, each with its health bar 14 rows below it.
+  EXPECT_EQ(CountColour(175, 179, 198, 179, PanelOwnColour), 24);
+  EXPECT_GT(CountColour(175, 195, 198, 195, PanelWormColour), 0);
+  EXPECT_EQ(CountColour(175, 195, 198, 195, PanelOwnColour), 0);
+  carrier.Owner = 2;
+  DrawPanel();
+  EXPECT_EQ(CountColour(175, 179, 198, 179, PanelOwnColour), 0) << "a foreign cargo shown in single play";
+  NetRole = RoleClient;
+  DrawPanel();
+  EXPECT_EQ(CountColour(175, 179, 198, 179, PanelOwnColour), 24);
+}
+
+TEST_F(SidePanel, StorageAndUpgradeFiguresAndTheNativeInfantrysNames) {
+  AddBuilding(1, 5, 3, BuildingSilo);
+  AddBuilding(2, 8, 3, BuildingRefinery);
+  Players[1].Credits = 5001;
+  SelectOne(1, 1);
+  DrawPanel();
+  const auto stock = Region(180, 177, 300, 185);
+  EXPECT_EQ(stock, TextAlone(180, 177, 300, 185, "ЕСТЬ:   2500"_cp1251));
+  TBuildingRecord& yard = AddBuilding(3, 12, 3, BuildingConstructionYard);
+  yard.UpgradeIdle = 0;
+  yard.UpgradeTarget = 250;
+  yard.UpgradeProgress = 99.9f;
+  SelectOne(3, 1);
+  DrawPanel();
+  const auto upgrading = Region(115, 187, 250, 193);
+  EXPECT_EQ(upgrading, TextAlone(115, 187, 250, 193, "МОДЕРНИЗАЦИЯ 39%"_cp1251));
+  yard.UpgradeIdle = 1;
+  DrawPanel();
+  const auto idle = Region(115, 187, 250, 193);
+  EXPECT_EQ(idle, TextAlone(115, 187, 250, 193, ""));
+
+  // Infantry of sides 3 and 4 are named by their side in single play only.
+  AddUnit(1, 20, 20, UnitInfantryman, 2, 3);
+  SelectUnits({1});
+  const auto name = [] {
+    DrawPanel();
+    return Region(75, 165, 250, 170);
+  };
+  const auto single = name();
+  NetRole = RoleClient;
+  const auto network = name();
+  EXPECT_NE(single, network);
+  Units[1].Side = 1;
+  EXPECT_EQ(name(), network);
+  NetRole = RoleSingle;
+  EXPECT_EQ(name(), network) << "a side-1 infantryman renamed";
 }
 
 TEST_F(SidePanel, WormAndSpecialWeapon) {
