@@ -134,8 +134,8 @@ std::int32_t ConstOne();
 
 std::string UnitLongName(std::uint8_t item);
 std::string UnitShortName(std::uint8_t item);
-std::string UnitCaption(std::uint8_t unitKind);
-std::string BuildingCaption(std::uint8_t buildingKind);
+std::string_view UnitCaption(std::uint8_t unitKind);
+std::string_view BuildingCaption(std::uint8_t buildingKind);
 // Build-menu picture file of an item.
 std::string TypeImageName(std::uint8_t item, std::uint8_t side);
 // Large icon of an item (build menus).

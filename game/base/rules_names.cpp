@@ -1,4 +1,6 @@
 // Names, captions, build pictures and icon numbers of every object kind.
+#include <array>
+#include <string>
 #include <string_view>
 
 #include "game/base/cp1251.h"
@@ -92,13 +94,25 @@ std::string UnitShortName(std::uint8_t item) {
   return item >= 1 && item <= ItemCount ? ToFontCodePage(ItemTexts[item].shortName) : std::string();
 }
 
-std::string UnitCaption(std::uint8_t unitKind) {
-  return unitKind < UnitKindCount ? ToFontCodePage(UnitCaptions[unitKind]) : std::string();
+namespace {
+
+// A table of cp1251 texts in the font code page, converted once: the side panel asks every frame.
+template <std::size_t N>
+std::string_view FontCaption(const std::string_view (&texts)[N], std::size_t i) {
+  static const std::array<std::string, N> converted = [&texts] {
+    std::array<std::string, N> out;
+    for (std::size_t k = 0; k < N; ++k) out[k] = ToFontCodePage(texts[k]);
+    return out;
+  }();
+  return i < N ? std::string_view(converted[i]) : std::string_view();
 }
 
-std::string BuildingCaption(std::uint8_t buildingKind) {
-  return buildingKind < BuildingKindCount ? ToFontCodePage(BuildingCaptions[buildingKind])
-                                          : std::string();
+}  // namespace
+
+std::string_view UnitCaption(std::uint8_t unitKind) { return FontCaption(UnitCaptions, unitKind); }
+
+std::string_view BuildingCaption(std::uint8_t buildingKind) {
+  return FontCaption(BuildingCaptions, buildingKind);
 }
 
 std::string TypeImageName(std::uint8_t item, std::uint8_t side) {

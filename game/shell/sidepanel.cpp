@@ -82,13 +82,14 @@ void DrawHead(std::string_view fontName, std::uint8_t colour, std::int16_t pictu
   HealthBar(InfoX, 31, 194, health, maxHealth);
 }
 
-std::string UnitName(const TUnitRecord& u) {
+std::string_view UnitName(const TUnitRecord& u) {
+  // The natives' infantry, in the font code page once.
+  static const std::string natives[4] = {Font("ДРЕВОКАРИ"_cp1251), Font("ДРЕВОКАРИЫ"_cp1251),
+                                         Font("ОСКРАН"_cp1251), Font("ОСКРАНЫ"_cp1251)};
   const bool infantry = u.Kind <= UnitHeavySquad;
   const bool squad = u.Kind == UnitInfantrySquad || u.Kind == UnitHeavySquad;
-  if (NetRole == RoleSingle && infantry && u.Side == 3)
-    return Font(squad ? "ДРЕВОКАРИЫ"_cp1251 : "ДРЕВОКАРИ"_cp1251);
-  if (NetRole == RoleSingle && infantry && u.Side == 4)
-    return Font(squad ? "ОСКРАНЫ"_cp1251 : "ОСКРАН"_cp1251);
+  if (NetRole == RoleSingle && infantry && (u.Side == 3 || u.Side == 4))
+    return natives[(u.Side == 4 ? 2 : 0) + (squad ? 1 : 0)];
   return UnitCaption(u.Kind);
 }
 

@@ -17,7 +17,7 @@ std::uint8_t FacingAtDegrees(double deg) {
 }
 
 // True when every byte is plain ASCII or a cp866 Cyrillic letter.
-bool IsCp866Text(const std::string& s) {
+bool IsCp866Text(std::string_view s) {
   for (char ch : s) {
     const auto c = static_cast<std::uint8_t>(ch);
     const bool ascii = c >= 32 && c < 127;
