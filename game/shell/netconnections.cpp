@@ -263,6 +263,7 @@ void NetTeardown() {
   ClientCount = 0;
   ResetSeats();
   ResetOwnerMirror();
+  ForgetSlabsLaid();
 }
 
 }  // namespace zarn

@@ -92,6 +92,7 @@ void NetGameSetup() {
   RemoveAllBlooms();
   ClearGroundMarks();
   ResetOwnerMirror();
+  ForgetSlabsLaid();
 
   if (GameOptions.AsServer) {
     StartServer();

@@ -167,6 +167,8 @@ bool ClientRunning();
 
 // One request from the client in `seat` (0 when the connection has no seat: ignored).
 void ServerInterpretMessage(int seat, std::string_view message);
+// Forgets the slabs laid from the yards' items (a new game starts afresh).
+void ForgetSlabsLaid();
 // One message from the server.
 void ClientInterpretMessage(std::string_view message);
 

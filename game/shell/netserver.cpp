@@ -56,20 +56,30 @@ int LevelNeeded(std::uint8_t kind, std::int32_t item) {
   }
 }
 
-// A building goes up only from a finished item of one of the sender's yards (slabs from a
-// single slab or a block of four).
-TBuildingRecord* FinishedYard(int seat, std::int32_t kind) {
+// A building goes up only from a finished item of one of the sender's yards that `fits`.
+template <typename Fits>
+TBuildingRecord* FinishedYard(int seat, Fits fits) {
   const int last = std::clamp<std::int32_t>(BuildingSlots, 0, MaxBuildingSlots);
   for (int i = 1; i <= last; ++i) {
     TBuildingRecord& y = Buildings[i];
     if (y.Free != 0 || y.Owner != seat || y.Kind != BuildingConstructionYard) continue;
     if (y.ProductionState == ProductionIdle || static_cast<std::int32_t>(y.ProductionProgress) < y.ProductionTarget)
       continue;
-    const bool match = kind == BuildingSlab ? y.Item == ItemSlab || y.Item == ItemSlabBlock
-                                            : ItemToBuildingKind(y.Item) == kind;
-    if (match) return &y;
+    if (fits(y.Item)) return &y;
   }
   return nullptr;
+}
+
+// Slabs laid so far from each yard's finished item: a client lays a block as four single slabs,
+// so one item stands for one slab or four.
+std::array<std::uint8_t, MaxBuildingSlots + 1> SlabsLaid{};
+
+std::uint8_t SlabsOfItem(std::uint8_t item) { return item == ItemSlabBlock ? 4 : 1; }
+
+void UseUpItem(TBuildingRecord& yard) {
+  yard.ProductionState = ProductionIdle;
+  yard.ProductionProgress = 0;
+  SlabsLaid[yard.Slot] = 0;
 }
 
 std::uint16_t UpgradePrice(std::uint8_t kind) { return kind == BuildingHeavyFactory ? 300 : 200; }
@@ -103,6 +113,7 @@ void OrderProduction(int seat, std::int32_t b, std::int32_t item) {
   if (credits <= price) return;
   credits -= price;
   if (OrderBuildingProduction(rec, static_cast<std::uint8_t>(item), price) != 0) credits += price;
+  else SlabsLaid[rec.Slot] = 0;
 }
 
 void StartUpgrade(int seat, std::int32_t b) {
@@ -115,6 +126,8 @@ void StartUpgrade(int seat, std::int32_t b) {
 }
 
 }  // namespace
+
+void ForgetSlabsLaid() { SlabsLaid.fill(0); }
 
 void ServerInterpretMessage(int seat, std::string_view message) {
   if (seat < 2 || seat > MaxPlayers || !PlayerConnections[seat].Connected) return;
@@ -200,15 +213,15 @@ void ServerInterpretMessage(int seat, std::string_view message) {
       if (!r.Number(kind, 0, BuildingKindCount - 1) || !q.Tile(x, y) || !r.Number(side, 0, 7) ||
           !r.Number(owner, 1, MaxPlayers) || !q.OwnSideAndOwner(side, owner))
         return;
-      TBuildingRecord* yard = FinishedYard(seat, kind);
-      if (yard == nullptr) return;
-      if (PlaceBuilding(x, y, static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(side),
-                        static_cast<std::uint8_t>(owner)) == 0 &&
-          kind != BuildingSlab) {
-        // One item, one building (the client's request 59 says the same).
-        yard->ProductionState = ProductionIdle;
-        yard->ProductionProgress = 0;
-      }
+      TBuildingRecord* yard = FinishedYard(seat, [kind](std::uint8_t item) {
+        return kind == BuildingSlab ? item == ItemSlab || item == ItemSlabBlock : ItemToBuildingKind(item) == kind;
+      });
+      if (yard == nullptr ||
+          PlaceBuilding(x, y, static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(side),
+                        static_cast<std::uint8_t>(owner)) != 0)
+        return;
+      // One item, one building, or its one or four slabs.
+      if (kind != BuildingSlab || ++SlabsLaid[yard->Slot] >= SlabsOfItem(yard->Item)) UseUpItem(*yard);
       break;
     }
     case 45:
@@ -221,7 +234,9 @@ void ServerInterpretMessage(int seat, std::string_view message) {
       if (q.Unit(u)) ReturnToRefinery(Units[u]);
       break;
     case 59:
-      if (q.Building(b)) Buildings[b].ProductionState = ProductionIdle;
+      if (!q.Building(b)) return;
+      Buildings[b].ProductionState = ProductionIdle;
+      SlabsLaid[static_cast<std::size_t>(b)] = 0;
       break;
     case 62:
     case 63:
@@ -230,9 +245,14 @@ void ServerInterpretMessage(int seat, std::string_view message) {
     case 64: {
       std::int32_t owner = 0, side = 0;
       if (!q.Tile(x, y) || !r.Number(owner, 1, MaxPlayers) || !r.Number(side, 0, 7) ||
-          !q.OwnSideAndOwner(side, owner) || FinishedYard(seat, BuildingSlab) == nullptr)
+          !q.OwnSideAndOwner(side, owner))
         return;
-      PlaceSlabBlock(x, y, static_cast<std::uint8_t>(owner), static_cast<std::uint8_t>(side));
+      // A whole block, from a block item that has laid nothing yet.
+      TBuildingRecord* yard = FinishedYard(seat, [](std::uint8_t item) { return item == ItemSlabBlock; });
+      if (yard == nullptr || SlabsLaid[yard->Slot] != 0 ||
+          PlaceSlabBlock(x, y, static_cast<std::uint8_t>(owner), static_cast<std::uint8_t>(side)) != 0)
+        return;
+      UseUpItem(*yard);
       break;
     }
     default:

@@ -143,6 +143,42 @@ TEST_F(NetServerTest, BuildingsArePlacedOnlyFromTheSendersOwnFinishedItem) {
   EXPECT_EQ(CountLiveBuildings(), live + 1);
 }
 
+TEST_F(NetServerTest, OneSlabItemLaysOneSlabAndOneBlockItemFour) {
+  TBuildingRecord& yard = Buildings[7];
+  auto finish = [&yard](std::uint8_t item) {
+    yard.ProductionState = ProductionRunning;
+    yard.Item = item;
+    yard.ProductionTarget = ItemCost(item);
+    yard.ProductionProgress = static_cast<float>(yard.ProductionTarget);
+  };
+  const std::uint16_t live = CountLiveBuildings();
+  // A single slab: one, however many requests follow.
+  finish(ItemSlab);
+  From(2, "[44 0 20 22 1 2 ][44 0 21 22 1 2 ][44 0 20 23 1 2 ]");
+  EXPECT_EQ(CountLiveBuildings(), live + 1);
+  EXPECT_EQ(yard.ProductionState, ProductionIdle);
+  // A block laid as four single slabs (as a client lays it), then nothing more; the client's
+  // production reset after them changes nothing.
+  finish(ItemSlabBlock);
+  From(2, "[44 0 21 22 1 2 ][44 0 20 23 1 2 ][44 0 21 23 1 2 ][44 0 22 22 1 2 ]");
+  EXPECT_EQ(CountLiveBuildings(), live + 5);
+  EXPECT_EQ(yard.ProductionState, ProductionIdle);
+  From(2, "[59 7 ][44 0 22 23 1 2 ][64 22 22 2 1 ]");
+  EXPECT_EQ(CountLiveBuildings(), live + 5);
+  // A whole block in one request: only from a block item that laid nothing yet, and once.
+  finish(ItemSlab);
+  From(2, "[64 20 24 2 1 ]");
+  EXPECT_EQ(CountLiveBuildings(), live + 5);
+  finish(ItemSlabBlock);
+  From(2, "[44 0 20 24 1 2 ][64 21 24 2 1 ]");
+  EXPECT_EQ(CountLiveBuildings(), live + 6);
+  From(2, "[59 7 ]");
+  finish(ItemSlabBlock);
+  From(2, "[64 20 25 2 1 ][64 22 24 2 1 ]");
+  EXPECT_EQ(CountLiveBuildings(), live + 10);
+  EXPECT_EQ(yard.ProductionState, ProductionIdle);
+}
+
 TEST_F(NetServerTest, LobbyMessagesActOnTheSendersSeat) {
   NetGameStarted = 0;
   PlayerConnections[3].Side = SeatWithoutSide;
