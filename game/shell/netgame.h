@@ -152,10 +152,15 @@ void CloseClient();
 // Every seat empty (side 8, number = seat, connection 1, not connected).
 void ResetSeats();
 // Socket events, as the loop delivers them (also called by tests).
-void ServerAccepted(int connection);
-void ServerReceived(int connection, std::string_view data);
-void ServerConnectionClosed(int connection);
-void ClientReceived(std::string_view data);
+void ServerSocketAccept(int connection);
+void ServerSocketClientRead(int connection, std::string_view data);
+void ServerSocketClientDisconnect(int connection);
+void ClientSocketConnect();
+void ClientSocketRead(std::string_view data);
+void ClientSocketDisconnect();
+void ClientSocketError();
+// The seat of a connection that closed is free again (before the start, its side too).
+void FreePlayerSlot(int connection);
 // Ends a network game's connections and state: sockets closed, seats empty, broadcasts off.
 void NetTeardown();
 bool ServerRunning();

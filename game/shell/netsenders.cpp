@@ -18,30 +18,30 @@ bool InTable(const TableT& table, std::int32_t slot) {
 }
 
 // The five actions that the server performs itself after telling the clients.
-void EruptBloomHook(std::int32_t bloom) {
+void NetEruptBloom(std::int32_t bloom) {
   Broadcast(112, {bloom});
   if (IsServer() && InTable(OssinBlooms, bloom)) EruptBloom(OssinBlooms[bloom]);
 }
-void CrushUnitHook(std::int32_t unit) {
+void NetCrushUnit(std::int32_t unit) {
   Broadcast(113, {unit});
   if (IsServer() && InTable(Units, unit)) CrushUnit(Units[unit]);
 }
-void RemoveUnitHook(std::int32_t unit) {
+void NetRemoveUnit(std::int32_t unit) {
   Broadcast(111, {unit});
   if (IsServer() && InTable(Units, unit)) RemoveUnit(Units[unit]);
 }
-void RemoveBuildingHook(std::int32_t building) {
+void NetRemoveBuilding(std::int32_t building) {
   Broadcast(145, {building});
   if (IsServer() && InTable(Buildings, building)) RemoveBuilding(Buildings[building]);
 }
-void InitOssinFieldHook(std::int32_t field, std::int32_t x, std::int32_t y, std::int32_t amount) {
+void NetInitOssinField(std::int32_t field, std::int32_t x, std::int32_t y, std::int32_t amount) {
   Broadcast(114, {field, x, y, amount});
   if (!IsServer() || !InTable(OssinFields, field)) return;
   InitOssinField(OssinFields[field], x, y);
   if (amount > 0) OssinFields[field].Amount = amount;
 }
 
-void SendTextToPlayer(std::int32_t player, std::string_view text) {
+void NetSendTextToPlayer(std::int32_t player, std::string_view text) {
   if (!IsServer()) return;
   const std::int32_t connection = SeatConnection(player);
   if (connection >= 0) SendToConnection(connection, MessageText(141, {}, CleanWireText(text, 255)));
@@ -49,7 +49,7 @@ void SendTextToPlayer(std::int32_t player, std::string_view text) {
 
 // The world names the player by the connection it remembers for the seat; only a seated
 // client's connection is one (the server's own seat holds a placeholder).
-void SendToPlayer166(std::int32_t connection) {
+void NetSendToPlayer166(std::int32_t connection) {
   if (!IsServer()) return;
   for (int seat = 2; seat <= MaxPlayers; ++seat)
     if (SeatConnection(seat) == connection) SendToConnection(connection, MessageText(166, {}));
@@ -75,13 +75,13 @@ void SendChat(std::string_view playerName, std::string_view text) {
 
 void FillNetHooks() {
   NetBroadcastPauseProductionProc = [](std::int32_t building) { Broadcast(139, {building}); };
-  NetEruptBloomProc = EruptBloomHook;
-  NetCrushUnitProc = CrushUnitHook;
-  NetRemoveUnitProc = RemoveUnitHook;
-  NetRemoveBuildingProc = RemoveBuildingHook;
-  NetInitOssinFieldProc = InitOssinFieldHook;
-  NetSendTextToPlayerProc = SendTextToPlayer;
-  NetSendToPlayer166Proc = SendToPlayer166;
+  NetEruptBloomProc = NetEruptBloom;
+  NetCrushUnitProc = NetCrushUnit;
+  NetRemoveUnitProc = NetRemoveUnit;
+  NetRemoveBuildingProc = NetRemoveBuilding;
+  NetInitOssinFieldProc = NetInitOssinField;
+  NetSendTextToPlayerProc = NetSendTextToPlayer;
+  NetSendToPlayer166Proc = NetSendToPlayer166;
   SendChatProc = SendChatHook;
 
   NetBroadcastReplaceHarvesterProc = [] { Broadcast(164, {}); };
