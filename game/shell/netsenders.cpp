@@ -57,6 +57,12 @@ void NetSendToPlayer166(std::int32_t connection) {
 
 void SendChatHook(std::string_view text) { SendChat(GameOptions.PlayerName, text); }
 
+// A hook whose fields go on the wire as they come: "[Code f1 f2 ... ]" to every client.
+template <int Code, typename... Fields>
+void Relay(void (*&hook)(Fields...)) {
+  hook = [](Fields... fields) { Broadcast(Code, {fields...}); };
+}
+
 }  // namespace
 
 void SendChat(std::string_view playerName, std::string_view text) {
@@ -74,7 +80,7 @@ void SendChat(std::string_view playerName, std::string_view text) {
 }
 
 void FillNetHooks() {
-  NetBroadcastPauseProductionProc = [](std::int32_t building) { Broadcast(139, {building}); };
+  Relay<139>(NetBroadcastPauseProductionProc);
   NetEruptBloomProc = NetEruptBloom;
   NetCrushUnitProc = NetCrushUnit;
   NetRemoveUnitProc = NetRemoveUnit;
@@ -84,48 +90,34 @@ void FillNetHooks() {
   NetSendToPlayer166Proc = NetSendToPlayer166;
   SendChatProc = SendChatHook;
 
-  NetBroadcastReplaceHarvesterProc = [] { Broadcast(164, {}); };
-  NetBroadcast165Proc = [] { Broadcast(165, {}); };
-  NetBroadcastStopCarrierProc = [](std::int32_t u) { Broadcast(120, {u}); };
-  NetBroadcastUpgradeDoneProc = [](std::int32_t b) { Broadcast(124, {b}); };
-  NetBroadcastRefineryUnloadProc = [](std::int32_t b) { Broadcast(126, {b}); };
-  NetBroadcastRepairStopProc = [](std::int32_t b) { Broadcast(137, {b}); };
-  NetBroadcastProductionDoneProc = [](std::int32_t b) { Broadcast(140, {b}); };
-  NetBroadcastWormSurfaceProc = [](std::int32_t w) { Broadcast(150, {w}); };
-  NetBroadcast151Proc = [](std::int32_t w) { Broadcast(151, {w}); };
-  NetBroadcastDamageUnitProc = [](std::int32_t u, std::int32_t d, std::int32_t a, std::int32_t c) {
-    Broadcast(117, {u, d, a, c});
-  };
-  NetBroadcastDamageBuildingProc = [](std::int32_t b, std::int32_t d, std::int32_t a,
-                                      std::int32_t c) { Broadcast(134, {b, d, a, c}); };
-  NetBroadcastUnloadAtProc = [](std::int32_t u, std::int32_t x, std::int32_t y) {
-    Broadcast(119, {u, x, y});
-  };
-  NetBroadcastUpgradeProgressProc = [](std::int32_t b, std::int32_t p, std::int32_t t) {
-    Broadcast(123, {b, p, t});
-  };
-  NetBroadcastFireAtProc = [](std::int32_t u, std::int32_t x, std::int32_t y) {
-    Broadcast(128, {u, x, y});
-  };
-  NetBroadcastTurretFireProc = [](std::int32_t b, std::int32_t x, std::int32_t y) {
-    Broadcast(133, {b, x, y});
-  };
-  NetBroadcastProductionStepProc = [](std::int32_t b, std::int32_t p, std::int32_t t) {
-    Broadcast(138, {b, p, t});
-  };
+  Relay<164>(NetBroadcastReplaceHarvesterProc);
+  Relay<165>(NetBroadcast165Proc);
+  Relay<120>(NetBroadcastStopCarrierProc);
+  Relay<124>(NetBroadcastUpgradeDoneProc);
+  Relay<126>(NetBroadcastRefineryUnloadProc);
+  Relay<137>(NetBroadcastRepairStopProc);
+  Relay<140>(NetBroadcastProductionDoneProc);
+  Relay<150>(NetBroadcastWormSurfaceProc);
+  Relay<151>(NetBroadcast151Proc);
+  Relay<117>(NetBroadcastDamageUnitProc);
+  Relay<134>(NetBroadcastDamageBuildingProc);
+  Relay<119>(NetBroadcastUnloadAtProc);
+  Relay<123>(NetBroadcastUpgradeProgressProc);
+  Relay<128>(NetBroadcastFireAtProc);
+  Relay<133>(NetBroadcastTurretFireProc);
+  Relay<138>(NetBroadcastProductionStepProc);
+  Relay<115>(NetBroadcast115Proc);
+  Relay<121>(NetBroadcastHarvestStepProc);
+  Relay<127>(NetBroadcastFieldHarvestProc);
+  Relay<125>(NetBroadcastStorageFullProc);
+  Relay<118>(NetBroadcastSplashDamageProc);
+  Relay<136>(NetBroadcastRepairStepProc);
+  Relay<147>(NetBroadcastPowerPlantProc);
+  Relay<152>(NetBroadcastDamageWormProc);
+  // These three take their fields in another order than the wire.
   NetBroadcastCreateWormProc = [](std::int32_t x, std::int32_t y, std::int32_t w) {
     Broadcast(155, {w, x, y});
   };
-  NetBroadcast115Proc = [](std::int32_t k, std::int32_t x, std::int32_t y) {
-    Broadcast(115, {k, x, y});
-  };
-  NetBroadcastHarvestStepProc = [](std::int32_t u, std::int32_t load) { Broadcast(121, {u, load}); };
-  NetBroadcastFieldHarvestProc = [](std::int32_t f, std::int32_t a) { Broadcast(127, {f, a}); };
-  NetBroadcastStorageFullProc = [](std::int32_t r, std::int32_t h) { Broadcast(125, {r, h}); };
-  NetBroadcastSplashDamageProc = [](std::int32_t u, std::int32_t d) { Broadcast(118, {u, d}); };
-  NetBroadcastRepairStepProc = [](std::int32_t b, std::int32_t h) { Broadcast(136, {b, h}); };
-  NetBroadcastPowerPlantProc = [](std::int32_t b, std::int32_t v) { Broadcast(147, {b, v}); };
-  NetBroadcastDamageWormProc = [](std::int32_t w, std::int32_t d) { Broadcast(152, {w, d}); };
   NetBroadcastInitUnitProc = [](std::int32_t x, std::int32_t y, std::int32_t slot, std::int32_t side,
                                 std::int32_t owner, std::int32_t kind) {
     Broadcast(142, {slot, x, y, side, owner, kind});
