@@ -8,12 +8,14 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 
+#include "game/base/globals.h"
 #include "game/base/widgets.h"
 #include "game/menus/netlobby.h"
 
@@ -109,6 +111,14 @@ class TMessageReader {
   bool Code(std::int32_t& code);
   // A decimal integer within lo..hi.
   bool Number(std::int32_t& value, std::int32_t lo, std::int32_t hi);
+  // Slots within their tables, a tile on the map, and values of the records' field widths.
+  bool Unit(std::int32_t& u) { return Number(u, 0, MaxUnitSlots); }
+  bool Building(std::int32_t& b) { return Number(b, 1, MaxBuildingSlots); }
+  bool Worm(std::int32_t& w) { return Number(w, 1, WormSlots); }
+  bool Tile(std::int32_t& x, std::int32_t& y);
+  bool Byte(std::int32_t& v) { return Number(v, 0, 255); }
+  bool U16(std::int32_t& v) { return Number(v, 0, 65535); }
+  bool Any(std::int32_t& v) { return Number(v, INT32_MIN, INT32_MAX); }
   // The rest of the message up to the closing bracket.
   std::string_view Text();
   bool Ok() const { return ok_; }

@@ -13,22 +13,14 @@ namespace zarn {
 
 namespace {
 
-constexpr std::int32_t MaxU16 = 65535;
-
 struct TRequest {
   int seat;
   TMessageReader& r;
 
-  bool Unit(std::int32_t& u) {
-    if (!r.Number(u, 0, MaxUnitSlots)) return false;
-    return Units[u].Free == 0 && Units[u].Owner == seat;
-  }
+  // A unit or building of the sender's own.
+  bool Unit(std::int32_t& u) { return r.Unit(u) && Units[u].Free == 0 && Units[u].Owner == seat; }
   bool Building(std::int32_t& b) {
-    if (!r.Number(b, 1, MaxBuildingSlots)) return false;
-    return Buildings[b].Free == 0 && Buildings[b].Owner == seat;
-  }
-  bool Tile(std::int32_t& x, std::int32_t& y) {
-    return r.Number(x, 1, GameMap.Width) && r.Number(y, 1, GameMap.Height);
+    return r.Building(b) && Buildings[b].Free == 0 && Buildings[b].Owner == seat;
   }
   // Side and owner as the request names them: they must be the sender's own.
   bool OwnSideAndOwner(std::int32_t side, std::int32_t owner) const {
@@ -141,7 +133,7 @@ void ServerInterpretMessage(int seat, std::string_view message) {
   // The lobby's messages; the rest are orders, which need a game under way.
   switch (code) {
     case 1: {
-      if (!r.Number(v, 0, MaxU16)) return;
+      if (!r.U16(v)) return;
       SendChat(PlayerConnections[seat].Name, r.Text());
       return;
     }
@@ -161,10 +153,10 @@ void ServerInterpretMessage(int seat, std::string_view message) {
 
   switch (code) {
     case 2:
-      if (q.Unit(u) && q.Tile(x, y)) MoveTo(Units[u], x, y);
+      if (q.Unit(u) && r.Tile(x, y)) MoveTo(Units[u], x, y);
       break;
     case 4:
-      if (q.Unit(u) && q.Tile(x, y)) AttackAt(Units[u], x, y);
+      if (q.Unit(u) && r.Tile(x, y)) AttackAt(Units[u], x, y);
       break;
     case 6:
       if (q.Unit(u)) StopUnit(Units[u]);
@@ -182,16 +174,16 @@ void ServerInterpretMessage(int seat, std::string_view message) {
       break;
     }
     case 8:
-      if (q.Unit(u) && q.Tile(x, y)) MoveOrHarvest(Units[u], x, y);
+      if (q.Unit(u) && r.Tile(x, y)) MoveOrHarvest(Units[u], x, y);
       break;
     case 9:
-      if (q.Unit(u) && q.Tile(x, y)) CarrierPickUp(Units[u], x, y);
+      if (q.Unit(u) && r.Tile(x, y)) CarrierPickUp(Units[u], x, y);
       break;
     case 10:
-      if (q.Unit(u) && q.Tile(x, y)) CarrierDeliver(Units[u], x, y);
+      if (q.Unit(u) && r.Tile(x, y)) CarrierDeliver(Units[u], x, y);
       break;
     case 16:
-      if (q.Building(b) && r.Number(v, 0, MaxU16)) StartUpgrade(seat, b);
+      if (q.Building(b) && r.U16(v)) StartUpgrade(seat, b);
       break;
     case 32:
       if (q.Unit(u)) DestroyUnit(Units[u]);
@@ -200,7 +192,7 @@ void ServerInterpretMessage(int seat, std::string_view message) {
       if (q.Building(b)) ToggleBuildingRepair(Buildings[b]);
       break;
     case 38:
-      if (q.Building(b) && r.Number(v, 0, MaxU16) && r.Number(w, 1, 35)) OrderProduction(seat, b, w);
+      if (q.Building(b) && r.U16(v) && r.Number(w, 1, 35)) OrderProduction(seat, b, w);
       break;
     case 39:
       if (q.Building(b)) {
@@ -210,7 +202,7 @@ void ServerInterpretMessage(int seat, std::string_view message) {
       break;
     case 44: {
       std::int32_t kind = 0, side = 0, owner = 0;
-      if (!r.Number(kind, 0, BuildingKindCount - 1) || !q.Tile(x, y) || !r.Number(side, 0, 7) ||
+      if (!r.Number(kind, 0, BuildingKindCount - 1) || !r.Tile(x, y) || !r.Number(side, 0, 7) ||
           !r.Number(owner, 1, MaxPlayers) || !q.OwnSideAndOwner(side, owner))
         return;
       TBuildingRecord* yard = FinishedYard(seat, [kind](std::uint8_t item) {
@@ -228,7 +220,7 @@ void ServerInterpretMessage(int seat, std::string_view message) {
       if (q.Unit(u)) DeployUnit(Units[u]);
       break;
     case 46:
-      if (q.Building(b) && q.Tile(x, y)) UseSpecialWeapon(Buildings[b], x, y);
+      if (q.Building(b) && r.Tile(x, y)) UseSpecialWeapon(Buildings[b], x, y);
       break;
     case 48:
       if (q.Unit(u)) ReturnToRefinery(Units[u]);
@@ -244,7 +236,7 @@ void ServerInterpretMessage(int seat, std::string_view message) {
       break;
     case 64: {
       std::int32_t owner = 0, side = 0;
-      if (!q.Tile(x, y) || !r.Number(owner, 1, MaxPlayers) || !r.Number(side, 0, 7) ||
+      if (!r.Tile(x, y) || !r.Number(owner, 1, MaxPlayers) || !r.Number(side, 0, 7) ||
           !q.OwnSideAndOwner(side, owner))
         return;
       // A whole block, from a block item that has laid nothing yet.
