@@ -2,9 +2,29 @@
 // receives per second at the fastest game speed (a world step every 53 ms).
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
 #include "game/shell/netgame.h"
 #include "game/shell/worldclock.h"
 #include "game/world/dobjects.h"
+
+// Every allocation of the program counts here, so that a benchmark can tell how many its
+// code made per message.
+std::atomic<std::uint64_t> Allocations{0};
+
+void* operator new(std::size_t size) {
+  Allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+// GCC takes the pair for a mismatch once both are inlined into a caller.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -43,11 +63,14 @@ void FullWorld() {
 void BM_UnitSnapshot1000(benchmark::State& state) {
   FullWorld();
   std::size_t bytes = 0;
+  const std::uint64_t allocations = Allocations;
   for (auto _ : state) {
     std::string text = UnitSnapshotText();
     bytes = text.size();
     benchmark::DoNotOptimize(text);
   }
+  state.counters["allocations_per_step"] =
+      static_cast<double>(Allocations - allocations) / static_cast<double>(state.iterations());
   state.counters["bytes"] = static_cast<double>(bytes);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
@@ -71,5 +94,26 @@ void BM_FullSnapshotStep(benchmark::State& state) {
   state.counters["bytes_per_second_per_client"] = bytes * stepsPerSecond;
 }
 BENCHMARK(BM_FullSnapshotStep);
+
+// A client reads one step's snapshots (1000 units, 3000 buildings) as they arrive, cut into
+// reads of 1460 bytes (one TCP segment): framing, parsing and applying each message.
+void BM_ClientReadsSnapshotStep(benchmark::State& state) {
+  FullWorld();
+  const std::string step = UnitSnapshotText() + BuildingSnapshotText();
+  std::size_t messages = 0;
+  for (char c : step) messages += c == ']';
+  NetRole = RoleClient;
+  ClientSocketRead(step);  // the framer's buffer grows once
+  const std::uint64_t allocations = Allocations;
+  for (auto _ : state)
+    for (std::size_t at = 0; at < step.size(); at += 1460)
+      ClientSocketRead(std::string_view(step).substr(at, 1460));
+  state.counters["allocations_per_message"] =
+      static_cast<double>(Allocations - allocations) / static_cast<double>(state.iterations() * messages);
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * messages));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * step.size()));
+  NetRole = RoleSingle;
+}
+BENCHMARK(BM_ClientReadsSnapshotStep);
 
 }  // namespace

@@ -13,27 +13,10 @@ namespace zarn {
 
 namespace {
 
-constexpr std::int32_t MaxU16 = 65535;
-constexpr std::int32_t MaxI32 = INT32_MAX;
-constexpr std::int32_t MinI32 = INT32_MIN;
-
-struct TFields {
-  TMessageReader& r;
-  bool Unit(std::int32_t& u) { return r.Number(u, 0, MaxUnitSlots); }
-  bool Building(std::int32_t& b) { return r.Number(b, 1, MaxBuildingSlots); }
-  bool Worm(std::int32_t& w) { return r.Number(w, 1, WormSlots); }
-  bool Tile(std::int32_t& x, std::int32_t& y) {
-    return r.Number(x, 1, GameMap.Width) && r.Number(y, 1, GameMap.Height);
-  }
-  bool Byte(std::int32_t& v) { return r.Number(v, 0, 255); }
-  bool U16(std::int32_t& v) { return r.Number(v, 0, MaxU16); }
-  bool Any(std::int32_t& v) { return r.Number(v, MinI32, MaxI32); }
-};
-
-void UnitSnapshot(TFields& f) {
+void UnitSnapshot(TMessageReader& r) {
   std::int32_t u = 0, x = 0, y = 0, step = 0, flag = 0, turret = 0, state = 0;
-  if (!f.Unit(u) || !f.Tile(x, y) || !f.r.Number(step, 0, 16) || !f.Byte(flag) || !f.Byte(turret) ||
-      !f.Byte(state))
+  if (!r.Unit(u) || !r.Tile(x, y) || !r.Number(step, 0, 16) || !r.Byte(flag) || !r.Byte(turret) ||
+      !r.Byte(state))
     return;
   TUnitRecord& rec = Units[u];
   if (rec.Free != 0) return;
@@ -52,10 +35,10 @@ void UnitSnapshot(TFields& f) {
   }
 }
 
-void WormSnapshot(TFields& f) {
+void WormSnapshot(TMessageReader& r) {
   std::int32_t w = 0, x = 0, y = 0, step = 0, value = 0, state = 0, facing = 0, behaviour = 0;
-  if (!f.Worm(w) || !f.Tile(x, y) || !f.r.Number(step, 0, 16) || !f.Any(value) || !f.Byte(state) ||
-      !f.Byte(facing) || !f.Byte(behaviour))
+  if (!r.Worm(w) || !r.Tile(x, y) || !r.Number(step, 0, 16) || !r.Any(value) || !r.Byte(state) ||
+      !r.Byte(facing) || !r.Byte(behaviour))
     return;
   TWormRecord& rec = Worms[w];
   rec.X = x;
@@ -67,9 +50,9 @@ void WormSnapshot(TFields& f) {
   rec.Behaviour = static_cast<std::uint8_t>(behaviour);
 }
 
-void BuildingSnapshot(TFields& f) {
+void BuildingSnapshot(TMessageReader& r) {
   std::int32_t b = 0, value = 0, health = 0;
-  if (!f.Building(b) || !f.U16(value) || !f.Any(health)) return;
+  if (!r.Building(b) || !r.U16(value) || !r.Any(health)) return;
   TBuildingRecord& rec = Buildings[b];
   rec.Health = health;
   if (rec.Kind == BuildingGunTurret || rec.Kind == BuildingRocketTurret)
@@ -79,11 +62,11 @@ void BuildingSnapshot(TFields& f) {
 }
 
 // Creation messages: slot, tile, side, owner, kind.
-bool Creation(TFields& f, bool unit, std::int32_t& slot, std::int32_t& x, std::int32_t& y,
+bool Creation(TMessageReader& r, bool unit, std::int32_t& slot, std::int32_t& x, std::int32_t& y,
               std::int32_t& side, std::int32_t& owner, std::int32_t& kind) {
-  return (unit ? f.Unit(slot) : f.Building(slot)) && f.Tile(x, y) && f.r.Number(side, 0, 7) &&
-         f.r.Number(owner, 1, MaxPlayers) &&
-         f.r.Number(kind, 0, (unit ? UnitKindCount : BuildingKindCount) - 1);
+  return (unit ? r.Unit(slot) : r.Building(slot)) && r.Tile(x, y) && r.Number(side, 0, 7) &&
+         r.Number(owner, 1, MaxPlayers) &&
+         r.Number(kind, 0, (unit ? UnitKindCount : BuildingKindCount) - 1);
 }
 
 bool FootprintInside(std::int32_t kind, std::int32_t x, std::int32_t y) {
@@ -91,9 +74,9 @@ bool FootprintInside(std::int32_t kind, std::int32_t x, std::int32_t y) {
   return x + FootprintWidth(cls) - 1 <= GameMap.Width && y + FootprintHeight(cls) - 1 <= GameMap.Height;
 }
 
-void StartGame(TFields& f) {
+void StartGame(TMessageReader& r) {
   std::int32_t vx = 0, vy = 0, u = 0;
-  if (!f.Tile(vx, vy) || !f.Unit(u)) return;
+  if (!r.Tile(vx, vy) || !r.Unit(u)) return;
   ViewState.ViewX = static_cast<std::uint16_t>(vx);
   ViewState.ViewY = static_cast<std::uint16_t>(vy);
   ClearSelectionAndGroups();
@@ -128,7 +111,6 @@ void LoadMap(std::string_view text) {
 
 void ClientInterpretMessage(std::string_view message) {
   TMessageReader r(message);
-  TFields f{r};
   std::int32_t code = 0;
   if (!r.Code(code) || code < 101 || code > MsgUnitOwner) return;
   std::int32_t u = 0, b = 0, w = 0, x = 0, y = 0, v = 0, v2 = 0, v3 = 0, side = 0, owner = 0,
@@ -144,63 +126,63 @@ void ClientInterpretMessage(std::string_view message) {
       break;
     }
     case 111:
-      if (f.Unit(u)) RemoveUnit(Units[u]);
+      if (r.Unit(u)) RemoveUnit(Units[u]);
       break;
     case 112:
       if (r.Number(v, 1, BloomSlots)) RemoveBloom(OssinBlooms[v]);
       break;
     case 113:
-      if (f.Unit(u)) CrushUnit(Units[u]);
+      if (r.Unit(u)) CrushUnit(Units[u]);
       break;
     case 114:
-      if (r.Number(v, 1, OssinFieldSlots) && f.Tile(x, y) && f.Any(v2)) {
+      if (r.Number(v, 1, OssinFieldSlots) && r.Tile(x, y) && r.Any(v2)) {
         InitOssinField(OssinFields[v], x, y);
         if (v2 > 0) OssinFields[v].Amount = v2;
       }
       break;
     case 115:
-      if (r.Number(v, 1, BloomSlots) && f.Tile(x, y)) PlaceBloom(OssinBlooms[v], x, y);
+      if (r.Number(v, 1, BloomSlots) && r.Tile(x, y)) PlaceBloom(OssinBlooms[v], x, y);
       break;
     case 116:
-      UnitSnapshot(f);
+      UnitSnapshot(r);
       break;
     case 117:
-      if (f.Unit(u) && f.Any(v) && f.Any(v2) && f.Byte(v3))
+      if (r.Unit(u) && r.Any(v) && r.Any(v2) && r.Byte(v3))
         DamageUnit(Units[u], v, v2, static_cast<std::uint8_t>(v3));
       break;
     case 118:
-      if (f.Unit(u) && f.Any(v)) DamageUnitSplash(Units[u], v);
+      if (r.Unit(u) && r.Any(v)) DamageUnitSplash(Units[u], v);
       break;
     case 119:
-      if (f.Unit(u) && f.Tile(x, y)) UnloadAt(Units[u], x, y);
+      if (r.Unit(u) && r.Tile(x, y)) UnloadAt(Units[u], x, y);
       break;
     case 120:
-      if (f.Unit(u)) StopCarrier(Units[u]);
+      if (r.Unit(u)) StopCarrier(Units[u]);
       break;
     case 121:
-      if (f.Unit(u) && f.U16(v)) Units[u].Load = static_cast<std::uint16_t>(v);
+      if (r.Unit(u) && r.U16(v)) Units[u].Load = static_cast<std::uint16_t>(v);
       break;
     case 122:
-      BuildingSnapshot(f);
+      BuildingSnapshot(r);
       break;
     case 123:
-      if (f.Building(b) && f.Any(v) && f.U16(v2)) {
+      if (r.Building(b) && r.Any(v) && r.U16(v2)) {
         Buildings[b].UpgradeIdle = 0;
         Buildings[b].UpgradeProgress = static_cast<float>(v);
         Buildings[b].UpgradeTarget = static_cast<std::uint16_t>(v2);
       }
       break;
     case 124:
-      if (f.Building(b)) {
+      if (r.Building(b)) {
         Buildings[b].UpgradeIdle = 1;
         ++Buildings[b].UpgradeLevel;
       }
       break;
     case 125:
-      if (f.Building(b) && f.Unit(u)) CheckStorageFull(Buildings[b], u);
+      if (r.Building(b) && r.Unit(u)) CheckStorageFull(Buildings[b], u);
       break;
     case 126:
-      if (f.Building(b)) {
+      if (r.Building(b)) {
         TBuildingRecord& rec = Buildings[b];
         if (rec.TargetSlot >= 1 && rec.TargetSlot <= MaxUnitSlots) Units[rec.TargetSlot].Load = 0;
         rec.DockFree = 1;
@@ -208,13 +190,13 @@ void ClientInterpretMessage(std::string_view message) {
       }
       break;
     case 127:
-      if (r.Number(v, 1, OssinFieldSlots) && f.Any(v2)) DrainOssinField(OssinFields[v], v2);
+      if (r.Number(v, 1, OssinFieldSlots) && r.Any(v2)) DrainOssinField(OssinFields[v], v2);
       break;
     case 128:
-      if (f.Unit(u) && f.Tile(x, y)) FireAt(Units[u], x, y);
+      if (r.Unit(u) && r.Tile(x, y)) FireAt(Units[u], x, y);
       break;
     case 129:
-      if (f.Any(v) && r.Number(v2, 2, MaxPlayers)) {
+      if (r.Any(v) && r.Number(v2, 2, MaxPlayers)) {
         OwnConnectionIndex = v;
         LocalPlayer = static_cast<std::uint8_t>(v2);
         NetReplyName(v, v2, GameOptions.PlayerName);
@@ -241,23 +223,23 @@ void ClientInterpretMessage(std::string_view message) {
       Players[LocalPlayer].Side = ViewState.LocalSide;
       break;
     case 133:
-      if (f.Building(b) && f.Tile(x, y)) TurretFireAt(Buildings[b], x, y);
+      if (r.Building(b) && r.Tile(x, y)) TurretFireAt(Buildings[b], x, y);
       break;
     case 134:
-      if (f.Building(b) && f.Any(v) && f.Any(v2) && f.Byte(v3))
+      if (r.Building(b) && r.Any(v) && r.Any(v2) && r.Byte(v3))
         DamageBuilding(Buildings[b], v, v2, static_cast<std::uint8_t>(v3));
       break;
     case 136:
-      if (f.Building(b) && f.Any(v)) {
+      if (r.Building(b) && r.Any(v)) {
         Buildings[b].RepairOff = 0;
         Buildings[b].Health = v;
       }
       break;
     case 137:
-      if (f.Building(b)) Buildings[b].RepairOff = 1;
+      if (r.Building(b)) Buildings[b].RepairOff = 1;
       break;
     case 138:
-      if (f.Building(b) && f.Any(v) && f.U16(v2)) {
+      if (r.Building(b) && r.Any(v) && r.U16(v2)) {
         TBuildingRecord& rec = Buildings[b];
         rec.ProductionState = ProductionRunning;
         rec.ProductionProgress = static_cast<float>(v);
@@ -266,10 +248,10 @@ void ClientInterpretMessage(std::string_view message) {
       }
       break;
     case 139:
-      if (f.Building(b)) ToggleProductionPause(Buildings[b]);
+      if (r.Building(b)) ToggleProductionPause(Buildings[b]);
       break;
     case 140:
-      if (f.Building(b)) {
+      if (r.Building(b)) {
         Buildings[b].ProductionState = ProductionIdle;
         Buildings[b].ProductionProgress = 0;
       }
@@ -278,7 +260,7 @@ void ClientInterpretMessage(std::string_view message) {
       ShowMessageLine(InFontCodePage(r.Text()));
       break;
     case 142:
-      if (Creation(f, true, u, x, y, side, owner, kind)) {
+      if (Creation(r, true, u, x, y, side, owner, kind)) {
         InitUnit(Units[u], x, y, static_cast<std::uint16_t>(u), static_cast<std::uint8_t>(side),
                  static_cast<std::uint8_t>(owner), static_cast<std::uint8_t>(kind));
         if (owner == LocalPlayer && Players[owner].ReplacementReady == 1)
@@ -286,40 +268,40 @@ void ClientInterpretMessage(std::string_view message) {
       }
       break;
     case 143:
-      if (f.Any(v) && f.Any(v2) && v2 == OwnConnectionIndex) Players[LocalPlayer].Credits = v;
+      if (r.Any(v) && r.Any(v2) && v2 == OwnConnectionIndex) Players[LocalPlayer].Credits = v;
       break;
     case 144:
-      if (Creation(f, false, b, x, y, side, owner, kind) && FootprintInside(kind, x, y)) {
+      if (Creation(r, false, b, x, y, side, owner, kind) && FootprintInside(kind, x, y)) {
         InitBuilding(Buildings[b], x, y, static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(owner),
                      static_cast<std::uint8_t>(side), static_cast<std::uint16_t>(b));
         if (owner == LocalPlayer) PlayPlaceBuildingSound();
       }
       break;
     case 145:
-      if (f.Building(b)) RemoveBuilding(Buildings[b]);
+      if (r.Building(b)) RemoveBuilding(Buildings[b]);
       break;
     case 147:
-      if (f.Building(b) && f.U16(v)) Buildings[b].PowerOutput = static_cast<std::uint16_t>(v);
+      if (r.Building(b) && r.U16(v)) Buildings[b].PowerOutput = static_cast<std::uint16_t>(v);
       break;
     case 149:
-      WormSnapshot(f);
+      WormSnapshot(r);
       break;
     case 150:
-      if (f.Worm(w)) WormSurface(Worms[w]);
+      if (r.Worm(w)) WormSurface(Worms[w]);
       break;
     case 151:
       // The strike is over: the worm is under the sand again.
-      if (f.Worm(w)) Worms[w].Hidden = 1;
+      if (r.Worm(w)) Worms[w].Hidden = 1;
       break;
     case 152:
-      if (f.Worm(w) && f.Any(v)) DamageWorm(Worms[w], v);
+      if (r.Worm(w) && r.Any(v)) DamageWorm(Worms[w], v);
       break;
     case 153:
     case 154:
       GameOptions.CrowEnable = code == 153;
       break;
     case 155:
-      if (f.Worm(w) && f.Tile(x, y)) CreateWorm(Worms[w], x, y, w);
+      if (r.Worm(w) && r.Tile(x, y)) CreateWorm(Worms[w], x, y, w);
       break;
     case 156:
       if (r.Number(v, 15, 17)) {
@@ -331,7 +313,7 @@ void ClientInterpretMessage(std::string_view message) {
       LoadMap(r.Text());
       break;
     case 158:
-      StartGame(f);
+      StartGame(r);
       break;
     case 160:
       if (r.Number(v, 0, MaxUnitSlots)) SetUnitSlots(v);
@@ -347,7 +329,7 @@ void ClientInterpretMessage(std::string_view message) {
       VoiceUnitLostToWorm(ViewState.LocalSide);
       break;
     case MsgUnitOwner:
-      if (f.Unit(u) && r.Number(side, 0, 7) && r.Number(owner, 1, MaxPlayers) && Units[u].Free == 0) {
+      if (r.Unit(u) && r.Number(side, 0, 7) && r.Number(owner, 1, MaxPlayers) && Units[u].Free == 0) {
         Units[u].Side = static_cast<std::uint8_t>(side);
         Units[u].Owner = static_cast<std::uint8_t>(owner);
         UnitTilesChanged(Units[u]);

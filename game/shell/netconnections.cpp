@@ -96,7 +96,7 @@ void SendToConnection(std::int32_t connection, std::string_view text) {
   BytesSent += text.size();
   if (plat::ServerPending(ServerId, socket) > MaxClientBacklog) {
     plat::ServerDisconnect(ServerId, socket);
-    ServerConnectionClosed(socket);
+    ServerSocketClientDisconnect(socket);
   }
 }
 
@@ -150,10 +150,10 @@ void StartServer() {
   ServerFramers.clear();
   for (int seat = 2; seat <= MaxPlayers; ++seat) SeatSockets[static_cast<std::size_t>(seat)] = -1;
   plat::ServerEvents e;
-  e.OnAccept = [](int c) { ServerAccepted(c); };
-  e.OnRead = [](int c, std::string_view d) { ServerReceived(c, d); };
-  e.OnDisconnect = [](int c) { ServerConnectionClosed(c); };
-  e.OnError = [](int c, int) { ServerConnectionClosed(c); };
+  e.OnAccept = ServerSocketAccept;
+  e.OnRead = ServerSocketClientRead;
+  e.OnDisconnect = ServerSocketClientDisconnect;
+  e.OnError = [](int c, int) { ServerSocketClientDisconnect(c); };
   std::string why;
   ServerId = plat::ServerOpen(ServerListenPort(), std::move(e), &why);
   if (ServerId == 0) {
@@ -166,7 +166,7 @@ void StartServer() {
   ShowLine("Listening...");
 }
 
-void ServerAccepted(int connection) {
+void ServerSocketAccept(int connection) {
   // Seats are handed out only in the lobby; a game under way takes no one new.
   if (NetGameStarted) {
     plat::ServerDisconnect(ServerId, connection);
@@ -177,7 +177,7 @@ void ServerAccepted(int connection) {
   ++NextConnectionIndex;
 }
 
-void ServerReceived(int connection, std::string_view data) {
+void ServerSocketClientRead(int connection, std::string_view data) {
   BytesReceived += data.size();
   auto it = ServerFramers.find(connection);
   if (it == ServerFramers.end()) return;
@@ -187,8 +187,12 @@ void ServerReceived(int connection, std::string_view data) {
   });
 }
 
-void ServerConnectionClosed(int connection) {
+void ServerSocketClientDisconnect(int connection) {
   ServerFramers.erase(connection);
+  FreePlayerSlot(connection);
+}
+
+void FreePlayerSlot(int connection) {
   const int seat = SeatOfConnection(connection);
   if (seat == 0) return;
   TPlayerConnection& p = PlayerConnections[seat];
@@ -214,17 +218,23 @@ void ConnectToServer(std::string_view host) {
   GameOptions.Server.assign(host);
   ClientFramer.Reset();
   plat::ClientEvents e;
-  e.OnConnect = [] {
-    ShowLine("Connect to: " + GameOptions.Server + " " + plat::ClientRemoteAddress(ClientId));
-    ClientConnected = 1;
-  };
-  e.OnRead = [](std::string_view d) { ClientReceived(d); };
-  e.OnDisconnect = [] { StopClient(); };
-  e.OnError = [](int) { ShowLine("Error connecting to : " + GameOptions.Server); };
+  e.OnConnect = ClientSocketConnect;
+  e.OnRead = ClientSocketRead;
+  e.OnDisconnect = ClientSocketDisconnect;
+  e.OnError = [](int) { ClientSocketError(); };
   ClientId = plat::ClientOpen(ClientHost, ClientConnectPort(), std::move(e));
 }
 
-void ClientReceived(std::string_view data) {
+void ClientSocketConnect() {
+  ShowLine("Connect to: " + GameOptions.Server + " " + plat::ClientRemoteAddress(ClientId));
+  ClientConnected = 1;
+}
+
+void ClientSocketDisconnect() { StopClient(); }
+
+void ClientSocketError() { ShowLine("Error connecting to : " + GameOptions.Server); }
+
+void ClientSocketRead(std::string_view data) {
   if (data.empty()) return;
   BytesReceived += data.size();
   ClientFramer.Feed(data, [](std::string_view message) { ClientInterpretMessage(message); });
@@ -263,6 +273,7 @@ void NetTeardown() {
   ClientCount = 0;
   ResetSeats();
   ResetOwnerMirror();
+  ForgetSlabsLaid();
 }
 
 }  // namespace zarn

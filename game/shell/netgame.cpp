@@ -35,10 +35,6 @@ void ResetCounters() {
   BytesSentLastSecond = 0;
 }
 
-void Append(std::string& out, int code, std::initializer_list<std::int32_t> fields) {
-  out += MessageText(code, fields);
-}
-
 int LastUnitSlot() { return std::clamp<std::int32_t>(UnitSlots, 0, MaxUnitSlots); }
 int LastBuildingSlot() { return std::clamp<std::int32_t>(BuildingSlots, 0, MaxBuildingSlots); }
 
@@ -54,7 +50,7 @@ std::string OwnerChangeText() {
     }
     // A unit seen for the first time was just announced with its owner.
     if (m.Owner != 0xFF && (m.Side != u.Side || m.Owner != u.Owner))
-      Append(out, MsgUnitOwner, {i, u.Side, u.Owner});
+      AppendMessage(out, MsgUnitOwner, {i, u.Side, u.Owner});
     m = {u.Side, u.Owner};
   }
   return out;
@@ -92,6 +88,7 @@ void NetGameSetup() {
   RemoveAllBlooms();
   ClearGroundMarks();
   ResetOwnerMirror();
+  ForgetSlabsLaid();
 
   if (GameOptions.AsServer) {
     StartServer();
@@ -167,7 +164,7 @@ std::string UnitSnapshotText() {
   for (int i = 0; i <= last; ++i) {
     const TUnitRecord& u = Units[i];
     if (u.Free != 0 || u.OffMap != 0) continue;
-    Append(out, 116, {i, u.X, u.Y, u.StepProgress, u.MovePhase, u.TurretFacing, u.State});
+    AppendMessage(out, 116, {i, u.X, u.Y, u.StepProgress, u.MovePhase, u.TurretFacing, u.State});
   }
   return out;
 }
@@ -177,7 +174,7 @@ std::string WormSnapshotText() {
   for (int i = 1; i <= WormSlots; ++i) {
     const TWormRecord& w = Worms[i];
     if (w.Removed != 0) continue;
-    Append(out, 149, {i, w.X, w.Y, w.StepProgress, w.StrikeCounter, w.MoveState, w.Facing, w.Behaviour});
+    AppendMessage(out, 149, {i, w.X, w.Y, w.StepProgress, w.StrikeCounter, w.MoveState, w.Facing, w.Behaviour});
   }
   return out;
 }
@@ -185,11 +182,12 @@ std::string WormSnapshotText() {
 std::string BuildingSnapshotText() {
   std::string out;
   const int last = LastBuildingSlot();
+  out.reserve(20u * static_cast<std::size_t>(last));
   for (int i = 1; i <= last; ++i) {
     const TBuildingRecord& b = Buildings[i];
     if (b.Free != 0 || b.Kind == BuildingSlab) continue;
     const bool turret = b.Kind == BuildingGunTurret || b.Kind == BuildingRocketTurret;
-    Append(out, 122, {i, turret ? b.TurretFacing : b.AnimFrame, b.Health});
+    AppendMessage(out, 122, {i, turret ? b.TurretFacing : b.AnimFrame, b.Health});
   }
   return out;
 }

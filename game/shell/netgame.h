@@ -8,12 +8,14 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 
+#include "game/base/globals.h"
 #include "game/base/widgets.h"
 #include "game/menus/netlobby.h"
 
@@ -109,6 +111,14 @@ class TMessageReader {
   bool Code(std::int32_t& code);
   // A decimal integer within lo..hi.
   bool Number(std::int32_t& value, std::int32_t lo, std::int32_t hi);
+  // Slots within their tables, a tile on the map, and values of the records' field widths.
+  bool Unit(std::int32_t& u) { return Number(u, 0, MaxUnitSlots); }
+  bool Building(std::int32_t& b) { return Number(b, 1, MaxBuildingSlots); }
+  bool Worm(std::int32_t& w) { return Number(w, 1, WormSlots); }
+  bool Tile(std::int32_t& x, std::int32_t& y);
+  bool Byte(std::int32_t& v) { return Number(v, 0, 255); }
+  bool U16(std::int32_t& v) { return Number(v, 0, 65535); }
+  bool Any(std::int32_t& v) { return Number(v, INT32_MIN, INT32_MAX); }
   // The rest of the message up to the closing bracket.
   std::string_view Text();
   bool Ok() const { return ok_; }
@@ -152,10 +162,15 @@ void CloseClient();
 // Every seat empty (side 8, number = seat, connection 1, not connected).
 void ResetSeats();
 // Socket events, as the loop delivers them (also called by tests).
-void ServerAccepted(int connection);
-void ServerReceived(int connection, std::string_view data);
-void ServerConnectionClosed(int connection);
-void ClientReceived(std::string_view data);
+void ServerSocketAccept(int connection);
+void ServerSocketClientRead(int connection, std::string_view data);
+void ServerSocketClientDisconnect(int connection);
+void ClientSocketConnect();
+void ClientSocketRead(std::string_view data);
+void ClientSocketDisconnect();
+void ClientSocketError();
+// The seat of a connection that closed is free again (before the start, its side too).
+void FreePlayerSlot(int connection);
 // Ends a network game's connections and state: sockets closed, seats empty, broadcasts off.
 void NetTeardown();
 bool ServerRunning();
@@ -167,6 +182,8 @@ bool ClientRunning();
 
 // One request from the client in `seat` (0 when the connection has no seat: ignored).
 void ServerInterpretMessage(int seat, std::string_view message);
+// Forgets the slabs laid from the yards' items (a new game starts afresh).
+void ForgetSlabsLaid();
 // One message from the server.
 void ClientInterpretMessage(std::string_view message);
 

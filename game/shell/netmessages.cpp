@@ -1,5 +1,6 @@
 #include <charconv>
 
+#include "game/base/maps.h"
 #include "game/shell/netgame.h"
 
 namespace zarn {
@@ -30,6 +31,10 @@ bool TMessageReader::Number(std::int32_t& value, std::int32_t lo, std::int32_t h
   }
   value = v;
   return true;
+}
+
+bool TMessageReader::Tile(std::int32_t& x, std::int32_t& y) {
+  return Number(x, 1, GameMap.Width) && Number(y, 1, GameMap.Height);
 }
 
 std::string_view TMessageReader::Text() {

@@ -1,6 +1,7 @@
 #include "game/shell/netrequests.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "game/base/globals.h"
 #include "game/shell/netgame.h"
@@ -20,10 +21,23 @@ void OnServerUnit(std::int32_t unit, Order order) {
 
 }  // namespace
 
+void AppendMessage(std::string& out, int code, std::initializer_list<std::int32_t> fields) {
+  // Digits straight into the text: a snapshot appends thousands of these per step.
+  char buffer[16];
+  auto number = [&out, &buffer](std::int32_t v) {
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+    out.append(buffer, end);
+    out.push_back(' ');
+  };
+  out.push_back('[');
+  number(code);
+  for (std::int32_t f : fields) number(f);
+  out.push_back(']');
+}
+
 std::string MessageText(int code, std::initializer_list<std::int32_t> fields) {
-  std::string text = "[" + std::to_string(code) + " ";
-  for (std::int32_t f : fields) text += std::to_string(f) + " ";
-  text += "]";
+  std::string text;
+  AppendMessage(text, code, fields);
   return text;
 }
 

@@ -16,6 +16,8 @@ namespace zarn {
 
 // "[code f1 f2 ... ]": each field followed by one space.
 std::string MessageText(int code, std::initializer_list<std::int32_t> fields);
+// The same appended to `out`.
+void AppendMessage(std::string& out, int code, std::initializer_list<std::int32_t> fields);
 // The same with a text field last (taken as it stands, up to the closing bracket).
 std::string MessageText(int code, std::initializer_list<std::int32_t> fields,
                         std::string_view text);

@@ -13,22 +13,14 @@ namespace zarn {
 
 namespace {
 
-constexpr std::int32_t MaxU16 = 65535;
-
 struct TRequest {
   int seat;
   TMessageReader& r;
 
-  bool Unit(std::int32_t& u) {
-    if (!r.Number(u, 0, MaxUnitSlots)) return false;
-    return Units[u].Free == 0 && Units[u].Owner == seat;
-  }
+  // A unit or building of the sender's own.
+  bool Unit(std::int32_t& u) { return r.Unit(u) && Units[u].Free == 0 && Units[u].Owner == seat; }
   bool Building(std::int32_t& b) {
-    if (!r.Number(b, 1, MaxBuildingSlots)) return false;
-    return Buildings[b].Free == 0 && Buildings[b].Owner == seat;
-  }
-  bool Tile(std::int32_t& x, std::int32_t& y) {
-    return r.Number(x, 1, GameMap.Width) && r.Number(y, 1, GameMap.Height);
+    return r.Building(b) && Buildings[b].Free == 0 && Buildings[b].Owner == seat;
   }
   // Side and owner as the request names them: they must be the sender's own.
   bool OwnSideAndOwner(std::int32_t side, std::int32_t owner) const {
@@ -56,20 +48,30 @@ int LevelNeeded(std::uint8_t kind, std::int32_t item) {
   }
 }
 
-// A building goes up only from a finished item of one of the sender's yards (slabs from a
-// single slab or a block of four).
-TBuildingRecord* FinishedYard(int seat, std::int32_t kind) {
+// A building goes up only from a finished item of one of the sender's yards that `fits`.
+template <typename Fits>
+TBuildingRecord* FinishedYard(int seat, Fits fits) {
   const int last = std::clamp<std::int32_t>(BuildingSlots, 0, MaxBuildingSlots);
   for (int i = 1; i <= last; ++i) {
     TBuildingRecord& y = Buildings[i];
     if (y.Free != 0 || y.Owner != seat || y.Kind != BuildingConstructionYard) continue;
     if (y.ProductionState == ProductionIdle || static_cast<std::int32_t>(y.ProductionProgress) < y.ProductionTarget)
       continue;
-    const bool match = kind == BuildingSlab ? y.Item == ItemSlab || y.Item == ItemSlabBlock
-                                            : ItemToBuildingKind(y.Item) == kind;
-    if (match) return &y;
+    if (fits(y.Item)) return &y;
   }
   return nullptr;
+}
+
+// Slabs laid so far from each yard's finished item: a client lays a block as four single slabs,
+// so one item stands for one slab or four.
+std::array<std::uint8_t, MaxBuildingSlots + 1> SlabsLaid{};
+
+std::uint8_t SlabsOfItem(std::uint8_t item) { return item == ItemSlabBlock ? 4 : 1; }
+
+void UseUpItem(TBuildingRecord& yard) {
+  yard.ProductionState = ProductionIdle;
+  yard.ProductionProgress = 0;
+  SlabsLaid[yard.Slot] = 0;
 }
 
 std::uint16_t UpgradePrice(std::uint8_t kind) { return kind == BuildingHeavyFactory ? 300 : 200; }
@@ -103,6 +105,7 @@ void OrderProduction(int seat, std::int32_t b, std::int32_t item) {
   if (credits <= price) return;
   credits -= price;
   if (OrderBuildingProduction(rec, static_cast<std::uint8_t>(item), price) != 0) credits += price;
+  else SlabsLaid[rec.Slot] = 0;
 }
 
 void StartUpgrade(int seat, std::int32_t b) {
@@ -116,6 +119,8 @@ void StartUpgrade(int seat, std::int32_t b) {
 
 }  // namespace
 
+void ForgetSlabsLaid() { SlabsLaid.fill(0); }
+
 void ServerInterpretMessage(int seat, std::string_view message) {
   if (seat < 2 || seat > MaxPlayers || !PlayerConnections[seat].Connected) return;
   TMessageReader r(message);
@@ -128,7 +133,7 @@ void ServerInterpretMessage(int seat, std::string_view message) {
   // The lobby's messages; the rest are orders, which need a game under way.
   switch (code) {
     case 1: {
-      if (!r.Number(v, 0, MaxU16)) return;
+      if (!r.U16(v)) return;
       SendChat(PlayerConnections[seat].Name, r.Text());
       return;
     }
@@ -148,10 +153,10 @@ void ServerInterpretMessage(int seat, std::string_view message) {
 
   switch (code) {
     case 2:
-      if (q.Unit(u) && q.Tile(x, y)) MoveTo(Units[u], x, y);
+      if (q.Unit(u) && r.Tile(x, y)) MoveTo(Units[u], x, y);
       break;
     case 4:
-      if (q.Unit(u) && q.Tile(x, y)) AttackAt(Units[u], x, y);
+      if (q.Unit(u) && r.Tile(x, y)) AttackAt(Units[u], x, y);
       break;
     case 6:
       if (q.Unit(u)) StopUnit(Units[u]);
@@ -169,16 +174,16 @@ void ServerInterpretMessage(int seat, std::string_view message) {
       break;
     }
     case 8:
-      if (q.Unit(u) && q.Tile(x, y)) MoveOrHarvest(Units[u], x, y);
+      if (q.Unit(u) && r.Tile(x, y)) MoveOrHarvest(Units[u], x, y);
       break;
     case 9:
-      if (q.Unit(u) && q.Tile(x, y)) CarrierPickUp(Units[u], x, y);
+      if (q.Unit(u) && r.Tile(x, y)) CarrierPickUp(Units[u], x, y);
       break;
     case 10:
-      if (q.Unit(u) && q.Tile(x, y)) CarrierDeliver(Units[u], x, y);
+      if (q.Unit(u) && r.Tile(x, y)) CarrierDeliver(Units[u], x, y);
       break;
     case 16:
-      if (q.Building(b) && r.Number(v, 0, MaxU16)) StartUpgrade(seat, b);
+      if (q.Building(b) && r.U16(v)) StartUpgrade(seat, b);
       break;
     case 32:
       if (q.Unit(u)) DestroyUnit(Units[u]);
@@ -187,7 +192,7 @@ void ServerInterpretMessage(int seat, std::string_view message) {
       if (q.Building(b)) ToggleBuildingRepair(Buildings[b]);
       break;
     case 38:
-      if (q.Building(b) && r.Number(v, 0, MaxU16) && r.Number(w, 1, 35)) OrderProduction(seat, b, w);
+      if (q.Building(b) && r.U16(v) && r.Number(w, 1, 35)) OrderProduction(seat, b, w);
       break;
     case 39:
       if (q.Building(b)) {
@@ -197,31 +202,33 @@ void ServerInterpretMessage(int seat, std::string_view message) {
       break;
     case 44: {
       std::int32_t kind = 0, side = 0, owner = 0;
-      if (!r.Number(kind, 0, BuildingKindCount - 1) || !q.Tile(x, y) || !r.Number(side, 0, 7) ||
+      if (!r.Number(kind, 0, BuildingKindCount - 1) || !r.Tile(x, y) || !r.Number(side, 0, 7) ||
           !r.Number(owner, 1, MaxPlayers) || !q.OwnSideAndOwner(side, owner))
         return;
-      TBuildingRecord* yard = FinishedYard(seat, kind);
-      if (yard == nullptr) return;
-      if (PlaceBuilding(x, y, static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(side),
-                        static_cast<std::uint8_t>(owner)) == 0 &&
-          kind != BuildingSlab) {
-        // One item, one building (the client's request 59 says the same).
-        yard->ProductionState = ProductionIdle;
-        yard->ProductionProgress = 0;
-      }
+      TBuildingRecord* yard = FinishedYard(seat, [kind](std::uint8_t item) {
+        return kind == BuildingSlab ? item == ItemSlab || item == ItemSlabBlock : ItemToBuildingKind(item) == kind;
+      });
+      if (yard == nullptr ||
+          PlaceBuilding(x, y, static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(side),
+                        static_cast<std::uint8_t>(owner)) != 0)
+        return;
+      // One item, one building, or its one or four slabs.
+      if (kind != BuildingSlab || ++SlabsLaid[yard->Slot] >= SlabsOfItem(yard->Item)) UseUpItem(*yard);
       break;
     }
     case 45:
       if (q.Unit(u)) DeployUnit(Units[u]);
       break;
     case 46:
-      if (q.Building(b) && q.Tile(x, y)) UseSpecialWeapon(Buildings[b], x, y);
+      if (q.Building(b) && r.Tile(x, y)) UseSpecialWeapon(Buildings[b], x, y);
       break;
     case 48:
       if (q.Unit(u)) ReturnToRefinery(Units[u]);
       break;
     case 59:
-      if (q.Building(b)) Buildings[b].ProductionState = ProductionIdle;
+      if (!q.Building(b)) return;
+      Buildings[b].ProductionState = ProductionIdle;
+      SlabsLaid[static_cast<std::size_t>(b)] = 0;
       break;
     case 62:
     case 63:
@@ -229,10 +236,15 @@ void ServerInterpretMessage(int seat, std::string_view message) {
       break;
     case 64: {
       std::int32_t owner = 0, side = 0;
-      if (!q.Tile(x, y) || !r.Number(owner, 1, MaxPlayers) || !r.Number(side, 0, 7) ||
-          !q.OwnSideAndOwner(side, owner) || FinishedYard(seat, BuildingSlab) == nullptr)
+      if (!r.Tile(x, y) || !r.Number(owner, 1, MaxPlayers) || !r.Number(side, 0, 7) ||
+          !q.OwnSideAndOwner(side, owner))
         return;
-      PlaceSlabBlock(x, y, static_cast<std::uint8_t>(owner), static_cast<std::uint8_t>(side));
+      // A whole block, from a block item that has laid nothing yet.
+      TBuildingRecord* yard = FinishedYard(seat, [](std::uint8_t item) { return item == ItemSlabBlock; });
+      if (yard == nullptr || SlabsLaid[yard->Slot] != 0 ||
+          PlaceSlabBlock(x, y, static_cast<std::uint8_t>(owner), static_cast<std::uint8_t>(side)) != 0)
+        return;
+      UseUpItem(*yard);
       break;
     }
     default:

@@ -38,8 +38,8 @@ TEST_F(NetClientTest, MessagesChangeTheClientsWorld) {
   EXPECT_EQ(Units[5].State, 1);
   EXPECT_EQ(TileIndexMismatch(), "") << "the units on each tile follow the snapshots";
   // Turrets take the display value as their facing, other buildings as the animation.
-  ClientReceived("[144 7 20 20 1 3 16 ][144 8 30 30 1 3 4 ]");
-  ClientReceived("[122 7 6 400 ][122 8 2 900 ]");
+  ClientSocketRead("[144 7 20 20 1 3 16 ][144 8 30 30 1 3 4 ]");
+  ClientSocketRead("[122 7 6 400 ][122 8 2 900 ]");
   EXPECT_EQ(Buildings[7].TurretFacing, 6);
   EXPECT_EQ(Buildings[7].Health, 400);
   EXPECT_EQ(Buildings[8].AnimFrame, 2);
@@ -51,7 +51,7 @@ TEST_F(NetClientTest, MessagesChangeTheClientsWorld) {
   ClientInterpretMessage("[143 999 4 ]");
   EXPECT_EQ(Players[3].Credits, 999);
   // A conversion: the unit shows its new owner; a stranger's code is ignored.
-  ClientReceived("[167 5 2 4 ][168 5 ][-5 ]");
+  ClientSocketRead("[167 5 2 4 ][168 5 ][-5 ]");
   EXPECT_EQ(Units[5].Owner, 4);
   EXPECT_EQ(Units[5].Side, 2);
   // A worm's strike ends under the sand.
@@ -61,7 +61,7 @@ TEST_F(NetClientTest, MessagesChangeTheClientsWorld) {
   EXPECT_EQ(Worms[1].Hidden, 1);
   ClientInterpretMessage("[156 15 ]");
   EXPECT_EQ(GameOptions.GameSpeed, 15);
-  ClientReceived("[156 18 ][156 0 ]");
+  ClientSocketRead("[156 18 ][156 0 ]");
   EXPECT_EQ(GameOptions.GameSpeed, 15);
 }
 
@@ -85,7 +85,7 @@ TEST_F(NetClientTest, OutOfRangeSlotsTilesAndKindsAreDropped) {
     for (int f = static_cast<int>(rng() % 9); f > 0; --f) noise += std::to_string(static_cast<int>(rng() % 70) - 3) + " ";
     noise += "]";
   }
-  ClientReceived(noise);
+  ClientSocketRead(noise);
   SUCCEED();
 }
 

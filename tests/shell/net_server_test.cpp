@@ -34,6 +34,15 @@ class NetServerTest : public NetTest {
     TMessageFramer f;
     f.Feed(stream, [seat](std::string_view m) { ServerInterpretMessage(seat, m); });
   }
+  // The yard (building 7) with `item` made and waiting to be placed.
+  static TBuildingRecord& FinishedYard(std::uint8_t item) {
+    TBuildingRecord& yard = Buildings[7];
+    yard.ProductionState = ProductionRunning;
+    yard.Item = item;
+    yard.ProductionTarget = ItemCost(item);
+    yard.ProductionProgress = static_cast<float>(yard.ProductionTarget);
+    return yard;
+  }
   template <typename T>
   static std::vector<std::uint8_t> Bytes(const T& rec) {
     std::vector<std::uint8_t> out(sizeof(T));
@@ -127,11 +136,7 @@ TEST_F(NetServerTest, BuildingsArePlacedOnlyFromTheSendersOwnFinishedItem) {
   EXPECT_EQ(CountLiveBuildings(), live);
   // A finished power plant (item 20): not for another owner or side, not outside the map, not
   // another kind.
-  TBuildingRecord& yard = Buildings[7];
-  yard.ProductionState = ProductionRunning;
-  yard.Item = 20;
-  yard.ProductionTarget = 300;
-  yard.ProductionProgress = 300;
+  TBuildingRecord& yard = FinishedYard(20);
   From(2, "[44 3 20 22 2 3 ][44 3 20 22 1 1 ][44 3 20 22 2 2 ][64 20 22 3 2 ][44 3 0 22 1 2 ]"
           "[44 99 20 22 1 2 ][44 4 20 22 1 2 ]");
   EXPECT_EQ(CountLiveBuildings(), live);
@@ -141,6 +146,36 @@ TEST_F(NetServerTest, BuildingsArePlacedOnlyFromTheSendersOwnFinishedItem) {
   EXPECT_EQ(yard.ProductionState, ProductionIdle);
   From(2, "[44 3 20 24 1 2 ]");
   EXPECT_EQ(CountLiveBuildings(), live + 1);
+}
+
+TEST_F(NetServerTest, OneSlabItemLaysOneSlabAndOneBlockItemFour) {
+  TBuildingRecord& yard = Buildings[7];
+  const std::uint16_t live = CountLiveBuildings();
+  // A single slab: one, however many requests follow.
+  FinishedYard(ItemSlab);
+  From(2, "[44 0 20 22 1 2 ][44 0 21 22 1 2 ][44 0 20 23 1 2 ]");
+  EXPECT_EQ(CountLiveBuildings(), live + 1);
+  EXPECT_EQ(yard.ProductionState, ProductionIdle);
+  // A block laid as four single slabs (as a client lays it), then nothing more; the client's
+  // production reset after them changes nothing.
+  FinishedYard(ItemSlabBlock);
+  From(2, "[44 0 21 22 1 2 ][44 0 20 23 1 2 ][44 0 21 23 1 2 ][44 0 22 22 1 2 ]");
+  EXPECT_EQ(CountLiveBuildings(), live + 5);
+  EXPECT_EQ(yard.ProductionState, ProductionIdle);
+  From(2, "[59 7 ][44 0 22 23 1 2 ][64 22 22 2 1 ]");
+  EXPECT_EQ(CountLiveBuildings(), live + 5);
+  // A whole block in one request: only from a block item that laid nothing yet, and once.
+  FinishedYard(ItemSlab);
+  From(2, "[64 20 24 2 1 ]");
+  EXPECT_EQ(CountLiveBuildings(), live + 5);
+  FinishedYard(ItemSlabBlock);
+  From(2, "[44 0 20 24 1 2 ][64 21 24 2 1 ]");
+  EXPECT_EQ(CountLiveBuildings(), live + 6);
+  From(2, "[59 7 ]");
+  FinishedYard(ItemSlabBlock);
+  From(2, "[64 20 25 2 1 ][64 22 24 2 1 ]");
+  EXPECT_EQ(CountLiveBuildings(), live + 10);
+  EXPECT_EQ(yard.ProductionState, ProductionIdle);
 }
 
 TEST_F(NetServerTest, LobbyMessagesActOnTheSendersSeat) {

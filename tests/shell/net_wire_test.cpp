@@ -126,6 +126,7 @@ TEST_F(NetTest, EveryBroadcastWritesItsWireText) {
       {[] { NetBroadcastRepairStepProc(6, 900); }, "[136 6 900 ]"},
       {[] { NetBroadcastRepairStopProc(6); }, "[137 6 ]"},
       {[] { NetBroadcastProductionStepProc(6, 40, 300); }, "[138 6 40 300 ]"},
+      {[] { NetBroadcastPauseProductionProc(6); }, "[139 6 ]"},
       {[] { NetBroadcastProductionDoneProc(6); }, "[140 6 ]"},
       {[] { NetSendTextToPlayerProc(2, "done [ok]"); }, "[141 done (ok)]"},
       {[] { NetSendTextToPlayerProc(3, "nobody sits there"); }, ""},

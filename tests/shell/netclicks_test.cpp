@@ -27,6 +27,15 @@ class ClientTest : public PlayTest {
   static std::string Text(int code, std::initializer_list<std::int32_t> fields) {
     return MessageText(code, fields);
   }
+  // The mission's yard, a power plant under way in it.
+  static std::int32_t YardMakingAPowerPlant() {
+    const std::int32_t yard = FindBuilding(BuildingConstructionYard);
+    Buildings[yard].Item = 20;
+    Buildings[yard].ProductionState = ProductionRunning;
+    Buildings[yard].ProductionTarget = 300;
+    Buildings[yard].ProductionProgress = 10;
+    return yard;
+  }
   // What the gesture sent, and forgets it.
   static std::vector<std::string> Sent() { return std::exchange(SentTexts, {}); }
 };
@@ -101,11 +110,7 @@ TEST_F(ClientTest, SpecialUnitsSendTheirOwnRequests) {
 }
 
 TEST_F(ClientTest, ProductionPauseIsAskedFor) {
-  const std::int32_t yard = FindBuilding(BuildingConstructionYard);
-  Buildings[yard].Item = 20;
-  Buildings[yard].ProductionState = ProductionRunning;
-  Buildings[yard].ProductionTarget = 300;
-  Buildings[yard].ProductionProgress = 10;
+  const std::int32_t yard = YardMakingAPowerPlant();
   ClickCell(Buildings[yard].X, Buildings[yard].Y);
   Sent();
   Click(ThirdButton);
@@ -121,11 +126,7 @@ TEST_F(ClientTest, TheServerBroadcastsThePauseAndTogglesItself) {
     broadcast.push_back(b);
     EXPECT_EQ(Buildings[b].ProductionState, ProductionRunning);  // sent before the change
   };
-  const std::int32_t yard = FindBuilding(BuildingConstructionYard);
-  Buildings[yard].Item = 20;
-  Buildings[yard].ProductionState = ProductionRunning;
-  Buildings[yard].ProductionTarget = 300;
-  Buildings[yard].ProductionProgress = 10;
+  const std::int32_t yard = YardMakingAPowerPlant();
   ClickCell(Buildings[yard].X, Buildings[yard].Y);
   Click(ThirdButton);
   EXPECT_EQ(broadcast, std::vector<std::int32_t>{yard});
