@@ -61,7 +61,7 @@ void SendRequest(int code, std::initializer_list<std::int32_t> fields) {
   if (NetRole == RoleClient) ToServer(MessageText(code, fields));
 }
 
-void SendMoveRequest(std::int32_t unit, std::int32_t x, std::int32_t y) {
+void NetOrderMoveTo(std::int32_t unit, std::int32_t x, std::int32_t y) {
   SendRequest(2, {unit, x, y});
   OnServerUnit(unit, [&](TUnitRecord& u) { MoveTo(u, x, y); });
 }

@@ -27,7 +27,7 @@ void SendToServer(std::string_view text);
 // MessageText + SendToServer, only when this program is a client.
 void SendRequest(int code, std::initializer_list<std::int32_t> fields);
 
-void SendMoveRequest(std::int32_t unit, std::int32_t x, std::int32_t y);          // 2
+void NetOrderMoveTo(std::int32_t unit, std::int32_t x, std::int32_t y);           // 2
 void NetOrderAttackAt(std::int32_t unit, std::int32_t x, std::int32_t y);         // 4
 void NetOrderStopUnit(std::int32_t unit);                                         // 6
 void NetRequestGroupStop(std::span<const std::int32_t> units);                    // 7

@@ -24,7 +24,7 @@ bool InNetGame() { return NetRole != RoleSingle; }
 bool Between(int v, int lo, int hi) { return v >= lo && v <= hi; }
 
 void OrderMove(TUnitRecord& u, std::int32_t x, std::int32_t y, bool net) {
-  if (net) SendMoveRequest(u.Slot, x, y);
+  if (net) NetOrderMoveTo(u.Slot, x, y);
   else MoveTo(u, x, y);
 }
 void OrderAttack(TUnitRecord& u, std::int32_t x, std::int32_t y, bool net) {

@@ -241,7 +241,7 @@ TEST_F(NetServerTest, AFloodOfHostileTextsChangesNothingOfOtherPlayers) {
 
 TEST_F(NetServerTest, TheServersOwnOrdersHappenAtOnceAndAClientsOnlyTravel) {
   InitUnit(Units[4], 12, 12, 4, 0, 1, UnitLightTank);
-  SendMoveRequest(4, 30, 31);
+  NetOrderMoveTo(4, 30, 31);
   EXPECT_EQ(Units[4].DestX, 30);
   EXPECT_EQ(Units[4].DestY, 31);
   const std::int32_t group[] = {4, 99999};
@@ -249,6 +249,6 @@ TEST_F(NetServerTest, TheServersOwnOrdersHappenAtOnceAndAClientsOnlyTravel) {
   EXPECT_EQ(Units[4].State, StateStop);
   // On a client the order only travels; its world waits for the server.
   NetRole = RoleClient;
-  SendMoveRequest(4, 40, 41);
+  NetOrderMoveTo(4, 40, 41);
   EXPECT_EQ(Units[4].DestX, 30);
 }

@@ -49,7 +49,7 @@ TEST_F(NetTest, EveryRequestSenderWritesItsWireText) {
   };
   const std::int32_t group[] = {3, 4};
   const std::vector<Row> table = {
-      {[] { SendMoveRequest(12, 30, 41); }, "[2 12 30 41 ]"},
+      {[] { NetOrderMoveTo(12, 30, 41); }, "[2 12 30 41 ]"},
       {[] { NetOrderAttackAt(5, 6, 7); }, "[4 5 6 7 ]"},
       {[] { NetOrderStopUnit(9); }, "[6 9 ]"},
       {[&] { NetRequestGroupStop(group); }, "[7 2 3 4 ]"},
@@ -86,7 +86,7 @@ TEST_F(NetTest, EveryRequestSenderWritesItsWireText) {
 
   // Single play sends nothing.
   NetRole = RoleSingle;
-  SendMoveRequest(1, 2, 3);
+  NetOrderMoveTo(1, 2, 3);
   NetToggleRepairProc(8);
   plat::NetPoll(20);
   EXPECT_EQ(server.received, expected);

@@ -62,10 +62,10 @@ int main(int argc, char** argv) {
       const TUnitRecord& u = Units[unit];
       const std::int32_t x = std::clamp<std::int32_t>(u.X + 4, 1, GameMap.Width);
       const std::int32_t y = std::clamp<std::int32_t>(u.Y + 3, 1, GameMap.Height);
-      SendMoveRequest(unit, x, y);
+      NetOrderMoveTo(unit, x, y);
       // Orders for the server's vehicle, for every other slot, and malformed ones: all refused.
       for (int other = 1; other <= 8; ++other)
-        if (other != unit) SendMoveRequest(other, 2, 2);
+        if (other != unit) NetOrderMoveTo(other, 2, 2);
       SendToServer("[2 x 5 5 ][7 99 1 2 ][44 2 10 10 0 1 ][32 1 ][6 " + std::to_string(unit) + "]]");
       SendToServer("[7 1 " + std::to_string(unit) + " ][2 " + std::to_string(unit) + " " +
                    std::to_string(x) + " " + std::to_string(y) + " ]");
