@@ -146,6 +146,8 @@ class SdlBackend final : public Backend {
   bool Start(std::string* error) {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // A click that activates a window is a click, as the game was made to take it.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
       if (error)
         *error = std::string("No display (SDL: ") + SDL_GetError() +

@@ -87,9 +87,8 @@ xdotool windowmove --sync "$CW" 700 0 2>/dev/null || xdotool windowmove "$CW" 70
 
 # In 320 x 200 coordinates of the game; button 3 is the right button.
 press() { xdotool mousemove --window "$1" $(($2 * 2 + 1)) $(($3 * 2 + 1)) click "${4:-1}"; }
-# press ... until LOG has a line /RE/. The window manager gives a window the focus as the
-# pointer enters it, and SDL drops a click that comes within 10 ms of the focus (no
-# click-through): a click right after the pointer came over can go unheard.
+# press ... until LOG has a line /RE/: a click sent in the moment the window manager moves
+# the focus can still be lost on the way, so an unheard click is sent again.
 press_until() {
   _log=$1 _re=$2
   shift 2
