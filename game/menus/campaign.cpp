@@ -137,7 +137,7 @@ void StartMission() {
 
 void MissionStartClick() {
   // The briefing takes the click first, even where it would overlap the button.
-  if (OfferClickToList(FileListBox, static_cast<int>(ClickX()), static_cast<int>(ClickY())) != ListTookNothing)
+  if (OfferClickToList(FileListBox, ClickX(), ClickY()) != ListTookNothing)
     return;
   if (!InsideButton(BeginButton, ClickX(), ClickY())) return;
   ListBoxFree(FileListBox);
@@ -150,7 +150,7 @@ void MissionStartDraw() {
   DrawMenuBackground();
   DrawFactionFlag(Players[1].Side);
   DrawPictureCentred("tbegin.img", 168);
-  ListBoxDraw(FileListBox, static_cast<int>(ClickX()), static_cast<int>(ClickY()));
+  ListBoxDraw(FileListBox, ClickX(), ClickY());
   DrawSingleButtonHighlight(BeginButton, 104, 168, 115, 16, MenuSide());
   EndMenuFrame();
 }

@@ -36,7 +36,7 @@ void DrawFileScreen(std::string_view title, FileScreenKind kind) {
     static constexpr std::string_view pictures[] = {"buttload.img", "butback2.img"};
     DrawButtonPictures(LoadScreenButtons, pictures);
   }
-  ListBoxDraw(FileListBox, MouseX, MouseY);
+  ListBoxDraw(FileListBox, ClickX(), ClickY());
   if (kind == FileScreenKind::Save)
     DrawHoverHighlight(SaveScreenButtons, MenuSide());
   else
@@ -51,7 +51,7 @@ bool FileListChoice(std::string& name) {
 }
 
 bool FileListClickToEditLine() {
-  if (ListBoxMouseDown(FileListBox, MouseX, MouseY) != ListHitRow) return false;
+  if (ListBoxMouseDown(FileListBox, ClickX(), ClickY()) != ListHitRow) return false;
   std::string chosen;
   if (!FileListChoice(chosen)) return false;
   EditLineSetText(EditBox1, chosen);
@@ -100,7 +100,7 @@ void LoadScreenClick(void (*act)(), void (*back)()) {
       back();
       break;
     default:
-      ListBoxMouseDown(FileListBox, MouseX, MouseY);
+      ListBoxMouseDown(FileListBox, ClickX(), ClickY());
       break;
   }
 }
@@ -127,7 +127,7 @@ void SaveScreenClick(void (*act)(), void (*remove)(), void (*back)()) {
 }
 
 void LoadScreenDblClick(void (*act)()) {
-  if (ListBoxMouseDown(FileListBox, MouseX, MouseY) == ListHitRow) GuardFileAction(act);
+  if (ListBoxMouseDown(FileListBox, ClickX(), ClickY()) == ListHitRow) GuardFileAction(act);
 }
 
 void SaveScreenDblClick(void (*act)()) {

@@ -108,9 +108,6 @@ namespace {
 constexpr std::uint8_t AuthorsBackground = 128;
 constexpr std::uint8_t PictureOutline = 0;
 
-int X() { return static_cast<int>(ClickX()); }
-int Y() { return static_cast<int>(ClickY()); }
-
 void LeaveTopicList() {
   GameScreen = ScreenGameMenu;
   ListBoxFree(TopicList);
@@ -149,7 +146,7 @@ void TopicListClick() {
     OpenGameMenu();
     return;
   }
-  if (OfferClickToList(TopicList, X(), Y()) != ListPickedItem) return;
+  if (OfferClickToList(TopicList, ClickX(), ClickY()) != ListPickedItem) return;
   const int row = TopicList.ColumnSelection;
   if (row < 0 || row >= TopicRowCount) return;
   const TTopicRow& topic = TopicRows[static_cast<std::size_t>(row)];
@@ -165,7 +162,7 @@ void TopicListDraw() {
   if (!BeginMenuFrame(LeaveTopicList)) return;
   DrawMenuBackground();
   DrawPicture("buttback.img", 131, 170);
-  ListBoxDraw(TopicList, X(), Y());
+  ListBoxDraw(TopicList, ClickX(), ClickY());
   DrawBackHighlight(TopicListBackButton);
   EndMenuFrame();
 }
@@ -180,7 +177,7 @@ void OpenTopicPage(std::string_view key, std::string_view picture) {
 }
 
 void TopicPageClick() {
-  if (OfferClickToList(ShortList, X(), Y()) != ListTookNothing) return;
+  if (OfferClickToList(ShortList, ClickX(), ClickY()) != ListTookNothing) return;
   if (!InsideButton(TopicPageBackButton, ClickX(), ClickY())) return;
   PlayButtonSound();
   LeaveTopicPage();
@@ -190,7 +187,7 @@ void TopicPageDraw() {
   if (!BeginMenuFrame(LeaveTopicPage)) return;
   DrawMenuBackground();
   DrawPicture("buttback.img", 250, 170);
-  ListBoxDraw(ShortList, X(), Y());
+  ListBoxDraw(ShortList, ClickX(), ClickY());
   DrawBackHighlight(TopicPageBackButton);
   // A topic without a picture, or a picture that is missing, shows the text alone.
   if (MenuState.TopicPicture != ".img" && LoadPicture(MenuState.TopicPicture)) {

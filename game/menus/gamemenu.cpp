@@ -34,10 +34,6 @@ void LeaveOrders() {
   OpenGameMenu();
 }
 
-int ListClick(TListWidget& list) {
-  return OfferClickToList(list, static_cast<int>(ClickX()), static_cast<int>(ClickY()));
-}
-
 }  // namespace
 
 // --- In-game menu (7) ------------------------------------------------------------------------
@@ -82,7 +78,7 @@ void OpenHelp() {
 }
 
 void HelpClick() {
-  if (ListClick(FileListBox) != ListTookNothing) return;
+  if (OfferClickToList(FileListBox, ClickX(), ClickY()) != ListTookNothing) return;
   if (!InsideButton(HelpBackButton, ClickX(), ClickY())) return;
   PlayButtonSound();
   ListBoxFree(FileListBox);
@@ -94,7 +90,7 @@ void HelpDraw() {
   DrawMenuBackground();
   DrawScreenTitle("texthelp.img", 14, MenuSide());
   DrawPictureCentred("buttback.img", 160);
-  ListBoxDraw(FileListBox, static_cast<int>(ClickX()), static_cast<int>(ClickY()));
+  ListBoxDraw(FileListBox, ClickX(), ClickY());
   DrawSingleButtonHighlight(HelpBackButton, 131, 160, 57, 16, MenuSide());
   EndMenuFrame();
 }
@@ -108,7 +104,7 @@ void OpenOrders() {
 }
 
 void OrdersClick() {
-  if (ListClick(FileListBox) != ListTookNothing) return;
+  if (OfferClickToList(FileListBox, ClickX(), ClickY()) != ListTookNothing) return;
   if (!InsideButton(OrdersBackButton, ClickX(), ClickY())) return;
   ListBoxFree(FileListBox);
   PlayButtonSound();
@@ -120,7 +116,7 @@ void OrdersDraw() {
   DrawMenuBackground();
   DrawFactionFlag(Players[1].Side);
   DrawPictureCentred("buttback.img", 168);
-  ListBoxDraw(FileListBox, static_cast<int>(ClickX()), static_cast<int>(ClickY()));
+  ListBoxDraw(FileListBox, ClickX(), ClickY());
   DrawSingleButtonHighlight(OrdersBackButton, 130, 168, 60, 16, MenuSide());
   EndMenuFrame();
 }

@@ -19,9 +19,6 @@ constexpr std::array<std::string_view, 2> LoadPictures{"buttload.img", "butback2
 constexpr std::array<std::string_view, 3> SavePictures{"buttsave.img", "buttdel.img", "butback2.img"};
 constexpr std::string_view NotDeletedText = " не удалён"_cp1251;
 
-int X() { return static_cast<int>(ClickX()); }
-int Y() { return static_cast<int>(ClickY()); }
-
 void OpenFileList(std::uint8_t screen) {
   OpenMenuScreen(screen);
   ListBoxCreate(FileListBox, 33, 52, true);
@@ -68,13 +65,13 @@ void LoadScreenClick(void (*back)()) {
       back();
       return;
     default:
-      OfferClickToList(FileListBox, X(), Y());
+      OfferClickToList(FileListBox, ClickX(), ClickY());
       return;
   }
 }
 
 void LoadScreenDblClick() {
-  if (OfferClickToList(FileListBox, X(), Y()) == ListPickedItem) LoadSelected();
+  if (OfferClickToList(FileListBox, ClickX(), ClickY()) == ListPickedItem) LoadSelected();
 }
 
 void LoadScreenDraw(void (*escape)()) {
@@ -83,7 +80,7 @@ void LoadScreenDraw(void (*escape)()) {
   DrawMenuBackground();
   DrawScreenTitle("loadgame.img", 12, MenuSide());
   DrawButtonPictures(LoadGameButtons, LoadPictures);
-  ListBoxDraw(FileListBox, X(), Y());
+  ListBoxDraw(FileListBox, ClickX(), ClickY());
   DrawHoverHighlight(LoadGameButtons, MenuSide());
   EndMenuFrame();
 }
@@ -149,14 +146,14 @@ void SaveGameClick() {
     default:
       break;
   }
-  EditLineMouseDown(EditBox1, X(), Y());
+  EditLineMouseDown(EditBox1, ClickX(), ClickY());
   // Picking a saved game puts its name in the edit line: saving then overwrites it.
-  if (OfferClickToList(FileListBox, X(), Y()) == ListPickedItem)
+  if (OfferClickToList(FileListBox, ClickX(), ClickY()) == ListPickedItem)
     EditLineSetText(EditBox1, SelectedItem(FileListBox));
 }
 
 void SaveGameDblClick() {
-  if (OfferClickToList(FileListBox, X(), Y()) != ListPickedItem) return;
+  if (OfferClickToList(FileListBox, ClickX(), ClickY()) != ListPickedItem) return;
   EditLineSetText(EditBox1, SelectedItem(FileListBox));
   SaveTyped();
 }
@@ -168,7 +165,7 @@ void SaveGameDraw() {
   DrawScreenTitle("savegame.img", 12, MenuSide());
   DrawButtonPictures(SaveGameButtons, SavePictures);
   EditLineDraw(EditBox1);
-  ListBoxDraw(FileListBox, X(), Y());
+  ListBoxDraw(FileListBox, ClickX(), ClickY());
   DrawHoverHighlight(SaveGameButtons, MenuSide());
   EndMenuFrame();
 }

@@ -197,8 +197,8 @@ void NewMapClick() {
       OpenMapEditorMenu();
       break;
     default:
-      TrackBarMouseDown(TrackBars[1], MouseX, MouseY);
-      TrackBarMouseDown(TrackBars[2], MouseX, MouseY);
+      TrackBarMouseDown(TrackBars[1], ClickX(), ClickY());
+      TrackBarMouseDown(TrackBars[2], ClickX(), ClickY());
       break;
   }
 }

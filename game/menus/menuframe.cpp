@@ -36,8 +36,8 @@ int HitButton(TMenuButtons buttons, long x, long y) {
   return 0;
 }
 
-long ClickX() { return static_cast<std::uint16_t>(MouseX); }
-long ClickY() { return static_cast<std::uint16_t>(MouseY); }
+int ClickX() { return static_cast<std::uint16_t>(MouseX); }
+int ClickY() { return static_cast<std::uint16_t>(MouseY); }
 
 int ClickedButton(TMenuButtons buttons) { return HitButton(buttons, ClickX(), ClickY()); }
 
@@ -81,7 +81,7 @@ int MenuSide() { return ViewState.LocalSide; }
 
 void DrawHoverHighlight(TMenuButtons buttons, int side, const TMenuButtonRect& box) {
   // The pointer as the frame sees it; a click reads it the same way.
-  const long x = ClickX(), y = ClickY();
+  const int x = ClickX(), y = ClickY();
   for (std::size_t i = 0; i < buttons.size(); ++i) {
     const TMenuButtonRect& b = buttons[i];
     const int number = static_cast<int>(i) + 1;

@@ -117,9 +117,10 @@ using TMenuButtons = std::span<const TMenuButtonRect>;
 bool InsideButton(const TMenuButtonRect& button, long x, long y);
 // 1-based number of the first button hit, 0 for none.
 int HitButton(TMenuButtons buttons, long x, long y);
-// The pointer as click procedures read it: MouseX and MouseY taken as unsigned 16-bit values.
-long ClickX();
-long ClickY();
+// The pointer as click and draw procedures read it: MouseX and MouseY taken as unsigned 16-bit
+// values.
+int ClickX();
+int ClickY();
 // HitButton at the pointer.
 int ClickedButton(TMenuButtons buttons);
 // Left and right edges of the widest button, the first button's top, the last button's bottom.

@@ -227,7 +227,7 @@ void ObjectEnableDraw() {
   DrawMenuBackground();
   DrawPicture("butt-ok.img", 33, 170);
   DrawPicture("butback2.img", 211, 170);
-  CheckListDraw(CheckList, MouseX, MouseY);
+  CheckListDraw(CheckList, ClickX(), ClickY());
   DrawHoverHighlight(EnableButtons, MenuSide());
   EndMenuFrame();
 }
@@ -247,7 +247,7 @@ void ObjectEnableClick() {
       OpenScenarioEditorMenu();
       break;
     default:
-      CheckListMouseDown(CheckList, MouseX, MouseY);
+      CheckListMouseDown(CheckList, ClickX(), ClickY());
       break;
   }
 }
@@ -314,7 +314,7 @@ void ScenarioSettingsClick() {
       OpenScenarioEditorMenu();
       break;
     default:
-      for (int row = 1; row <= SettingsRows; ++row) TrackBarMouseDown(TrackBars[row], MouseX, MouseY);
+      for (int row = 1; row <= SettingsRows; ++row) TrackBarMouseDown(TrackBars[row], ClickX(), ClickY());
       break;
   }
 }
