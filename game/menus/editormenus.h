@@ -33,10 +33,6 @@ inline std::int32_t EditorHouse = 0;
 // The track bars of the new-map, settings and scenario editing screens (1-based).
 inline Table1<TTrackWidget, 10> TrackBars{};
 
-// A name typed for a file: non-empty, no path separators, no "..", no wildcards and no control
-// characters, so that it names exactly one file inside its folder.
-bool TypedFileNameOk(std::string_view name);
-
 // --- Map editor menus (screens 23, 25, 26, 27). ---
 void OpenMapEditorMenu();
 void MapEditorMenuDraw();

@@ -108,11 +108,6 @@ namespace {
 constexpr std::uint8_t AuthorsBackground = 128;
 constexpr std::uint8_t PictureOutline = 0;
 
-void LeaveTopicList() {
-  GameScreen = ScreenGameMenu;
-  ListBoxFree(TopicList);
-}
-
 void LeaveTopicPage() {
   ListBoxFree(ShortList);
   OpenTopicList();
@@ -159,7 +154,7 @@ void TopicListClick() {
 }
 
 void TopicListDraw() {
-  if (!BeginMenuFrame(LeaveTopicList)) return;
+  if (!BeginMenuFrame([] { EscapeToGameMenu(TopicList); })) return;
   DrawMenuBackground();
   DrawPicture("buttback.img", 131, 170);
   ListBoxDraw(TopicList, ClickX(), ClickY());

@@ -24,11 +24,6 @@ void ContinueGame() {
   PlayNextTrack();
 }
 
-void LeaveHelp() {
-  GameScreen = ScreenGameMenu;
-  ListBoxFree(FileListBox);
-}
-
 void LeaveOrders() {
   ListBoxFree(FileListBox);
   OpenGameMenu();
@@ -41,6 +36,11 @@ void LeaveOrders() {
 void OpenGameMenu() {
   StopMusicProc();
   OpenMenuScreen(ScreenGameMenu);
+}
+
+void EscapeToGameMenu(TListWidget& list) {
+  GameScreen = ScreenGameMenu;
+  ListBoxFree(list);
 }
 
 void GameMenuClick() {
@@ -86,7 +86,7 @@ void HelpClick() {
 }
 
 void HelpDraw() {
-  if (!BeginMenuFrame(LeaveHelp)) return;
+  if (!BeginMenuFrame([] { EscapeToGameMenu(FileListBox); })) return;
   DrawMenuBackground();
   DrawScreenTitle("texthelp.img", 14, MenuSide());
   DrawPictureCentred("buttback.img", 160);

@@ -25,6 +25,9 @@ inline constexpr TMenuButtonRect HelpBackButton{131, 160, 188, 176};
 inline constexpr TMenuButtonRect OrdersBackButton{130, 168, 189, 184};
 
 void OpenGameMenu();
+// Esc on the screens reached from it (save, load, help, topic list): straight back, the list's
+// strings freed and the music left as it is.
+void EscapeToGameMenu(TListWidget& list);
 void GameMenuClick();
 void GameMenuDraw();
 

@@ -9,7 +9,7 @@
 
 #include "game/menus/dmenus.h"
 #include "game/menus/editormenus.h"
-#include "game/menus/editorfiles.h"
+#include "game/menus/filescreens.h"
 #include "game/world/filenotices.h"
 #include "game/world/gamestart.h"
 
@@ -33,10 +33,9 @@ std::int32_t SideLength(std::int32_t index) {
 }
 
 void SaveTypedMap() {
-  const std::string typed = EditBox1.Text;
-  if (typed.empty()) return;
-  if (!AcceptTypedName(typed)) return;
-  const std::string name = std::string(typed) + ".map";
+  const std::string& typed = EditBox1.Text;
+  if (!CheckTypedFileName(typed)) return;
+  const std::string name = typed + ".map";
   // The placements are rebuilt from the live fields and blooms; the old list is kept until the
   // file is written, so a failed save leaves the map in memory exactly as it was.
   const TMapPlacements before = MapPlacements;
@@ -61,7 +60,7 @@ void LoadChosenMap() {
   OpenMapEditorMenu();
 }
 
-void DeleteChosenMap() { DeleteChosenFile("maps\\", ".map", ListMaps); }
+void DeleteChosenMap() { DeleteChosenFile(MapsFileText, "maps\\", ".map", ListMaps); }
 
 void EscapeToMapEditorMenu() {
   OpenMapEditorMenu();
@@ -69,15 +68,6 @@ void EscapeToMapEditorMenu() {
 }
 
 }  // namespace
-
-bool TypedFileNameOk(std::string_view name) {
-  if (name.empty() || name == "." || name.find("..") != std::string_view::npos) return false;
-  for (unsigned char c : name) {
-    if (c < 32 || c == 127) return false;
-    if (c == '/' || c == '\\' || c == '*' || c == '?' || c == ':') return false;
-  }
-  return true;
-}
 
 std::string_view FactionName(std::int32_t house) {
   return house >= 0 && house < static_cast<std::int32_t>(FactionNames.size())
@@ -206,8 +196,7 @@ void NewMapClick() {
 // ---- Save map (26) ----
 
 void OpenSaveMap() {
-  OpenMenuScreen(ScreenSaveMap);
-  OpenFileScreen(true, ListMaps);
+  OpenFileScreen(ScreenSaveMap, FileScreenKind::Save, ListMaps);
 }
 
 void SaveMapDraw() {
@@ -219,8 +208,7 @@ void SaveMapDblClick() { SaveScreenDblClick(SaveTypedMap); }
 // ---- Load map (27) ----
 
 void OpenLoadMap() {
-  OpenMenuScreen(ScreenLoadMap);
-  OpenFileScreen(false, ListMaps);
+  OpenFileScreen(ScreenLoadMap, FileScreenKind::Load, ListMaps);
 }
 
 void LoadMapDraw() {

@@ -26,7 +26,10 @@ std::string SelectedItem(const TListWidget& list);
 // Why a typed file name cannot be used (empty text when it can): the characters that name
 // another folder or that the file system refuses, "..", and control characters.
 std::string FileNameProblem(std::string_view name);
-// FileNameProblem shown in a message box; true when the name can be used.
+// A name typed for a file: not empty and without a FileNameProblem, so that it names exactly
+// one file inside its folder.
+bool TypedFileNameOk(std::string_view name);
+// TypedFileNameOk; its FileNameProblem, if any, shown in a message box.
 bool CheckTypedFileName(std::string_view name);
 
 }  // namespace zarn

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "game/menus/dmenus.h"
-#include "game/menus/editorfiles.h"
+#include "game/menus/filescreens.h"
 #include "game/menus/editormenus.h"
 #include "game/world/filenotices.h"
 #include "game/world/gamestart.h"
@@ -149,9 +149,8 @@ void LoadChosenScenario() {
 }
 
 void SaveTypedScenario() {
-  const std::string typed = EditBox1.Text;
-  if (typed.empty()) return;
-  if (!AcceptTypedName(typed)) return;
+  const std::string& typed = EditBox1.Text;
+  if (!CheckTypedFileName(typed)) return;
   const std::string name = typed + ".scn";
   PackWorldIntoScenario();
   if (!SaveScenario(name)) return;  // shown; the screen stays
@@ -160,7 +159,7 @@ void SaveTypedScenario() {
   OpenScenarioEditorMenu();
 }
 
-void DeleteChosenScenario() { DeleteChosenFile("scenes\\", ".scn", ListScenes); }
+void DeleteChosenScenario() { DeleteChosenFile(ScenesFileText, "scenes\\", ".scn", ListScenes); }
 
 }  // namespace
 
@@ -202,8 +201,7 @@ void ScenarioEditorMenuClick() {
 // ---- Map of a new scenario (30) ----
 
 void OpenScenarioMapChoice() {
-  OpenMenuScreen(ScreenScenarioMapChoice);
-  OpenFileScreen(false, ListMaps);
+  OpenFileScreen(ScreenScenarioMapChoice, FileScreenKind::Load, ListMaps);
 }
 
 void ScenarioMapChoiceDraw() {
@@ -322,8 +320,7 @@ void ScenarioSettingsClick() {
 // ---- Load scenario (33) ----
 
 void OpenLoadScenario() {
-  OpenMenuScreen(ScreenLoadScenario);
-  OpenFileScreen(false, ListScenes);
+  OpenFileScreen(ScreenLoadScenario, FileScreenKind::Load, ListScenes);
 }
 
 void LoadScenarioDraw() {
@@ -336,8 +333,7 @@ void LoadScenarioDblClick() { LoadScreenDblClick(LoadChosenScenario); }
 // ---- Save scenario (34) ----
 
 void OpenSaveScenario() {
-  OpenMenuScreen(ScreenSaveScenario);
-  OpenFileScreen(true, ListScenes);
+  OpenFileScreen(ScreenSaveScenario, FileScreenKind::Save, ListScenes);
 }
 
 void SaveScenarioDraw() {

@@ -1,6 +1,9 @@
-// The editors' menus without a program around them: which typed names may name a file, the
-// settings screen's texts, and where its track bars write.
+// The editors' menus without a program around them: which typed names may name a file and how
+// the save screens refuse the others, the settings screen's texts, and where its track bars write.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "game/menus/dmenus.h"
 
@@ -11,7 +14,8 @@ namespace {
 TEST(EditorMenus, TypedNamesStayInsideTheirFolder) {
   for (const char* good : {"desert", "alm1", "my map", "a.b", "Карта"})
     EXPECT_TRUE(TypedFileNameOk(good)) << good;
-  for (const char* bad : {"", ".", "..", "../x", "x/..", "a/b", "a\\b", "c:x", "*", "a?", "tab\t", "\x7f"})
+  for (const char* bad : {"", ".", "..", "../x", "x/..", "a/b", "a\\b", "c:x", "*", "a?", "tab\t", "\x7f",
+                          "a\"b", "<a", "a>", "a|b"})
     EXPECT_FALSE(TypedFileNameOk(bad)) << bad;
 }
 
@@ -79,3 +83,33 @@ TEST(EditorMenus, TheEnclosingBoxOfTheScenarioMenuTakesInTheLowerButtons) {
 }
 
 }  // namespace
+
+std::vector<std::string> Shown;
+
+TEST(EditorMenus, TheSaveScreensRefuseABadNameWithAMessageAndAnEmptyOneSilently) {
+  const auto oldShow = ShowMessageProc;
+  ShowMessageProc = [](std::string_view text) { Shown.emplace_back(text); };
+  MapExists = 1;
+  const struct {
+    void (*open)();
+    void (*click)();
+    std::uint8_t screen;
+  } screens[] = {{OpenSaveMap, SaveMapClick, ScreenSaveMap},
+                 {OpenSaveScenario, SaveScenarioClick, ScreenSaveScenario}};
+  for (const auto& s : screens) {
+    SCOPED_TRACE(int(s.screen));
+    s.open();
+    Shown.clear();
+    MouseX = 60;  // the save button
+    MouseY = 178;
+    EditLineSetText(EditBox1, "a|b");
+    s.click();
+    EXPECT_EQ(GameScreen, s.screen);
+    EXPECT_EQ(Shown.size(), 1u);
+    EditLineSetText(EditBox1, "");
+    s.click();
+    EXPECT_EQ(GameScreen, s.screen);
+    EXPECT_EQ(Shown.size(), 1u);
+  }
+  ShowMessageProc = oldShow;
+}

@@ -55,7 +55,7 @@ TEST_F(SaveLoadFlowTest, SavedFromTheGameMenuLoadedFromTheMainMenuIsTheSameWorld
   ASSERT_EQ(GameScreen, ScreenLoadGameMain);
   ASSERT_EQ(FileListBox.Items, std::vector<std::string>{"abc"});
   ClickFirstRow();
-  Click(LoadGameButtons[0]);
+  Click(LoadScreenButtons[0]);
   ASSERT_EQ(GameScreen, ScreenPlay);
   EXPECT_TRUE(FileListBox.Items.empty());
   EXPECT_TRUE(SavedWorld() == saved);
@@ -68,7 +68,7 @@ TEST_F(SaveLoadFlowTest, DeleteRelistsAndAnEmptyNameSavesNothing) {
     OpenMenu();
     Click(GameMenuButtons[0]);
     EditLineSetText(EditBox1, name);
-    Click(SaveGameButtons[0]);
+    Click(SaveScreenButtons[0]);
     ASSERT_EQ(GameScreen, ScreenPlay);
     fs::last_write_time(folder / "save" / (std::string(name) + ".sav"),
                         fs::file_time_type::clock::now() + std::chrono::seconds(name[0] == 't' ? 10 : 0));
@@ -80,19 +80,23 @@ TEST_F(SaveLoadFlowTest, DeleteRelistsAndAnEmptyNameSavesNothing) {
   EXPECT_EQ(EditBox1.Text, "two");
   Click(80, 70);  // the second row
   EXPECT_EQ(EditBox1.Text, "one");
-  Click(SaveGameButtons[1]);
+  // The picked name can be typed on at once.
+  Type("x");
+  EXPECT_EQ(EditBox1.Text, "onex");
+  EditLineSetText(EditBox1, "one");
+  Click(SaveScreenButtons[1]);
   EXPECT_EQ(FileListBox.Items, std::vector<std::string>{"two"});
   EXPECT_FALSE(fs::exists(folder / "save" / "one.sav"));
   // A click on an empty row selects nothing: delete then has nothing to remove.
   Click(80, 100);
   EXPECT_EQ(EditBox1.Text, "one");
-  Click(SaveGameButtons[1]);
+  Click(SaveScreenButtons[1]);
   EXPECT_TRUE(FileListBox.Items.empty()) << "the selection stayed on the only row";
-  Click(SaveGameButtons[1]);
+  Click(SaveScreenButtons[1]);
   EXPECT_EQ(GameScreen, ScreenSaveGame);
 
   EditLineSetText(EditBox1, "");
-  Click(SaveGameButtons[0]);
+  Click(SaveScreenButtons[0]);
   Key(plat::vk::Return);
   EXPECT_EQ(GameScreen, ScreenSaveGame);
   EXPECT_TRUE(fs::is_empty(folder / "save"));
@@ -130,7 +134,7 @@ TEST_F(SaveLoadFlowTest, ASaveThatCannotBeWrittenIsShownAndTheScreenStays) {
   EXPECT_EQ(GameScreen, ScreenSaveGame) << "the player would think the game saved";
   EXPECT_EQ(plat::null::MessageBoxes().size(), 1u);
   fs::create_directories(folder / "save");
-  Click(SaveGameButtons[0]);
+  Click(SaveScreenButtons[0]);
   EXPECT_EQ(GameScreen, ScreenPlay);
   EXPECT_TRUE(fs::exists(folder / "save" / "abc.sav"));
 }
@@ -153,7 +157,7 @@ TEST_F(SaveLoadFlowTest, ADamagedSaveShowsTheMessageAndKeepsTheRunningGame) {
   EXPECT_EQ(GameScreen, ScreenLoadGame);
   ASSERT_EQ(plat::null::MessageBoxes().size(), 1u);
   EXPECT_NE(plat::null::MessageBoxes()[0].text.find("bad.sav"), std::string::npos) << plat::null::MessageBoxes()[0].text;
-  Click(LoadGameButtons[0]);
+  Click(LoadScreenButtons[0]);
   EXPECT_EQ(GameScreen, ScreenLoadGame);
   EXPECT_TRUE(SavedWorld() == running);
   // Back to the in-game menu, and on to play unchanged.
@@ -171,10 +175,10 @@ TEST_F(SaveLoadFlowTest, EnterOrADoubleClickOnAnEmptyListLoadsNothing) {
   ASSERT_TRUE(FileListBox.Items.empty());
   Key(plat::vk::Return);
   DoubleClick(80, 60);
-  Click(LoadGameButtons[0]);
+  Click(LoadScreenButtons[0]);
   EXPECT_EQ(GameScreen, ScreenLoadGame);
   EXPECT_TRUE(plat::null::MessageBoxes().empty());
-  Click(LoadGameButtons[1]);
+  Click(LoadScreenButtons[1]);
   EXPECT_EQ(GameScreen, ScreenGameMenu);
 }
 

@@ -1,40 +1,29 @@
-#include "game/menus/editorfiles.h"
+#include "game/menus/filescreens.h"
 
 #include <exception>
 #include <filesystem>
 #include <system_error>
 
 #include "game/menus/dmenus.h"
-#include "game/menus/editormenus.h"
 #include "game/world/filenotices.h"
+#include "game/world/gamestart.h"
 
 namespace zarn {
 
 namespace {
 
-constexpr std::string_view FileWordText = "Файл "_cp1251;
 constexpr std::string_view NotDeletedText = " не удалён"_cp1251;
-constexpr std::string_view BadNameText = "Недопустимое имя файла: "_cp1251;
-
-}  // namespace
-
-void OpenFileScreen(bool withEditLine, void (*fill)()) {
-  if (withEditLine) EditLineCreate(EditBox1, 33, 32);
-  ListBoxCreate(FileListBox, 33, 52, true);
-  fill();
-  if (withEditLine && FileListBox.Count() > 0) EditLineSetText(EditBox1, FileListBox.Items.front());
-}
+constexpr std::array<std::string_view, 3> SavePictures{"buttsave.img", "buttdel.img", "butback2.img"};
+constexpr std::array<std::string_view, 2> LoadPictures{"buttload.img", "butback2.img"};
 
 void DrawFileScreen(std::string_view title, FileScreenKind kind) {
   DrawMenuBackground();
   DrawScreenTitle(title, 12, MenuSide());
   if (kind == FileScreenKind::Save) {
-    static constexpr std::string_view pictures[] = {"buttsave.img", "buttdel.img", "butback2.img"};
-    DrawButtonPictures(SaveScreenButtons, pictures);
+    DrawButtonPictures(SaveScreenButtons, SavePictures);
     EditLineDraw(EditBox1);
   } else {
-    static constexpr std::string_view pictures[] = {"buttload.img", "butback2.img"};
-    DrawButtonPictures(LoadScreenButtons, pictures);
+    DrawButtonPictures(LoadScreenButtons, LoadPictures);
   }
   ListBoxDraw(FileListBox, ClickX(), ClickY());
   if (kind == FileScreenKind::Save)
@@ -44,38 +33,39 @@ void DrawFileScreen(std::string_view title, FileScreenKind kind) {
   EndMenuFrame();
 }
 
-bool FileListChoice(std::string& name) {
-  if (FileListBox.Selection >= FileListBox.Count()) return false;
-  name = FileListBox.Items[FileListBox.Selection];
-  return !name.empty();
-}
-
+// A click on the list; when it picked an item row, the item goes into the edit line (true).
 bool FileListClickToEditLine() {
-  if (ListBoxMouseDown(FileListBox, ClickX(), ClickY()) != ListHitRow) return false;
-  std::string chosen;
-  if (!FileListChoice(chosen)) return false;
-  EditLineSetText(EditBox1, chosen);
+  if (OfferClickToList(FileListBox, ClickX(), ClickY()) != ListPickedItem) return false;
+  EditLineSetText(EditBox1, SelectedItem(FileListBox));
   return true;
 }
 
-void DeleteChosenFile(std::string_view folder, std::string_view extension, void (*fill)()) {
+}  // namespace
+
+void OpenFileScreen(std::uint8_t screen, FileScreenKind kind, void (*fill)()) {
+  OpenMenuScreen(screen);
+  if (kind == FileScreenKind::Save) EditLineCreate(EditBox1, 33, 32);
+  ListBoxCreate(FileListBox, 33, 52, true);
+  fill();
+  if (kind == FileScreenKind::Save && FileListBox.Count() > 0)
+    EditLineSetText(EditBox1, FileListBox.Items.front());
+}
+
+bool FileListChoice(std::string& name) {
+  name = SelectedItem(FileListBox);
+  return !name.empty();
+}
+
+void DeleteChosenFile(std::string_view fileText, std::string_view folder, std::string_view extension,
+                      void (*fill)()) {
   std::string chosen;
   if (!FileListChoice(chosen)) return;
   const std::string name = chosen + std::string(extension);
   std::error_code ec;
-  if (!TypedFileNameOk(chosen) || !std::filesystem::remove(NativePath(std::string(folder) + name), ec) || ec) {
-    std::string text(FileWordText);
-    text += folder;
-    TellFileProblem(text, name, NotDeletedText);
-  }
+  if (!IsPlainFileName(name) || !std::filesystem::remove(NativePath(std::string(folder) + name), ec) || ec)
+    TellFileProblem(fileText, name, NotDeletedText);
   ListBoxClear(FileListBox);
   fill();
-}
-
-bool AcceptTypedName(std::string_view typed) {
-  if (TypedFileNameOk(typed)) return true;
-  ShowMessageProc(std::string(BadNameText) + std::string(typed));
-  return false;
 }
 
 void FileScreenFrame(std::uint8_t screen, std::string_view title, FileScreenKind kind, void (*act)(),
@@ -100,7 +90,7 @@ void LoadScreenClick(void (*act)(), void (*back)()) {
       back();
       break;
     default:
-      ListBoxMouseDown(FileListBox, ClickX(), ClickY());
+      OfferClickToList(FileListBox, ClickX(), ClickY());
       break;
   }
 }
@@ -127,7 +117,7 @@ void SaveScreenClick(void (*act)(), void (*remove)(), void (*back)()) {
 }
 
 void LoadScreenDblClick(void (*act)()) {
-  if (ListBoxMouseDown(FileListBox, ClickX(), ClickY()) == ListHitRow) GuardFileAction(act);
+  if (OfferClickToList(FileListBox, ClickX(), ClickY()) == ListPickedItem) GuardFileAction(act);
 }
 
 void SaveScreenDblClick(void (*act)()) {
