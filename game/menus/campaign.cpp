@@ -52,13 +52,21 @@ void NextMission() {
 
 }  // namespace
 
-void DrawFactionFlag(int side) {
+void DrawBriefingScreen(std::string_view buttonPicture, const TMenuButtonRect& hit, int boxX, int boxWidth,
+                        void (*escape)()) {
+  if (!BeginMenuFrame(escape)) return;
+  DrawMenuBackground();
+  const int side = Players[1].Side;
   if (side == 1)
     DrawPictureCentred("saflag.img", 10);
   else if (side == 0)
     DrawPictureCentred("sgflag.img", 8);
   else
     DrawPictureCentred("stflag.img", 10);
+  DrawPictureCentred(buttonPicture, 168);
+  ListBoxDraw(FileListBox, ClickX(), ClickY());
+  DrawSingleButtonHighlight(hit, boxX, 168, boxWidth, 16, MenuSide());
+  EndMenuFrame();
 }
 
 std::string CampaignScenarioName(int side, int mission) {
@@ -136,24 +144,13 @@ void StartMission() {
 }
 
 void MissionStartClick() {
-  // The briefing takes the click first, even where it would overlap the button.
-  if (OfferClickToList(FileListBox, ClickX(), ClickY()) != ListTookNothing)
-    return;
-  if (!InsideButton(BeginButton, ClickX(), ClickY())) return;
+  if (!ListMissedButtonHit(FileListBox, BeginButton)) return;
   ListBoxFree(FileListBox);
   PlayButtonSound();
   StartGame();
 }
 
-void MissionStartDraw() {
-  if (!BeginMenuFrame(nullptr)) return;
-  DrawMenuBackground();
-  DrawFactionFlag(Players[1].Side);
-  DrawPictureCentred("tbegin.img", 168);
-  ListBoxDraw(FileListBox, ClickX(), ClickY());
-  DrawSingleButtonHighlight(BeginButton, 104, 168, 115, 16, MenuSide());
-  EndMenuFrame();
-}
+void MissionStartDraw() { DrawBriefingScreen("tbegin.img", BeginButton, 104, 115, nullptr); }
 
 // --- Victory (37) and defeat (38) ------------------------------------------------------------
 

@@ -24,8 +24,11 @@ inline std::uint8_t MissionWon = 0;
 // "alm3.scn" for side 1 and mission 3; empty for a side without a prefix.
 std::string CampaignScenarioName(int side, int mission);
 
-// The faction's flag centred at the top (briefing and orders).
-void DrawFactionFlag(int side);
+// The briefing's screens (mission start, orders): background, the faction's flag, the button's
+// picture centred at y 168 with its single-button highlight over (boxX, 168), boxWidth x 16,
+// and the briefing list. Esc runs `escape` (nullptr: ignored).
+void DrawBriefingScreen(std::string_view buttonPicture, const TMenuButtonRect& hit, int boxX, int boxWidth,
+                        void (*escape)());
 
 inline constexpr std::array<TMenuButtonRect, 3> FactionButtons{{
     {19, 68, 101, 131},

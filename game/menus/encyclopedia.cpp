@@ -172,8 +172,7 @@ void OpenTopicPage(std::string_view key, std::string_view picture) {
 }
 
 void TopicPageClick() {
-  if (OfferClickToList(ShortList, ClickX(), ClickY()) != ListTookNothing) return;
-  if (!InsideButton(TopicPageBackButton, ClickX(), ClickY())) return;
+  if (!ListMissedButtonHit(ShortList, TopicPageBackButton)) return;
   PlayButtonSound();
   LeaveTopicPage();
 }

@@ -78,8 +78,7 @@ void OpenHelp() {
 }
 
 void HelpClick() {
-  if (OfferClickToList(FileListBox, ClickX(), ClickY()) != ListTookNothing) return;
-  if (!InsideButton(HelpBackButton, ClickX(), ClickY())) return;
+  if (!ListMissedButtonHit(FileListBox, HelpBackButton)) return;
   PlayButtonSound();
   ListBoxFree(FileListBox);
   OpenGameMenu();
@@ -104,21 +103,12 @@ void OpenOrders() {
 }
 
 void OrdersClick() {
-  if (OfferClickToList(FileListBox, ClickX(), ClickY()) != ListTookNothing) return;
-  if (!InsideButton(OrdersBackButton, ClickX(), ClickY())) return;
+  if (!ListMissedButtonHit(FileListBox, OrdersBackButton)) return;
   ListBoxFree(FileListBox);
   PlayButtonSound();
   OpenGameMenu();
 }
 
-void OrdersDraw() {
-  if (!BeginMenuFrame(LeaveOrders)) return;
-  DrawMenuBackground();
-  DrawFactionFlag(Players[1].Side);
-  DrawPictureCentred("buttback.img", 168);
-  ListBoxDraw(FileListBox, ClickX(), ClickY());
-  DrawSingleButtonHighlight(OrdersBackButton, 130, 168, 60, 16, MenuSide());
-  EndMenuFrame();
-}
+void OrdersDraw() { DrawBriefingScreen("buttback.img", OrdersBackButton, 130, 60, LeaveOrders); }
 
 }  // namespace zarn

@@ -26,6 +26,10 @@ int OfferClickToList(TListWidget& list, int x, int y) {
   return hit == ListHitNone ? ListTookNothing : ListTookClick;
 }
 
+bool ListMissedButtonHit(TListWidget& list, const TMenuButtonRect& button) {
+  return OfferClickToList(list, ClickX(), ClickY()) == ListTookNothing && InsideButton(button, ClickX(), ClickY());
+}
+
 bool HasSelectedItem(const TListWidget& list) {
   if (list.Kind == TListKind::Column) return list.ColumnSelection >= 0 && list.ColumnSelection < list.Count();
   return list.Selection < list.Count();

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "game/base/listbox.h"
+#include "game/menus/menuframe.h"
 
 namespace zarn {
 
@@ -17,6 +18,10 @@ inline constexpr int ListPickedItem = 2;  // a row that holds an item (the selec
 
 // Gives the click to the list. An empty row or a heading leaves the selection as it was.
 int OfferClickToList(TListWidget& list, int x, int y);
+// The click of a screen with a text list and one button: the list takes the click first
+// (scrolling), even where it would overlap the button; true when it did not and the pointer is
+// strictly inside the button.
+bool ListMissedButtonHit(TListWidget& list, const TMenuButtonRect& button);
 // The list's selection names one of its items (plain and short lists: Selection; column
 // list: ColumnSelection).
 bool HasSelectedItem(const TListWidget& list);

@@ -213,6 +213,11 @@ TEST_F(CampaignFlowTest, ABriefingClickNeverStartsTheGameAndAnEmptyRowDoesNothin
   Click(100, 140);
   EXPECT_EQ(GameScreen, ScreenMissionStart);
   EXPECT_LT(FileListBox.Selection, FileListBox.Count());
+  // A list lying over the button takes the click.
+  ListBoxCreate(FileListBox, 33, 100, false);
+  ListBoxAdd(FileListBox, "x");
+  Click(BeginButton);
+  EXPECT_EQ(GameScreen, ScreenMissionStart);
 }
 
 TEST_F(CampaignFlowTest, EveryScenarioOfTheCampaignIsBriefedWithItsOwnGoal) {
