@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,7 @@
 #include "game/base/records.h"
 #include "game/base/tables.h"
 #include "game/base/widgets.h"
+#include "game/menus/menuframe.h"
 
 namespace zarn {
 
@@ -83,5 +85,10 @@ bool EditorLoadMap(std::string_view mapFile);
 void EnterEditorScreen(std::uint8_t screen, void (*entryStep)(), void (*withoutMap)());
 // Leaving the editors' menus for good: shadow drawing back on.
 void LeaveEditorMenus();
+// The two editor menus: opening (shadow drawing off, a blank map when there is none) and a frame
+// (their buttons' pictures on the background, hover in the local faction's colours).
+void OpenEditorMenu(std::uint8_t screen);
+void DrawEditorMenu(std::span<const TMenuButtonRect> buttons, std::span<const std::string_view> pictures,
+                    const TMenuButtonRect& box);
 
 }  // namespace zarn

@@ -16,6 +16,11 @@ constexpr std::string_view NotDeletedText = " не удалён"_cp1251;
 constexpr std::array<std::string_view, 3> SavePictures{"buttsave.img", "buttdel.img", "butback2.img"};
 constexpr std::array<std::string_view, 2> LoadPictures{"buttload.img", "butback2.img"};
 
+TMenuButtons Buttons(FileScreenKind kind) {
+  if (kind == FileScreenKind::Save) return SaveScreenButtons;
+  return LoadScreenButtons;
+}
+
 void DrawFileScreen(std::string_view title, FileScreenKind kind) {
   DrawMenuBackground();
   DrawScreenTitle(title, 12, MenuSide());
@@ -26,17 +31,15 @@ void DrawFileScreen(std::string_view title, FileScreenKind kind) {
     DrawButtonPictures(LoadScreenButtons, LoadPictures);
   }
   ListBoxDraw(FileListBox, ClickX(), ClickY());
-  if (kind == FileScreenKind::Save)
-    DrawHoverHighlight(SaveScreenButtons, MenuSide());
-  else
-    DrawHoverHighlight(LoadScreenButtons, MenuSide());
+  DrawHoverHighlight(Buttons(kind), MenuSide());
   EndMenuFrame();
 }
 
-// A click on the list; when it picked an item row, the item goes into the edit line (true).
-bool FileListClickToEditLine() {
+// A click on the list; true when it picked an item row, which on a save screen goes into the
+// edit line.
+bool PickFromList(FileScreenKind kind) {
   if (OfferClickToList(FileListBox, ClickX(), ClickY()) != ListPickedItem) return false;
-  EditLineSetText(EditBox1, SelectedItem(FileListBox));
+  if (kind == FileScreenKind::Save) EditLineSetText(EditBox1, SelectedItem(FileListBox));
   return true;
 }
 
@@ -78,50 +81,26 @@ void FileScreenFrame(std::uint8_t screen, std::string_view title, FileScreenKind
   DrawFileScreen(title, kind);
 }
 
-void LoadScreenClick(void (*act)(), void (*back)()) {
-  switch (ClickedButton(LoadScreenButtons)) {
-    case 1:
-      PlayButtonSound();
-      GuardFileAction(act);
-      break;
-    case 2:
-      PlayButtonSound();
-      ListBoxFree(FileListBox);
-      back();
-      break;
-    default:
-      OfferClickToList(FileListBox, ClickX(), ClickY());
-      break;
+void FileScreenClick(FileScreenKind kind, void (*act)(), void (*back)(), void (*remove)()) {
+  const TMenuButtons buttons = Buttons(kind);
+  const int hit = ClickedButton(buttons);
+  if (hit == 0) {
+    PickFromList(kind);
+    return;
+  }
+  PlayButtonSound();
+  if (hit == 1) {
+    GuardFileAction(act);
+  } else if (hit == static_cast<int>(buttons.size())) {
+    ListBoxFree(FileListBox);
+    back();
+  } else {
+    GuardFileAction(remove);
   }
 }
 
-void SaveScreenClick(void (*act)(), void (*remove)(), void (*back)()) {
-  switch (ClickedButton(SaveScreenButtons)) {
-    case 1:
-      PlayButtonSound();
-      GuardFileAction(act);
-      break;
-    case 2:
-      PlayButtonSound();
-      GuardFileAction(remove);
-      break;
-    case 3:
-      PlayButtonSound();
-      ListBoxFree(FileListBox);
-      back();
-      break;
-    default:
-      FileListClickToEditLine();
-      break;
-  }
-}
-
-void LoadScreenDblClick(void (*act)()) {
-  if (OfferClickToList(FileListBox, ClickX(), ClickY()) == ListPickedItem) GuardFileAction(act);
-}
-
-void SaveScreenDblClick(void (*act)()) {
-  if (FileListClickToEditLine()) GuardFileAction(act);
+void FileScreenDblClick(FileScreenKind kind, void (*act)()) {
+  if (PickFromList(kind)) GuardFileAction(act);
 }
 
 void GuardFileAction(void (*action)()) {

@@ -32,14 +32,12 @@ void DeleteChosenFile(std::string_view fileText, std::string_view folder, std::s
 // act does not leave it), then the screen is drawn.
 void FileScreenFrame(std::uint8_t screen, std::string_view title, FileScreenKind kind, void (*act)(),
                      void (*escape)());
-// A click on a load screen: load (act), back (the list freed, then `back`), or the list.
-void LoadScreenClick(void (*act)(), void (*back)());
-// A click on a save screen: save (act), delete (remove), back, or the list (a picked item goes
-// into the edit line, so saving overwrites it).
-void SaveScreenClick(void (*act)(), void (*remove)(), void (*back)());
+// A click: load or save (act), delete (remove, save screens only), back (the list freed, then
+// `back`), or the list (on a save screen a picked item goes into the edit line, so saving
+// overwrites it).
+void FileScreenClick(FileScreenKind kind, void (*act)(), void (*back)(), void (*remove)() = nullptr);
 // Double clicks: on an item row they act (a save screen takes the item as the name first).
-void LoadScreenDblClick(void (*act)());
-void SaveScreenDblClick(void (*act)());
+void FileScreenDblClick(FileScreenKind kind, void (*act)());
 // Runs a file action; anything it throws is shown in a message box and the screen stays.
 void GuardFileAction(void (*action)());
 

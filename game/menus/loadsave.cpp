@@ -56,8 +56,8 @@ void DeleteChosenGame() { DeleteChosenFile(SaveFileText, "save\\", ".sav", ListS
 // --- Save (8) --------------------------------------------------------------------------------
 
 void OpenSaveGame() { OpenFileScreen(ScreenSaveGame, FileScreenKind::Save, ListSaveGames); }
-void SaveGameClick() { SaveScreenClick(SaveTypedGame, DeleteChosenGame, OpenGameMenu); }
-void SaveGameDblClick() { SaveScreenDblClick(SaveTypedGame); }
+void SaveGameClick() { FileScreenClick(FileScreenKind::Save, SaveTypedGame, OpenGameMenu, DeleteChosenGame); }
+void SaveGameDblClick() { FileScreenDblClick(FileScreenKind::Save, SaveTypedGame); }
 void SaveGameDraw() {
   FileScreenFrame(ScreenSaveGame, "savegame.img", FileScreenKind::Save, SaveTypedGame,
                   [] { EscapeToGameMenu(FileListBox); });
@@ -66,16 +66,16 @@ void SaveGameDraw() {
 // --- Load (9 and 10) -------------------------------------------------------------------------
 
 void OpenLoadGame() { OpenFileScreen(ScreenLoadGame, FileScreenKind::Load, ListSaveGames); }
-void LoadGameClick() { LoadScreenClick(LoadChosenGame, OpenGameMenu); }
-void LoadGameDblClick() { LoadScreenDblClick(LoadChosenGame); }
+void LoadGameClick() { FileScreenClick(FileScreenKind::Load, LoadChosenGame, OpenGameMenu); }
+void LoadGameDblClick() { FileScreenDblClick(FileScreenKind::Load, LoadChosenGame); }
 void LoadGameDraw() {
   FileScreenFrame(ScreenLoadGame, "loadgame.img", FileScreenKind::Load, LoadChosenGame,
                   [] { EscapeToGameMenu(FileListBox); });
 }
 
 void OpenLoadGameMain() { OpenFileScreen(ScreenLoadGameMain, FileScreenKind::Load, ListSaveGames); }
-void LoadGameMainClick() { LoadScreenClick(LoadChosenGame, OpenMainMenu); }
-void LoadGameMainDblClick() { LoadScreenDblClick(LoadChosenGame); }
+void LoadGameMainClick() { FileScreenClick(FileScreenKind::Load, LoadChosenGame, OpenMainMenu); }
+void LoadGameMainDblClick() { FileScreenDblClick(FileScreenKind::Load, LoadChosenGame); }
 void LoadGameMainDraw() {
   FileScreenFrame(ScreenLoadGameMain, "loadgame.img", FileScreenKind::Load, LoadChosenGame, [] {
     ListBoxFree(FileListBox);

@@ -80,6 +80,21 @@ void LeaveEditorMenus() {
   OpenMainMenu();
 }
 
+void OpenEditorMenu(std::uint8_t screen) {
+  DebugFlags.ShadowEnabled = 0;
+  OpenMenuScreen(screen);
+  if (!MapExists) NewMapTerrain();
+}
+
+void DrawEditorMenu(std::span<const TMenuButtonRect> buttons, std::span<const std::string_view> pictures,
+                    const TMenuButtonRect& box) {
+  if (!BeginMenuFrame(LeaveEditorMenus)) return;
+  DrawMenuBackground();
+  DrawButtonPictures(buttons, pictures);
+  DrawHoverHighlight(buttons, MenuSide(), box);
+  EndMenuFrame();
+}
+
 void EnterEditorScreen(std::uint8_t screen, void (*entryStep)(), void (*withoutMap)()) {
   if (MapExists) {
     GameScreen = screen;
@@ -110,19 +125,9 @@ bool EditorLoadMap(std::string_view mapFile) {
 
 // ---- Map editor menu (23) ----
 
-void OpenMapEditorMenu() {
-  DebugFlags.ShadowEnabled = 0;
-  OpenMenuScreen(ScreenMapEditorMenu);
-  if (!MapExists) NewMapTerrain();
-}
+void OpenMapEditorMenu() { OpenEditorMenu(ScreenMapEditorMenu); }
 
-void MapEditorMenuDraw() {
-  if (!BeginMenuFrame(LeaveEditorMenus)) return;
-  DrawMenuBackground();
-  DrawButtonPictures(MenuButtons, MenuPictures);
-  DrawHoverHighlight(MenuButtons, MenuSide());
-  EndMenuFrame();
-}
+void MapEditorMenuDraw() { DrawEditorMenu(MenuButtons, MenuPictures, EnclosingBox(MenuButtons)); }
 
 void MapEditorMenuClick() {
   if (!InsideButton(EnclosingBox(MenuButtons), ClickX(), ClickY())) return;
@@ -202,8 +207,8 @@ void OpenSaveMap() {
 void SaveMapDraw() {
   FileScreenFrame(ScreenSaveMap, "tmapsave.img", FileScreenKind::Save, SaveTypedMap, EscapeToMapEditorMenu);
 }
-void SaveMapClick() { SaveScreenClick(SaveTypedMap, DeleteChosenMap, OpenMapEditorMenu); }
-void SaveMapDblClick() { SaveScreenDblClick(SaveTypedMap); }
+void SaveMapClick() { FileScreenClick(FileScreenKind::Save, SaveTypedMap, OpenMapEditorMenu, DeleteChosenMap); }
+void SaveMapDblClick() { FileScreenDblClick(FileScreenKind::Save, SaveTypedMap); }
 
 // ---- Load map (27) ----
 
@@ -214,7 +219,7 @@ void OpenLoadMap() {
 void LoadMapDraw() {
   FileScreenFrame(ScreenLoadMap, "tmapload.img", FileScreenKind::Load, LoadChosenMap, EscapeToMapEditorMenu);
 }
-void LoadMapClick() { LoadScreenClick(LoadChosenMap, OpenMapEditorMenu); }
-void LoadMapDblClick() { LoadScreenDblClick(LoadChosenMap); }
+void LoadMapClick() { FileScreenClick(FileScreenKind::Load, LoadChosenMap, OpenMapEditorMenu); }
+void LoadMapDblClick() { FileScreenDblClick(FileScreenKind::Load, LoadChosenMap); }
 
 }  // namespace zarn

@@ -165,19 +165,9 @@ void DeleteChosenScenario() { DeleteChosenFile(ScenesFileText, "scenes\\", ".scn
 
 // ---- Scenario editor menu (28) ----
 
-void OpenScenarioEditorMenu() {
-  DebugFlags.ShadowEnabled = 0;
-  OpenMenuScreen(ScreenScenarioEditorMenu);
-  if (!MapExists) NewMapTerrain();
-}
+void OpenScenarioEditorMenu() { OpenEditorMenu(ScreenScenarioEditorMenu); }
 
-void ScenarioEditorMenuDraw() {
-  if (!BeginMenuFrame(LeaveEditorMenus)) return;
-  DrawMenuBackground();
-  DrawButtonPictures(MenuButtons, MenuPictures);
-  DrawHoverHighlight(MenuButtons, MenuSide(), MenuBox);
-  EndMenuFrame();
-}
+void ScenarioEditorMenuDraw() { DrawEditorMenu(MenuButtons, MenuPictures, MenuBox); }
 
 void ScenarioEditorMenuClick() {
   if (!InsideButton(MenuBox, ClickX(), ClickY())) return;
@@ -208,8 +198,8 @@ void ScenarioMapChoiceDraw() {
   FileScreenFrame(ScreenScenarioMapChoice, "tmapload.img", FileScreenKind::Load, AcceptScenarioMap,
                   EscapeToScenarioMenu);
 }
-void ScenarioMapChoiceClick() { LoadScreenClick(AcceptScenarioMap, OpenScenarioEditorMenu); }
-void ScenarioMapChoiceDblClick() { LoadScreenDblClick(AcceptScenarioMap); }
+void ScenarioMapChoiceClick() { FileScreenClick(FileScreenKind::Load, AcceptScenarioMap, OpenScenarioEditorMenu); }
+void ScenarioMapChoiceDblClick() { FileScreenDblClick(FileScreenKind::Load, AcceptScenarioMap); }
 
 // ---- Enabled objects (31) ----
 
@@ -327,8 +317,8 @@ void LoadScenarioDraw() {
   FileScreenFrame(ScreenLoadScenario, "tscnload.img", FileScreenKind::Load, LoadChosenScenario,
                   EscapeToScenarioMenu);
 }
-void LoadScenarioClick() { LoadScreenClick(LoadChosenScenario, OpenScenarioEditorMenu); }
-void LoadScenarioDblClick() { LoadScreenDblClick(LoadChosenScenario); }
+void LoadScenarioClick() { FileScreenClick(FileScreenKind::Load, LoadChosenScenario, OpenScenarioEditorMenu); }
+void LoadScenarioDblClick() { FileScreenDblClick(FileScreenKind::Load, LoadChosenScenario); }
 
 // ---- Save scenario (34) ----
 
@@ -340,7 +330,7 @@ void SaveScenarioDraw() {
   FileScreenFrame(ScreenSaveScenario, "tscnsave.img", FileScreenKind::Save, SaveTypedScenario,
                   EscapeToScenarioMenu);
 }
-void SaveScenarioClick() { SaveScreenClick(SaveTypedScenario, DeleteChosenScenario, OpenScenarioEditorMenu); }
-void SaveScenarioDblClick() { SaveScreenDblClick(SaveTypedScenario); }
+void SaveScenarioClick() { FileScreenClick(FileScreenKind::Save, SaveTypedScenario, OpenScenarioEditorMenu, DeleteChosenScenario); }
+void SaveScenarioDblClick() { FileScreenDblClick(FileScreenKind::Save, SaveTypedScenario); }
 
 }  // namespace zarn
