@@ -56,7 +56,7 @@ void DrawBriefingScreen(std::string_view buttonPicture, const TMenuButtonRect& h
                         void (*escape)()) {
   if (!BeginMenuFrame(escape)) return;
   DrawMenuBackground();
-  const int side = Players[1].Side;
+  const int side = ScenarioFaction();
   if (side == 1)
     DrawPictureCentred("saflag.img", 10);
   else if (side == 0)
@@ -82,7 +82,7 @@ void FactionChoiceClick() {
   const int button = ClickedButton(FactionButtons);
   if (button == 0) return;
   const auto side = static_cast<std::uint8_t>(FactionSides[button - 1]);
-  Players[1].Side = side;
+  ScenarioFaction() = side;
   ViewState.LocalSide = side;
   Mission.MissionNumber = 1;
   if (button == 1)
@@ -119,7 +119,7 @@ bool LoadMission(int side, std::int32_t mission) {
   try {
     if (LoadScenario(ScenarioFileName)) return false;
     // The picked faction and mission hold whatever the scenario file says.
-    Players[1].Side = static_cast<std::uint8_t>(side);
+    ScenarioFaction() = static_cast<std::uint8_t>(side);
     Mission.MissionNumber = mission;
     ViewState.LocalSide = static_cast<std::uint8_t>(side);
     return BuildScenarioWorld();
@@ -132,7 +132,7 @@ bool LoadMission(int side, std::int32_t mission) {
 }  // namespace
 
 void StartMission() {
-  const int side = Players[1].Side;
+  const int side = ScenarioFaction();
   const std::int32_t mission = Mission.MissionNumber;
   if (!LoadMission(side, mission)) {
     OpenMainMenu();

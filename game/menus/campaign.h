@@ -18,6 +18,9 @@ inline constexpr int CampaignMissions = 12;
 // File-name prefixes of the scenarios by side.
 inline constexpr std::array<std::string_view, 4> FactionPrefixes{"gor", "alm", "tel", "dre"};
 
+// The side of player 1: the campaign's faction, which picks the scenarios and the briefings.
+inline std::uint8_t& ScenarioFaction() { return Players[1].Side; }
+
 // 1 when the last mission ended on the victory screen's button, 0 on the defeat screen's.
 inline std::uint8_t MissionWon = 0;
 

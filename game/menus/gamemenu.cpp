@@ -99,7 +99,7 @@ void HelpDraw() {
 void OpenOrders() {
   OpenMenuScreen(ScreenOrders);
   ListBoxCreate(FileListBox, 33, 48, false);
-  LoadBriefingProc(Players[1].Side, Mission.MissionNumber);
+  LoadBriefingProc(ScenarioFaction(), Mission.MissionNumber);
 }
 
 void OrdersClick() {

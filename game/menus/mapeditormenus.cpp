@@ -129,8 +129,8 @@ void OpenMapEditorMenu() { OpenEditorMenu(ScreenMapEditorMenu); }
 
 void MapEditorMenuDraw() { DrawEditorMenu(MenuButtons, MenuPictures, EnclosingBox(MenuButtons)); }
 
+// Every button lies inside the enclosing box: the hit test alone rejects a point outside it.
 void MapEditorMenuClick() {
-  if (!InsideButton(EnclosingBox(MenuButtons), ClickX(), ClickY())) return;
   const int hit = ClickedButton(MenuButtons);
   if (hit == 0) return;
   PlayButtonSound();

@@ -169,8 +169,8 @@ void OpenScenarioEditorMenu() { OpenEditorMenu(ScreenScenarioEditorMenu); }
 
 void ScenarioEditorMenuDraw() { DrawEditorMenu(MenuButtons, MenuPictures, MenuBox); }
 
+// Every button lies inside the enclosing box: the hit test alone rejects a point outside it.
 void ScenarioEditorMenuClick() {
-  if (!InsideButton(MenuBox, ClickX(), ClickY())) return;
   const int hit = ClickedButton(MenuButtons);
   if (hit == 0) return;
   PlayButtonSound();
@@ -245,7 +245,7 @@ void ObjectEnableClick() {
 void OpenScenarioSettings() {
   MissionSettingsCopy = Mission;
   OpenMenuScreen(ScreenScenarioSettings);
-  EditorHouse = Players[1].Side;
+  EditorHouse = ScenarioFaction();
   for (int row = 0; row < SettingsRows; ++row) {
     const TSettingsRow& r = SettingsTable[row];
     TrackBarCreate(TrackBars[row + 1], SettingsX, SettingsRowY(row), r.Minimum, r.Maximum, 1,
@@ -292,7 +292,7 @@ void ScenarioSettingsClick() {
     case 1:
       PlayButtonSound();
       Mission = MissionSettingsCopy;
-      Players[1].Side = static_cast<std::uint8_t>(std::clamp<std::int32_t>(EditorHouse, 0, 4));
+      ScenarioFaction() = static_cast<std::uint8_t>(std::clamp<std::int32_t>(EditorHouse, 0, 4));
       SetUnitSlotsForPlayers(Mission.PlayerCount);
       SetBuildingSlotsForPlayers(Mission.PlayerCount);
       OpenScenarioEditorMenu();
