@@ -34,10 +34,14 @@ TEST_F(SaveLoadFlowTest, SavedFromTheGameMenuLoadedFromTheMainMenuIsTheSameWorld
   ASSERT_EQ(GameScreen, ScreenSaveGame);
   EXPECT_EQ(EditBox1.Text, "") << "no saved game yet";
   Type("abc");
+  static int tracks = 0;
+  PlayMusicProc = [](std::string_view) -> std::uint8_t { return static_cast<std::uint8_t>(++tracks); };
   Key(plat::vk::Return);
   ASSERT_EQ(GameScreen, ScreenPlay);
+  EXPECT_EQ(tracks, 1) << "play goes on to the next track";
   ASSERT_TRUE(fs::exists(folder / "save" / "abc.sav"));
   const std::vector<std::uint8_t> saved = SavedWorld();
+  const std::int32_t slots[] = {UnitSlots, BuildingSlots};
 
   // Play on, leave to the main menu, start another faction's mission.
   campaign_world::Step(campaign_world::TicksPerMinute);
@@ -55,10 +59,13 @@ TEST_F(SaveLoadFlowTest, SavedFromTheGameMenuLoadedFromTheMainMenuIsTheSameWorld
   ASSERT_EQ(GameScreen, ScreenLoadGameMain);
   ASSERT_EQ(FileListBox.Items, std::vector<std::string>{"abc"});
   ClickFirstRow();
+  UnitSlots = BuildingSlots = 1;
   Click(LoadScreenButtons[0]);
   ASSERT_EQ(GameScreen, ScreenPlay);
   EXPECT_TRUE(FileListBox.Items.empty());
   EXPECT_TRUE(SavedWorld() == saved);
+  EXPECT_EQ(UnitSlots, slots[0]);
+  EXPECT_EQ(BuildingSlots, slots[1]);
   EXPECT_TRUE(plat::null::MessageBoxes().empty());
 }
 
@@ -180,6 +187,12 @@ TEST_F(SaveLoadFlowTest, EnterOrADoubleClickOnAnEmptyListLoadsNothing) {
   EXPECT_TRUE(plat::null::MessageBoxes().empty());
   Click(LoadScreenButtons[1]);
   EXPECT_EQ(GameScreen, ScreenGameMenu);
+  // The same screen reached from the main menu goes back there.
+  Click(GameMenuButtons[8]);
+  Click(MainMenuButtons[1]);
+  ASSERT_EQ(GameScreen, ScreenLoadGameMain);
+  Click(LoadScreenButtons[1]);
+  EXPECT_EQ(GameScreen, ScreenMainMenu);
 }
 
 }  // namespace
