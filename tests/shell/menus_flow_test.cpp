@@ -90,6 +90,22 @@ TEST_F(MenusFlowTest, TheGameMenuStopsTheMusicAndContinuingPlaysTheNextTrack) {
   EXPECT_EQ(Music[3].rfind("music\\", 0), 0u) << Music[3];
 }
 
+TEST_F(MenusFlowTest, AClickAnywhereOrEscLeavesTheAuthorsWithTheMusicStopped) {
+  StartGame();
+  StopMusicProc = [] { Music.emplace_back("stop"); };
+  for (bool click : {true, false}) {
+    Click(MainMenuButtons[4]);
+    ASSERT_EQ(GameScreen, ScreenAuthors);
+    Music.clear();
+    if (click)
+      Click(10, 190);
+    else
+      Key(plat::vk::Escape);
+    EXPECT_EQ(GameScreen, ScreenMainMenu);
+    EXPECT_EQ(Music, std::vector<std::string>{"stop"});
+  }
+}
+
 TEST_F(MenusFlowTest, WithTheSoundSystemOffAcceptStoresMusicAndSoundOff) {
   PlayFirstMission();
   OpenMenu();
