@@ -84,6 +84,27 @@ TEST(EditorMenus, TheEnclosingBoxOfTheScenarioMenuTakesInTheLowerButtons) {
 
 }  // namespace
 
+TEST(EditorMenus, TheEditButtonsStartTheViewAtTheMapsCorner) {
+  MapExists = 1;
+  const struct {
+    void (*open)();
+    void (*click)();
+    std::uint8_t editing;
+  } menus[] = {{OpenMapEditorMenu, MapEditorMenuClick, ScreenMapEditing},
+               {OpenScenarioEditorMenu, ScenarioEditorMenuClick, ScreenScenarioEditing}};
+  for (const auto& m : menus) {
+    m.open();
+    ViewState.ViewX = 7;
+    ViewState.ViewY = 9;
+    MouseX = 200;  // the edit button
+    MouseY = 146;
+    m.click();
+    EXPECT_EQ(GameScreen, m.editing);
+    EXPECT_EQ(ViewState.ViewX, 1);
+    EXPECT_EQ(ViewState.ViewY, 1);
+  }
+}
+
 std::vector<std::string> Shown;
 
 TEST(EditorMenus, TheSaveScreensRefuseABadNameWithAMessageAndAnEmptyOneSilently) {
