@@ -1,5 +1,6 @@
 // The map editor menu (23), the new-map size screen (25), and the save (26) and load (27)
-// screens of map files; also the file-screen pieces that the scenario editor's screens share.
+// screens of map files; also what both editors' menus share (opening, drawing, the edit button,
+// loading a map).
 #include <exception>
 #include <filesystem>
 #include <algorithm>
