@@ -1,12 +1,9 @@
 // The map editor menu (23), the new-map size screen (25), and the save (26) and load (27)
 // screens of map files; also what both editors' menus share (opening, drawing, the edit button,
 // loading a map).
-#include <exception>
-#include <filesystem>
 #include <algorithm>
-#include <memory>
+#include <exception>
 #include <string>
-#include <system_error>
 
 #include "game/menus/dmenus.h"
 #include "game/menus/editormenus.h"
