@@ -25,13 +25,17 @@ class SaveLoadFlowTest : public GameTest {
   }
   // The first row of the file list.
   void ClickFirstRow() { Click(80, 60); }
+  // The save screen, from play through the in-game menu.
+  void OpenSaveScreen() {
+    OpenMenu();
+    Click(GameMenuButtons[0]);
+    ASSERT_EQ(GameScreen, ScreenSaveGame);
+  }
 };
 
 TEST_F(SaveLoadFlowTest, SavedFromTheGameMenuLoadedFromTheMainMenuIsTheSameWorld) {
   PlayAMinute();
-  OpenMenu();
-  Click(GameMenuButtons[0]);
-  ASSERT_EQ(GameScreen, ScreenSaveGame);
+  OpenSaveScreen();
   EXPECT_EQ(EditBox1.Text, "") << "no saved game yet";
   Type("abc");
   static int tracks = 0;
@@ -72,16 +76,14 @@ TEST_F(SaveLoadFlowTest, SavedFromTheGameMenuLoadedFromTheMainMenuIsTheSameWorld
 TEST_F(SaveLoadFlowTest, DeleteRelistsAndAnEmptyNameSavesNothing) {
   PlayAMinute();
   for (const char* name : {"one", "two"}) {
-    OpenMenu();
-    Click(GameMenuButtons[0]);
+    OpenSaveScreen();
     EditLineSetText(EditBox1, name);
     Click(SaveScreenButtons[0]);
     ASSERT_EQ(GameScreen, ScreenPlay);
     fs::last_write_time(folder / "save" / (std::string(name) + ".sav"),
                         fs::file_time_type::clock::now() + std::chrono::seconds(name[0] == 't' ? 10 : 0));
   }
-  OpenMenu();
-  Click(GameMenuButtons[0]);
+  OpenSaveScreen();
   // The newest first, and already in the edit line.
   ASSERT_EQ(FileListBox.Items, (std::vector<std::string>{"two", "one"}));
   EXPECT_EQ(EditBox1.Text, "two");
@@ -114,8 +116,7 @@ TEST_F(SaveLoadFlowTest, DeleteRelistsAndAnEmptyNameSavesNothing) {
 
 TEST_F(SaveLoadFlowTest, TypedNamesThatLeaveTheFolderAreRefusedWithAMessage) {
   PlayAMinute();
-  OpenMenu();
-  Click(GameMenuButtons[0]);
+  OpenSaveScreen();
   for (const char* bad : {"..", "a/b", "a\\b", "c:x", "x*", "q?", "a\"b", "<a", "a>", "a|b", "a..b", "a\tb"}) {
     SCOPED_TRACE(bad);
     plat::null::ClearMessageBoxes();
@@ -133,8 +134,7 @@ TEST_F(SaveLoadFlowTest, TypedNamesThatLeaveTheFolderAreRefusedWithAMessage) {
 
 TEST_F(SaveLoadFlowTest, ASaveThatCannotBeWrittenIsShownAndTheScreenStays) {
   PlayAMinute();
-  OpenMenu();
-  Click(GameMenuButtons[0]);
+  OpenSaveScreen();
   fs::remove_all(folder / "save");
   EditLineSetText(EditBox1, "abc");
   Key(plat::vk::Return);
