@@ -2,6 +2,7 @@
 // the save screens refuse the others, the settings screen's texts, and where its track bars write.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -133,4 +134,22 @@ TEST(EditorMenus, TheSaveScreensRefuseABadNameWithAMessageAndAnEmptyOneSilently)
     EXPECT_EQ(Shown.size(), 1u);
   }
   ShowMessageProc = oldShow;
+}
+
+TEST(EditorMenus, AFileActionThatThrowsIsShownAndGoesNoFurther) {
+  const auto oldShow = ShowMessageProc;
+  ShowMessageProc = [](std::string_view text) { Shown.emplace_back(text); };
+  Shown.clear();
+  GuardFileAction([] { throw std::runtime_error("disk gone"); });
+  EXPECT_EQ(Shown, std::vector<std::string>{"disk gone"});
+  ShowMessageProc = oldShow;
+}
+
+TEST(EditorMenus, EscOnTheEnabledObjectsFreesTheirList) {
+  OpenObjectEnable();
+  ASSERT_EQ(CheckList.Count(), 34);
+  KeyCode = KeyEsc;
+  ObjectEnableDraw();
+  EXPECT_EQ(GameScreen, ScreenScenarioEditorMenu);
+  EXPECT_EQ(CheckList.Count(), 0);
 }
