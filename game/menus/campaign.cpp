@@ -52,7 +52,7 @@ void NextMission() {
 
 }  // namespace
 
-void DrawBriefingScreen(std::string_view buttonPicture, const TMenuButtonRect& hit, int boxX, int boxWidth,
+void DrawBriefingScreen(std::string_view buttonPicture, const MenuButtonRect& hit, int boxX, int boxWidth,
                         void (*escape)()) {
   if (!BeginMenuFrame(escape)) return;
   DrawMenuBackground();

@@ -30,16 +30,16 @@ std::string CampaignScenarioName(int side, int mission);
 // The briefing's screens (mission start, orders): background, the faction's flag, the button's
 // picture centred at y 168 with its single-button highlight over (boxX, 168), boxWidth x 16,
 // and the briefing list. Esc runs `escape` (nullptr: ignored).
-void DrawBriefingScreen(std::string_view buttonPicture, const TMenuButtonRect& hit, int boxX, int boxWidth,
+void DrawBriefingScreen(std::string_view buttonPicture, const MenuButtonRect& hit, int boxX, int boxWidth,
                         void (*escape)());
 
-inline constexpr std::array<TMenuButtonRect, 3> FactionButtons{{
+inline constexpr std::array<MenuButtonRect, 3> FactionButtons{{
     {19, 68, 101, 131},
     {119, 68, 201, 131},
     {219, 68, 301, 131},
 }};
-inline constexpr TMenuButtonRect BeginButton{104, 168, 215, 184};
-inline constexpr TMenuButtonRect YesButton{142, 160, 177, 176};
+inline constexpr MenuButtonRect BeginButton{104, 168, 215, 184};
+inline constexpr MenuButtonRect YesButton{142, 160, 177, 176};
 
 void OpenFactionChoice();
 void FactionChoiceClick();

@@ -88,7 +88,7 @@ void LeaveEditorMenus();
 // The two editor menus: opening (shadow drawing off, a blank map when there is none) and a frame
 // (their buttons' pictures on the background, hover in the local faction's colours).
 void OpenEditorMenu(std::uint8_t screen);
-void DrawEditorMenu(std::span<const TMenuButtonRect> buttons, std::span<const std::string_view> pictures,
-                    const TMenuButtonRect& box);
+void DrawEditorMenu(std::span<const MenuButtonRect> buttons, std::span<const std::string_view> pictures,
+                    const MenuButtonRect& box);
 
 }  // namespace zarn

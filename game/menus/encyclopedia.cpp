@@ -120,7 +120,7 @@ void LeaveAuthors() {
 }
 
 // The back buttons of the two encyclopedia screens: the pointer strictly inside lights it.
-void DrawBackHighlight(const TMenuButtonRect& b) {
+void DrawBackHighlight(const MenuButtonRect& b) {
   DrawSingleButtonHighlight(b, b.x1, b.y1, b.x2 - b.x1, b.y2 - b.y1, MenuSide());
 }
 

@@ -12,9 +12,9 @@
 namespace zarn {
 
 // Save screens: save, delete, back. Load screens: load, back.
-inline constexpr std::array<TMenuButtonRect, 3> SaveScreenButtons{{
+inline constexpr std::array<MenuButtonRect, 3> SaveScreenButtons{{
     {33, 170, 125, 186}, {132, 170, 204, 186}, {211, 170, 287, 186}}};
-inline constexpr std::array<TMenuButtonRect, 2> LoadScreenButtons{{
+inline constexpr std::array<MenuButtonRect, 2> LoadScreenButtons{{
     {33, 170, 125, 186}, {211, 170, 287, 186}}};
 
 enum class FileScreenKind { Save, Load };

@@ -18,7 +18,7 @@ inline constexpr int MainMenuAuthors = 5;
 inline constexpr int MainMenuQuit = 6;
 
 // Fixed: the layout assumes a title 36 pixels high, whatever the title picture's height.
-inline constexpr std::array<TMenuButtonRect, 6> MainMenuButtons{{
+inline constexpr std::array<MenuButtonRect, 6> MainMenuButtons{{
     {200, 66, 285, 82},
     {197, 86, 288, 102},
     {193, 106, 293, 122},
@@ -26,7 +26,7 @@ inline constexpr std::array<TMenuButtonRect, 6> MainMenuButtons{{
     {215, 146, 271, 160},
     {220, 166, 266, 179},
 }};
-inline constexpr TMenuButtonRect MainMenuBox{193, 66, 293, 179};
+inline constexpr MenuButtonRect MainMenuBox{193, 66, 293, 179};
 
 // "frame1.img".."frame7.img"; frame 7 also stands for any value out of range.
 std::string_view MenuAnimPicture(int frame);

@@ -15,14 +15,14 @@ namespace zarn {
 
 namespace {
 
-constexpr TMenuButtonRect MenuButtons[] = {
+constexpr MenuButtonRect MenuButtons[] = {
     {41, 48, 277, 64}, {41, 66, 277, 82}, {41, 84, 277, 100}, {41, 138, 118, 154}, {132, 138, 277, 154}};
 constexpr std::string_view MenuPictures[] = {"tnewmap.img", "tloadmap.img", "tsavemap.img",
                                              "texitmap.img", "teditmap.img"};
 enum { MenuNew = 1, MenuLoad, MenuSave, MenuExit, MenuEdit };
 
 // The new-map screen's accept and back buttons.
-constexpr TMenuButtonRect NewMapButtons[] = {{33, 175, 106, 191}, {211, 175, 287, 191}};
+constexpr MenuButtonRect NewMapButtons[] = {{33, 175, 106, 191}, {211, 175, 287, 191}};
 constexpr int WidthBarY = 68;
 constexpr int HeightBarY = 96;
 
@@ -84,8 +84,8 @@ void OpenEditorMenu(std::uint8_t screen) {
   if (!MapExists) NewMapTerrain();
 }
 
-void DrawEditorMenu(std::span<const TMenuButtonRect> buttons, std::span<const std::string_view> pictures,
-                    const TMenuButtonRect& box) {
+void DrawEditorMenu(std::span<const MenuButtonRect> buttons, std::span<const std::string_view> pictures,
+                    const MenuButtonRect& box) {
   if (!BeginMenuFrame(LeaveEditorMenus)) return;
   DrawMenuBackground();
   DrawButtonPictures(buttons, pictures);

@@ -6,7 +6,7 @@
 
 namespace zarn {
 
-bool InsideButton(const TMenuButtonRect& button, long x, long y) {
+bool InsideButton(const MenuButtonRect& button, long x, long y) {
   return button.x1 < x && x < button.x2 && button.y1 < y && y < button.y2;
 }
 
@@ -19,10 +19,10 @@ int ClickedButton(TMenuButtons buttons) {
   return 0;
 }
 
-TMenuButtonRect EnclosingBox(TMenuButtons buttons) {
+MenuButtonRect EnclosingBox(TMenuButtons buttons) {
   if (buttons.empty()) return {0, 0, 0, 0};
-  const TMenuButtonRect* widest = &buttons.front();
-  for (const TMenuButtonRect& b : buttons)
+  const MenuButtonRect* widest = &buttons.front();
+  for (const MenuButtonRect& b : buttons)
     if (b.x2 - b.x1 > widest->x2 - widest->x1) widest = &b;
   return {widest->x1, buttons.front().y1, widest->x2, buttons.back().y2};
 }
@@ -51,11 +51,11 @@ void EndMenuFrame() {
 
 int MenuSide() { return ViewState.LocalSide; }
 
-void DrawHoverHighlight(TMenuButtons buttons, int side, const TMenuButtonRect& box) {
+void DrawHoverHighlight(TMenuButtons buttons, int side, const MenuButtonRect& box) {
   // The pointer as the frame sees it; a click reads it the same way.
   const int x = ClickX(), y = ClickY();
   for (std::size_t i = 0; i < buttons.size(); ++i) {
-    const TMenuButtonRect& b = buttons[i];
+    const MenuButtonRect& b = buttons[i];
     const int number = static_cast<int>(i) + 1;
     if (InsideButton(b, x, y)) {
       RecolorRect(b.x1, b.y1, b.x2 - b.x1, b.y2 - b.y1, 0, side);
@@ -74,7 +74,7 @@ void DrawHoverHighlight(TMenuButtons buttons, int side) {
   DrawHoverHighlight(buttons, side, EnclosingBox(buttons));
 }
 
-void DrawSingleButtonHighlight(const TMenuButtonRect& hit, int x, int y, int width, int height,
+void DrawSingleButtonHighlight(const MenuButtonRect& hit, int x, int y, int width, int height,
                                int side) {
   if (InsideButton(hit, ClickX(), ClickY())) {
     RecolorRect(x, y, width, height, 0, side);

@@ -98,15 +98,17 @@ inline constexpr std::uint8_t MenuCursorColor = 200;
 
 // A button in 320 x 200 screen pixels. A point hits it only strictly inside: the edge lines
 // belong to no button.
-struct TMenuButtonRect {
+struct MenuButtonRect {
   std::int32_t x1;
   std::int32_t y1;
   std::int32_t x2;
   std::int32_t y2;
 };
-using TMenuButtons = std::span<const TMenuButtonRect>;
+// The build menus, the lobby and the shell's tests still use the older name.
+using TMenuButtonRect = MenuButtonRect;
+using TMenuButtons = std::span<const MenuButtonRect>;
 
-bool InsideButton(const TMenuButtonRect& button, long x, long y);
+bool InsideButton(const MenuButtonRect& button, long x, long y);
 // The pointer as click and draw procedures read it: MouseX and MouseY taken as unsigned 16-bit
 // values.
 int ClickX();
@@ -114,7 +116,7 @@ int ClickY();
 // 1-based number of the first button hit by the pointer, 0 for none.
 int ClickedButton(TMenuButtons buttons);
 // Left and right edges of the widest button, the first button's top, the last button's bottom.
-TMenuButtonRect EnclosingBox(TMenuButtons buttons);
+MenuButtonRect EnclosingBox(TMenuButtons buttons);
 
 // --- The common steps of the procedures. ---
 
@@ -136,11 +138,11 @@ int MenuSide();
 // steps off; the hover sound plays once per button entered. HoveredButton falls back to 0 only
 // when the pointer leaves the enclosing box, so crossing a gap between buttons inside it does
 // not replay the sound for the button last hovered.
-void DrawHoverHighlight(TMenuButtons buttons, int side, const TMenuButtonRect& box);
+void DrawHoverHighlight(TMenuButtons buttons, int side, const MenuButtonRect& box);
 void DrawHoverHighlight(TMenuButtons buttons, int side);
 // The one-button screens: `hit` is tested strictly, the recoloured box is separate; leaving
 // the hit area resets HoveredButton at once.
-void DrawSingleButtonHighlight(const TMenuButtonRect& hit, int x, int y, int width, int height,
+void DrawSingleButtonHighlight(const MenuButtonRect& hit, int x, int y, int width, int height,
                                int side);
 
 // --- Pictures. ---

@@ -26,7 +26,7 @@ int OfferClickToList(TListWidget& list, int x, int y) {
   return hit == ListHitNone ? ListTookNothing : ListTookClick;
 }
 
-bool ListMissedButtonHit(TListWidget& list, const TMenuButtonRect& button) {
+bool ListMissedButtonHit(TListWidget& list, const MenuButtonRect& button) {
   return OfferClickToList(list, ClickX(), ClickY()) == ListTookNothing && InsideButton(button, ClickX(), ClickY());
 }
 

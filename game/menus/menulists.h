@@ -21,7 +21,7 @@ int OfferClickToList(TListWidget& list, int x, int y);
 // The click of a screen with a text list and one button: the list takes the click first
 // (scrolling), even where it would overlap the button; true when it did not and the pointer is
 // strictly inside the button.
-bool ListMissedButtonHit(TListWidget& list, const TMenuButtonRect& button);
+bool ListMissedButtonHit(TListWidget& list, const MenuButtonRect& button);
 // The list's selection names one of its items (plain and short lists: Selection; column
 // list: ColumnSelection).
 bool HasSelectedItem(const TListWidget& list);

@@ -16,20 +16,20 @@ namespace zarn {
 
 namespace {
 
-constexpr TMenuButtonRect MenuButtons[] = {{41, 48, 277, 64},    {41, 66, 277, 82},
+constexpr MenuButtonRect MenuButtons[] = {{41, 48, 277, 64},    {41, 66, 277, 82},
                                            {41, 84, 277, 100},   {41, 138, 118, 154},
                                            {132, 138, 277, 154}, {41, 102, 277, 118},
                                            {41, 120, 277, 136}};
-constexpr TMenuButtonRect MenuBox{41, 48, 277, 154};
+constexpr MenuButtonRect MenuBox{41, 48, 277, 154};
 constexpr std::string_view MenuPictures[] = {"tnewscen.img", "tloadscn.img", "tsavescn.img",
                                              "texitmap.img", "teditmap.img", "tobjenab.img",
                                              "tupgrade.img"};
 enum { MenuNew = 1, MenuLoad, MenuSave, MenuExit, MenuEdit, MenuEnable, MenuSettings };
 
 // Accept and back of the enabled-objects screen.
-constexpr TMenuButtonRect EnableButtons[] = {{33, 170, 125, 186}, {211, 170, 287, 186}};
+constexpr MenuButtonRect EnableButtons[] = {{33, 170, 125, 186}, {211, 170, 287, 186}};
 // Accept and back of the settings screen.
-constexpr TMenuButtonRect SettingsButtons[] = {{33, 175, 106, 191}, {211, 175, 287, 191}};
+constexpr MenuButtonRect SettingsButtons[] = {{33, 175, 106, 191}, {211, 175, 287, 191}};
 
 constexpr int ObjectKinds = 34;
 constexpr int SettingsRows = 10;
