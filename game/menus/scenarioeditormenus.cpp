@@ -2,6 +2,7 @@
 // that may be built (31), the mission settings (32), and loading (33) and saving (34) scenario
 // files.
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -105,6 +106,7 @@ struct TScenarioSnapshot {
   TMissionRecord SavedMission = Mission;
   Table1<TPlayerRecord, MaxPlayers> SavedPlayers = Players;
   std::string SavedMapFile = MapFileName;
+  TMapPlacements SavedPlacements = MapPlacements;
   decltype(WormList) SavedWorms = WormList;
   decltype(UnitList) SavedUnits = UnitList;
   decltype(BuildingList) SavedBuildings = BuildingList;
@@ -116,6 +118,7 @@ struct TScenarioSnapshot {
     Mission = SavedMission;
     Players = SavedPlayers;
     MapFileName = SavedMapFile;
+    MapPlacements = SavedPlacements;
     WormList = SavedWorms;
     UnitList = SavedUnits;
     BuildingList = SavedBuildings;
@@ -132,16 +135,21 @@ void LoadChosenScenario() {
   // Large (the lists hold thousands of entries): kept off the stack.
   auto before = std::make_unique<TScenarioSnapshot>();
   if (LoadScenario(name)) return;  // shown; nothing changed
-  if (!EditorLoadMap(MapFileName)) {
+  bool built = false;
+  try {
+    // The map is read whole before anything changes; a bad one has been shown.
+    built = BuildScenarioWorld();
+  } catch (const std::exception& e) {
+    ShowMessageProc(e.what());
+  }
+  if (!built) {
     before->Restore();
     return;
   }
   ScenarioFileName = name;
   ListBoxFree(FileListBox);
-  BuildWorldFromScenario();
   SetUnitSlotsForPlayers(Mission.PlayerCount);
   SetBuildingSlotsForPlayers(Mission.PlayerCount);
-  MapExists = 1;
   PageListCreate(PageList2, 75, 175);
   PageListClear(PageList2);
   PageListSetMode2(PageList2, 0);

@@ -1,5 +1,8 @@
 // Saving and loading through the screens: the world comes back byte for byte, the list follows
-// deletions, and bad names and damaged files are refused without touching the running game.
+// deletions, and bad names and damaged files (saved games, and a scenario whose map is gone) are
+// refused without touching the running game or the editor.
+#include <cstring>
+
 #include "tests/shell/campaign_world.h"
 #include "tests/shell/game_fixture.h"
 
@@ -193,6 +196,33 @@ TEST_F(SaveLoadFlowTest, EnterOrADoubleClickOnAnEmptyListLoadsNothing) {
   ASSERT_EQ(GameScreen, ScreenLoadGameMain);
   Click(LoadScreenButtons[1]);
   EXPECT_EQ(GameScreen, ScreenMainMenu);
+}
+
+}  // namespace
+
+namespace {
+
+// The scenario editor's load screen: a scenario whose map is gone is shown, and the editor keeps
+// its map, its placements and its scenario as they were.
+TEST_F(SaveLoadFlowTest, AScenarioWhoseMapIsMissingLeavesTheEditorAsItWas) {
+  StartGame();
+  MapFileName = "nosuch.map";
+  ASSERT_TRUE(SaveScenario("lost.scn"));
+  MapFileName = "kept.map";
+  ScenarioFileName = "kept.scn";
+  ResetMapPlacements();
+  ASSERT_TRUE(AddMapPlacement(PlacementField, 5, 6));
+  const TMapPlacements placements = MapPlacements;
+  OpenLoadScenario();
+  ASSERT_FALSE(FileListBox.Items.empty());
+  ASSERT_EQ(FileListBox.Items.front(), "lost") << "the newest first, and selected";
+  plat::null::ClearMessageBoxes();
+  Key(plat::vk::Return);
+  EXPECT_EQ(GameScreen, ScreenLoadScenario);
+  EXPECT_EQ(plat::null::MessageBoxes().size(), 1u);
+  EXPECT_EQ(MapFileName, "kept.map");
+  EXPECT_EQ(ScenarioFileName, "kept.scn");
+  EXPECT_EQ(std::memcmp(&MapPlacements, &placements, sizeof placements), 0);
 }
 
 }  // namespace
