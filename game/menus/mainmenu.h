@@ -10,11 +10,7 @@
 
 namespace zarn {
 
-inline constexpr int MainMenuNewGame = 1;
-inline constexpr int MainMenuLoadGame = 2;
-inline constexpr int MainMenuNetGame = 3;
-inline constexpr int MainMenuEditor = 4;
-inline constexpr int MainMenuAuthors = 5;
+// Buttons 1..5: new game, load game, network game, editor, authors; 6 quits.
 inline constexpr int MainMenuQuit = 6;
 
 // Fixed: the layout assumes a title 36 pixels high, whatever the title picture's height.
