@@ -52,13 +52,21 @@ void NextMission() {
 
 }  // namespace
 
-void DrawFactionFlag(int side) {
+void DrawBriefingScreen(std::string_view buttonPicture, const MenuButtonRect& hit, int boxX, int boxWidth,
+                        void (*escape)()) {
+  if (!BeginMenuFrame(escape)) return;
+  DrawMenuBackground();
+  const int side = ScenarioFaction();
   if (side == 1)
     DrawPictureCentred("saflag.img", 10);
   else if (side == 0)
     DrawPictureCentred("sgflag.img", 8);
   else
     DrawPictureCentred("stflag.img", 10);
+  DrawPictureCentred(buttonPicture, 168);
+  ListBoxDraw(FileListBox, ClickX(), ClickY());
+  DrawSingleButtonHighlight(hit, boxX, 168, boxWidth, 16, MenuSide());
+  EndMenuFrame();
 }
 
 std::string CampaignScenarioName(int side, int mission) {
@@ -74,7 +82,7 @@ void FactionChoiceClick() {
   const int button = ClickedButton(FactionButtons);
   if (button == 0) return;
   const auto side = static_cast<std::uint8_t>(FactionSides[button - 1]);
-  Players[1].Side = side;
+  ScenarioFaction() = side;
   ViewState.LocalSide = side;
   Mission.MissionNumber = 1;
   if (button == 1)
@@ -111,7 +119,7 @@ bool LoadMission(int side, std::int32_t mission) {
   try {
     if (LoadScenario(ScenarioFileName)) return false;
     // The picked faction and mission hold whatever the scenario file says.
-    Players[1].Side = static_cast<std::uint8_t>(side);
+    ScenarioFaction() = static_cast<std::uint8_t>(side);
     Mission.MissionNumber = mission;
     ViewState.LocalSide = static_cast<std::uint8_t>(side);
     return BuildScenarioWorld();
@@ -124,7 +132,7 @@ bool LoadMission(int side, std::int32_t mission) {
 }  // namespace
 
 void StartMission() {
-  const int side = Players[1].Side;
+  const int side = ScenarioFaction();
   const std::int32_t mission = Mission.MissionNumber;
   if (!LoadMission(side, mission)) {
     OpenMainMenu();
@@ -136,24 +144,13 @@ void StartMission() {
 }
 
 void MissionStartClick() {
-  // The briefing takes the click first, even where it would overlap the button.
-  if (OfferClickToList(FileListBox, static_cast<int>(ClickX()), static_cast<int>(ClickY())) != ListTookNothing)
-    return;
-  if (!InsideButton(BeginButton, ClickX(), ClickY())) return;
+  if (!ListMissedButtonHit(FileListBox, BeginButton)) return;
   ListBoxFree(FileListBox);
   PlayButtonSound();
   StartGame();
 }
 
-void MissionStartDraw() {
-  if (!BeginMenuFrame(nullptr)) return;
-  DrawMenuBackground();
-  DrawFactionFlag(Players[1].Side);
-  DrawPictureCentred("tbegin.img", 168);
-  ListBoxDraw(FileListBox, static_cast<int>(ClickX()), static_cast<int>(ClickY()));
-  DrawSingleButtonHighlight(BeginButton, 104, 168, 115, 16, MenuSide());
-  EndMenuFrame();
-}
+void MissionStartDraw() { DrawBriefingScreen("tbegin.img", BeginButton, 104, 115, nullptr); }
 
 // --- Victory (37) and defeat (38) ------------------------------------------------------------
 

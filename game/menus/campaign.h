@@ -18,22 +18,28 @@ inline constexpr int CampaignMissions = 12;
 // File-name prefixes of the scenarios by side.
 inline constexpr std::array<std::string_view, 4> FactionPrefixes{"gor", "alm", "tel", "dre"};
 
+// The side of player 1: the campaign's faction, which picks the scenarios and the briefings.
+inline std::uint8_t& ScenarioFaction() { return Players[1].Side; }
+
 // 1 when the last mission ended on the victory screen's button, 0 on the defeat screen's.
 inline std::uint8_t MissionWon = 0;
 
 // "alm3.scn" for side 1 and mission 3; empty for a side without a prefix.
 std::string CampaignScenarioName(int side, int mission);
 
-// The faction's flag centred at the top (briefing and orders).
-void DrawFactionFlag(int side);
+// The briefing's screens (mission start, orders): background, the faction's flag, the button's
+// picture centred at y 168 with its single-button highlight over (boxX, 168), boxWidth x 16,
+// and the briefing list. Esc runs `escape` (nullptr: ignored).
+void DrawBriefingScreen(std::string_view buttonPicture, const MenuButtonRect& hit, int boxX, int boxWidth,
+                        void (*escape)());
 
-inline constexpr std::array<TMenuButtonRect, 3> FactionButtons{{
+inline constexpr std::array<MenuButtonRect, 3> FactionButtons{{
     {19, 68, 101, 131},
     {119, 68, 201, 131},
     {219, 68, 301, 131},
 }};
-inline constexpr TMenuButtonRect BeginButton{104, 168, 215, 184};
-inline constexpr TMenuButtonRect YesButton{142, 160, 177, 176};
+inline constexpr MenuButtonRect BeginButton{104, 168, 215, 184};
+inline constexpr MenuButtonRect YesButton{142, 160, 177, 176};
 
 void OpenFactionChoice();
 void FactionChoiceClick();

@@ -12,6 +12,7 @@
 #include "game/menus/menulists.h"
 #include "game/menus/campaign.h"
 #include "game/menus/gamemenu.h"
+#include "game/menus/filescreens.h"
 #include "game/menus/loadsave.h"
 #include "game/menus/options.h"
 #include "game/menus/encyclopedia.h"

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,7 @@
 #include "game/base/records.h"
 #include "game/base/tables.h"
 #include "game/base/widgets.h"
+#include "game/menus/menuframe.h"
 
 namespace zarn {
 
@@ -32,10 +34,6 @@ inline std::int32_t EditorHouse = 0;
 
 // The track bars of the new-map, settings and scenario editing screens (1-based).
 inline Table1<TTrackWidget, 10> TrackBars{};
-
-// A name typed for a file: non-empty, no path separators, no "..", no wildcards and no control
-// characters, so that it names exactly one file inside its folder.
-bool TypedFileNameOk(std::string_view name);
 
 // --- Map editor menus (screens 23, 25, 26, 27). ---
 void OpenMapEditorMenu();
@@ -87,5 +85,10 @@ bool EditorLoadMap(std::string_view mapFile);
 void EnterEditorScreen(std::uint8_t screen, void (*entryStep)(), void (*withoutMap)());
 // Leaving the editors' menus for good: shadow drawing back on.
 void LeaveEditorMenus();
+// The two editor menus: opening (shadow drawing off, a blank map when there is none) and a frame
+// (their buttons' pictures on the background, hover in the local faction's colours).
+void OpenEditorMenu(std::uint8_t screen);
+void DrawEditorMenu(std::span<const MenuButtonRect> buttons, std::span<const std::string_view> pictures,
+                    const MenuButtonRect& box);
 
 }  // namespace zarn

@@ -1,5 +1,7 @@
 #include "game/menus/encyclopedia.h"
 
+#include <span>
+
 #include "game/base/dvga.h"
 #include "game/menus/gamemenu.h"
 #include "game/menus/mainmenu.h"
@@ -8,15 +10,15 @@
 
 namespace zarn {
 
-const std::array<TTopicRow, TopicRowCount> TopicRows{{
-    {"[КЛАНЫ"_cp1251, "", ""},
-    {"", "", ""},
+namespace {
+
+// The four groups of the topic list, each entry with its section key and picture name.
+constexpr TTopicRow Clans[] = {
     {"Алмиреты"_cp1251, "klAlmireth", "almireth"},
     {"Горвассены"_cp1251, "klGorvassen", "gorvasen"},
     {"Теликсы"_cp1251, "klTelix", "telix"},
-    {"", "", ""},
-    {"[СТРОЕНИЯ"_cp1251, "", ""},
-    {"", "", ""},
+};
+constexpr TTopicRow Buildings[] = {
     {"Конструкторский двор"_cp1251, "btKDvor", "bkdvor"},
     {"Плита"_cp1251, "btPlita", "bplita"},
     {"Ветряк"_cp1251, "btEnergy", "benergy"},
@@ -35,9 +37,8 @@ const std::array<TTopicRow, TopicRowCount> TopicRows{{
     {"Орудийная башня"_cp1251, "btTurret", "bturret"},
     {"Ракетная башня"_cp1251, "btRTurret", "brturret"},
     {"Стена"_cp1251, "btWall", "bwall"},
-    {"", "", ""},
-    {"[ТЕХНИКА"_cp1251, "", ""},
-    {"", "", ""},
+};
+constexpr TTopicRow Vehicles[] = {
     {"ПСД"_cp1251, "PSD", "bpsd"},
     {"Харвестер"_cp1251, "Harvester", "bharvest"},
     {"Лёгкая пехота"_cp1251, "Solders", "bsolder"},
@@ -50,9 +51,8 @@ const std::array<TTopicRow, TopicRowCount> TopicRows{{
     {"Осадный танк"_cp1251, "BTank", "bbtank"},
     {"Носитель"_cp1251, "Nositel", "bnositel"},
     {"Скельтрел"_cp1251, "Skelwing", "bstelth"},
-    {"", "", ""},
-    {"[ОСОБОЕ"_cp1251, "", ""},
-    {"", "", ""},
+};
+constexpr TTopicRow Special[] = {
     {"Оскраны"_cp1251, "Oskrans", "oskran"},
     {"Древокари"_cp1251, "Drevokari", "bdrevkar"},
     {"Песчаный червь"_cp1251, "Crow", "bcrow"},
@@ -66,19 +66,46 @@ const std::array<TTopicRow, TopicRowCount> TopicRows{{
     {"Пустыня"_cp1251, "Desert", ""},
     {"Вода"_cp1251, "Water", ""},
     {"Кальвидор"_cp1251, "Sandweave", ""},
-}};
+};
+
+struct TTopicGroup {
+  std::string_view Heading;
+  std::span<const TTopicRow> Entries;
+};
+constexpr TTopicGroup TopicGroups[] = {
+    {"[КЛАНЫ"_cp1251, Clans},
+    {"[СТРОЕНИЯ"_cp1251, Buildings},
+    {"[ТЕХНИКА"_cp1251, Vehicles},
+    {"[ОСОБОЕ"_cp1251, Special},
+};
+
+// Each group: its heading, an empty row, its entries; an empty row between two groups.
+constexpr std::size_t LaidOutRows() {
+  std::size_t n = 0;
+  for (const TTopicGroup& g : TopicGroups) n += (n > 0 ? 1 : 0) + 2 + g.Entries.size();
+  return n;
+}
+static_assert(LaidOutRows() == TopicRowCount);
+
+constexpr std::array<TTopicRow, TopicRowCount> LayOutTopics() {
+  std::array<TTopicRow, TopicRowCount> rows{};
+  std::size_t i = 0;
+  for (const TTopicGroup& g : TopicGroups) {
+    if (i > 0) ++i;
+    rows[i] = {g.Heading, "", ""};
+    i += 2;
+    for (const TTopicRow& e : g.Entries) rows[i++] = e;
+  }
+  return rows;
+}
+
+}  // namespace
+
+const std::array<TTopicRow, TopicRowCount> TopicRows = LayOutTopics();
 
 namespace {
 
 constexpr std::uint8_t PictureOutline = 0;
-
-int X() { return static_cast<int>(ClickX()); }
-int Y() { return static_cast<int>(ClickY()); }
-
-void LeaveTopicList() {
-  GameScreen = ScreenGameMenu;
-  ListBoxFree(TopicList);
-}
 
 void LeaveTopicPage() {
   ListBoxFree(ShortList);
@@ -92,7 +119,7 @@ void LeaveAuthors() {
 }
 
 // The back buttons of the two encyclopedia screens: the pointer strictly inside lights it.
-void DrawBackHighlight(const TMenuButtonRect& b) {
+void DrawBackHighlight(const MenuButtonRect& b) {
   DrawSingleButtonHighlight(b, b.x1, b.y1, b.x2 - b.x1, b.y2 - b.y1, MenuSide());
 }
 
@@ -113,7 +140,7 @@ void TopicListClick() {
     OpenGameMenu();
     return;
   }
-  if (OfferClickToList(TopicList, X(), Y()) != ListPickedItem) return;
+  if (OfferClickToList(TopicList, ClickX(), ClickY()) != ListPickedItem) return;
   const int row = TopicList.ColumnSelection;
   if (row < 0 || row >= TopicRowCount) return;
   const TTopicRow& topic = TopicRows[static_cast<std::size_t>(row)];
@@ -126,10 +153,10 @@ void TopicListClick() {
 }
 
 void TopicListDraw() {
-  if (!BeginMenuFrame(LeaveTopicList)) return;
+  if (!BeginMenuFrame([] { EscapeToGameMenu(TopicList); })) return;
   DrawMenuBackground();
   DrawPicture("buttback.img", 131, 170);
-  ListBoxDraw(TopicList, X(), Y());
+  ListBoxDraw(TopicList, ClickX(), ClickY());
   DrawBackHighlight(TopicListBackButton);
   EndMenuFrame();
 }
@@ -144,8 +171,7 @@ void OpenTopicPage(std::string_view key, std::string_view picture) {
 }
 
 void TopicPageClick() {
-  if (OfferClickToList(ShortList, X(), Y()) != ListTookNothing) return;
-  if (!InsideButton(TopicPageBackButton, ClickX(), ClickY())) return;
+  if (!ListMissedButtonHit(ShortList, TopicPageBackButton)) return;
   PlayButtonSound();
   LeaveTopicPage();
 }
@@ -154,7 +180,7 @@ void TopicPageDraw() {
   if (!BeginMenuFrame(LeaveTopicPage)) return;
   DrawMenuBackground();
   DrawPicture("buttback.img", 250, 170);
-  ListBoxDraw(ShortList, X(), Y());
+  ListBoxDraw(ShortList, ClickX(), ClickY());
   DrawBackHighlight(TopicPageBackButton);
   // A topic without a picture, or a picture that is missing, shows the text alone.
   if (MenuState.TopicPicture != ".img" && LoadPicture(MenuState.TopicPicture)) {

@@ -18,8 +18,8 @@ struct TTopicRow {
 inline constexpr int TopicRowCount = 57;
 extern const std::array<TTopicRow, TopicRowCount> TopicRows;
 
-inline constexpr TMenuButtonRect TopicListBackButton{131, 170, 189, 186};
-inline constexpr TMenuButtonRect TopicPageBackButton{250, 170, 308, 186};
+inline constexpr MenuButtonRect TopicListBackButton{131, 170, 189, 186};
+inline constexpr MenuButtonRect TopicPageBackButton{250, 170, 308, 186};
 
 void OpenTopicList();
 void TopicListClick();

@@ -24,18 +24,9 @@ void ContinueGame() {
   PlayNextTrack();
 }
 
-void LeaveHelp() {
-  GameScreen = ScreenGameMenu;
-  ListBoxFree(FileListBox);
-}
-
 void LeaveOrders() {
   ListBoxFree(FileListBox);
   OpenGameMenu();
-}
-
-int ListClick(TListWidget& list) {
-  return OfferClickToList(list, static_cast<int>(ClickX()), static_cast<int>(ClickY()));
 }
 
 }  // namespace
@@ -45,6 +36,11 @@ int ListClick(TListWidget& list) {
 void OpenGameMenu() {
   StopMusicProc();
   OpenMenuScreen(ScreenGameMenu);
+}
+
+void EscapeToGameMenu(TListWidget& list) {
+  GameScreen = ScreenGameMenu;
+  ListBoxFree(list);
 }
 
 void GameMenuClick() {
@@ -82,19 +78,18 @@ void OpenHelp() {
 }
 
 void HelpClick() {
-  if (ListClick(FileListBox) != ListTookNothing) return;
-  if (!InsideButton(HelpBackButton, ClickX(), ClickY())) return;
+  if (!ListMissedButtonHit(FileListBox, HelpBackButton)) return;
   PlayButtonSound();
   ListBoxFree(FileListBox);
   OpenGameMenu();
 }
 
 void HelpDraw() {
-  if (!BeginMenuFrame(LeaveHelp)) return;
+  if (!BeginMenuFrame([] { EscapeToGameMenu(FileListBox); })) return;
   DrawMenuBackground();
   DrawScreenTitle("texthelp.img", 14, MenuSide());
   DrawPictureCentred("buttback.img", 160);
-  ListBoxDraw(FileListBox, static_cast<int>(ClickX()), static_cast<int>(ClickY()));
+  ListBoxDraw(FileListBox, ClickX(), ClickY());
   DrawSingleButtonHighlight(HelpBackButton, 131, 160, 57, 16, MenuSide());
   EndMenuFrame();
 }
@@ -104,25 +99,16 @@ void HelpDraw() {
 void OpenOrders() {
   OpenMenuScreen(ScreenOrders);
   ListBoxCreate(FileListBox, 33, 48, false);
-  LoadBriefingProc(Players[1].Side, Mission.MissionNumber);
+  LoadBriefingProc(ScenarioFaction(), Mission.MissionNumber);
 }
 
 void OrdersClick() {
-  if (ListClick(FileListBox) != ListTookNothing) return;
-  if (!InsideButton(OrdersBackButton, ClickX(), ClickY())) return;
+  if (!ListMissedButtonHit(FileListBox, OrdersBackButton)) return;
   ListBoxFree(FileListBox);
   PlayButtonSound();
   OpenGameMenu();
 }
 
-void OrdersDraw() {
-  if (!BeginMenuFrame(LeaveOrders)) return;
-  DrawMenuBackground();
-  DrawFactionFlag(Players[1].Side);
-  DrawPictureCentred("buttback.img", 168);
-  ListBoxDraw(FileListBox, static_cast<int>(ClickX()), static_cast<int>(ClickY()));
-  DrawSingleButtonHighlight(OrdersBackButton, 130, 168, 60, 16, MenuSide());
-  EndMenuFrame();
-}
+void OrdersDraw() { DrawBriefingScreen("buttback.img", OrdersBackButton, 130, 60, LeaveOrders); }
 
 }  // namespace zarn

@@ -8,7 +8,7 @@
 
 namespace zarn {
 
-inline constexpr std::array<TMenuButtonRect, 10> GameMenuButtons{{
+inline constexpr std::array<MenuButtonRect, 10> GameMenuButtons{{
     {41, 20, 277, 36},
     {41, 38, 277, 54},
     {41, 56, 277, 72},
@@ -20,11 +20,14 @@ inline constexpr std::array<TMenuButtonRect, 10> GameMenuButtons{{
     {41, 164, 118, 180},
     {136, 164, 277, 180},
 }};
-inline constexpr TMenuButtonRect GameMenuBox{41, 20, 277, 180};
-inline constexpr TMenuButtonRect HelpBackButton{131, 160, 188, 176};
-inline constexpr TMenuButtonRect OrdersBackButton{130, 168, 189, 184};
+inline constexpr MenuButtonRect GameMenuBox{41, 20, 277, 180};
+inline constexpr MenuButtonRect HelpBackButton{131, 160, 188, 176};
+inline constexpr MenuButtonRect OrdersBackButton{130, 168, 189, 184};
 
 void OpenGameMenu();
+// Esc on the screens reached from it (save, load, help, topic list): straight back, the list's
+// strings freed and the music left as it is.
+void EscapeToGameMenu(TListWidget& list);
 void GameMenuClick();
 void GameMenuDraw();
 

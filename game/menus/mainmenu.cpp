@@ -78,39 +78,18 @@ void OpenMainMenu() {
 }
 
 void MainMenuClick() {
-  switch (ClickedButton(MainMenuButtons)) {
-    case MainMenuNewGame:
-      StopMusicProc();
-      PlayButtonSound();
-      OpenFactionChoice();
-      break;
-    case MainMenuLoadGame:
-      StopMusicProc();
-      PlayButtonSound();
-      OpenLoadGameMain();
-      break;
-    case MainMenuNetGame:
-      StopMusicProc();
-      PlayButtonSound();
-      OpenNetLobby();
-      break;
-    case MainMenuEditor:
-      StopMusicProc();
-      PlayButtonSound();
-      OpenMapEditorMenu();
-      break;
-    case MainMenuAuthors:
-      StopMusicProc();
-      PlayButtonSound();
-      OpenAuthors();
-      break;
-    case MainMenuQuit:
-      StopMusicProc();
-      QuitProc();
-      break;
-    default:
-      break;
+  // Buttons 1 to 5 open their screens; the music stops on every button.
+  static constexpr void (*opens[])() = {OpenFactionChoice, OpenLoadGameMain, OpenNetLobby, OpenMapEditorMenu,
+                                        OpenAuthors};
+  const int button = ClickedButton(MainMenuButtons);
+  if (button == 0) return;
+  StopMusicProc();
+  if (button == MainMenuQuit) {
+    QuitProc();
+    return;
   }
+  PlayButtonSound();
+  opens[button - 1]();
 }
 
 void DrawMainMenu() {

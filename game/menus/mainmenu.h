@@ -10,15 +10,11 @@
 
 namespace zarn {
 
-inline constexpr int MainMenuNewGame = 1;
-inline constexpr int MainMenuLoadGame = 2;
-inline constexpr int MainMenuNetGame = 3;
-inline constexpr int MainMenuEditor = 4;
-inline constexpr int MainMenuAuthors = 5;
+// Buttons 1..5: new game, load game, network game, editor, authors; 6 quits.
 inline constexpr int MainMenuQuit = 6;
 
 // Fixed: the layout assumes a title 36 pixels high, whatever the title picture's height.
-inline constexpr std::array<TMenuButtonRect, 6> MainMenuButtons{{
+inline constexpr std::array<MenuButtonRect, 6> MainMenuButtons{{
     {200, 66, 285, 82},
     {197, 86, 288, 102},
     {193, 106, 293, 122},
@@ -26,7 +22,7 @@ inline constexpr std::array<TMenuButtonRect, 6> MainMenuButtons{{
     {215, 146, 271, 160},
     {220, 166, 266, 179},
 }};
-inline constexpr TMenuButtonRect MainMenuBox{193, 66, 293, 179};
+inline constexpr MenuButtonRect MainMenuBox{193, 66, 293, 179};
 
 // "frame1.img".."frame7.img"; frame 7 also stands for any value out of range.
 std::string_view MenuAnimPicture(int frame);

@@ -1,15 +1,13 @@
 // The map editor menu (23), the new-map size screen (25), and the save (26) and load (27)
-// screens of map files; also the file-screen pieces that the scenario editor's screens share.
-#include <exception>
-#include <filesystem>
+// screens of map files; also what both editors' menus share (opening, drawing, the edit button,
+// loading a map).
 #include <algorithm>
-#include <memory>
+#include <exception>
 #include <string>
-#include <system_error>
 
 #include "game/menus/dmenus.h"
 #include "game/menus/editormenus.h"
-#include "game/menus/editorfiles.h"
+#include "game/menus/filescreens.h"
 #include "game/world/filenotices.h"
 #include "game/world/gamestart.h"
 
@@ -17,14 +15,14 @@ namespace zarn {
 
 namespace {
 
-constexpr TMenuButtonRect MenuButtons[] = {
+constexpr MenuButtonRect MenuButtons[] = {
     {41, 48, 277, 64}, {41, 66, 277, 82}, {41, 84, 277, 100}, {41, 138, 118, 154}, {132, 138, 277, 154}};
 constexpr std::string_view MenuPictures[] = {"tnewmap.img", "tloadmap.img", "tsavemap.img",
                                              "texitmap.img", "teditmap.img"};
 enum { MenuNew = 1, MenuLoad, MenuSave, MenuExit, MenuEdit };
 
 // The new-map screen's accept and back buttons.
-constexpr TMenuButtonRect NewMapButtons[] = {{33, 175, 106, 191}, {211, 175, 287, 191}};
+constexpr MenuButtonRect NewMapButtons[] = {{33, 175, 106, 191}, {211, 175, 287, 191}};
 constexpr int WidthBarY = 68;
 constexpr int HeightBarY = 96;
 
@@ -33,10 +31,9 @@ std::int32_t SideLength(std::int32_t index) {
 }
 
 void SaveTypedMap() {
-  const std::string typed = EditBox1.Text;
-  if (typed.empty()) return;
-  if (!AcceptTypedName(typed)) return;
-  const std::string name = std::string(typed) + ".map";
+  const std::string& typed = EditBox1.Text;
+  if (!CheckTypedFileName(typed)) return;
+  const std::string name = typed + ".map";
   // The placements are rebuilt from the live fields and blooms; the old list is kept until the
   // file is written, so a failed save leaves the map in memory exactly as it was.
   const TMapPlacements before = MapPlacements;
@@ -61,7 +58,7 @@ void LoadChosenMap() {
   OpenMapEditorMenu();
 }
 
-void DeleteChosenMap() { DeleteChosenFile("maps\\", ".map", ListMaps); }
+void DeleteChosenMap() { DeleteChosenFile(MapsFileText, "maps\\", ".map", ListMaps); }
 
 void EscapeToMapEditorMenu() {
   OpenMapEditorMenu();
@@ -69,15 +66,6 @@ void EscapeToMapEditorMenu() {
 }
 
 }  // namespace
-
-bool TypedFileNameOk(std::string_view name) {
-  if (name.empty() || name == "." || name.find("..") != std::string_view::npos) return false;
-  for (unsigned char c : name) {
-    if (c < 32 || c == 127) return false;
-    if (c == '/' || c == '\\' || c == '*' || c == '?' || c == ':') return false;
-  }
-  return true;
-}
 
 std::string_view FactionName(std::int32_t house) {
   return house >= 0 && house < static_cast<std::int32_t>(FactionNames.size())
@@ -88,6 +76,21 @@ std::string_view FactionName(std::int32_t house) {
 void LeaveEditorMenus() {
   DebugFlags.ShadowEnabled = 1;
   OpenMainMenu();
+}
+
+void OpenEditorMenu(std::uint8_t screen) {
+  DebugFlags.ShadowEnabled = 0;
+  OpenMenuScreen(screen);
+  if (!MapExists) NewMapTerrain();
+}
+
+void DrawEditorMenu(std::span<const MenuButtonRect> buttons, std::span<const std::string_view> pictures,
+                    const MenuButtonRect& box) {
+  if (!BeginMenuFrame(LeaveEditorMenus)) return;
+  DrawMenuBackground();
+  DrawButtonPictures(buttons, pictures);
+  DrawHoverHighlight(buttons, MenuSide(), box);
+  EndMenuFrame();
 }
 
 void EnterEditorScreen(std::uint8_t screen, void (*entryStep)(), void (*withoutMap)()) {
@@ -120,22 +123,12 @@ bool EditorLoadMap(std::string_view mapFile) {
 
 // ---- Map editor menu (23) ----
 
-void OpenMapEditorMenu() {
-  DebugFlags.ShadowEnabled = 0;
-  OpenMenuScreen(ScreenMapEditorMenu);
-  if (!MapExists) NewMapTerrain();
-}
+void OpenMapEditorMenu() { OpenEditorMenu(ScreenMapEditorMenu); }
 
-void MapEditorMenuDraw() {
-  if (!BeginMenuFrame(LeaveEditorMenus)) return;
-  DrawMenuBackground();
-  DrawButtonPictures(MenuButtons, MenuPictures);
-  DrawHoverHighlight(MenuButtons, MenuSide());
-  EndMenuFrame();
-}
+void MapEditorMenuDraw() { DrawEditorMenu(MenuButtons, MenuPictures, EnclosingBox(MenuButtons)); }
 
+// Every button lies inside the enclosing box: the hit test alone rejects a point outside it.
 void MapEditorMenuClick() {
-  if (!InsideButton(EnclosingBox(MenuButtons), ClickX(), ClickY())) return;
   const int hit = ClickedButton(MenuButtons);
   if (hit == 0) return;
   PlayButtonSound();
@@ -197,8 +190,8 @@ void NewMapClick() {
       OpenMapEditorMenu();
       break;
     default:
-      TrackBarMouseDown(TrackBars[1], MouseX, MouseY);
-      TrackBarMouseDown(TrackBars[2], MouseX, MouseY);
+      TrackBarMouseDown(TrackBars[1], ClickX(), ClickY());
+      TrackBarMouseDown(TrackBars[2], ClickX(), ClickY());
       break;
   }
 }
@@ -206,27 +199,25 @@ void NewMapClick() {
 // ---- Save map (26) ----
 
 void OpenSaveMap() {
-  OpenMenuScreen(ScreenSaveMap);
-  OpenFileScreen(true, ListMaps);
+  OpenFileScreen(ScreenSaveMap, FileScreenKind::Save, ListMaps);
 }
 
 void SaveMapDraw() {
   FileScreenFrame(ScreenSaveMap, "tmapsave.img", FileScreenKind::Save, SaveTypedMap, EscapeToMapEditorMenu);
 }
-void SaveMapClick() { SaveScreenClick(SaveTypedMap, DeleteChosenMap, OpenMapEditorMenu); }
-void SaveMapDblClick() { SaveScreenDblClick(SaveTypedMap); }
+void SaveMapClick() { FileScreenClick(FileScreenKind::Save, SaveTypedMap, OpenMapEditorMenu, DeleteChosenMap); }
+void SaveMapDblClick() { FileScreenDblClick(FileScreenKind::Save, SaveTypedMap); }
 
 // ---- Load map (27) ----
 
 void OpenLoadMap() {
-  OpenMenuScreen(ScreenLoadMap);
-  OpenFileScreen(false, ListMaps);
+  OpenFileScreen(ScreenLoadMap, FileScreenKind::Load, ListMaps);
 }
 
 void LoadMapDraw() {
   FileScreenFrame(ScreenLoadMap, "tmapload.img", FileScreenKind::Load, LoadChosenMap, EscapeToMapEditorMenu);
 }
-void LoadMapClick() { LoadScreenClick(LoadChosenMap, OpenMapEditorMenu); }
-void LoadMapDblClick() { LoadScreenDblClick(LoadChosenMap); }
+void LoadMapClick() { FileScreenClick(FileScreenKind::Load, LoadChosenMap, OpenMapEditorMenu); }
+void LoadMapDblClick() { FileScreenDblClick(FileScreenKind::Load, LoadChosenMap); }
 
 }  // namespace zarn

@@ -6,45 +6,23 @@
 
 namespace zarn {
 
-bool IsMenuScreen(int screen) {
-  return (screen >= 1 && screen <= 13) || (screen >= 20 && screen <= 23) ||
-         (screen >= 25 && screen <= 28) || (screen >= 30 && screen <= LastScreenNumber);
-}
-
-bool HasFileList(int screen) {
-  switch (screen) {
-    case ScreenSaveGame: case ScreenLoadGame: case ScreenLoadGameMain: case ScreenSaveMap:
-    case ScreenLoadMap: case ScreenScenarioMapChoice: case ScreenLoadScenario:
-    case ScreenSaveScenario:
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool IsBuildMenuScreen(int screen) {
-  return screen >= ScreenYardBuildMenu && screen <= ScreenHeavyFactoryBuildMenu;
-}
-
-bool InsideButton(const TMenuButtonRect& button, long x, long y) {
+bool InsideButton(const MenuButtonRect& button, long x, long y) {
   return button.x1 < x && x < button.x2 && button.y1 < y && y < button.y2;
 }
 
-int HitButton(TMenuButtons buttons, long x, long y) {
+int ClickX() { return static_cast<std::uint16_t>(MouseX); }
+int ClickY() { return static_cast<std::uint16_t>(MouseY); }
+
+int ClickedButton(TMenuButtons buttons) {
   for (std::size_t i = 0; i < buttons.size(); ++i)
-    if (InsideButton(buttons[i], x, y)) return static_cast<int>(i) + 1;
+    if (InsideButton(buttons[i], ClickX(), ClickY())) return static_cast<int>(i) + 1;
   return 0;
 }
 
-long ClickX() { return static_cast<std::uint16_t>(MouseX); }
-long ClickY() { return static_cast<std::uint16_t>(MouseY); }
-
-int ClickedButton(TMenuButtons buttons) { return HitButton(buttons, ClickX(), ClickY()); }
-
-TMenuButtonRect EnclosingBox(TMenuButtons buttons) {
+MenuButtonRect EnclosingBox(TMenuButtons buttons) {
   if (buttons.empty()) return {0, 0, 0, 0};
-  const TMenuButtonRect* widest = &buttons.front();
-  for (const TMenuButtonRect& b : buttons)
+  const MenuButtonRect* widest = &buttons.front();
+  for (const MenuButtonRect& b : buttons)
     if (b.x2 - b.x1 > widest->x2 - widest->x1) widest = &b;
   return {widest->x1, buttons.front().y1, widest->x2, buttons.back().y2};
 }
@@ -54,21 +32,15 @@ void OpenMenuScreen(std::uint8_t screen) {
   GameScreen = screen;
 }
 
-std::int32_t TakeMenuKey() {
+bool BeginMenuFrame(void (*escape)()) {
   SelectCursor(0);
   SetCursorColor(MenuCursorColor);
   LastKey = TakeKeyCode();
-  return LastKey;
-}
-
-void CopyCursorInputState() { CursorInputState = CursorRecord.Flag; }
-
-bool BeginMenuFrame(void (*escape)()) {
-  if (TakeMenuKey() == KeyEsc && escape != nullptr) {
+  if (LastKey == KeyEsc && escape != nullptr) {
     escape();
     return false;
   }
-  CopyCursorInputState();
+  CursorInputState = CursorRecord.Flag;
   return true;
 }
 
@@ -79,11 +51,11 @@ void EndMenuFrame() {
 
 int MenuSide() { return ViewState.LocalSide; }
 
-void DrawHoverHighlight(TMenuButtons buttons, int side, const TMenuButtonRect& box) {
+void DrawHoverHighlight(TMenuButtons buttons, int side, const MenuButtonRect& box) {
   // The pointer as the frame sees it; a click reads it the same way.
-  const long x = ClickX(), y = ClickY();
+  const int x = ClickX(), y = ClickY();
   for (std::size_t i = 0; i < buttons.size(); ++i) {
-    const TMenuButtonRect& b = buttons[i];
+    const MenuButtonRect& b = buttons[i];
     const int number = static_cast<int>(i) + 1;
     if (InsideButton(b, x, y)) {
       RecolorRect(b.x1, b.y1, b.x2 - b.x1, b.y2 - b.y1, 0, side);
@@ -102,7 +74,7 @@ void DrawHoverHighlight(TMenuButtons buttons, int side) {
   DrawHoverHighlight(buttons, side, EnclosingBox(buttons));
 }
 
-void DrawSingleButtonHighlight(const TMenuButtonRect& hit, int x, int y, int width, int height,
+void DrawSingleButtonHighlight(const MenuButtonRect& hit, int x, int y, int width, int height,
                                int side) {
   if (InsideButton(hit, ClickX(), ClickY())) {
     RecolorRect(x, y, width, height, 0, side);
@@ -118,24 +90,26 @@ void DrawSingleButtonHighlight(const TMenuButtonRect& hit, int x, int y, int wid
 
 int CentredX(int width) { return (ScreenWidth - width) / 2; }
 
-bool DrawPicture(std::string_view name, int x, int y, bool transparent) {
-  if (!LoadPicture(name)) return false;
+namespace {
+
+void BlitLoaded(int x, int y, bool transparent) {
   if (transparent)
     BlitPictureTransparent(x, y);
   else
     BlitPicture(x, y);
-  return true;
 }
 
-int DrawPictureCentred(std::string_view name, int y, bool transparent) {
-  if (!LoadPicture(name)) return CentredX(0);
-  const int x = CentredX(PictureWidth());
-  if (transparent)
-    BlitPictureTransparent(x, y);
-  else
-    BlitPicture(x, y);
-  return x;
+}  // namespace
+
+void DrawPicture(std::string_view name, int x, int y, bool transparent) {
+  if (LoadPicture(name)) BlitLoaded(x, y, transparent);
 }
+
+void DrawPictureCentred(std::string_view name, int y, bool transparent) {
+  if (LoadPicture(name)) BlitLoaded(CentredX(PictureWidth()), y, transparent);
+}
+
+
 
 void DrawMenuBackground() { DrawPicture("bigmenu.img", 0, 0); }
 

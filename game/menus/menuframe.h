@@ -55,14 +55,6 @@ inline constexpr std::uint8_t ScreenTopicList = 39;
 inline constexpr std::uint8_t ScreenTopicPage = 40;
 inline constexpr std::uint8_t ScreenAuthors = 41;
 inline constexpr std::uint8_t ScreenScore = 42;
-inline constexpr std::uint8_t LastScreenNumber = ScreenScore;
-
-// A screen drawn by this layer (not the play screen, not an editor's working screen, not unused).
-bool IsMenuScreen(int screen);
-// A screen with a file list, the only ones with a double-click procedure.
-bool HasFileList(int screen);
-// One of the six build menus.
-bool IsBuildMenuScreen(int screen);
 
 // --- Shared state. ---
 
@@ -106,37 +98,35 @@ inline constexpr std::uint8_t MenuCursorColor = 200;
 
 // A button in 320 x 200 screen pixels. A point hits it only strictly inside: the edge lines
 // belong to no button.
-struct TMenuButtonRect {
+struct MenuButtonRect {
   std::int32_t x1;
   std::int32_t y1;
   std::int32_t x2;
   std::int32_t y2;
 };
-using TMenuButtons = std::span<const TMenuButtonRect>;
+// The build menus, the lobby and the shell's tests still use the older name.
+using TMenuButtonRect = MenuButtonRect;
+using TMenuButtons = std::span<const MenuButtonRect>;
 
-bool InsideButton(const TMenuButtonRect& button, long x, long y);
-// 1-based number of the first button hit, 0 for none.
-int HitButton(TMenuButtons buttons, long x, long y);
-// The pointer as click procedures read it: MouseX and MouseY taken as unsigned 16-bit values.
-long ClickX();
-long ClickY();
-// HitButton at the pointer.
+bool InsideButton(const MenuButtonRect& button, long x, long y);
+// The pointer as click and draw procedures read it: MouseX and MouseY taken as unsigned 16-bit
+// values.
+int ClickX();
+int ClickY();
+// 1-based number of the first button hit by the pointer, 0 for none.
 int ClickedButton(TMenuButtons buttons);
 // Left and right edges of the widest button, the first button's top, the last button's bottom.
-TMenuButtonRect EnclosingBox(TMenuButtons buttons);
+MenuButtonRect EnclosingBox(TMenuButtons buttons);
 
 // --- The common steps of the procedures. ---
 
 // What every open procedure does first: no button hovered, the screen shown from the next frame.
 void OpenMenuScreen(std::uint8_t screen);
 
-// Draw steps 2 and 3: the arrow cursor in the menu colour, and LastKey := the pending key.
-std::int32_t TakeMenuKey();
-// Draw step 5's first act, once per frame that is drawn.
-void CopyCursorInputState();
-// TakeMenuKey, then: on Esc call `escape` (nullptr: the screen ignores Esc) and return false,
-// drawing nothing more this frame; otherwise CopyCursorInputState and return true. Screens that
-// handle Enter read LastKey after it.
+// The arrow cursor in the menu colour and LastKey := the pending key; then on Esc call `escape`
+// (nullptr: the screen ignores Esc) and return false, drawing nothing more this frame; otherwise
+// copy the cursor's input state (once per frame drawn) and return true. Screens that handle
+// Enter read LastKey after it.
 bool BeginMenuFrame(void (*escape)());
 // The last two acts of every menu frame: the cursor, then the picture to the display.
 void EndMenuFrame();
@@ -148,21 +138,21 @@ int MenuSide();
 // steps off; the hover sound plays once per button entered. HoveredButton falls back to 0 only
 // when the pointer leaves the enclosing box, so crossing a gap between buttons inside it does
 // not replay the sound for the button last hovered.
-void DrawHoverHighlight(TMenuButtons buttons, int side, const TMenuButtonRect& box);
+void DrawHoverHighlight(TMenuButtons buttons, int side, const MenuButtonRect& box);
 void DrawHoverHighlight(TMenuButtons buttons, int side);
 // The one-button screens: `hit` is tested strictly, the recoloured box is separate; leaving
 // the hit area resets HoveredButton at once.
-void DrawSingleButtonHighlight(const TMenuButtonRect& hit, int x, int y, int width, int height,
+void DrawSingleButtonHighlight(const MenuButtonRect& hit, int x, int y, int width, int height,
                                int side);
 
 // --- Pictures. ---
 
 // x that centres a picture of this width on the screen.
 int CentredX(int width);
-// Loads a picture and blits it at (x, y); false (nothing drawn) when it is missing.
-bool DrawPicture(std::string_view name, int x, int y, bool transparent = false);
-// The same, centred horizontally; returns the x used (or the centre for a missing picture).
-int DrawPictureCentred(std::string_view name, int y, bool transparent = false);
+// Loads a picture and blits it at (x, y); a missing picture draws nothing.
+void DrawPicture(std::string_view name, int x, int y, bool transparent = false);
+// The same, centred horizontally.
+void DrawPictureCentred(std::string_view name, int y, bool transparent = false);
 // "bigmenu.img" over the whole screen.
 void DrawMenuBackground();
 // Each button's picture at its top-left corner; names[i] belongs to button i + 1.

@@ -26,6 +26,10 @@ int OfferClickToList(TListWidget& list, int x, int y) {
   return hit == ListHitNone ? ListTookNothing : ListTookClick;
 }
 
+bool ListMissedButtonHit(TListWidget& list, const MenuButtonRect& button) {
+  return OfferClickToList(list, ClickX(), ClickY()) == ListTookNothing && InsideButton(button, ClickX(), ClickY());
+}
+
 bool HasSelectedItem(const TListWidget& list) {
   if (list.Kind == TListKind::Column) return list.ColumnSelection >= 0 && list.ColumnSelection < list.Count();
   return list.Selection < list.Count();
@@ -44,13 +48,16 @@ std::string FileNameProblem(std::string_view name) {
       return std::string("Имя файла не может содержать знаки \\ / : * ? \" < > | и управляющие символы"_cp1251);
   if (name.find("..") != std::string_view::npos)
     return std::string("Имя файла не может содержать \"..\""_cp1251);
+  if (name == ".") return std::string("Недопустимое имя файла: ."_cp1251);
   return {};
 }
 
+bool TypedFileNameOk(std::string_view name) { return !name.empty() && FileNameProblem(name).empty(); }
+
 bool CheckTypedFileName(std::string_view name) {
-  const std::string problem = FileNameProblem(name);
-  if (problem.empty()) return true;
-  ShowMessageProc(problem);
+  if (TypedFileNameOk(name)) return true;
+  // An empty name does nothing, without a word.
+  if (!name.empty()) ShowMessageProc(FileNameProblem(name));
   return false;
 }
 

@@ -76,9 +76,8 @@ void OptionsClick() {
     default:
       break;
   }
-  const int x = static_cast<int>(ClickX()), y = static_cast<int>(ClickY());
-  for (TCheckWidget& c : OptionChecks) CheckBoxMouseDown(c, x, y);
-  for (TTrackWidget& t : OptionBars) TrackBarMouseDown(t, x, y);
+  for (TCheckWidget& c : OptionChecks) CheckBoxMouseDown(c, ClickX(), ClickY());
+  for (TTrackWidget& t : OptionBars) TrackBarMouseDown(t, ClickX(), ClickY());
 }
 
 void OptionsDraw() {

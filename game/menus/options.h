@@ -14,11 +14,11 @@ inline TGameOptions GameOptionsBackup{};
 inline std::array<TCheckWidget, 7> OptionChecks{};
 inline std::array<TTrackWidget, 3> OptionBars{};
 
-inline constexpr std::array<TMenuButtonRect, 2> OptionsButtons{{
+inline constexpr std::array<MenuButtonRect, 2> OptionsButtons{{
     {33, 175, 106, 191},
     {211, 175, 287, 191},
 }};
-inline constexpr TMenuButtonRect OptionsBox{33, 175, 287, 191};
+inline constexpr MenuButtonRect OptionsBox{33, 175, 287, 191};
 
 void OpenOptions();
 void OptionsClick();

@@ -2,11 +2,12 @@
 // that may be built (31), the mission settings (32), and loading (33) and saving (34) scenario
 // files.
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <string>
 
 #include "game/menus/dmenus.h"
-#include "game/menus/editorfiles.h"
+#include "game/menus/filescreens.h"
 #include "game/menus/editormenus.h"
 #include "game/world/filenotices.h"
 #include "game/world/gamestart.h"
@@ -16,20 +17,20 @@ namespace zarn {
 
 namespace {
 
-constexpr TMenuButtonRect MenuButtons[] = {{41, 48, 277, 64},    {41, 66, 277, 82},
+constexpr MenuButtonRect MenuButtons[] = {{41, 48, 277, 64},    {41, 66, 277, 82},
                                            {41, 84, 277, 100},   {41, 138, 118, 154},
                                            {132, 138, 277, 154}, {41, 102, 277, 118},
                                            {41, 120, 277, 136}};
-constexpr TMenuButtonRect MenuBox{41, 48, 277, 154};
+constexpr MenuButtonRect MenuBox{41, 48, 277, 154};
 constexpr std::string_view MenuPictures[] = {"tnewscen.img", "tloadscn.img", "tsavescn.img",
                                              "texitmap.img", "teditmap.img", "tobjenab.img",
                                              "tupgrade.img"};
 enum { MenuNew = 1, MenuLoad, MenuSave, MenuExit, MenuEdit, MenuEnable, MenuSettings };
 
 // Accept and back of the enabled-objects screen.
-constexpr TMenuButtonRect EnableButtons[] = {{33, 170, 125, 186}, {211, 170, 287, 186}};
+constexpr MenuButtonRect EnableButtons[] = {{33, 170, 125, 186}, {211, 170, 287, 186}};
 // Accept and back of the settings screen.
-constexpr TMenuButtonRect SettingsButtons[] = {{33, 175, 106, 191}, {211, 175, 287, 191}};
+constexpr MenuButtonRect SettingsButtons[] = {{33, 175, 106, 191}, {211, 175, 287, 191}};
 
 constexpr int ObjectKinds = 34;
 constexpr int SettingsRows = 10;
@@ -105,6 +106,7 @@ struct TScenarioSnapshot {
   TMissionRecord SavedMission = Mission;
   Table1<TPlayerRecord, MaxPlayers> SavedPlayers = Players;
   std::string SavedMapFile = MapFileName;
+  TMapPlacements SavedPlacements = MapPlacements;
   decltype(WormList) SavedWorms = WormList;
   decltype(UnitList) SavedUnits = UnitList;
   decltype(BuildingList) SavedBuildings = BuildingList;
@@ -116,6 +118,7 @@ struct TScenarioSnapshot {
     Mission = SavedMission;
     Players = SavedPlayers;
     MapFileName = SavedMapFile;
+    MapPlacements = SavedPlacements;
     WormList = SavedWorms;
     UnitList = SavedUnits;
     BuildingList = SavedBuildings;
@@ -132,16 +135,21 @@ void LoadChosenScenario() {
   // Large (the lists hold thousands of entries): kept off the stack.
   auto before = std::make_unique<TScenarioSnapshot>();
   if (LoadScenario(name)) return;  // shown; nothing changed
-  if (!EditorLoadMap(MapFileName)) {
+  bool built = false;
+  try {
+    // The map is read whole before anything changes; a bad one has been shown.
+    built = BuildScenarioWorld();
+  } catch (const std::exception& e) {
+    ShowMessageProc(e.what());
+  }
+  if (!built) {
     before->Restore();
     return;
   }
   ScenarioFileName = name;
   ListBoxFree(FileListBox);
-  BuildWorldFromScenario();
   SetUnitSlotsForPlayers(Mission.PlayerCount);
   SetBuildingSlotsForPlayers(Mission.PlayerCount);
-  MapExists = 1;
   PageListCreate(PageList2, 75, 175);
   PageListClear(PageList2);
   PageListSetMode2(PageList2, 0);
@@ -149,9 +157,8 @@ void LoadChosenScenario() {
 }
 
 void SaveTypedScenario() {
-  const std::string typed = EditBox1.Text;
-  if (typed.empty()) return;
-  if (!AcceptTypedName(typed)) return;
+  const std::string& typed = EditBox1.Text;
+  if (!CheckTypedFileName(typed)) return;
   const std::string name = typed + ".scn";
   PackWorldIntoScenario();
   if (!SaveScenario(name)) return;  // shown; the screen stays
@@ -160,28 +167,18 @@ void SaveTypedScenario() {
   OpenScenarioEditorMenu();
 }
 
-void DeleteChosenScenario() { DeleteChosenFile("scenes\\", ".scn", ListScenes); }
+void DeleteChosenScenario() { DeleteChosenFile(ScenesFileText, "scenes\\", ".scn", ListScenes); }
 
 }  // namespace
 
 // ---- Scenario editor menu (28) ----
 
-void OpenScenarioEditorMenu() {
-  DebugFlags.ShadowEnabled = 0;
-  OpenMenuScreen(ScreenScenarioEditorMenu);
-  if (!MapExists) NewMapTerrain();
-}
+void OpenScenarioEditorMenu() { OpenEditorMenu(ScreenScenarioEditorMenu); }
 
-void ScenarioEditorMenuDraw() {
-  if (!BeginMenuFrame(LeaveEditorMenus)) return;
-  DrawMenuBackground();
-  DrawButtonPictures(MenuButtons, MenuPictures);
-  DrawHoverHighlight(MenuButtons, MenuSide(), MenuBox);
-  EndMenuFrame();
-}
+void ScenarioEditorMenuDraw() { DrawEditorMenu(MenuButtons, MenuPictures, MenuBox); }
 
+// Every button lies inside the enclosing box: the hit test alone rejects a point outside it.
 void ScenarioEditorMenuClick() {
-  if (!InsideButton(MenuBox, ClickX(), ClickY())) return;
   const int hit = ClickedButton(MenuButtons);
   if (hit == 0) return;
   PlayButtonSound();
@@ -202,16 +199,15 @@ void ScenarioEditorMenuClick() {
 // ---- Map of a new scenario (30) ----
 
 void OpenScenarioMapChoice() {
-  OpenMenuScreen(ScreenScenarioMapChoice);
-  OpenFileScreen(false, ListMaps);
+  OpenFileScreen(ScreenScenarioMapChoice, FileScreenKind::Load, ListMaps);
 }
 
 void ScenarioMapChoiceDraw() {
   FileScreenFrame(ScreenScenarioMapChoice, "tmapload.img", FileScreenKind::Load, AcceptScenarioMap,
                   EscapeToScenarioMenu);
 }
-void ScenarioMapChoiceClick() { LoadScreenClick(AcceptScenarioMap, OpenScenarioEditorMenu); }
-void ScenarioMapChoiceDblClick() { LoadScreenDblClick(AcceptScenarioMap); }
+void ScenarioMapChoiceClick() { FileScreenClick(FileScreenKind::Load, AcceptScenarioMap, OpenScenarioEditorMenu); }
+void ScenarioMapChoiceDblClick() { FileScreenDblClick(FileScreenKind::Load, AcceptScenarioMap); }
 
 // ---- Enabled objects (31) ----
 
@@ -227,7 +223,7 @@ void ObjectEnableDraw() {
   DrawMenuBackground();
   DrawPicture("butt-ok.img", 33, 170);
   DrawPicture("butback2.img", 211, 170);
-  CheckListDraw(CheckList, MouseX, MouseY);
+  CheckListDraw(CheckList, ClickX(), ClickY());
   DrawHoverHighlight(EnableButtons, MenuSide());
   EndMenuFrame();
 }
@@ -247,7 +243,7 @@ void ObjectEnableClick() {
       OpenScenarioEditorMenu();
       break;
     default:
-      CheckListMouseDown(CheckList, MouseX, MouseY);
+      CheckListMouseDown(CheckList, ClickX(), ClickY());
       break;
   }
 }
@@ -257,7 +253,7 @@ void ObjectEnableClick() {
 void OpenScenarioSettings() {
   MissionSettingsCopy = Mission;
   OpenMenuScreen(ScreenScenarioSettings);
-  EditorHouse = Players[1].Side;
+  EditorHouse = ScenarioFaction();
   for (int row = 0; row < SettingsRows; ++row) {
     const TSettingsRow& r = SettingsTable[row];
     TrackBarCreate(TrackBars[row + 1], SettingsX, SettingsRowY(row), r.Minimum, r.Maximum, 1,
@@ -304,7 +300,7 @@ void ScenarioSettingsClick() {
     case 1:
       PlayButtonSound();
       Mission = MissionSettingsCopy;
-      Players[1].Side = static_cast<std::uint8_t>(std::clamp<std::int32_t>(EditorHouse, 0, 4));
+      ScenarioFaction() = static_cast<std::uint8_t>(std::clamp<std::int32_t>(EditorHouse, 0, 4));
       SetUnitSlotsForPlayers(Mission.PlayerCount);
       SetBuildingSlotsForPlayers(Mission.PlayerCount);
       OpenScenarioEditorMenu();
@@ -314,7 +310,7 @@ void ScenarioSettingsClick() {
       OpenScenarioEditorMenu();
       break;
     default:
-      for (int row = 1; row <= SettingsRows; ++row) TrackBarMouseDown(TrackBars[row], MouseX, MouseY);
+      for (int row = 1; row <= SettingsRows; ++row) TrackBarMouseDown(TrackBars[row], ClickX(), ClickY());
       break;
   }
 }
@@ -322,29 +318,27 @@ void ScenarioSettingsClick() {
 // ---- Load scenario (33) ----
 
 void OpenLoadScenario() {
-  OpenMenuScreen(ScreenLoadScenario);
-  OpenFileScreen(false, ListScenes);
+  OpenFileScreen(ScreenLoadScenario, FileScreenKind::Load, ListScenes);
 }
 
 void LoadScenarioDraw() {
   FileScreenFrame(ScreenLoadScenario, "tscnload.img", FileScreenKind::Load, LoadChosenScenario,
                   EscapeToScenarioMenu);
 }
-void LoadScenarioClick() { LoadScreenClick(LoadChosenScenario, OpenScenarioEditorMenu); }
-void LoadScenarioDblClick() { LoadScreenDblClick(LoadChosenScenario); }
+void LoadScenarioClick() { FileScreenClick(FileScreenKind::Load, LoadChosenScenario, OpenScenarioEditorMenu); }
+void LoadScenarioDblClick() { FileScreenDblClick(FileScreenKind::Load, LoadChosenScenario); }
 
 // ---- Save scenario (34) ----
 
 void OpenSaveScenario() {
-  OpenMenuScreen(ScreenSaveScenario);
-  OpenFileScreen(true, ListScenes);
+  OpenFileScreen(ScreenSaveScenario, FileScreenKind::Save, ListScenes);
 }
 
 void SaveScenarioDraw() {
   FileScreenFrame(ScreenSaveScenario, "tscnsave.img", FileScreenKind::Save, SaveTypedScenario,
                   EscapeToScenarioMenu);
 }
-void SaveScenarioClick() { SaveScreenClick(SaveTypedScenario, DeleteChosenScenario, OpenScenarioEditorMenu); }
-void SaveScenarioDblClick() { SaveScreenDblClick(SaveTypedScenario); }
+void SaveScenarioClick() { FileScreenClick(FileScreenKind::Save, SaveTypedScenario, OpenScenarioEditorMenu, DeleteChosenScenario); }
+void SaveScenarioDblClick() { FileScreenDblClick(FileScreenKind::Save, SaveTypedScenario); }
 
 }  // namespace zarn

@@ -1,6 +1,10 @@
-// The editors' menus without a program around them: which typed names may name a file, the
-// settings screen's texts, and where its track bars write.
+// The editors' menus without a program around them: which typed names may name a file and how
+// the save screens refuse the others, the settings screen's texts, and where its track bars write.
 #include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "game/menus/dmenus.h"
 
@@ -11,7 +15,8 @@ namespace {
 TEST(EditorMenus, TypedNamesStayInsideTheirFolder) {
   for (const char* good : {"desert", "alm1", "my map", "a.b", "Карта"})
     EXPECT_TRUE(TypedFileNameOk(good)) << good;
-  for (const char* bad : {"", ".", "..", "../x", "x/..", "a/b", "a\\b", "c:x", "*", "a?", "tab\t", "\x7f"})
+  for (const char* bad : {"", ".", "..", "../x", "x/..", "a/b", "a\\b", "c:x", "*", "a?", "tab\t", "\x7f",
+                          "a\"b", "<a", "a>", "a|b"})
     EXPECT_FALSE(TypedFileNameOk(bad)) << bad;
 }
 
@@ -79,3 +84,72 @@ TEST(EditorMenus, TheEnclosingBoxOfTheScenarioMenuTakesInTheLowerButtons) {
 }
 
 }  // namespace
+
+TEST(EditorMenus, TheEditButtonsStartTheViewAtTheMapsCorner) {
+  MapExists = 1;
+  const struct {
+    void (*open)();
+    void (*click)();
+    std::uint8_t editing;
+  } menus[] = {{OpenMapEditorMenu, MapEditorMenuClick, ScreenMapEditing},
+               {OpenScenarioEditorMenu, ScenarioEditorMenuClick, ScreenScenarioEditing}};
+  for (const auto& m : menus) {
+    m.open();
+    ViewState.ViewX = 7;
+    ViewState.ViewY = 9;
+    MouseX = 200;  // the edit button
+    MouseY = 146;
+    m.click();
+    EXPECT_EQ(GameScreen, m.editing);
+    EXPECT_EQ(ViewState.ViewX, 1);
+    EXPECT_EQ(ViewState.ViewY, 1);
+  }
+}
+
+std::vector<std::string> Shown;
+
+TEST(EditorMenus, TheSaveScreensRefuseABadNameWithAMessageAndAnEmptyOneSilently) {
+  const auto oldShow = ShowMessageProc;
+  ShowMessageProc = [](std::string_view text) { Shown.emplace_back(text); };
+  MapExists = 1;
+  const struct {
+    void (*open)();
+    void (*click)();
+    std::uint8_t screen;
+  } screens[] = {{OpenSaveMap, SaveMapClick, ScreenSaveMap},
+                 {OpenSaveScenario, SaveScenarioClick, ScreenSaveScenario}};
+  for (const auto& s : screens) {
+    SCOPED_TRACE(int(s.screen));
+    s.open();
+    Shown.clear();
+    MouseX = 60;  // the save button
+    MouseY = 178;
+    EditLineSetText(EditBox1, "a|b");
+    s.click();
+    EXPECT_EQ(GameScreen, s.screen);
+    EXPECT_EQ(Shown.size(), 1u);
+    EditLineSetText(EditBox1, "");
+    s.click();
+    EXPECT_EQ(GameScreen, s.screen);
+    EXPECT_EQ(Shown.size(), 1u);
+  }
+  ShowMessageProc = oldShow;
+}
+
+TEST(EditorMenus, AFileActionThatThrowsIsShownAndGoesNoFurther) {
+  const auto oldShow = ShowMessageProc;
+  ShowMessageProc = [](std::string_view text) { Shown.emplace_back(text); };
+  Shown.clear();
+  GuardFileAction([] { throw std::runtime_error("disk gone"); });
+  EXPECT_EQ(Shown, std::vector<std::string>{"disk gone"});
+  ShowMessageProc = oldShow;
+}
+
+TEST(EditorMenus, EscOnTheEnabledObjectsFreesTheirList) {
+  OpenObjectEnable();
+  ASSERT_EQ(CheckList.Count(), 34);
+  KeyCode = KeyEsc;
+  ObjectEnableDraw();
+  EXPECT_EQ(GameScreen, ScreenScenarioEditorMenu);
+  EXPECT_EQ(CheckList.Count(), 0);
+}

@@ -181,7 +181,7 @@ TEST_F(MainMenu, HoverSoundPlaysOncePerButtonEntered) {
   EXPECT_EQ(soundsOver(200, 74, 1), 0) << "a button's edge line is outside it";
   EXPECT_EQ(MenuState.HoveredButton, 1) << "the edge x = 200 is still inside the box";
   // The box that other screens derive from their buttons is the one the main menu states.
-  const TMenuButtonRect box = EnclosingBox(MainMenuButtons);
+  const MenuButtonRect box = EnclosingBox(MainMenuButtons);
   EXPECT_TRUE(box.x1 == MainMenuBox.x1 && box.y1 == MainMenuBox.y1 && box.x2 == MainMenuBox.x2 &&
               box.y2 == MainMenuBox.y2);
 }
@@ -322,7 +322,7 @@ TEST_F(MainMenu, PicturesLargerThanTheScreenAreClipped) {
 // The one-button screens share the highlight but forget the button as soon as the pointer
 // leaves it; a screen that ignores Esc draws on.
 TEST_F(MainMenu, SingleButtonHighlightAndScreensThatIgnoreEsc) {
-  const TMenuButtonRect hit{142, 160, 177, 176};
+  const MenuButtonRect hit{142, 160, 177, 176};
   auto frame = [&](int x, int y) {
     Point(x, y);
     Calls.clear();

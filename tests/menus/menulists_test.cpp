@@ -1,6 +1,10 @@
-// The list screens' shared rules: a click acts on a row only when the row holds an item, and a
-// typed file name may not leave its folder or hold what the file system refuses.
+// The list screens' shared rules: a click acts on a row only when the row holds an item, a
+// typed file name may not leave its folder or hold what the file system refuses, and the
+// encyclopedia's rows stand where the advisor's list shows them.
 #include <gtest/gtest.h>
+
+#include <map>
+#include <set>
 
 #include "game/base/cp1251.h"
 #include "game/menus/dmenus.h"
@@ -65,3 +69,27 @@ TEST(MenuLists, ACampaignScenarioNameNeedsASideWithAPrefix) {
 }
 
 }  // namespace
+
+TEST(MenuLists, TheTopicListHeadsEachGroupAndSetsItOffByEmptyRows) {
+  const std::map<int, std::string_view> headings{
+      {0, "[КЛАНЫ"_cp1251}, {6, "[СТРОЕНИЯ"_cp1251}, {27, "[ТЕХНИКА"_cp1251}, {42, "[ОСОБОЕ"_cp1251}};
+  const std::set<int> empty{1, 5, 7, 26, 28, 41, 43};
+  for (int row = 0; row < TopicRowCount; ++row) {
+    const TTopicRow& r = TopicRows[static_cast<std::size_t>(row)];
+    if (headings.contains(row)) {
+      EXPECT_EQ(r.Text, headings.at(row)) << row;
+      EXPECT_TRUE(r.Key.empty()) << row;
+    } else if (empty.contains(row)) {
+      EXPECT_TRUE(r.Text.empty() && r.Key.empty()) << row;
+    } else {
+      EXPECT_FALSE(r.Key.empty()) << row;
+    }
+  }
+  EXPECT_EQ(TopicRows[2].Key, "klAlmireth");
+  EXPECT_EQ(TopicRows[25].Key, "btWall");
+  EXPECT_EQ(TopicRows[29].Key, "PSD");
+  EXPECT_EQ(TopicRows[44].Key, "Oskrans");
+  EXPECT_EQ(TopicRows[55].Text, "Вода"_cp1251);
+  EXPECT_TRUE(TopicRows[55].Picture.empty());
+  EXPECT_EQ(TopicRows[56].Key, "Sandweave");
+}

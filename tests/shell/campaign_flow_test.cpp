@@ -13,6 +13,7 @@ namespace {
 
 std::vector<int> Waves;
 void RecordSound(std::int32_t, std::int32_t wave) { Waves.push_back(wave); }
+int MusicStops = 0;
 
 // What a briefing must say for each goal, written apart from the game's own texts.
 const std::map<std::int32_t, std::vector<std::string_view>> GoalWords{
@@ -47,6 +48,8 @@ class CampaignFlowTest : public GameTest {
     StartGame();
     Waves.clear();
     PlaySoundProc = RecordSound;
+    MusicStops = 0;
+    StopMusicProc = [] { ++MusicStops; };
   }
   // The world's goal test on its next period.
   void RunGoalTest() {
@@ -99,10 +102,14 @@ TEST_F(CampaignFlowTest, FactionChoiceBriefingPlayVictoryScoreAndNextMission) {
   ASSERT_EQ(GameScreen, ScreenPlay);
 
   Players[1].UnitsMade = 1;
+  const std::uint64_t won = plat::NowMs();
   WinMission();
   ASSERT_EQ(GameScreen, ScreenVictory);
+  EXPECT_GE(plat::NowMs() - won, 5000u) << "the victory voice's pause";
+  MusicStops = 0;
   Click(YesButton);
   ASSERT_EQ(GameScreen, ScreenScore);
+  EXPECT_EQ(MusicStops, 1) << "the victory music ends with its screen";
   EXPECT_EQ(MissionWon, 1);
   EXPECT_GE(StatsPanel.RowCount, 2) << "a row per player still in the game";
   EXPECT_EQ(StatsPanel.Rows[1].Side, 2);
@@ -213,6 +220,11 @@ TEST_F(CampaignFlowTest, ABriefingClickNeverStartsTheGameAndAnEmptyRowDoesNothin
   Click(100, 140);
   EXPECT_EQ(GameScreen, ScreenMissionStart);
   EXPECT_LT(FileListBox.Selection, FileListBox.Count());
+  // A list lying over the button takes the click.
+  ListBoxCreate(FileListBox, 33, 100, false);
+  ListBoxAdd(FileListBox, "x");
+  Click(BeginButton);
+  EXPECT_EQ(GameScreen, ScreenMissionStart);
 }
 
 TEST_F(CampaignFlowTest, EveryScenarioOfTheCampaignIsBriefedWithItsOwnGoal) {

@@ -52,6 +52,11 @@ TEST_F(MenusFlowTest, OptionsCancelAndEscKeepTheSettingsAcceptAppliesThemAtOnce)
   Click(OptionBars[0].X + 190, OptionBars[0].Y + 4);
   Click(OptionsButtons[0]);
   EXPECT_EQ(plat::TimerInterval(MainForm->Timer1), 106u);
+  // And no faster than 17.
+  Click(GameMenuButtons[2]);
+  for (int i = 0; i < 3; ++i) Click(OptionBars[0].X + 190, OptionBars[0].Y + 4);
+  EXPECT_EQ(GameOptionsBackup.GameSpeed, 17);
+  Click(OptionsButtons[1]);
 
   EXPECT_FALSE(fs::exists(folder / "zarn.ini")) << "written at the program's end only";
   QuitGame();
@@ -59,6 +64,46 @@ TEST_F(MenusFlowTest, OptionsCancelAndEscKeepTheSettingsAcceptAppliesThemAtOnce)
   const std::string ini = ReadIni();
   EXPECT_NE(ini.find("GameSpeed=16"), std::string::npos) << ini;
   EXPECT_NE(ini.find(before.UnitSpeak ? "UnitSpeak=0" : "UnitSpeak=1"), std::string::npos) << ini;
+}
+
+std::vector<std::string> Music;
+
+TEST_F(MenusFlowTest, TheGameMenuStopsTheMusicAndContinuingPlaysTheNextTrack) {
+  PlayFirstMission();
+  PlayMusicProc = [](std::string_view file) -> std::uint8_t {
+    Music.emplace_back(file);
+    return 1;
+  };
+  StopMusicProc = [] { Music.emplace_back("stop"); };
+  Music.clear();
+  OpenMenu();
+  EXPECT_EQ(Music, std::vector<std::string>{"stop"});
+  Click(GameMenuButtons[9]);
+  ASSERT_EQ(GameScreen, ScreenPlay);
+  ASSERT_EQ(Music.size(), 2u);
+  EXPECT_EQ(Music[1].rfind("music\\", 0), 0u) << Music[1];
+  OpenMenu();
+  Key(plat::vk::Escape);
+  ASSERT_EQ(GameScreen, ScreenPlay);
+  ASSERT_EQ(Music.size(), 4u) << "Esc does what the continue button does";
+  EXPECT_EQ(Music[2], "stop");
+  EXPECT_EQ(Music[3].rfind("music\\", 0), 0u) << Music[3];
+}
+
+TEST_F(MenusFlowTest, AClickAnywhereOrEscLeavesTheAuthorsWithTheMusicStopped) {
+  StartGame();
+  StopMusicProc = [] { Music.emplace_back("stop"); };
+  for (bool click : {true, false}) {
+    Click(MainMenuButtons[4]);
+    ASSERT_EQ(GameScreen, ScreenAuthors);
+    Music.clear();
+    if (click)
+      Click(10, 190);
+    else
+      Key(plat::vk::Escape);
+    EXPECT_EQ(GameScreen, ScreenMainMenu);
+    EXPECT_EQ(Music, std::vector<std::string>{"stop"});
+  }
 }
 
 TEST_F(MenusFlowTest, WithTheSoundSystemOffAcceptStoresMusicAndSoundOff) {

@@ -1,5 +1,8 @@
 // Saving and loading through the screens: the world comes back byte for byte, the list follows
-// deletions, and bad names and damaged files are refused without touching the running game.
+// deletions, and bad names and damaged files (saved games, and a scenario whose map is gone) are
+// refused without touching the running game or the editor.
+#include <cstring>
+
 #include "tests/shell/campaign_world.h"
 #include "tests/shell/game_fixture.h"
 
@@ -25,19 +28,27 @@ class SaveLoadFlowTest : public GameTest {
   }
   // The first row of the file list.
   void ClickFirstRow() { Click(80, 60); }
+  // The save screen, from play through the in-game menu.
+  void OpenSaveScreen() {
+    OpenMenu();
+    Click(GameMenuButtons[0]);
+    ASSERT_EQ(GameScreen, ScreenSaveGame);
+  }
 };
 
 TEST_F(SaveLoadFlowTest, SavedFromTheGameMenuLoadedFromTheMainMenuIsTheSameWorld) {
   PlayAMinute();
-  OpenMenu();
-  Click(GameMenuButtons[0]);
-  ASSERT_EQ(GameScreen, ScreenSaveGame);
+  OpenSaveScreen();
   EXPECT_EQ(EditBox1.Text, "") << "no saved game yet";
   Type("abc");
+  static int tracks = 0;
+  PlayMusicProc = [](std::string_view) -> std::uint8_t { return static_cast<std::uint8_t>(++tracks); };
   Key(plat::vk::Return);
   ASSERT_EQ(GameScreen, ScreenPlay);
+  EXPECT_EQ(tracks, 1) << "play goes on to the next track";
   ASSERT_TRUE(fs::exists(folder / "save" / "abc.sav"));
   const std::vector<std::uint8_t> saved = SavedWorld();
+  const std::int32_t slots[] = {UnitSlots, BuildingSlots};
 
   // Play on, leave to the main menu, start another faction's mission.
   campaign_world::Step(campaign_world::TicksPerMinute);
@@ -55,44 +66,49 @@ TEST_F(SaveLoadFlowTest, SavedFromTheGameMenuLoadedFromTheMainMenuIsTheSameWorld
   ASSERT_EQ(GameScreen, ScreenLoadGameMain);
   ASSERT_EQ(FileListBox.Items, std::vector<std::string>{"abc"});
   ClickFirstRow();
-  Click(LoadGameButtons[0]);
+  UnitSlots = BuildingSlots = 1;
+  Click(LoadScreenButtons[0]);
   ASSERT_EQ(GameScreen, ScreenPlay);
   EXPECT_TRUE(FileListBox.Items.empty());
   EXPECT_TRUE(SavedWorld() == saved);
+  EXPECT_EQ(UnitSlots, slots[0]);
+  EXPECT_EQ(BuildingSlots, slots[1]);
   EXPECT_TRUE(plat::null::MessageBoxes().empty());
 }
 
 TEST_F(SaveLoadFlowTest, DeleteRelistsAndAnEmptyNameSavesNothing) {
   PlayAMinute();
   for (const char* name : {"one", "two"}) {
-    OpenMenu();
-    Click(GameMenuButtons[0]);
+    OpenSaveScreen();
     EditLineSetText(EditBox1, name);
-    Click(SaveGameButtons[0]);
+    Click(SaveScreenButtons[0]);
     ASSERT_EQ(GameScreen, ScreenPlay);
     fs::last_write_time(folder / "save" / (std::string(name) + ".sav"),
                         fs::file_time_type::clock::now() + std::chrono::seconds(name[0] == 't' ? 10 : 0));
   }
-  OpenMenu();
-  Click(GameMenuButtons[0]);
+  OpenSaveScreen();
   // The newest first, and already in the edit line.
   ASSERT_EQ(FileListBox.Items, (std::vector<std::string>{"two", "one"}));
   EXPECT_EQ(EditBox1.Text, "two");
   Click(80, 70);  // the second row
   EXPECT_EQ(EditBox1.Text, "one");
-  Click(SaveGameButtons[1]);
+  // The picked name can be typed on at once.
+  Type("x");
+  EXPECT_EQ(EditBox1.Text, "onex");
+  EditLineSetText(EditBox1, "one");
+  Click(SaveScreenButtons[1]);
   EXPECT_EQ(FileListBox.Items, std::vector<std::string>{"two"});
   EXPECT_FALSE(fs::exists(folder / "save" / "one.sav"));
   // A click on an empty row selects nothing: delete then has nothing to remove.
   Click(80, 100);
   EXPECT_EQ(EditBox1.Text, "one");
-  Click(SaveGameButtons[1]);
+  Click(SaveScreenButtons[1]);
   EXPECT_TRUE(FileListBox.Items.empty()) << "the selection stayed on the only row";
-  Click(SaveGameButtons[1]);
+  Click(SaveScreenButtons[1]);
   EXPECT_EQ(GameScreen, ScreenSaveGame);
 
   EditLineSetText(EditBox1, "");
-  Click(SaveGameButtons[0]);
+  Click(SaveScreenButtons[0]);
   Key(plat::vk::Return);
   EXPECT_EQ(GameScreen, ScreenSaveGame);
   EXPECT_TRUE(fs::is_empty(folder / "save"));
@@ -103,8 +119,7 @@ TEST_F(SaveLoadFlowTest, DeleteRelistsAndAnEmptyNameSavesNothing) {
 
 TEST_F(SaveLoadFlowTest, TypedNamesThatLeaveTheFolderAreRefusedWithAMessage) {
   PlayAMinute();
-  OpenMenu();
-  Click(GameMenuButtons[0]);
+  OpenSaveScreen();
   for (const char* bad : {"..", "a/b", "a\\b", "c:x", "x*", "q?", "a\"b", "<a", "a>", "a|b", "a..b", "a\tb"}) {
     SCOPED_TRACE(bad);
     plat::null::ClearMessageBoxes();
@@ -122,15 +137,14 @@ TEST_F(SaveLoadFlowTest, TypedNamesThatLeaveTheFolderAreRefusedWithAMessage) {
 
 TEST_F(SaveLoadFlowTest, ASaveThatCannotBeWrittenIsShownAndTheScreenStays) {
   PlayAMinute();
-  OpenMenu();
-  Click(GameMenuButtons[0]);
+  OpenSaveScreen();
   fs::remove_all(folder / "save");
   EditLineSetText(EditBox1, "abc");
   Key(plat::vk::Return);
   EXPECT_EQ(GameScreen, ScreenSaveGame) << "the player would think the game saved";
   EXPECT_EQ(plat::null::MessageBoxes().size(), 1u);
   fs::create_directories(folder / "save");
-  Click(SaveGameButtons[0]);
+  Click(SaveScreenButtons[0]);
   EXPECT_EQ(GameScreen, ScreenPlay);
   EXPECT_TRUE(fs::exists(folder / "save" / "abc.sav"));
 }
@@ -153,7 +167,7 @@ TEST_F(SaveLoadFlowTest, ADamagedSaveShowsTheMessageAndKeepsTheRunningGame) {
   EXPECT_EQ(GameScreen, ScreenLoadGame);
   ASSERT_EQ(plat::null::MessageBoxes().size(), 1u);
   EXPECT_NE(plat::null::MessageBoxes()[0].text.find("bad.sav"), std::string::npos) << plat::null::MessageBoxes()[0].text;
-  Click(LoadGameButtons[0]);
+  Click(LoadScreenButtons[0]);
   EXPECT_EQ(GameScreen, ScreenLoadGame);
   EXPECT_TRUE(SavedWorld() == running);
   // Back to the in-game menu, and on to play unchanged.
@@ -171,11 +185,44 @@ TEST_F(SaveLoadFlowTest, EnterOrADoubleClickOnAnEmptyListLoadsNothing) {
   ASSERT_TRUE(FileListBox.Items.empty());
   Key(plat::vk::Return);
   DoubleClick(80, 60);
-  Click(LoadGameButtons[0]);
+  Click(LoadScreenButtons[0]);
   EXPECT_EQ(GameScreen, ScreenLoadGame);
   EXPECT_TRUE(plat::null::MessageBoxes().empty());
-  Click(LoadGameButtons[1]);
+  Click(LoadScreenButtons[1]);
   EXPECT_EQ(GameScreen, ScreenGameMenu);
+  // The same screen reached from the main menu goes back there.
+  Click(GameMenuButtons[8]);
+  Click(MainMenuButtons[1]);
+  ASSERT_EQ(GameScreen, ScreenLoadGameMain);
+  Click(LoadScreenButtons[1]);
+  EXPECT_EQ(GameScreen, ScreenMainMenu);
+}
+
+}  // namespace
+
+namespace {
+
+// The scenario editor's load screen: a scenario whose map is gone is shown, and the editor keeps
+// its map, its placements and its scenario as they were.
+TEST_F(SaveLoadFlowTest, AScenarioWhoseMapIsMissingLeavesTheEditorAsItWas) {
+  StartGame();
+  MapFileName = "nosuch.map";
+  ASSERT_TRUE(SaveScenario("lost.scn"));
+  MapFileName = "kept.map";
+  ScenarioFileName = "kept.scn";
+  ResetMapPlacements();
+  ASSERT_TRUE(AddMapPlacement(PlacementField, 5, 6));
+  const TMapPlacements placements = MapPlacements;
+  OpenLoadScenario();
+  ASSERT_FALSE(FileListBox.Items.empty());
+  ASSERT_EQ(FileListBox.Items.front(), "lost") << "the newest first, and selected";
+  plat::null::ClearMessageBoxes();
+  Key(plat::vk::Return);
+  EXPECT_EQ(GameScreen, ScreenLoadScenario);
+  EXPECT_EQ(plat::null::MessageBoxes().size(), 1u);
+  EXPECT_EQ(MapFileName, "kept.map");
+  EXPECT_EQ(ScenarioFileName, "kept.scn");
+  EXPECT_EQ(std::memcmp(&MapPlacements, &placements, sizeof placements), 0);
 }
 
 }  // namespace
