@@ -26,50 +26,32 @@ GOLDEN=${4:?usage}
 SRC=$(cd "$(dirname "$0")/../.." && pwd)
 . "$SRC/tests/common/xsession.sh"
 xs_need_tools import compare convert od cmp awk || exit 1
+xs_session editors_xcheck log
+fail() { xs_failed "$@"; }
+KEEP="$GOLDEN/xcheck"
+keep_last() {
+  mkdir -p "$KEEP" && [ -f "$WORK/shot.png" ] && cp "$WORK/shot.png" "$KEEP/last.png" &&
+    echo "  last screen kept in $KEEP/last.png"
+}
+XS_ON_FAIL=keep_last
 
 ZARN_PLATFORM=null ZARN_GOLDEN_WRITE=1 "$TESTS" --gtest_filter='EditorDrawTest.*' >/dev/null 2>&1 ||
-  { echo "editors_xcheck: FAILED: the pinned editor pictures do not hold"; exit 1; }
+  fail "the pinned editor pictures do not hold"
 # The faction choice that starts the scenario as a mission (pictures of another process: the
 # two sets do not share one program's state).
 ZARN_PLATFORM=null ZARN_GOLDEN_WRITE=1 "$TESTS" --gtest_filter='CampaignPicturesTest.FactionChoice*' >/dev/null 2>&1 ||
-  { echo "editors_xcheck: FAILED: the pinned faction choice does not hold"; exit 1; }
+  fail "the pinned faction choice does not hold"
 
-WORK=$(mktemp -d)
-KEEP="$GOLDEN/xcheck"
-APID=""
-finish() {
-  xs_kill "$APID"
-  xs_cleanup
-  rm -rf "$WORK"
-}
-# xs_start sets its own trap: this one is set again after each start.
-trap finish EXIT INT TERM
 # Another check starting its display at the same moment can take the same display number:
 # one more try then.
 start_x() {
   xs_start "$1" || { xs_cleanup; xs_start "$1"; } || exit 1
-  trap finish EXIT INT TERM
 }
 
 # Polls a command (a screenshot and a comparison take a while) until it succeeds or
 # WAIT_SECONDS pass.
 WAIT_SECONDS=${WAIT_SECONDS:-40}
-poll() {
-  _end=$(($(date +%s) + WAIT_SECONDS))
-  while ! "$@" 2>/dev/null; do
-    [ "$(date +%s)" -ge "$_end" ] && return 1
-    sleep 0.1
-  done
-  return 0
-}
-
-fail() {
-  echo "editors_xcheck: FAILED: $*"
-  [ -f "$WORK/log" ] && sed 's/^/  program: /' "$WORK/log"
-  mkdir -p "$KEEP" && [ -f "$WORK/shot.png" ] && cp "$WORK/shot.png" "$KEEP/last.png" &&
-    echo "  last screen kept in $KEEP/last.png"
-  exit 1
-}
+poll() { XS_TIMEOUT=$WAIT_SECONDS xs_until "$@"; }
 
 launch() {
   (cd "$WORK/game" && exec env ZARN_PLATFORM=sdl SDL_AUDIODRIVER=dummy ./zarn "$@") >"$WORK/log" 2>&1 &
@@ -197,10 +179,7 @@ byte_at() { od -An -tu1 -j "$2" -N1 "$1" | tr -d ' '; }
 class_at() { echo $(($(byte_at "$1" $((4 + ($3 - 1) * 64 + ($2 - 1)))) >> 5)); }
 le32_at() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
 
-rm -rf "$WORK/game"
-cp -r "$GAME" "$WORK/game" || fail "cannot copy the game folder"
-rm -f "$WORK/game/zarn.ini"
-cp "$BIN" "$WORK/game/zarn" || fail "cannot copy the program"
+xs_fresh_game "$GAME" "$BIN"
 
 # ---------------- Map editor ----------------
 start_x 640x400
