@@ -78,6 +78,34 @@ const std::vector<TPreyCandidate>& PreyCandidates() {
   return list;
 }
 
+// A walk treads only sand, one tile at a time (diagonals included), and gives up within
+// WormWalkMaxSteps tiles of the worm: a unit on sand not joined to the worm's tile inside that
+// square is out of every walk's reach, however near it stands.
+constexpr i32 SandReach = WormWalkMaxSteps;
+constexpr i32 SandSide = 2 * SandReach + 1;
+
+// Marks the tiles of that square joined to the worm's tile through sand.
+void MarkJoinedSand(const TWormRecord& w, std::vector<std::uint8_t>& joined) {
+  static std::vector<std::pair<i32, i32>> todo;
+  joined.assign(static_cast<std::size_t>(SandSide * SandSide), 0);
+  todo.clear();
+  joined[static_cast<std::size_t>(SandReach * SandSide + SandReach)] = 1;
+  todo.emplace_back(w.X, w.Y);
+  while (!todo.empty()) {
+    const auto [x, y] = todo.back();
+    todo.pop_back();
+    for (i32 ny = y - 1; ny <= y + 1; ++ny)
+      for (i32 nx = x - 1; nx <= x + 1; ++nx) {
+        const i32 dx = nx - w.X + SandReach, dy = ny - w.Y + SandReach;
+        if (dx < 0 || dx >= SandSide || dy < 0 || dy >= SandSide) continue;
+        std::uint8_t& mark = joined[static_cast<std::size_t>(dy * SandSide + dx)];
+        if (mark != 0 || !OnSand(nx, ny)) continue;
+        mark = 1;
+        todo.emplace_back(nx, ny);
+      }
+  }
+}
+
 struct TWalkStep {
   i32 X, Y;
   std::uint8_t Facing;
@@ -232,11 +260,14 @@ std::uint8_t FindPrey(TWormRecord& w) {
   const auto first = std::min_element(near.begin(), near.end(), nearer);
   if (TryWormPath(w, Units[first->Slot])) return take(*first);
   std::sort(near.begin(), near.end(), nearer);
+  static std::vector<std::uint8_t> joined;
+  MarkJoinedSand(w, joined);
   // A path that failed toward a tile fails toward every unit on it.
   static std::vector<std::pair<i32, i32>> failed;
   failed.clear();
   failed.emplace_back(near.front().X, near.front().Y);
   for (const TPreyCandidate& c : near) {
+    if (joined[static_cast<std::size_t>((c.Y - w.Y + SandReach) * SandSide + c.X - w.X + SandReach)] == 0) continue;
     if (std::find(failed.begin(), failed.end(), std::pair{c.X, c.Y}) != failed.end()) continue;
     if (TryWormPath(w, Units[c.Slot])) return take(c);
     failed.emplace_back(c.X, c.Y);

@@ -268,6 +268,21 @@ TEST_F(WormsTest, PreyIsTheNearestUnitAPathReaches) {
   ASSERT_EQ(FindPrey(w), 0);
   EXPECT_EQ(w.Prey, 9);
 
+  // Behind a wall whose one gap is a step between two corners: reached, past a nearer unit
+  // walled in all round.
+  KillAllUnits();
+  TWormRecord& corner = Worm(40, 10, 3);
+  Put(6, UnitLightTank, 2, 44, 10);
+  for (int x = 43; x <= 45; ++x)
+    for (int y = 9; y <= 11; ++y)
+      if (x != 44 || y != 10) Rock(x, y);
+  Put(8, UnitLightTank, 2, 50, 16);
+  for (int x = 48; x <= 52; ++x)
+    for (int y = 14; y <= 18; ++y)
+      if ((x == 48 || x == 52 || y == 14 || y == 18) && (x != 48 || y != 14)) Rock(x, y);
+  ASSERT_EQ(FindPrey(corner), 0);
+  EXPECT_EQ(corner.Prey, 8);
+
   // Reach: 99 steps along a row is a path, 100 is none.
   KillAllUnits();
   TWormRecord& far = Worm(1, 40, 2);
