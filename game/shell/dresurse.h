@@ -76,7 +76,7 @@ class TForm1 {
 
   std::vector<TViewerRow> Rows;
   // The list of the rows' names; its selection is the selected row.
-  TListWidget List;
+  TListWidget ListView;
   // The controls as last drawn: 320 x 200 palette indices.
   std::vector<std::uint8_t> Controls;
   std::string Edit1, Edit2, Edit3;
