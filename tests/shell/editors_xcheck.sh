@@ -110,6 +110,18 @@ settle() { # settle OUT.png x y w h
 }
 MAPAREA="0 0 320 157"
 
+# save_as SAVE_SCREEN MENU NAME: the menu's save button, the name typed over the one offered,
+# then back on the menu.
+save_as() {
+  click 60 92
+  pt 2 2
+  wait_screen "$1" 0 8 320 24
+  key --repeat 30 BackSpace
+  xdotool type "$3"
+  key Return
+  wait_screen "$2" 42 49 234 104
+}
+
 cell_x() { echo $((($1 - 1) * 16)); }
 cell_y() { echo $((($1 - 1) * 16)); }
 at_cell() { pt $(($(cell_x "$1") + 8)) $(($(cell_y "$2") + 8)); }
@@ -219,13 +231,7 @@ settle "$WORK/painted.png" $MAPAREA
 key Escape
 pt 2 2
 wait_screen map_editor_menu 42 49 234 104
-click 60 92  # save
-pt 2 2
-wait_screen save_map 0 8 320 24
-key --repeat 30 BackSpace
-xdotool type xdesert
-key Return
-wait_screen map_editor_menu 42 49 234 104
+save_as save_map map_editor_menu xdesert
 MAP="$WORK/game/maps/xdesert.map"
 [ -f "$MAP" ] || fail "no maps/xdesert.map"
 SIZE=$(wc -c <"$MAP")
@@ -328,13 +334,7 @@ click 280 162  # back to units: the side goes to player 1
 key Escape
 pt 2 2
 wait_screen scenario_editor_menu 42 49 234 104
-click 60 92  # save
-pt 2 2
-wait_screen save_scenario 0 8 320 24
-key --repeat 30 BackSpace
-xdotool type xmission
-key Return
-wait_screen scenario_editor_menu 42 49 234 104
+save_as save_scenario scenario_editor_menu xmission
 SCN="$WORK/game/scenes/xmission.scn"
 [ -f "$SCN" ] || fail "no scenes/xmission.scn"
 SIZE=$(wc -c <"$SCN")
@@ -352,26 +352,14 @@ pt 2 2
 wait_screen load_scenario 0 8 320 24
 key Return
 wait_screen scenario_editor_menu 42 49 234 104
-click 60 92
-pt 2 2
-wait_screen save_scenario 0 8 320 24
-key --repeat 30 BackSpace
-xdotool type xcopy
-key Return
-wait_screen scenario_editor_menu 42 49 234 104
+save_as save_scenario scenario_editor_menu xcopy
 [ -f "$WORK/game/scenes/xcopy.scn" ] || fail "no scenes/xcopy.scn"
 cmp -s "$SCN" "$WORK/game/scenes/xcopy.scn" || fail "the scenario loaded and saved again differs"
 
 # ---------------- The scenario as a game ----------------
 # A mission is the scenario file named by the side of player 1 and the mission number: saved
 # as "tel1" (player 1 is side 2), the Telix choice of a new game starts it.
-click 60 92
-pt 2 2
-wait_screen save_scenario 0 8 320 24
-key --repeat 30 BackSpace
-xdotool type tel1
-key Return
-wait_screen scenario_editor_menu 42 49 234 104
+save_as save_scenario scenario_editor_menu tel1
 cmp -s "$SCN" "$WORK/game/scenes/tel1.scn" || fail "the scenario saved as tel1 differs"
 cp "$WORK/shot.png" "$WORK/menu.png"
 click 80 146  # exit to the main menu
