@@ -65,6 +65,12 @@ class ShellTest : public ::testing::Test {
     ASSERT_TRUE(zarn::CreateProgram(static_cast<int>(argv.size()), argv.data(), &why)) << why;
     Pass(5);
   }
+  // The whole program, as started with no arguments: its exit status.
+  static int RunWithoutArguments() {
+    char arg0[] = "zarn";
+    char* argv[] = {arg0};
+    return zarn::RunProgram(1, argv);
+  }
   void Pass(int n) {
     for (int i = 0; i < n; ++i) {
       plat::null::AdvanceClock(1);
