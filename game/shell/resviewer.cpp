@@ -168,7 +168,7 @@ void TForm1::MouseDown(int x, int y) {
   mouseX_ = x, mouseY_ = y;
   const int selected = ListView.Selection;
   switch (ButtonAt(x, y)) {
-    case 1: ReadList(); break;
+    case 1: ListResourceDirectory(); break;
     case 2:
       if (LoadEnabled) Load(selected);
       break;
@@ -189,7 +189,7 @@ void TForm1::MouseDown(int x, int y) {
   if (Shown()) Paint();
 }
 
-void TForm1::ReadList() {
+void TForm1::ListResourceDirectory() {
   Rows.clear();
   TArchiveEntry e;
   for (int i = 0; ArchiveEntryAt(ViewerArchive, i, e); ++i) {
