@@ -56,9 +56,17 @@ _xs_wm_ready() {
 }
 
 # xs_start [WIDTHxHEIGHT]: Xvfb on a free display (it tells the number when it is ready), then
-# evilwm with a font that the base X fonts provide. Both must be really running.
+# evilwm with a font that the base X fonts provide. Both must be really running. Another check
+# starting its display at the same moment can take the same number: one more try then.
 xs_start() {
   xs_need_tools Xvfb evilwm xprop xwininfo xdotool || return 1
+  _xs_start_once "$@" && return 0
+  xs_cleanup
+  echo "xsession: trying again on another display" >&2
+  _xs_start_once "$@"
+}
+
+_xs_start_once() {
   XS_DIR=$(mktemp -d)
   if [ -n "${XS_NAME:-}" ]; then trap xs_finish EXIT; else trap xs_cleanup EXIT INT TERM; fi
   Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$XS_DIR/display" \

@@ -40,12 +40,6 @@ ZARN_PLATFORM=null ZARN_GOLDEN_WRITE=1 "$TESTS" \
   --gtest_filter='EditorDrawTest.*:CampaignPicturesTest.FactionChoice*' >/dev/null 2>&1 ||
   fail "the pinned editor and faction choice pictures do not hold"
 
-# Another check starting its display at the same moment can take the same display number:
-# one more try then.
-start_x() {
-  xs_start "$1" || { xs_cleanup; xs_start "$1"; } || exit 1
-}
-
 # Polls a command (a screenshot and a comparison take a while) until it succeeds or
 # WAIT_SECONDS pass.
 WAIT_SECONDS=${WAIT_SECONDS:-40}
@@ -192,7 +186,7 @@ le32_at() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
 xs_fresh_game "$GAME" "$BIN"
 
 # ---------------- Map editor ----------------
-start_x 640x400
+xs_start 640x400 || fail "no X session"
 launch -editor
 pt 2 2
 wait_screen map_editor_menu 42 49 234 104
@@ -265,7 +259,7 @@ APID=""
 xs_cleanup
 
 # ---------------- Scenario editor ----------------
-start_x 1024x768
+xs_start 1024x768 || fail "no X session"
 launch -debug
 key F6
 pt 2 2
