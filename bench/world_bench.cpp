@@ -156,4 +156,40 @@ void BM_WormStepAmongFullWorld(benchmark::State& state) {
 }
 BENCHMARK(BM_WormStepAmongFullWorld)->Unit(benchmark::kMicrosecond);
 
+// The worst case of the worms' search: 1000 units, each on a sand tile walled in by rock, round
+// ten worms on the open sand between them. No path reaches any unit, so every worm looks again
+// on every tick.
+void BM_WormSearchAmongWalledOffUnits(benchmark::State& state) {
+  BuildFullWorld();
+  constexpr std::uint8_t rock = 4 << 5;
+  for (int x = 1; x <= 256; ++x)
+    for (int y = 1; y <= 256; ++y) GameMap.Cell(x, y) = 0;
+  KillAllUnits();
+  DestroyAllBuildings();
+  for (int i = 1; i <= MaxUnitSlots; ++i) {
+    // Pockets on a 4-tile lattice of 40 x 25 from (50, 78).
+    const int x = 50 + ((i - 1) % 40) * 4, y = 78 + ((i - 1) / 40) * 4;
+    for (int dx = -1; dx <= 1; ++dx)
+      for (int dy = -1; dy <= 1; ++dy)
+        if (dx != 0 || dy != 0) GameMap.Cell(x + dx, y + dy) = rock;
+    const auto owner = static_cast<std::uint8_t>(1 + i % 2);
+    InitUnit(Units[i], x, y, static_cast<std::uint16_t>(i), owner - 1, owner, UnitLightTank);
+  }
+  for (int w = 1; w <= WormSlots; ++w) {
+    CreateWorm(Worms[w], 52 + 16 * w, 80 + 8 * w, w);
+    Worms[w].HuntTime = WorldTickCount;
+  }
+  auto start = std::make_unique<WorldCopy>();
+  Save(*start);
+  for (auto _ : state) {
+    for (int w = 1; w <= WormSlots; ++w) WormTick(Worms[w]);
+    ++WorldTickCount;
+  }
+  int hunting = 0;
+  for (int w = 1; w <= WormSlots; ++w) hunting += Worms[w].Behaviour == WormHunting ? 1 : 0;
+  state.counters["Hunting"] = hunting;
+  Restore(*start);
+}
+BENCHMARK(BM_WormSearchAmongWalledOffUnits)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "game/dx/DXDraws.h"
 #include "platform/app.h"
@@ -40,8 +41,10 @@ void CopyRect(plat::Surface& dst, plat::Rect d, const plat::Surface& src, plat::
   plat::Rect c = ClipTo(d, dst.width, dst.height);
   if (c.w == 0) return;
   const bool convert = dst.format != src.format;
-  // Column map of the clipped span (-1: outside the source).
-  std::vector<int> cols(static_cast<std::size_t>(c.w));
+  // Column map of the clipped span (-1: outside the source), in a buffer kept between calls:
+  // every frame's present comes through here.
+  static thread_local std::vector<int> cols;
+  cols.resize(static_cast<std::size_t>(c.w));
   for (int x = 0; x < c.w; ++x) {
     long long sx = s.x + ((2LL * (c.x + x - d.x) + 1) * s.w) / (2LL * d.w);
     cols[static_cast<std::size_t>(x)] = (sx >= 0 && sx < src.width) ? static_cast<int>(sx) : -1;

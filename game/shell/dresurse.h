@@ -63,7 +63,7 @@ class TForm1 {
   void MouseMove(int x, int y);
 
   // "Read List": the directory of archive 1. Edit1 := the last index.
-  void ReadList();
+  void ListResourceDirectory();
   // "Load": the selected row's picture into the picture buffer. False when it is not a picture.
   bool Load(int row);
   // "Draw": the loaded picture in palette colours (each 6-bit component x 4) on white.
@@ -76,7 +76,7 @@ class TForm1 {
 
   std::vector<TViewerRow> Rows;
   // The list of the rows' names; its selection is the selected row.
-  TListWidget List;
+  TListWidget ListView;
   // The controls as last drawn: 320 x 200 palette indices.
   std::vector<std::uint8_t> Controls;
   std::string Edit1, Edit2, Edit3;

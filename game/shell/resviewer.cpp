@@ -70,7 +70,7 @@ void TForm1::Show() {
     window_ = std::make_unique<TDXForm>(
         plat::Cp1251ToUtf8(std::string("ZARN III [ просмотр упакованного файла ресурсов ]"_cp1251)), ViewerWidth,
         ViewerHeight);
-    ListBoxCreate(List, ListX, ListY, true);
+    ListBoxCreate(ListView, ListX, ListY, true);
     if (plat::Form* f = window_->Handle()) {
       f->OnMouseDown = [this](plat::MouseButton b, plat::ShiftState, int x, int y) {
         if (b == plat::MouseButton::Left) MouseDown(x, y);
@@ -89,21 +89,21 @@ void TForm1::DrawControls() {
   ResetClipRect();
   FillBox(0, 0, ScreenWidth - 1, ScreenHeight - 1, Backdrop);
 
-  const int textX = List.TextX;
+  const int textX = ListView.TextX;
   DrawText(SecondFont, textX + ColumnName, 4, LabelColour, "Name");
   DrawRight(SecondFont, textX + ColumnIdEnd, 4, LabelColour, "ID");
   DrawRight(SecondFont, textX + ColumnNouseEnd, 4, LabelColour, "Nouse");
   DrawRight(SecondFont, textX + ColumnOffsetEnd, 4, LabelColour, "Offset");
   DrawRight(SecondFont, textX + ColumnSizeEnd, 4, LabelColour, "Size");
   // The names are the list's own rows; the numbers stand beside them in the row's colour.
-  List.TextWidth = ColumnIdEnd - 12;
-  ListBoxDraw(List, mouseX_, mouseY_);
-  for (int r = 0; r < List.VisibleRows; ++r) {
-    const int item = List.TopIndex + r;
+  ListView.TextWidth = ColumnIdEnd - 12;
+  ListBoxDraw(ListView, mouseX_, mouseY_);
+  for (int r = 0; r < ListView.VisibleRows; ++r) {
+    const int item = ListView.TopIndex + r;
     if (item >= static_cast<int>(Rows.size())) break;
     const TViewerRow& row = Rows[static_cast<std::size_t>(item)];
-    const std::uint8_t colour = List.Selection == item ? ListSelectedColour : ListTextColour;
-    const int y = List.TextY + r * ListRowHeight;
+    const std::uint8_t colour = ListView.Selection == item ? ListSelectedColour : ListTextColour;
+    const int y = ListView.TextY + r * ListRowHeight;
     DrawRight(SecondFont, textX + ColumnIdEnd, y + 1, colour, std::to_string(row.Id));
     DrawRight(SecondFont, textX + ColumnNouseEnd, y + 1, colour, std::to_string(row.Nouse));
     DrawRight(SecondFont, textX + ColumnOffsetEnd, y + 1, colour, std::to_string(row.Offset));
@@ -154,9 +154,9 @@ void TForm1::Paint() {
 }
 
 void TForm1::MouseMove(int x, int y) {
-  if (ButtonAt(x, y) == ButtonAt(mouseX_, mouseY_) && !List.Rects[ListRectUp].Contains(x, y) &&
-      !List.Rects[ListRectDown].Contains(x, y) && !List.Rects[ListRectUp].Contains(mouseX_, mouseY_) &&
-      !List.Rects[ListRectDown].Contains(mouseX_, mouseY_)) {
+  if (ButtonAt(x, y) == ButtonAt(mouseX_, mouseY_) && !ListView.Rects[ListRectUp].Contains(x, y) &&
+      !ListView.Rects[ListRectDown].Contains(x, y) && !ListView.Rects[ListRectUp].Contains(mouseX_, mouseY_) &&
+      !ListView.Rects[ListRectDown].Contains(mouseX_, mouseY_)) {
     mouseX_ = x, mouseY_ = y;
     return;  // nothing under the pointer changes its look
   }
@@ -166,9 +166,9 @@ void TForm1::MouseMove(int x, int y) {
 
 void TForm1::MouseDown(int x, int y) {
   mouseX_ = x, mouseY_ = y;
-  const int selected = List.Selection;
+  const int selected = ListView.Selection;
   switch (ButtonAt(x, y)) {
-    case 1: ReadList(); break;
+    case 1: ListResourceDirectory(); break;
     case 2:
       if (LoadEnabled) Load(selected);
       break;
@@ -184,12 +184,12 @@ void TForm1::MouseDown(int x, int y) {
     case 6:
       if (LoadEnabled) SaveAllImg();
       break;
-    default: ListBoxMouseDown(List, x, y); break;
+    default: ListBoxMouseDown(ListView, x, y); break;
   }
   if (Shown()) Paint();
 }
 
-void TForm1::ReadList() {
+void TForm1::ListResourceDirectory() {
   Rows.clear();
   TArchiveEntry e;
   for (int i = 0; ArchiveEntryAt(ViewerArchive, i, e); ++i) {
@@ -203,9 +203,9 @@ void TForm1::ReadList() {
   }
   Edit1 = std::to_string(static_cast<int>(Rows.size()) - 1);
   LoadEnabled = true;
-  ListBoxClear(List);
-  for (const TViewerRow& row : Rows) ListBoxAdd(List, row.Name);
-  ListBoxPlaceThumb(List);
+  ListBoxClear(ListView);
+  for (const TViewerRow& row : Rows) ListBoxAdd(ListView, row.Name);
+  ListBoxPlaceThumb(ListView);
 }
 
 bool TForm1::Load(int row) {

@@ -286,7 +286,6 @@ bool BuildScenarioWorld() {
   if (!LoadMapFile(MapFileName)) return false;
   ResetLastViewPos();
   ClearOssinFields();
-  RemoveAllBlooms();
   SpawnMapStartObjects();
   BuildWorldFromScenario();
   MapExists = 1;

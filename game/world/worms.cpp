@@ -78,6 +78,57 @@ const std::vector<TPreyCandidate>& PreyCandidates() {
   return list;
 }
 
+// A walk treads only sand, one tile at a time (diagonals included), and gives up within
+// WormWalkMaxSteps tiles of the worm: a unit on sand not joined to the worm's tile inside that
+// square is out of every walk's reach, however near it stands.
+constexpr i32 SandReach = WormWalkMaxSteps;
+constexpr i32 SandSide = 2 * SandReach + 1;
+
+// Marks the tiles of that square joined to the worm's tile through sand.
+void MarkJoinedSand(const TWormRecord& w, std::vector<std::uint8_t>& joined) {
+  static std::vector<std::pair<i32, i32>> todo;
+  joined.assign(static_cast<std::size_t>(SandSide * SandSide), 0);
+  todo.clear();
+  joined[static_cast<std::size_t>(SandReach * SandSide + SandReach)] = 1;
+  todo.emplace_back(w.X, w.Y);
+  while (!todo.empty()) {
+    const auto [x, y] = todo.back();
+    todo.pop_back();
+    for (i32 ny = y - 1; ny <= y + 1; ++ny)
+      for (i32 nx = x - 1; nx <= x + 1; ++nx) {
+        const i32 dx = nx - w.X + SandReach, dy = ny - w.Y + SandReach;
+        if (dx < 0 || dx >= SandSide || dy < 0 || dy >= SandSide) continue;
+        std::uint8_t& mark = joined[static_cast<std::size_t>(dy * SandSide + dx)];
+        if (mark != 0 || !OnSand(nx, ny)) continue;
+        mark = 1;
+        todo.emplace_back(nx, ny);
+      }
+  }
+}
+
+// A unit in a pocket of a few sand tiles, none of them next to the worm's tile, is out of
+// reach too: a walk's first step is next to the worm's tile, and every step after it is sand.
+// Cheaper than marking the square while units stand in small pockets of their own.
+constexpr std::size_t PocketTiles = 16;
+constexpr std::size_t TrialsBeforeMarking = 8;
+
+bool InClosedPocket(const TWormRecord& w, i32 x, i32 y) {
+  static std::vector<std::pair<i32, i32>> pocket;
+  pocket.clear();
+  pocket.emplace_back(x, y);
+  for (std::size_t k = 0; k < pocket.size(); ++k) {
+    const auto [px, py] = pocket[k];
+    if (std::max(std::abs(px - w.X), std::abs(py - w.Y)) <= 1) return false;
+    for (i32 ny = py - 1; ny <= py + 1; ++ny)
+      for (i32 nx = px - 1; nx <= px + 1; ++nx) {
+        if (!OnSand(nx, ny) || std::find(pocket.begin(), pocket.end(), std::pair{nx, ny}) != pocket.end()) continue;
+        if (pocket.size() == PocketTiles) return false;  // open sand, as far as this knows
+        pocket.emplace_back(nx, ny);
+      }
+  }
+  return true;
+}
+
 struct TWalkStep {
   i32 X, Y;
   std::uint8_t Facing;
@@ -236,10 +287,21 @@ std::uint8_t FindPrey(TWormRecord& w) {
   static std::vector<std::pair<i32, i32>> failed;
   failed.clear();
   failed.emplace_back(near.front().X, near.front().Y);
+  static std::vector<std::uint8_t> joined;
+  bool flooded = false;
   for (const TPreyCandidate& c : near) {
     if (std::find(failed.begin(), failed.end(), std::pair{c.X, c.Y}) != failed.end()) continue;
+    if (flooded ? joined[static_cast<std::size_t>((c.Y - w.Y + SandReach) * SandSide + c.X - w.X + SandReach)] == 0
+                : InClosedPocket(w, c.X, c.Y))
+      continue;
     if (TryWormPath(w, Units[c.Slot])) return take(c);
     failed.emplace_back(c.X, c.Y);
+    // Trials failing one after another: the sand that walks could tread, marked once, spares
+    // the trials toward the rest that lie beyond it.
+    if (!flooded && failed.size() > TrialsBeforeMarking) {
+      MarkJoinedSand(w, joined);
+      flooded = true;
+    }
   }
   return 1;
 }

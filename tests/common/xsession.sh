@@ -10,6 +10,13 @@
 # xs_start sets an EXIT trap that runs xs_cleanup, replacing any trap set before it: a script
 # with clean-up of its own sets its trap after xs_start and calls xs_cleanup from it.
 #
+# A check script that runs a program under the session begins with xs_session instead, and
+# xs_start then keeps its trap:
+#
+#   xs_session my_check log           # WORK made; APID (and XS_PIDS) killed on leaving
+#   fail() { xs_failed "$@"; }        # "my_check: FAILED: ..." and the tail of $WORK/log
+#   xs_fresh_game "$GAME" "$BIN"      # $WORK/game: the game folder with the program in it
+#
 # Every wait has a generous upper bound (XS_TIMEOUT seconds, default 60) so that a loaded
 # machine is slower but never wrong; a wait that runs out fails with its reason.
 # A missing tool is a failure, not a skip: scripts/setup installs them all.
@@ -49,11 +56,19 @@ _xs_wm_ready() {
 }
 
 # xs_start [WIDTHxHEIGHT]: Xvfb on a free display (it tells the number when it is ready), then
-# evilwm with a font that the base X fonts provide. Both must be really running.
+# evilwm with a font that the base X fonts provide. Both must be really running. Another check
+# starting its display at the same moment can take the same number: one more try then.
 xs_start() {
   xs_need_tools Xvfb evilwm xprop xwininfo xdotool || return 1
+  _xs_start_once "$@" && return 0
+  xs_cleanup
+  echo "xsession: trying again on another display" >&2
+  _xs_start_once "$@"
+}
+
+_xs_start_once() {
   XS_DIR=$(mktemp -d)
-  trap xs_cleanup EXIT INT TERM
+  if [ -n "${XS_NAME:-}" ]; then trap xs_finish EXIT; else trap xs_cleanup EXIT INT TERM; fi
   Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$XS_DIR/display" \
     >"$XS_DIR/xvfb.log" 2>&1 &
   XS_XPID=$!
@@ -129,4 +144,50 @@ xs_cleanup() {
   xs_stop
   [ -n "$XS_DIR" ] && rm -rf "$XS_DIR"
   XS_DIR=""
+}
+
+# xs_session NAME [[LABEL:]LOG ...]: the work folder WORK of a check script named NAME; LOGs are
+# files in it, shown by xs_failed with their LABEL ("program" when none is given). Leaving the
+# script, however it leaves, ends the program in APID and those in XS_PIDS (the program first:
+# it must not lose its display while it runs), then the X session, and removes WORK.
+xs_session() {
+  XS_NAME=$1
+  shift
+  XS_LOGS=$*
+  APID=""
+  XS_PIDS=""
+  WORK=$(mktemp -d) || { echo "$XS_NAME: FAILED: cannot make a work folder"; exit 1; }
+  trap xs_finish EXIT
+  trap 'exit 1' INT TERM
+}
+
+xs_finish() {
+  xs_kill "$APID"
+  for _p in $XS_PIDS; do xs_kill "$_p"; done
+  xs_cleanup
+  [ -n "${WORK:-}" ] && rm -rf "$WORK"
+}
+
+# xs_failed MESSAGE: the check's failure with the last XS_LOG_LINES (40) lines of each log, after
+# whatever the function named by XS_ON_FAIL keeps (pictures); exits 1.
+xs_failed() {
+  echo "$XS_NAME: FAILED: $*"
+  [ -n "${XS_ON_FAIL:-}" ] && "$XS_ON_FAIL"
+  for _log in $XS_LOGS; do
+    case $_log in
+      *:*) _label=${_log%%:*} _log=${_log#*:} ;;
+      *) _label=program ;;
+    esac
+    [ -f "$WORK/$_log" ] && tail -n "${XS_LOG_LINES:-40}" "$WORK/$_log" | sed "s/^/  $_label: /"
+  done
+  exit 1
+}
+
+# xs_fresh_game GAME PROGRAM: a fresh copy of the game folder in $WORK/game, with the program
+# beside its data and no settings file.
+xs_fresh_game() {
+  rm -rf "$WORK/game"
+  cp -r "$1" "$WORK/game" || xs_failed "cannot copy the game folder"
+  rm -f "$WORK/game/zarn.ini"
+  cp "$2" "$WORK/game/zarn" || xs_failed "cannot copy the program"
 }

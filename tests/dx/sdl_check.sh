@@ -11,23 +11,10 @@ set -u
 BIN=${1:?usage: sdl_check.sh <path to zarn_sdlcheck>}
 . "$(dirname "$0")/../common/xsession.sh"
 xs_need_tools import compare || exit 1
-
-WORK=$(mktemp -d)
-APID=""
-cleanup() {
-  # The program first: it must not lose its display while it runs.
-  xs_kill "$APID"
-  xs_cleanup
-  rm -rf "$WORK"
-}
-fail() {
-  echo "sdl_check: FAILED: $*"
-  [ -f "$WORK/log" ] && sed 's/^/  program: /' "$WORK/log"
-  exit 1
-}
+xs_session sdl_check log
+fail() { xs_failed "$@"; }
 
 xs_start 640x400 || fail "no X session"
-trap cleanup EXIT INT TERM
 
 ZARN_PLATFORM=sdl "$BIN" "$WORK" 60 >"$WORK/log" 2>&1 &
 APID=$!

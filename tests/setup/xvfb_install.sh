@@ -25,22 +25,10 @@ PACKED=${6:-}
 SRC=$(cd "$(dirname "$0")/../.." && pwd)
 . "$SRC/tests/common/xsession.sh"
 xs_need_tools import convert xdotool || exit 1
-
-WORK=$(mktemp -d)
-APID=""
-finish() {
-  xs_kill "$APID"
-  xs_cleanup
-  rm -rf "$WORK"
-}
-trap finish EXIT INT TERM
+xs_session xvfb_install installer:log
+fail() { xs_failed "$@"; }
+finish() { xs_finish; }
 mkdir -p "$OUT"
-
-fail() {
-  echo "xvfb_install: FAILED: $*"
-  [ -f "$WORK/log" ] && sed 's/^/  installer: /' "$WORK/log"
-  exit 1
-}
 
 # Page geometry (the window is 640 x 480; a page's widgets sit 22 pixels under its title bar).
 PX=52        # left of every page

@@ -26,50 +26,24 @@ GOLDEN=${4:?usage}
 SRC=$(cd "$(dirname "$0")/../.." && pwd)
 . "$SRC/tests/common/xsession.sh"
 xs_need_tools import compare convert od cmp awk || exit 1
-
-ZARN_PLATFORM=null ZARN_GOLDEN_WRITE=1 "$TESTS" --gtest_filter='EditorDrawTest.*' >/dev/null 2>&1 ||
-  { echo "editors_xcheck: FAILED: the pinned editor pictures do not hold"; exit 1; }
-# The faction choice that starts the scenario as a mission (pictures of another process: the
-# two sets do not share one program's state).
-ZARN_PLATFORM=null ZARN_GOLDEN_WRITE=1 "$TESTS" --gtest_filter='CampaignPicturesTest.FactionChoice*' >/dev/null 2>&1 ||
-  { echo "editors_xcheck: FAILED: the pinned faction choice does not hold"; exit 1; }
-
-WORK=$(mktemp -d)
+xs_session editors_xcheck log
+fail() { xs_failed "$@"; }
 KEEP="$GOLDEN/xcheck"
-APID=""
-finish() {
-  xs_kill "$APID"
-  xs_cleanup
-  rm -rf "$WORK"
+keep_last() {
+  mkdir -p "$KEEP" && [ -f "$WORK/shot.png" ] && cp "$WORK/shot.png" "$KEEP/last.png" &&
+    echo "  last screen kept in $KEEP/last.png"
 }
-# xs_start sets its own trap: this one is set again after each start.
-trap finish EXIT INT TERM
-# Another check starting its display at the same moment can take the same display number:
-# one more try then.
-start_x() {
-  xs_start "$1" || { xs_cleanup; xs_start "$1"; } || exit 1
-  trap finish EXIT INT TERM
-}
+XS_ON_FAIL=keep_last
+
+# The editors' pictures, and the faction choice that starts the scenario as a mission.
+ZARN_PLATFORM=null ZARN_GOLDEN_WRITE=1 "$TESTS" \
+  --gtest_filter='EditorDrawTest.*:CampaignPicturesTest.FactionChoice*' >/dev/null 2>&1 ||
+  fail "the pinned editor and faction choice pictures do not hold"
 
 # Polls a command (a screenshot and a comparison take a while) until it succeeds or
 # WAIT_SECONDS pass.
 WAIT_SECONDS=${WAIT_SECONDS:-40}
-poll() {
-  _end=$(($(date +%s) + WAIT_SECONDS))
-  while ! "$@" 2>/dev/null; do
-    [ "$(date +%s)" -ge "$_end" ] && return 1
-    sleep 0.1
-  done
-  return 0
-}
-
-fail() {
-  echo "editors_xcheck: FAILED: $*"
-  [ -f "$WORK/log" ] && sed 's/^/  program: /' "$WORK/log"
-  mkdir -p "$KEEP" && [ -f "$WORK/shot.png" ] && cp "$WORK/shot.png" "$KEEP/last.png" &&
-    echo "  last screen kept in $KEEP/last.png"
-  exit 1
-}
+poll() { XS_TIMEOUT=$WAIT_SECONDS xs_until "$@"; }
 
 launch() {
   (cd "$WORK/game" && exec env ZARN_PLATFORM=sdl SDL_AUDIODRIVER=dummy ./zarn "$@") >"$WORK/log" 2>&1 &
@@ -129,6 +103,18 @@ settle() { # settle OUT.png x y w h
   poll _settled "$@" || fail "the screen did not settle for $1"
 }
 MAPAREA="0 0 320 157"
+
+# save_as SAVE_SCREEN MENU NAME: the menu's save button, the name typed over the one offered,
+# then back on the menu.
+save_as() {
+  click 60 92
+  pt 2 2
+  wait_screen "$1" 0 8 320 24
+  key --repeat 30 BackSpace
+  xdotool type "$3"
+  key Return
+  wait_screen "$2" 42 49 234 104
+}
 
 cell_x() { echo $((($1 - 1) * 16)); }
 cell_y() { echo $((($1 - 1) * 16)); }
@@ -197,13 +183,10 @@ byte_at() { od -An -tu1 -j "$2" -N1 "$1" | tr -d ' '; }
 class_at() { echo $(($(byte_at "$1" $((4 + ($3 - 1) * 64 + ($2 - 1)))) >> 5)); }
 le32_at() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
 
-rm -rf "$WORK/game"
-cp -r "$GAME" "$WORK/game" || fail "cannot copy the game folder"
-rm -f "$WORK/game/zarn.ini"
-cp "$BIN" "$WORK/game/zarn" || fail "cannot copy the program"
+xs_fresh_game "$GAME" "$BIN"
 
 # ---------------- Map editor ----------------
-start_x 640x400
+xs_start 640x400 || fail "no X session"
 launch -editor
 pt 2 2
 wait_screen map_editor_menu 42 49 234 104
@@ -242,13 +225,7 @@ settle "$WORK/painted.png" $MAPAREA
 key Escape
 pt 2 2
 wait_screen map_editor_menu 42 49 234 104
-click 60 92  # save
-pt 2 2
-wait_screen save_map 0 8 320 24
-key --repeat 30 BackSpace
-xdotool type xdesert
-key Return
-wait_screen map_editor_menu 42 49 234 104
+save_as save_map map_editor_menu xdesert
 MAP="$WORK/game/maps/xdesert.map"
 [ -f "$MAP" ] || fail "no maps/xdesert.map"
 SIZE=$(wc -c <"$MAP")
@@ -282,7 +259,7 @@ APID=""
 xs_cleanup
 
 # ---------------- Scenario editor ----------------
-start_x 1024x768
+xs_start 1024x768 || fail "no X session"
 launch -debug
 key F6
 pt 2 2
@@ -351,13 +328,7 @@ click 280 162  # back to units: the side goes to player 1
 key Escape
 pt 2 2
 wait_screen scenario_editor_menu 42 49 234 104
-click 60 92  # save
-pt 2 2
-wait_screen save_scenario 0 8 320 24
-key --repeat 30 BackSpace
-xdotool type xmission
-key Return
-wait_screen scenario_editor_menu 42 49 234 104
+save_as save_scenario scenario_editor_menu xmission
 SCN="$WORK/game/scenes/xmission.scn"
 [ -f "$SCN" ] || fail "no scenes/xmission.scn"
 SIZE=$(wc -c <"$SCN")
@@ -375,26 +346,14 @@ pt 2 2
 wait_screen load_scenario 0 8 320 24
 key Return
 wait_screen scenario_editor_menu 42 49 234 104
-click 60 92
-pt 2 2
-wait_screen save_scenario 0 8 320 24
-key --repeat 30 BackSpace
-xdotool type xcopy
-key Return
-wait_screen scenario_editor_menu 42 49 234 104
+save_as save_scenario scenario_editor_menu xcopy
 [ -f "$WORK/game/scenes/xcopy.scn" ] || fail "no scenes/xcopy.scn"
 cmp -s "$SCN" "$WORK/game/scenes/xcopy.scn" || fail "the scenario loaded and saved again differs"
 
 # ---------------- The scenario as a game ----------------
 # A mission is the scenario file named by the side of player 1 and the mission number: saved
 # as "tel1" (player 1 is side 2), the Telix choice of a new game starts it.
-click 60 92
-pt 2 2
-wait_screen save_scenario 0 8 320 24
-key --repeat 30 BackSpace
-xdotool type tel1
-key Return
-wait_screen scenario_editor_menu 42 49 234 104
+save_as save_scenario scenario_editor_menu tel1
 cmp -s "$SCN" "$WORK/game/scenes/tel1.scn" || fail "the scenario saved as tel1 differs"
 cp "$WORK/shot.png" "$WORK/menu.png"
 click 80 146  # exit to the main menu

@@ -85,12 +85,12 @@ TEST_F(ViewerTest, F1OpensTheWindowAndThePointerListsLoadsAndDrawsAPicture) {
   Keep("viewer-list");
 
   // Scrolling by the down arrow, then picking the third visible row.
-  const TListRect down = Form1->List.Rects[ListRectDown];
+  const TListRect down = Form1->ListView.Rects[ListRectDown];
   plat::null::InjectClick(viewer, (down.X1 + down.X2) / 2, (down.Y1 + down.Y2) / 2);
   Pass(1);
-  EXPECT_EQ(Form1->List.TopIndex, 1);
+  EXPECT_EQ(Form1->ListView.TopIndex, 1);
   Row(2);
-  ASSERT_EQ(Form1->List.Selection, 3);
+  ASSERT_EQ(Form1->ListView.Selection, 3);
   Button(2);  // Load
   EXPECT_EQ(Form1->Edit2, Form1->Rows[3].Name);
   ASSERT_TRUE(Form1->DrawEnabled);

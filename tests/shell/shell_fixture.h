@@ -15,6 +15,7 @@
 #include "game/shell/settings.h"
 #include "platform/app.h"
 #include "platform/null/null.h"
+#include "tests/common/fresh_world.h"
 
 namespace fs = std::filesystem;
 
@@ -36,6 +37,7 @@ class ShellTest : public ::testing::Test {
     for (const auto& e : fs::directory_iterator(game))
       fs::copy_file(e.path(), folder / "data" / e.path().filename());
     zarn::ProgramFolderOverride = folder;
+    fresh_world::FreshWorld();
   }
   void TearDown() override {
     if (zarn::MainForm) zarn::DestroyProgram();
@@ -62,6 +64,12 @@ class ShellTest : public ::testing::Test {
     std::string why;
     ASSERT_TRUE(zarn::CreateProgram(static_cast<int>(argv.size()), argv.data(), &why)) << why;
     Pass(5);
+  }
+  // The whole program, as started with no arguments: its exit status.
+  static int RunWithoutArguments() {
+    char arg0[] = "zarn";
+    char* argv[] = {arg0};
+    return zarn::RunProgram(1, argv);
   }
   void Pass(int n) {
     for (int i = 0; i < n; ++i) {

@@ -82,9 +82,7 @@ TEST_F(ShellTest, StartsUpToTheMainMenuAndQuitsSavingTheSettings) {
 
 TEST_F(ShellTest, AMissingFontEndsTheProgramNamingTheFile) {
   fs::remove(folder / "data" / "year2000.fnt");
-  char arg0[] = "zarn";
-  char* argv[] = {arg0};
-  EXPECT_NE(RunProgram(1, argv), 0);
+  EXPECT_NE(RunWithoutArguments(), 0);
   ASSERT_EQ(plat::null::MessageBoxes().size(), 1u);
   EXPECT_NE(plat::null::MessageBoxes()[0].text.find("year2000.fnt"), std::string::npos);
   EXPECT_FALSE(fs::exists(folder / "zarn.ini"));
@@ -92,9 +90,7 @@ TEST_F(ShellTest, AMissingFontEndsTheProgramNamingTheFile) {
 
 TEST_F(ShellTest, AMissingArchiveEndsTheProgramWithItsErrorText) {
   fs::remove(folder / "data" / "zarn.res");
-  char arg0[] = "zarn";
-  char* argv[] = {arg0};
-  EXPECT_NE(RunProgram(1, argv), 0);
+  EXPECT_NE(RunWithoutArguments(), 0);
   ASSERT_EQ(plat::null::MessageBoxes().size(), 1u);
   EXPECT_NE(plat::null::MessageBoxes()[0].text.find("zarn.res"), std::string::npos);
 }
@@ -121,10 +117,8 @@ TEST_F(ShellTest, AShortSheetFileIsReportedAsCodeFourAndTheGameGoesOn) {
 TEST_F(ShellTest, AMissingPaletteFileEndsTheProgramNamingIt) {
   fs::remove(folder / "data" / "army.dat");
   fs::remove(folder / "data" / "icons2.dat");
-  char arg0[] = "zarn";
-  char* argv[] = {arg0};
   testing::internal::CaptureStderr();
-  EXPECT_NE(RunProgram(1, argv), 0);
+  EXPECT_NE(RunWithoutArguments(), 0);
   const std::string err = testing::internal::GetCapturedStderr();
   ASSERT_EQ(plat::null::MessageBoxes().size(), 1u);
   EXPECT_EQ(plat::null::MessageBoxes()[0].text,
@@ -147,9 +141,7 @@ TEST_F(ShellTest, DamagedFontsAndArchivesAreNamedWithWhatIsWrong) {
     TearDown();
     SetUp();
     fs::resize_file(folder / "data" / c.file, c.size);
-    char arg0[] = "zarn";
-    char* argv[] = {arg0};
-    EXPECT_NE(RunProgram(1, argv), 0) << c.file;
+    EXPECT_NE(RunWithoutArguments(), 0) << c.file;
     ASSERT_EQ(plat::null::MessageBoxes().size(), 1u) << c.file;
     EXPECT_EQ(plat::null::MessageBoxes()[0].text, c.text);
   }

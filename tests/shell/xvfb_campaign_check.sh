@@ -17,35 +17,19 @@ BUILD=${4:?usage}
 SRC=$(cd "$(dirname "$0")/../.." && pwd)
 . "$SRC/tests/common/xsession.sh"
 xs_need_tools import convert compare xdotool || exit 1
+xs_session xvfb_campaign_check log
+fail() { xs_failed "$@"; }
 
 GOLDEN="$BUILD/golden"
 OUT="$BUILD/test_out"
 mkdir -p "$OUT"
 ZARN_PLATFORM=null ZARN_GOLDEN_WRITE=1 "$TESTS" \
   --gtest_filter='*CampaignPictures*:*StartsUpToTheMainMenu*' >/dev/null 2>&1 \
-  || { echo "xvfb_campaign_check: FAILED: the pinned pictures do not hold"; exit 1; }
-
-WORK=$(mktemp -d)
-APID=""
-finish() {
-  xs_kill "$APID"
-  xs_cleanup
-  rm -rf "$WORK"
-}
-trap finish EXIT INT TERM
-
-fail() {
-  echo "xvfb_campaign_check: FAILED: $*"
-  [ -f "$WORK/log" ] && sed 's/^/  program: /' "$WORK/log" | tail -n 20
-  exit 1
-}
+  || fail "the pinned pictures do not hold"
 
 xs_start 1024x768 || fail "no X session"
-trap finish EXIT INT TERM
-cp -r "$GAME" "$WORK/game" || fail "cannot copy the game folder"
-rm -f "$WORK/game/zarn.ini"
+xs_fresh_game "$GAME" "$BIN"
 rm -f "$WORK/game/save/"* 2>/dev/null
-cp "$BIN" "$WORK/game/zarn" || fail "cannot copy the program"
 # "-debug": a 640 x 400 window (the picture doubled) and the debug keys; the window in W.
 launch() {
   (cd "$WORK/game" && exec env ZARN_PLATFORM=sdl SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" \

@@ -19,33 +19,17 @@ REF=${4:?$usage}
 BURSTS=${5:?$usage}
 . "$(dirname "$0")/../common/xsession.sh"
 xs_need_tools import compare convert || exit 1
+xs_session xvfb_check log
+fail() { xs_failed "$@"; }
 
 ZARN_PLATFORM=null ZARN_GOLDEN_WRITE=1 "$TESTS" --gtest_filter='*StartsUpToTheMainMenu*' >/dev/null 2>&1 \
-  || { echo "xvfb_check: FAILED: the pinned start-up picture does not hold"; exit 1; }
-[ -f "$REF" ] || { echo "xvfb_check: FAILED: no reference picture $REF"; exit 1; }
+  || fail "the pinned start-up picture does not hold"
+[ -f "$REF" ] || fail "no reference picture $REF"
 
-WORK=$(mktemp -d)
-APID=""
-cleanup() {
-  xs_kill "$APID"
-  xs_cleanup
-  rm -rf "$WORK"
-}
-trap cleanup EXIT INT TERM
-
-fail() {
-  echo "xvfb_check: FAILED: $*"
-  [ -f "$WORK/log" ] && sed 's/^/  program: /' "$WORK/log"
-  exit 1
-}
-
-# A fresh copy of the game folder with the program beside its data; music off, so that the
-# captured samples hold only the sound effects.
+# Music off, so that the captured samples hold only the sound effects.
 fresh_game() {
-  rm -rf "$WORK/game"
-  cp -r "$GAME" "$WORK/game" || fail "cannot copy the game folder"
+  xs_fresh_game "$GAME" "$BIN"
   printf '[Options]\nMusicEnable=0\n' >"$WORK/game/zarn.ini"
-  cp "$BIN" "$WORK/game/zarn" || fail "cannot copy the program"
   rm -f "$WORK/audio.raw"
 }
 

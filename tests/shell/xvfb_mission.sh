@@ -18,31 +18,22 @@ TESTS=${3:?$usage}
 PICS=${4:?$usage}
 . "$(dirname "$0")/../common/xsession.sh"
 xs_need_tools import compare convert xdotool || exit 1
+xs_session xvfb_mission log
+fail() { xs_failed "$@"; }
 
 ZARN_PLATFORM=null "$TESTS" --gtest_filter='MissionEntryTest.AMissionIsPlayedFromItsFirstClicks' >/dev/null 2>&1 \
-  || { echo "xvfb_mission: FAILED: the headless run of the same clicks does not pass"; exit 1; }
-[ -f "$PICS/points.sh" ] || { echo "xvfb_mission: FAILED: no $PICS/points.sh"; exit 1; }
+  || fail "the headless run of the same clicks does not pass"
+[ -f "$PICS/points.sh" ] || fail "no $PICS/points.sh"
 . "$PICS/points.sh"
 
-WORK=$(mktemp -d)
 KEEP="$PICS/x"
 rm -rf "$KEEP"
-APID=""
-cleanup() {
-  xs_kill "$APID"
-  xs_cleanup
-  rm -rf "$WORK"
-}
-trap cleanup EXIT INT TERM
-
-fail() {
-  echo "xvfb_mission: FAILED: $*"
+keep_pictures() {
   mkdir -p "$KEEP"
   cp "$WORK"/*.png "$KEEP"/ 2>/dev/null
   echo "  pictures kept in $KEEP"
-  [ -f "$WORK/log" ] && sed 's/^/  program: /' "$WORK/log"
-  exit 1
 }
+XS_ON_FAIL=keep_pictures
 
 # region_matches STEP X Y W H [FUZZ]: the screenshot's region (picture pixels, doubled on the
 # screen) equals the same region of the headless picture of STEP.
@@ -76,9 +67,8 @@ click() { xdotool mousemove $1 $2 click 1 mousemove $REST; }
 rclick() { xdotool mousemove $1 $2 click 3 mousemove $REST; }
 
 xs_start 640x400 || fail "no X session"
-cp -r "$GAME" "$WORK/game" || fail "cannot copy the game folder"
+xs_fresh_game "$GAME" "$BIN"
 printf '[Options]\nMusicEnable=0\nSoundEnable=0\nGameSpeed=17\n' >"$WORK/game/zarn.ini"
-cp "$BIN" "$WORK/game/zarn" || fail "cannot copy the program"
 # The pointer rests on the map, where it scrolls nothing.
 xdotool mousemove $REST
 (cd "$WORK/game" && exec env ZARN_PLATFORM=sdl SDL_AUDIODRIVER=dummy ZARN_TEST_SCENARIO=alm1.scn ./zarn) \

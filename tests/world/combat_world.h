@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "game/world/dobjects.h"
+#include "tests/world/empty_world.h"
 
 namespace combat_test {
 
@@ -46,16 +47,7 @@ inline void ResetWorld() {
   NetRemoveUnitProc = RecordRemove;
   NetBroadcastDamageUnitProc = RecordDamage;
   NetUseSpecialWeaponProc = RecordSpecial;
-  for (TUnitRecord& u : Units) {
-    u = TUnitRecord{};
-    u.Free = 1;
-    u.OffMap = 1;
-  }
-  RebuildTileIndex();
-  for (TBuildingRecord& b : Buildings) {
-    b = TBuildingRecord{};
-    b.Free = 1;
-  }
+  NoUnitsOrBuildings();
   for (TShotRecord& s : UnitShots) s = TShotRecord{};
   for (TShotRecord& s : BuildingShots) s = TShotRecord{};
   for (TExplosionRecord& e : Explosions) e = TExplosionRecord{}, e.Free = 1;

@@ -5,7 +5,8 @@
 
 #include "game/world/dobjects.h"
 
-inline void EmptyWorld64() {
+// Every unit and building slot free and blank, and the tile index of that.
+inline void NoUnitsOrBuildings() {
   using namespace zarn;
   for (TUnitRecord& u : Units) {
     u = TUnitRecord{};
@@ -17,6 +18,11 @@ inline void EmptyWorld64() {
     b = TBuildingRecord{};
     b.Free = 1;
   }
+}
+
+inline void EmptyWorld64() {
+  using namespace zarn;
+  NoUnitsOrBuildings();
   for (TDecalRecord& d : Decals) d = TDecalRecord{0, 0, 0, 1, 0};
   for (TPlayerRecord& p : Players) p = TPlayerRecord{};
   std::memset(OccupancyMap.Cells, 0, sizeof OccupancyMap.Cells);

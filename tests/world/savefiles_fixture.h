@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "game/world/dobjects.h"
+#include "tests/world/empty_world.h"
 
 namespace savefiles_test {
 
@@ -33,16 +34,7 @@ inline void Write(const fs::path& p, const std::vector<std::uint8_t>& b) {
 }
 
 inline void EmptyWorld() {
-  for (TUnitRecord& u : Units) {
-    u = TUnitRecord{};
-    u.Free = 1;
-    u.OffMap = 1;
-  }
-  RebuildTileIndex();
-  for (TBuildingRecord& b : Buildings) {
-    b = TBuildingRecord{};
-    b.Free = 1;
-  }
+  NoUnitsOrBuildings();
   for (TWormRecord& w : Worms) {
     w = TWormRecord{};
     w.Removed = 1;

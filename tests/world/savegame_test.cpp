@@ -96,6 +96,10 @@ TEST_F(SaveGameTest, RoundTripRestoresTheWorldByteForByte) {
   InitShroud();
   MapFileName = "elsewhere.map";
   InitUnit(Units[1], 5, 5, 1, 0, 2, 4);
+  // It looks for targets on a tick of the saved game's number.
+  WorldTickCount = 1234;
+  BuildingSlots = 200;
+  FindTarget(Units[1]);
   DebugFlags = TDebugFlags{0, 0, 1};
   ASSERT_TRUE(LoadGame("game.sav"));
   EXPECT_TRUE(Shown.empty());
@@ -113,6 +117,10 @@ TEST_F(SaveGameTest, RoundTripRestoresTheWorldByteForByte) {
   EXPECT_EQ(OccupancyMap.Cell(12, 12), 0);  // slabs hold no ground
   EXPECT_EQ(DebugFlags.GodMode, 0);
   EXPECT_EQ(EncodeSaveGame(), written);
+  // On the same tick a unit sees the loaded buildings, not the running game's.
+  InitUnit(Units[20], 8, 8, 20, 0, 2, 6);
+  ASSERT_EQ(FindTarget(Units[20]), 1);
+  EXPECT_EQ(Units[20].TargetSlot, 2);
 
   // In debug mode the running flags stay.
   DebugFlags = TDebugFlags{1, 0, 1};

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "game/world/dobjects.h"
+#include "tests/world/empty_world.h"
 
 using namespace zarn;
 
@@ -37,16 +38,7 @@ class UnitsTest : public ::testing::Test {
     NetBroadcastInitUnitProc = RecordInit;
     Sent.clear();
     Broadcasts.clear();
-    for (TUnitRecord& u : Units) {
-      u = TUnitRecord{};
-      u.Free = 1;
-      u.OffMap = 1;
-    }
-    RebuildTileIndex();
-    for (TBuildingRecord& b : Buildings) {
-      b = TBuildingRecord{};
-      b.Free = 1;
-    }
+    NoUnitsOrBuildings();
     for (TWormRecord& w : Worms) w.Removed = 1;
     for (TOssinFieldRecord& f : OssinFields) f.Free = 1;
     for (TOssinBloomRecord& b : OssinBlooms) b.Removed = 1;

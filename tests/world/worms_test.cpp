@@ -268,6 +268,21 @@ TEST_F(WormsTest, PreyIsTheNearestUnitAPathReaches) {
   ASSERT_EQ(FindPrey(w), 0);
   EXPECT_EQ(w.Prey, 9);
 
+  // Behind a wall whose one gap is a step between two corners: reached, past a nearer unit
+  // walled in all round.
+  KillAllUnits();
+  TWormRecord& corner = Worm(40, 10, 3);
+  Put(6, UnitLightTank, 2, 44, 10);
+  for (int x = 43; x <= 45; ++x)
+    for (int y = 9; y <= 11; ++y)
+      if (x != 44 || y != 10) Rock(x, y);
+  Put(8, UnitLightTank, 2, 50, 16);
+  for (int x = 48; x <= 52; ++x)
+    for (int y = 14; y <= 18; ++y)
+      if ((x == 48 || x == 52 || y == 14 || y == 18) && (x != 48 || y != 14)) Rock(x, y);
+  ASSERT_EQ(FindPrey(corner), 0);
+  EXPECT_EQ(corner.Prey, 8);
+
   // Reach: 99 steps along a row is a path, 100 is none.
   KillAllUnits();
   TWormRecord& far = Worm(1, 40, 2);
@@ -276,6 +291,27 @@ TEST_F(WormsTest, PreyIsTheNearestUnitAPathReaches) {
   Put(5, UnitLightTank, 2, 100, 40);
   ASSERT_EQ(FindPrey(far), 0);
   EXPECT_EQ(far.Prey, 5);
+
+  // Behind such a wall too, past ten nearer units in rock rooms too large to be seen as pockets
+  // at a glance.
+  KillAllUnits();
+  TWormRecord& rooms = Worm(80, 30, 4);
+  const auto room = [](int cx, int cy, bool cornerGap) {
+    for (int x = cx - 3; x <= cx + 3; ++x)
+      for (int y = cy - 3; y <= cy + 3; ++y)
+        if ((x == cx - 3 || x == cx + 3 || y == cy - 3 || y == cy + 3) && !(cornerGap && x == cx - 3 && y == cy - 3))
+          Rock(x, y);
+  };
+  const std::pair<int, int> rooms10[] = {{66, 20}, {74, 20}, {82, 20}, {90, 20}, {98, 20},
+                                         {58, 40}, {66, 40}, {74, 40}, {74, 4},  {82, 4}};
+  for (int k = 0; k < 10; ++k) {
+    room(rooms10[k].first, rooms10[k].second, false);
+    Put(10 + k, UnitLightTank, 2, rooms10[k].first, rooms10[k].second);
+  }
+  room(100, 50, true);
+  Put(30, UnitLightTank, 2, 100, 50);
+  ASSERT_EQ(FindPrey(rooms), 0);
+  EXPECT_EQ(rooms.Prey, 30);
 }
 
 }  // namespace
