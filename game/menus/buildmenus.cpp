@@ -30,10 +30,10 @@ constexpr TBuildMenu LightFactory{ScreenLightFactoryBuildMenu, 4, 200, true, fal
 constexpr TBuildMenu AirFactory{ScreenAirFactoryBuildMenu, 6, 200, true, false, 192};
 constexpr TBuildMenu HeavyFactory{ScreenHeavyFactoryBuildMenu, 5, 300, true, true, 192};
 
-constexpr TMenuButtonRect Back{10, 169, 55, 182};
-constexpr TMenuButtonRect Forward{10, 185, 55, 198};
-constexpr TMenuButtonRect Order{106, 169, 223, 182};
-constexpr TMenuButtonRect Choose{106, 185, 223, 198};
+constexpr MenuButtonRect Back{10, 169, 55, 182};
+constexpr MenuButtonRect Forward{10, 185, 55, 198};
+constexpr MenuButtonRect Order{106, 169, 223, 182};
+constexpr MenuButtonRect Choose{106, 185, 223, 198};
 constexpr int ListX = 18;
 constexpr int ListY = 28;
 constexpr int RowPitch = 30;
@@ -47,7 +47,7 @@ constexpr std::string_view NoMoneyText = "Не хватает финансов"_
 constexpr std::string_view NoUpgradeMoneyText = "Не хватает финансов для модернизации"_cp1251;
 
 // Half-open hit areas: left and top edges belong to the button.
-bool Hit(const TMenuButtonRect& r, long x, long y) { return r.x1 <= x && x < r.x2 && r.y1 <= y && y < r.y2; }
+bool Hit(const MenuButtonRect& r, long x, long y) { return r.x1 <= x && x < r.x2 && r.y1 <= y && y < r.y2; }
 
 bool Available(int kind) { return kind >= 1 && kind <= ItemCount && Mission.Available[kind] != 0; }
 
@@ -327,7 +327,7 @@ void DrawList(const TBuildMenu& m, const TBuildingRecord& b) {
   }
 }
 
-void HighlightButton(const TMenuButtonRect& hit, int x, int y, int width, int height, int side) {
+void HighlightButton(const MenuButtonRect& hit, int x, int y, int width, int height, int side) {
   RecolorRect(x, y, width, height, Hit(hit, ClickX(), ClickY()) ? 0 : 2, side);
 }
 

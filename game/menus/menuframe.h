@@ -104,8 +104,6 @@ struct MenuButtonRect {
   std::int32_t x2;
   std::int32_t y2;
 };
-// The build menus, the lobby and the shell's tests still use the older name.
-using TMenuButtonRect = MenuButtonRect;
 using TMenuButtons = std::span<const MenuButtonRect>;
 
 bool InsideButton(const MenuButtonRect& button, long x, long y);

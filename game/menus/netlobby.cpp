@@ -17,8 +17,8 @@ TTrackWidget PartnersBar;
 
 // The hover highlight is drawn where the pictures stand; the back button's hit area lies two
 // pixels to the right of its picture.
-constexpr std::array<TMenuButtonRect, 2> LobbyHighlight{{{35, 172, 108, 188}, {211, 172, 287, 188}}};
-constexpr std::array<TMenuButtonRect, 2> MapChoiceButtons{{MapChoiceAcceptButton, MapChoiceBackButton}};
+constexpr std::array<MenuButtonRect, 2> LobbyHighlight{{{35, 172, 108, 188}, {211, 172, 287, 188}}};
+constexpr std::array<MenuButtonRect, 2> MapChoiceButtons{{MapChoiceAcceptButton, MapChoiceBackButton}};
 
 void LobbyEscape() { OpenMainMenu(); }
 

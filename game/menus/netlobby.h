@@ -12,10 +12,10 @@ namespace zarn {
 // availability is the record of the sides still free.
 inline TSideChooser SideChooser{};
 
-inline constexpr TMenuButtonRect LobbyAcceptButton{35, 172, 108, 188};
-inline constexpr TMenuButtonRect LobbyBackButton{213, 172, 289, 188};
-inline constexpr TMenuButtonRect MapChoiceAcceptButton{33, 170, 106, 186};
-inline constexpr TMenuButtonRect MapChoiceBackButton{211, 170, 287, 186};
+inline constexpr MenuButtonRect LobbyAcceptButton{35, 172, 108, 188};
+inline constexpr MenuButtonRect LobbyBackButton{213, 172, 289, 188};
+inline constexpr MenuButtonRect MapChoiceAcceptButton{33, 170, 106, 186};
+inline constexpr MenuButtonRect MapChoiceBackButton{211, 170, 287, 186};
 
 // The accept buttons hand over to the play screen (GameScreen 0) with NetRole set; the shell
 // then runs the network game's set-up.

@@ -55,7 +55,7 @@ class GameTest : public ShellTest {
     ASSERT_EQ(zarn::GameScreen, zarn::ScreenGameMenu);
   }
   // Centre of a button.
-  void Click(const zarn::TMenuButtonRect& b) { Click((b.x1 + b.x2) / 2, (b.y1 + b.y2) / 2); }
+  void Click(const zarn::MenuButtonRect& b) { Click((b.x1 + b.x2) / 2, (b.y1 + b.y2) / 2); }
 
   // The briefing or help text now in the file list, one string.
   static std::string ListText(const zarn::TListWidget& list) {
