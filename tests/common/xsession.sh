@@ -183,11 +183,12 @@ xs_failed() {
   exit 1
 }
 
-# xs_fresh_game GAME PROGRAM: a fresh copy of the game folder in $WORK/game, with the program
-# beside its data and no settings file.
+# xs_fresh_game GAME PROGRAM [FOLDER]: a fresh copy of the game folder in $WORK/FOLDER (game),
+# with the program beside its data and no settings file.
 xs_fresh_game() {
-  rm -rf "$WORK/game"
-  cp -r "$1" "$WORK/game" || xs_failed "cannot copy the game folder"
-  rm -f "$WORK/game/zarn.ini"
-  cp "$2" "$WORK/game/zarn" || xs_failed "cannot copy the program"
+  _to="$WORK/${3:-game}"
+  rm -rf "$_to"
+  cp -r "$1" "$_to" || xs_failed "cannot copy the game folder"
+  rm -f "$_to/zarn.ini"
+  cp "$2" "$_to/zarn" || xs_failed "cannot copy the program"
 }

@@ -27,7 +27,6 @@ SRC=$(cd "$(dirname "$0")/../.." && pwd)
 xs_need_tools import convert xdotool || exit 1
 xs_session xvfb_install installer:log
 fail() { xs_failed "$@"; }
-finish() { xs_finish; }
 mkdir -p "$OUT"
 
 # Page geometry (the window is 640 x 480; a page's widgets sit 22 pixels under its title bar).
@@ -153,7 +152,6 @@ no_launchers() {
 }
 
 xs_start 1024x768 || exit 1
-trap finish EXIT INT TERM  # xs_start installed its own; finish calls it too
 
 # 1. Pages in order, back again, a folder that cannot be made, and leaving.
 fresh

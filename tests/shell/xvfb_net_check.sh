@@ -23,35 +23,23 @@ xs_need_tools import convert compare xdotool || exit 1
 
 OUT="$BUILD/test_out"
 mkdir -p "$OUT"
-WORK=$(mktemp -d)
-SPID=""
-CPID=""
-finish() {
-  xs_kill "$CPID"
-  xs_kill "$SPID"
-  xs_cleanup
-  rm -rf "$WORK"
-}
-
-fail() {
-  echo "xvfb_net_check: FAILED: $*"
+xs_session xvfb_net_check server:server.log client:client.log
+# The last pictures of both windows are kept on a failure.
+keep_last() {
   [ -n "${SW:-}" ] && shot "$SW" server_last && cp "$WORK/server_last.png" "$OUT/xnet_server_last.png"
   [ -n "${CW:-}" ] && shot "$CW" client_last && cp "$WORK/client_last.png" "$OUT/xnet_client_last.png"
-  for _who in server client; do
-    [ -f "$WORK/$_who.log" ] && sed "s/^/  $_who: /" "$WORK/$_who.log" | tail -n 15
-  done
-  exit 1
 }
+XS_ON_FAIL=keep_last
+XS_LOG_LINES=15
+fail() { xs_failed "$@"; }
 
 xs_start 1400x900 || fail "no X session"
-trap finish EXIT INT TERM
 
 # A port of its own, so that another loopback test cannot be in the way.
 PORT=$((20000 + $$ % 20000))
 prepare() {
-  cp -r "$GAME" "$WORK/$1" || fail "cannot copy the game folder"
+  xs_fresh_game "$GAME" "$BIN" "$1"
   rm -f "$WORK/$1/save/"* 2>/dev/null
-  cp "$BIN" "$WORK/$1/zarn" || fail "cannot copy the program"
   cat >"$WORK/$1/zarn.ini" <<EOF
 [Options]
 AsServer=$2
@@ -76,11 +64,13 @@ launch() {
 }
 launch server
 SPID=$!
+XS_PIDS="$XS_PIDS $SPID"
 xs_wait_window "$SPID" || fail "no server window"
 SW=$XS_WINDOW
 xdotool windowmove --sync "$SW" 0 0 2>/dev/null || xdotool windowmove "$SW" 0 0
 launch client
 CPID=$!
+XS_PIDS="$XS_PIDS $CPID"
 xs_wait_window "$CPID" || fail "no client window"
 CW=$XS_WINDOW
 xdotool windowmove --sync "$CW" 700 0 2>/dev/null || xdotool windowmove "$CW" 700 0
