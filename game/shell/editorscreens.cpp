@@ -160,8 +160,8 @@ void DrawEditorPlacementOutline() {
       if (PageList2.Selected < 0 || PageList2.Selected >= EditorBuildingPlaces) return;
       const std::uint8_t item = EditorBuildingPalette(PageList2.Selected);
       const std::uint8_t kind = ItemBuildingKind(item);
-      if (item != TwoByTwoSlabsItem && kind == 255) return;
-      const std::uint8_t cls = item == TwoByTwoSlabsItem ? 1 : FootprintClass(kind);
+      if (item != ItemSlabBlock && kind == 255) return;
+      const std::uint8_t cls = item == ItemSlabBlock ? 1 : FootprintClass(kind);
       DrawOutline(FootprintWidth(cls), FootprintHeight(cls));
       break;
     }

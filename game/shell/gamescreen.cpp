@@ -221,7 +221,7 @@ void DrawPlacementOutline() {
   const TBuildingRecord* yard = OwnSelectedBuilding();
   if (!yard || yard->Item < ItemSlab || yard->Item > ItemWall) return;
   const TBuildingRecord& b = *yard;
-  const std::uint8_t cls = b.Item == ItemSlabBlock ? 1 : FootprintClass(ItemToBuildingKind(b.Item));
+  const std::uint8_t cls = b.Item == ItemSlabBlock ? 1 : FootprintClass(ItemBuildingKind(b.Item));
   const i32 cx = PointerCellX(), cy = PointerCellY();
   const bool refused = IsFootprintBlocked(cx, cy, 0, cls) != 0 || LacksConnection(cx, cy, cls, LocalPlayer) != 0;
   // Converted once: this runs every frame while a building waits to be placed.

@@ -206,7 +206,7 @@ void ServerInterpretMessage(int seat, std::string_view message) {
           !r.Number(owner, 1, MaxPlayers) || !q.OwnSideAndOwner(side, owner))
         return;
       TBuildingRecord* yard = FinishedYard(seat, [kind](std::uint8_t item) {
-        return kind == BuildingSlab ? item == ItemSlab || item == ItemSlabBlock : ItemToBuildingKind(item) == kind;
+        return kind == BuildingSlab ? item == ItemSlab || item == ItemSlabBlock : ItemBuildingKind(item) == kind;
       });
       if (yard == nullptr ||
           PlaceBuilding(x, y, static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(side),
