@@ -29,9 +29,6 @@ constexpr std::uint8_t NoPlaceColour = 12;
 constexpr std::uint8_t PlaceColour = 43;
 constexpr std::string_view NoPlaceText = "Здесь нельзя поставить"_cp1251;
 
-int LastUnitSlot() { return std::clamp<i32>(UnitSlots, -1, MaxUnitSlots); }
-int LastBuildingSlot() { return std::clamp<i32>(BuildingSlots, 0, MaxBuildingSlots); }
-
 TPlayerRecord* PlayerOf(int player) {
   return player >= 1 && player <= MaxPlayers ? &Players[player] : nullptr;
 }
