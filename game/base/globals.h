@@ -3,6 +3,7 @@
 // them back to their start values.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -61,6 +62,10 @@ inline std::int32_t WorldTickCount = 0;
 inline std::uint8_t LocalPlayer = 1;
 inline std::int32_t UnitSlots = DefaultUnitSlots;
 inline std::int32_t BuildingSlots = DefaultBuildingSlots;
+// The last slot in play of each table, as a loop end: the counts come from settings, saved
+// games and the wire, and a loop never walks past the table.
+inline std::int32_t LastUnitSlot() { return std::clamp<std::int32_t>(UnitSlots, 0, MaxUnitSlots); }
+inline std::int32_t LastBuildingSlot() { return std::clamp<std::int32_t>(BuildingSlots, 0, MaxBuildingSlots); }
 inline TDebugFlags DebugFlags = DefaultDebugFlags;
 // A map is loaded or made in the editor (the editor set-ups keep its objects).
 inline std::uint8_t MapExists = 0;

@@ -234,7 +234,7 @@ std::uint8_t UnitKindToItem(std::uint8_t kind) {
   return (kind >= 1 && kind <= 15) ? static_cast<std::uint8_t>(kind + 1) : 1;
 }
 
-std::uint8_t ItemToBuildingKind(std::uint8_t item) {
+std::uint8_t ItemBuildingKind(std::uint8_t item) {
   if (item == ItemSlab || item == ItemSlabBlock) return BuildingSlab;
   if (item >= ItemFirstBuilding && item <= 34) return static_cast<std::uint8_t>(item - 17);
   if (item == ItemWall) return BuildingWall;

@@ -122,7 +122,7 @@ std::uint8_t ItemToUnitKind(std::uint8_t item);
 std::uint8_t UnitKindToItem(std::uint8_t kind);
 // Building kind that a finished item places: 17 and 18 slabs (18 is a 2x2 block), 19..34
 // kinds 2..17, 35 the wall. 255 for items that are not buildings.
-std::uint8_t ItemToBuildingKind(std::uint8_t item);
+std::uint8_t ItemBuildingKind(std::uint8_t item);
 // Item of a building kind: slab 17, wall 35, kinds 2..17 items 19..34; 0 past the table.
 std::uint8_t BuildingKindToItem(std::uint8_t kind);
 bool ItemIsUnit(std::uint8_t item);

@@ -107,10 +107,10 @@ std::array<std::int32_t, 7> PlayerStatsValues(int player) {
   // What is still on the map, counted like what was made: every unit of the player, and every
   // building but the foundation slabs (walls included).
   std::int32_t units = 0, buildings = 0;
-  const int lastUnit = std::clamp<int>(UnitSlots, 0, MaxUnitSlots);
+  const int lastUnit = LastUnitSlot();
   for (int i = 1; i <= lastUnit; ++i)
     if (Units[i].Free == 0 && Units[i].Owner == player) ++units;
-  const int lastBuilding = std::clamp<int>(BuildingSlots, 0, MaxBuildingSlots);
+  const int lastBuilding = LastBuildingSlot();
   for (int i = 1; i <= lastBuilding; ++i) {
     const TBuildingRecord& b = Buildings[i];
     if (b.Free == 0 && b.Owner == player && b.Kind >= 1) ++buildings;

@@ -116,7 +116,7 @@ void DrawScenarioEditorMinimap() {
   MiniTerrain();
   MiniFieldsAndBlooms();
   std::uint8_t colour = 170;
-  const std::int32_t lastBuilding = std::min<std::int32_t>(BuildingSlots, MaxBuildingSlots);
+  const std::int32_t lastBuilding = LastBuildingSlot();
   for (std::int32_t i = 1; i <= lastBuilding; ++i) {
     const TBuildingRecord& b = Buildings[i];
     if (b.Free != 0) continue;
@@ -126,7 +126,7 @@ void DrawScenarioEditorMinimap() {
     for (int dy = 0; dy < h; ++dy)
       for (int dx = 0; dx < w; ++dx) MiniPoint(b.X + dx, b.Y + dy, colour);
   }
-  const std::int32_t lastUnit = std::min<std::int32_t>(UnitSlots, MaxUnitSlots);
+  const std::int32_t lastUnit = LastUnitSlot();
   for (std::int32_t i = 1; i <= lastUnit; ++i) {
     const TUnitRecord& u = Units[i];
     if (u.Free != 0 || u.OffMap != 0) continue;
@@ -160,8 +160,8 @@ void DrawEditorPlacementOutline() {
       if (PageList2.Selected < 0 || PageList2.Selected >= EditorBuildingPlaces) return;
       const std::uint8_t item = EditorBuildingPalette(PageList2.Selected);
       const std::uint8_t kind = ItemBuildingKind(item);
-      if (item != TwoByTwoSlabsItem && kind == 255) return;
-      const std::uint8_t cls = item == TwoByTwoSlabsItem ? 1 : FootprintClass(kind);
+      if (item != ItemSlabBlock && kind == 255) return;
+      const std::uint8_t cls = item == ItemSlabBlock ? 1 : FootprintClass(kind);
       DrawOutline(FootprintWidth(cls), FootprintHeight(cls));
       break;
     }
@@ -194,9 +194,9 @@ void DrawMapEditorScreen() {
 void DrawScenarioEditorScreen() {
   DrawEditorGround();
   for (const TWormRecord& w : Worms) DrawWorm(w);
-  const std::int32_t lastBuilding = std::min<std::int32_t>(BuildingSlots, MaxBuildingSlots);
+  const std::int32_t lastBuilding = LastBuildingSlot();
   for (std::int32_t i = 1; i <= lastBuilding; ++i) DrawBuildings(Buildings[i]);
-  const std::int32_t lastUnit = std::min<std::int32_t>(UnitSlots, MaxUnitSlots);
+  const std::int32_t lastUnit = LastUnitSlot();
   for (auto [lo, hi] : {std::pair{0, 3}, std::pair{4, 13}, std::pair{14, 255}})
     for (std::int32_t i = 1; i <= lastUnit; ++i) {
       const TUnitRecord& u = Units[i];

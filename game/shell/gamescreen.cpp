@@ -29,9 +29,6 @@ constexpr std::uint8_t NoPlaceColour = 12;
 constexpr std::uint8_t PlaceColour = 43;
 constexpr std::string_view NoPlaceText = "Здесь нельзя поставить"_cp1251;
 
-int LastUnitSlot() { return std::clamp<i32>(UnitSlots, -1, MaxUnitSlots); }
-int LastBuildingSlot() { return std::clamp<i32>(BuildingSlots, 0, MaxBuildingSlots); }
-
 TPlayerRecord* PlayerOf(int player) {
   return player >= 1 && player <= MaxPlayers ? &Players[player] : nullptr;
 }
@@ -221,7 +218,7 @@ void DrawPlacementOutline() {
   const TBuildingRecord* yard = OwnSelectedBuilding();
   if (!yard || yard->Item < ItemSlab || yard->Item > ItemWall) return;
   const TBuildingRecord& b = *yard;
-  const std::uint8_t cls = b.Item == ItemSlabBlock ? 1 : FootprintClass(ItemToBuildingKind(b.Item));
+  const std::uint8_t cls = b.Item == ItemSlabBlock ? 1 : FootprintClass(ItemBuildingKind(b.Item));
   const i32 cx = PointerCellX(), cy = PointerCellY();
   const bool refused = IsFootprintBlocked(cx, cy, 0, cls) != 0 || LacksConnection(cx, cy, cls, LocalPlayer) != 0;
   // Converted once: this runs every frame while a building waits to be placed.

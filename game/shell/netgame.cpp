@@ -35,9 +35,6 @@ void ResetCounters() {
   BytesSentLastSecond = 0;
 }
 
-int LastUnitSlot() { return std::clamp<std::int32_t>(UnitSlots, 0, MaxUnitSlots); }
-int LastBuildingSlot() { return std::clamp<std::int32_t>(BuildingSlots, 0, MaxBuildingSlots); }
-
 std::string OwnerChangeText() {
   std::string out;
   const int last = LastUnitSlot();

@@ -51,7 +51,7 @@ int LevelNeeded(std::uint8_t kind, std::int32_t item) {
 // A building goes up only from a finished item of one of the sender's yards that `fits`.
 template <typename Fits>
 TBuildingRecord* FinishedYard(int seat, Fits fits) {
-  const int last = std::clamp<std::int32_t>(BuildingSlots, 0, MaxBuildingSlots);
+  const int last = LastBuildingSlot();
   for (int i = 1; i <= last; ++i) {
     TBuildingRecord& y = Buildings[i];
     if (y.Free != 0 || y.Owner != seat || y.Kind != BuildingConstructionYard) continue;
@@ -206,7 +206,7 @@ void ServerInterpretMessage(int seat, std::string_view message) {
           !r.Number(owner, 1, MaxPlayers) || !q.OwnSideAndOwner(side, owner))
         return;
       TBuildingRecord* yard = FinishedYard(seat, [kind](std::uint8_t item) {
-        return kind == BuildingSlab ? item == ItemSlab || item == ItemSlabBlock : ItemToBuildingKind(item) == kind;
+        return kind == BuildingSlab ? item == ItemSlab || item == ItemSlabBlock : ItemBuildingKind(item) == kind;
       });
       if (yard == nullptr ||
           PlaceBuilding(x, y, static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(side),

@@ -147,11 +147,11 @@ bool PlaceNetSlabBlock(const TBuildingRecord& yard, std::int32_t x, std::int32_t
 void PlaceFinishedBuilding(std::int32_t x, std::int32_t y, bool net) {
   TBuildingRecord* yard = OwnSelectedBuilding();
   if (!yard) return;
-  if (yard->Item == TwoByTwoSlabsItem) {
+  if (yard->Item == ItemSlabBlock) {
     if (net ? !PlaceNetSlabBlock(*yard, x, y) : PlaceSlabBlock(x, y, yard->Owner, yard->Side) != 0)
       return;
   } else {
-    const std::uint8_t kind = ItemToBuildingKind(yard->Item);
+    const std::uint8_t kind = ItemBuildingKind(yard->Item);
     if (kind == 255) return;
     if (ClientRefuses(x, y, kind, yard->Owner)) return;
     if (PlaceBuilding(x, y, kind, yard->Side, yard->Owner) != 0) return;

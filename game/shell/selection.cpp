@@ -15,9 +15,6 @@ namespace zarn {
 
 namespace {
 
-int LastUnit() { return std::clamp<int>(UnitSlots, 0, MaxUnitSlots); }
-int LastBuilding() { return std::clamp<int>(BuildingSlots, 0, MaxBuildingSlots); }
-
 // Selection entries come from files and earlier gestures: every index is checked before use.
 TUnitRecord* UnitAt(std::uint16_t i) { return i <= MaxUnitSlots ? &Units[i] : nullptr; }
 TBuildingRecord* BuildingAt(std::uint16_t i) {
@@ -64,7 +61,7 @@ TCellBox CellsOfBox(int x1, int x2, int y1, int y2) {
 // The lowest unit slot on the map at the cell that passes the test, 0 when none.
 template <typename Pred>
 std::uint16_t UnitOnCell(std::int32_t x, std::int32_t y, Pred ok) {
-  const int last = LastUnit();
+  const int last = LastUnitSlot();
   for (int i = 1; i <= last; ++i) {
     const TUnitRecord& u = Units[i];
     if (OnMap(u) && u.X == x && u.Y == y && ok(u)) return static_cast<std::uint16_t>(i);
@@ -161,7 +158,7 @@ bool HitTest(bool includeAllBuildings, std::uint16_t& index, std::uint8_t& kind)
     kind = SelectedUnits;
     return false;
   }
-  const int last = LastBuilding();
+  const int last = LastBuildingSlot();
   for (int i = 1; i <= last; ++i) {
     const TBuildingRecord& b = Buildings[i];
     if (b.Free != 0 || (!includeAllBuildings && b.Kind < BuildingConstructionYard)) continue;

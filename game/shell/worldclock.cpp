@@ -12,10 +12,6 @@ namespace zarn {
 
 namespace {
 
-// The slot counts come from settings and the wire; the loops never pass the tables' ends.
-int LastUnitSlot() { return std::clamp<std::int32_t>(UnitSlots, -1, MaxUnitSlots); }
-int LastBuildingSlot() { return std::clamp<std::int32_t>(BuildingSlots, 0, MaxBuildingSlots); }
-
 void StepWorms() {
   for (int i = 1; i <= WormSlots; ++i)
     if (Worms[i].Removed == 0) WorldClockCalls.WormTick(Worms[i]);

@@ -21,9 +21,6 @@ namespace zarn {
 
 namespace {
 
-// The slot count comes from settings and saved games; never walk past the table.
-int LastBuildingSlot() { return std::clamp<int>(BuildingSlots, 0, MaxBuildingSlots); }
-
 TPlayerRecord* PlayerRecord(std::uint8_t player) {
   return player >= 1 && player <= MaxPlayers ? &Players[player] : nullptr;
 }
@@ -117,7 +114,7 @@ void RemoveDockedHarvester(TBuildingRecord& b) {
   const std::int32_t slot = b.TargetSlot;
   b.DockFree = 1;
   b.TargetSlot = 0;
-  if (slot < 1 || slot > std::min<int>(UnitSlots, MaxUnitSlots)) return;
+  if (slot < 1 || slot > LastUnitSlot()) return;
   TUnitRecord& h = Units[slot];
   if (h.Free != 0 || h.Kind != UnitHarvester || h.OffMap != 1) return;
   if (NetRole == RoleSingle) RemoveUnit(h);

@@ -19,9 +19,6 @@ namespace zarn {
 
 namespace {
 
-int LastUnitSlot() { return std::clamp<int>(UnitSlots, 0, MaxUnitSlots); }
-int LastBuildingSlot() { return std::clamp<int>(BuildingSlots, 0, MaxBuildingSlots); }
-
 bool Available(std::uint8_t unitKind) { return Mission.Available[unitKind + 1] != 0; }
 
 bool OwnsLiveBuilding(std::uint8_t player, std::uint8_t kind) {

@@ -28,9 +28,6 @@ namespace {
 
 using i32 = std::int32_t;
 
-int LastUnitSlot() { return std::clamp<int>(UnitSlots, 0, MaxUnitSlots); }
-int LastBuildingSlot() { return std::clamp<int>(BuildingSlots, 0, MaxBuildingSlots); }
-
 TPlayerRecord* PlayerRecord(std::uint8_t player) {
   return player >= 1 && player <= MaxPlayers ? &Players[player] : nullptr;
 }

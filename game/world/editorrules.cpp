@@ -63,13 +63,6 @@ void ForEachViewTile(Visit visit) {
 
 std::uint8_t EditorBuildingPalette(int place) { return static_cast<std::uint8_t>(place + 17); }
 
-std::uint8_t ItemBuildingKind(int item) {
-  if (item == 17 || item == 18) return BuildingSlab;
-  if (item >= 19 && item <= 34) return static_cast<std::uint8_t>(item - 17);
-  if (item == 35) return BuildingWall;
-  return 255;
-}
-
 void RemoveFieldAndBloom(i32 x, i32 y) {
   std::uint16_t slot = 0;
   std::uint8_t cls = 0;
@@ -217,7 +210,7 @@ void EditorPlaceUnit(i32 x, i32 y, i32 place, std::uint8_t side, std::uint8_t ow
 void EditorPlaceBuilding(i32 x, i32 y, i32 place, std::uint8_t side, std::uint8_t owner) {
   if (place < 0 || place >= EditorBuildingPlaces) return;
   const std::uint8_t item = EditorBuildingPalette(place);
-  if (item == TwoByTwoSlabsItem) {
+  if (item == ItemSlabBlock) {
     // Each slab on its own: those that would lie off the map are left out.
     EditorCreateBuilding(x, y, BuildingSlab, side, owner);
     EditorCreateBuilding(x + 1, y, BuildingSlab, side, owner);

@@ -20,16 +20,13 @@ inline constexpr int MountainFirstItem = 149;
 inline constexpr int ZarnFirstItem = 169;
 
 // Unit kind for each place of the scenario editor's unit strip, and the item of each place of
-// its building strip; the building kind of an item.
+// its building strip.
 inline constexpr int EditorUnitPlaces = 20;
 inline constexpr int EditorBuildingPlaces = 18;
 inline constexpr std::uint8_t EditorUnitPalette[EditorUnitPlaces] = {0,  1,  2,  3,  4,  5,  6,
                                                                      7,  8,  9,  10, 11, 12, 13,
                                                                      14, 15, 17, 18, 19, 20};
 std::uint8_t EditorBuildingPalette(int place);  // place + 17
-// Items 17..35; anything else gives 255.
-std::uint8_t ItemBuildingKind(int item);
-inline constexpr std::uint8_t TwoByTwoSlabsItem = 18;
 
 void EditorPlaceOssinField(std::int32_t x, std::int32_t y);
 void EditorPlaceBloom(std::int32_t x, std::int32_t y);

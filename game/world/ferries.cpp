@@ -23,9 +23,6 @@ namespace zarn {
 
 namespace {
 
-int LastUnitSlot() { return std::clamp<int>(UnitSlots, 0, MaxUnitSlots); }
-int LastBuildingSlot() { return std::clamp<int>(BuildingSlots, 0, MaxBuildingSlots); }
-
 TUnitRecord& DeliveryCarrier() { return Units[DeliveryCarrierSlot]; }
 
 // Slot 0 still holds this player's carrier (and not another player's next delivery).

@@ -203,7 +203,7 @@ void ClearSelectionAndGroups() {
 }
 
 void SelectFirstOwnUnit() {
-  const std::int32_t last = std::min<std::int32_t>(UnitSlots, MaxUnitSlots);
+  const std::int32_t last = LastUnitSlot();
   for (std::int32_t i = 1; i <= last; ++i) {
     TUnitRecord& u = Units[i];
     if (u.Free != 0 || u.Owner != LocalPlayer) continue;

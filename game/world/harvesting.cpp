@@ -30,9 +30,6 @@ constexpr double NoneNear = 255.0;
 
 bool IsPlayer(std::uint8_t p) { return p >= 1 && p <= MaxPlayers; }
 
-int LastUnitSlot() { return std::clamp<int>(UnitSlots, 0, MaxUnitSlots); }
-int LastBuildingSlot() { return std::clamp<int>(BuildingSlots, 0, MaxBuildingSlots); }
-
 double TileDistance(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
   const double dx = static_cast<double>(x1) - x2, dy = static_cast<double>(y1) - y2;
   return std::sqrt(dx * dx + dy * dy);

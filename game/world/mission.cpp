@@ -16,9 +16,6 @@ using i32 = std::int32_t;
 // Kinds below this are slabs (0) and walls (1).
 constexpr std::uint8_t FirstRealBuildingKind = 2;
 
-i32 LastUnitSlot() { return std::clamp<i32>(UnitSlots, 0, MaxUnitSlots); }
-i32 LastBuildingSlot() { return std::clamp<i32>(BuildingSlots, 0, MaxBuildingSlots); }
-
 template <typename Match>
 bool AnyBuilding(Match match) {
   for (i32 i = 1; i <= LastBuildingSlot(); ++i) {

@@ -26,9 +26,6 @@ double TileDistance(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int3
   return std::sqrt(dx * dx + dy * dy);
 }
 
-int LastUnitSlot() { return std::clamp<int>(UnitSlots, 0, MaxUnitSlots); }
-int LastBuildingSlot() { return std::clamp<int>(BuildingSlots, 0, MaxBuildingSlots); }
-
 // Harvesters, construction vehicles and carriers carry no weapon.
 bool Unarmed(std::uint8_t kind) {
   return kind == UnitHarvester || kind == UnitConstructionVehicle || kind == UnitCarrier;

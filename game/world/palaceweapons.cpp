@@ -23,8 +23,6 @@ namespace {
 
 using i32 = std::int32_t;
 
-int LastUnitSlot() { return std::clamp<int>(UnitSlots, 0, MaxUnitSlots); }
-
 TPlayerRecord* PlayerRecord(std::uint8_t player) {
   return player >= 1 && player <= MaxPlayers ? &Players[player] : nullptr;
 }

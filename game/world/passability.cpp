@@ -36,8 +36,6 @@ std::uint8_t UnitFlags(const TUnitRecord& u, int player) {
   return f;
 }
 
-int LastUnitSlot() { return std::clamp<int>(UnitSlots, 0, decltype(Units)::High); }
-
 // The index lists slot 0 and slots past UnitSlots too; CanEnter counts only 1..UnitSlots.
 std::uint8_t UnitsOnTile(int x, int y, int player, int selfSlot) {
   std::uint8_t t = 0;

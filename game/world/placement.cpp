@@ -24,9 +24,6 @@ constexpr std::string_view NoSlotText = "Нельзя построить бол�
 // Only terrain of this class carries buildings.
 constexpr int TerrainBuildable = 4;
 
-int LastBuildingSlot() { return std::clamp<int>(BuildingSlots, 0, MaxBuildingSlots); }
-int LastUnitSlot() { return std::clamp<int>(UnitSlots, 0, MaxUnitSlots); }
-
 bool InsideRect(std::int32_t px, std::int32_t py, std::int32_t x, std::int32_t y, std::int32_t w,
                 std::int32_t h) {
   return px >= x && px < x + w && py >= y && py < y + h;

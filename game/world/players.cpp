@@ -20,9 +20,6 @@ namespace zarn {
 
 namespace {
 
-int LastUnitSlot() { return std::clamp<int>(UnitSlots, 0, MaxUnitSlots); }
-int LastBuildingSlot() { return std::clamp<int>(BuildingSlots, 0, MaxBuildingSlots); }
-
 double Distance(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
   const double dx = static_cast<double>(x1) - x2, dy = static_cast<double>(y1) - y2;
   return std::sqrt(dx * dx + dy * dy);

@@ -165,7 +165,7 @@ bool RecordsOk(const TSaveImage& s) {
 
 std::vector<TUnitRecord> PackLiveUnits() {
   std::vector<TUnitRecord> out;
-  const std::int32_t last = std::min<std::int32_t>(UnitSlots, MaxUnitSlots);
+  const std::int32_t last = LastUnitSlot();
   for (std::int32_t i = 0; i <= last; ++i)
     if (Units[i].Free == 0) out.push_back(Units[i]);
   return out;
@@ -173,7 +173,7 @@ std::vector<TUnitRecord> PackLiveUnits() {
 
 std::vector<TBuildingRecord> PackLiveBuildings() {
   std::vector<TBuildingRecord> out;
-  const std::int32_t last = std::min<std::int32_t>(BuildingSlots, MaxBuildingSlots);
+  const std::int32_t last = LastBuildingSlot();
   for (std::int32_t i = 1; i <= last; ++i)
     if (Buildings[i].Free == 0) out.push_back(Buildings[i]);
   return out;

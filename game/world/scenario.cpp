@@ -185,14 +185,14 @@ void PackWorldIntoScenario() {
     return TScenarioObjectEntry{static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y), kind, side, owner, 0};
   };
   UnitList.Count = 0;
-  const std::int32_t lastUnit = std::min<std::int32_t>(UnitSlots, MaxUnitSlots);
+  const std::int32_t lastUnit = LastUnitSlot();
   for (std::int32_t i = 1; i <= lastUnit; ++i) {
     const TUnitRecord& u = Units[i];
     if (u.Free != 0) continue;
     UnitList.Entries[++UnitList.Count] = object(u.X, u.Y, u.Kind, u.Side, u.Owner);
   }
   BuildingList.Count = 0;
-  const std::int32_t lastBuilding = std::min<std::int32_t>(BuildingSlots, MaxBuildingSlots);
+  const std::int32_t lastBuilding = LastBuildingSlot();
   for (std::int32_t i = 1; i <= lastBuilding; ++i) {
     const TBuildingRecord& b = Buildings[i];
     if (b.Free != 0) continue;

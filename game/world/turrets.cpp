@@ -20,8 +20,6 @@ namespace {
 
 using i32 = std::int32_t;
 
-int LastUnitSlot() { return std::clamp<int>(UnitSlots, 0, MaxUnitSlots); }
-
 bool IsTurret(std::uint8_t kind) {
   return kind == BuildingGunTurret || kind == BuildingRocketTurret;
 }

@@ -16,10 +16,6 @@ namespace zarn {
 
 namespace {
 
-// The slot counts come from settings and saved games; never walk past the tables.
-int LastUnitSlot() { return std::clamp<int>(UnitSlots, 0, MaxUnitSlots); }
-int LastBuildingSlot() { return std::clamp<int>(BuildingSlots, 0, MaxBuildingSlots); }
-
 bool IsPlayerNumber(std::uint8_t player) { return player >= 1 && player <= MaxPlayers; }
 
 // Production keeps one unit in hand below the cap and the share; the world's own creations

@@ -32,7 +32,7 @@ bool OnTile(const TWormRecord& w) { return w.StepProgress > 15; }
 
 // The unit slot of the prey when it names a live unit, else null.
 TUnitRecord* PreyUnit(const TWormRecord& w) {
-  const i32 last = std::clamp<i32>(UnitSlots, 0, MaxUnitSlots);
+  const i32 last = LastUnitSlot();
   if (w.Prey < 1 || w.Prey > last) return nullptr;
   TUnitRecord& u = Units[w.Prey];
   return u.Free == 0 ? &u : nullptr;
@@ -64,7 +64,7 @@ const std::vector<TPreyCandidate>& PreyCandidates() {
   static std::uint32_t changes = 0;
   if (valid && tick == WorldTickCount && slots == UnitSlots && changes == UnitChangeCount()) return list;
   list.clear();
-  const i32 last = std::clamp<i32>(UnitSlots, 0, MaxUnitSlots);
+  const i32 last = LastUnitSlot();
   for (i32 i = 1; i <= last; ++i) {
     const TUnitRecord& u = Units[i];
     if (u.Free != 0 || u.OffMap != 0) continue;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "game/base/dvga.h"
 #include "game/base/globals.h"
@@ -98,6 +99,15 @@ TEST(RuleFacings, TurningTakesTheShortestWay) {
       EXPECT_LE(TurnTowardFacing(static_cast<std::uint8_t>(bad), to), 7);
 }
 
+TEST(RuleKinds, ItemBuildingKindEdges) {
+  // Items up to 16 are units; 18 is the 2 x 2 slab block; the wall closes the table.
+  const std::pair<std::uint8_t, std::uint8_t> edges[] = {
+      {0, 255}, {16, 255}, {17, BuildingSlab}, {ItemSlabBlock, BuildingSlab}, {19, 2},
+      {34, 17}, {ItemWall, BuildingWall}, {36, 255}, {255, 255}};
+  for (const auto& [item, kind] : edges) EXPECT_EQ(ItemBuildingKind(item), kind) << "item " << int{item};
+  for (std::uint8_t item = 19; item <= 34; ++item) EXPECT_EQ(ItemBuildingKind(item), item - 17);
+}
+
 TEST(RuleKinds, BuildingCostsMatchTheirItemPrices) {
   for (int kind = 0; kind < BuildingKindCount; ++kind) {
     const auto k = static_cast<std::uint8_t>(kind);
@@ -108,12 +118,9 @@ TEST(RuleKinds, BuildingCostsMatchTheirItemPrices) {
     const std::uint8_t item = BuildingKindToItem(k);
     EXPECT_TRUE(ItemIsBuilding(item));
     EXPECT_EQ(cost, ItemCost(item)) << "kind " << kind;
-    EXPECT_EQ(ItemToBuildingKind(item), k);
+    EXPECT_EQ(ItemBuildingKind(item), k);
     EXPECT_GE(range, minRange);
   }
-  for (std::uint8_t item = 19; item <= 34; ++item) EXPECT_EQ(ItemToBuildingKind(item), item - 17);
-  EXPECT_EQ(ItemToBuildingKind(ItemSlabBlock), BuildingSlab);
-  EXPECT_EQ(ItemToBuildingKind(16), 255);
   EXPECT_EQ(ItemCost(ItemSlabBlock), 4 * ItemCost(ItemSlab));
   EXPECT_EQ(ItemCost(36), 0);
   // Repair steps grow with the price.

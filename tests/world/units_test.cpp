@@ -136,6 +136,18 @@ TEST_F(UnitsTest, SlotSearchAndCountsCoverTheLastSlotButNeverSlotZero) {
   EXPECT_EQ(CountLiveBlooms(), 2);
 }
 
+TEST_F(UnitsTest, SlotCountsPastTheTablesStopAtTheirLastSlots) {
+  // Full tables with counts beyond them: no free slot, and no step past the last one.
+  for (TUnitRecord& u : Units) u.Free = 0;
+  for (TBuildingRecord& b : Buildings) b.Free = 0;
+  UnitSlots = BuildingSlots = 5000;
+  std::uint16_t slot = 0;
+  EXPECT_EQ(FindFreeUnitSlot(slot), 1);
+  EXPECT_EQ(FindFreeBuildingSlot(slot), 1);
+  EXPECT_EQ(CountLiveUnits(), MaxUnitSlots);
+  EXPECT_EQ(CountLiveBuildings(), MaxBuildingSlots);
+}
+
 TEST_F(UnitsTest, InitUnitGivesEveryKindItsRuleValues) {
   for (std::uint8_t kind = 0; kind < UnitKindCount; ++kind) {
     TUnitRecord u;
