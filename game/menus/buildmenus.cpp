@@ -53,7 +53,7 @@ bool Available(int kind) { return kind >= 1 && kind <= ItemCount && Mission.Avai
 
 // The owner has a live building of this kind.
 bool Owns(std::uint8_t buildingKind) {
-  const int last = std::clamp<i32>(BuildingSlots, 0, MaxBuildingSlots);
+  const int last = LastBuildingSlot();
   for (int i = 1; i <= last; ++i) {
     const TBuildingRecord& b = Buildings[i];
     if (b.Free == 0 && b.Kind == buildingKind && b.Owner == MenuState.MenuOwner) return true;
