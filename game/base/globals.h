@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -84,6 +85,14 @@ inline TViewState ViewState{};
 inline TMissionRecord Mission{{}, 2, 1, GoalCredits2000, {}, 0};
 inline Table1<TPlayerRecord, MaxPlayers> Players{};
 inline Table1<TPlayerConnection, MaxPlayers> PlayerConnections{};
+// A player number as objects carry it (1..MaxPlayers; anything else is nobody's).
+inline bool IsPlayer(std::uint8_t p) { return p >= 1 && p <= MaxPlayers; }
+inline TPlayerRecord* PlayerRecord(std::uint8_t player) { return IsPlayer(player) ? &Players[player] : nullptr; }
+// Straight-line distance between two cells.
+inline double TileDistance(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+  const double dx = static_cast<double>(x1) - x2, dy = static_cast<double>(y1) - y2;
+  return std::sqrt(dx * dx + dy * dy);
+}
 
 // A table whose records all have the given flag bytes set to 1: the world starts empty (every
 // slot free or removed) rather than with 1001 zeroed "live" units.

@@ -22,11 +22,6 @@ namespace {
 
 constexpr std::string_view EnemyInBaseText = "Противник на территории базы!"_cp1251;
 
-double Distance(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
-  const double dx = static_cast<double>(x1) - x2, dy = static_cast<double>(y1) - y2;
-  return std::sqrt(dx * dx + dy * dy);
-}
-
 bool IsComputerOfSinglePlay(const TPlayerRecord& p) {
   return NetRole == RoleSingle && PlayerNumberOf(p) != LocalPlayer;
 }
@@ -92,7 +87,7 @@ std::int32_t NearestLocalBuilding(std::int32_t x, std::int32_t y, int kind) {
     const TBuildingRecord& b = Buildings[i];
     if (b.Free != 0 || b.Owner != LocalPlayer || b.Kind < BuildingConstructionYard) continue;
     if (kind >= 0 && b.Kind != kind) continue;
-    const double d = Distance(b.X, b.Y, x, y);
+    const double d = TileDistance(b.X, b.Y, x, y);
     if (d < best) {
       best = d;
       found = i;
@@ -220,7 +215,7 @@ void DefenceTick(TPlayerRecord& p) {
     for (int i = 1; i <= last; ++i) {
       const TBuildingRecord& b = Buildings[i];
       if (b.Free != 0 || b.Owner != n || b.Kind < BuildingConstructionYard) continue;
-      const double d = Distance(b.X, b.Y, a.X, a.Y);
+      const double d = TileDistance(b.X, b.Y, a.X, a.Y);
       if (d < best) {
         best = d;
         any = true;

@@ -15,10 +15,6 @@ namespace zarn {
 
 namespace {
 
-TPlayerRecord* PlayerRecord(std::uint8_t player) {
-  return player >= 1 && player <= MaxPlayers ? &Players[player] : nullptr;
-}
-
 // Radar dish and the refinery's lights: counts down and starts over.
 void LoopingAnimation(TBuildingRecord& b) {
   if (b.NextActionTick > WorldTickCount) return;

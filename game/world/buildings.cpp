@@ -21,10 +21,6 @@ namespace zarn {
 
 namespace {
 
-TPlayerRecord* PlayerRecord(std::uint8_t player) {
-  return player >= 1 && player <= MaxPlayers ? &Players[player] : nullptr;
-}
-
 // The first live decal under a new footprint goes: the building covers it.
 void RemoveDecalUnder(std::int32_t x, std::int32_t y, std::uint8_t footprintClass) {
   static constexpr int Spans[4][2] = {{0, 0}, {1, 1}, {2, 1}, {2, 2}};

@@ -28,10 +28,6 @@ namespace {
 
 using i32 = std::int32_t;
 
-TPlayerRecord* PlayerRecord(std::uint8_t player) {
-  return player >= 1 && player <= MaxPlayers ? &Players[player] : nullptr;
-}
-
 // Owner of the unit or building that hit us; 0 for a slot that names nothing.
 std::uint8_t AttackerOwner(i32 slot, std::uint8_t attackerClass) {
   if (attackerClass == AttackerUnit && TUnitTable::InRange(slot)) return Units[slot].Owner;

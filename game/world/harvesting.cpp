@@ -28,13 +28,6 @@ namespace {
 
 constexpr double NoneNear = 255.0;
 
-bool IsPlayer(std::uint8_t p) { return p >= 1 && p <= MaxPlayers; }
-
-double TileDistance(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
-  const double dx = static_cast<double>(x1) - x2, dy = static_cast<double>(y1) - y2;
-  return std::sqrt(dx * dx + dy * dy);
-}
-
 // The nearest live cell in the square of half-width `range` around (cx, cy), leaving out the
 // cell `skip`; ties keep the lower slot.
 std::uint8_t NearestCell(std::int32_t cx, std::int32_t cy, std::int32_t range, std::int32_t skip,

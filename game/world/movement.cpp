@@ -26,8 +26,6 @@ namespace {
 
 bool Settled(const TUnitRecord& u) { return u.StepProgress >= StepProgressOnTile; }
 
-bool IsPlayer(std::uint8_t p) { return p >= 1 && p <= MaxPlayers; }
-
 // The state every machine shares: a stopped unit becomes idle once it stands on its tile.
 void SettleStop(TUnitRecord& u) {
   if (!Settled(u)) return;

@@ -21,11 +21,6 @@ namespace {
 
 constexpr double NoneNear = 255.0;
 
-double TileDistance(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
-  const double dx = static_cast<double>(x1) - x2, dy = static_cast<double>(y1) - y2;
-  return std::sqrt(dx * dx + dy * dy);
-}
-
 // Harvesters, construction vehicles and carriers carry no weapon.
 bool Unarmed(std::uint8_t kind) {
   return kind == UnitHarvester || kind == UnitConstructionVehicle || kind == UnitCarrier;

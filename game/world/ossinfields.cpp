@@ -18,11 +18,6 @@ namespace {
 // Nearest searches start here and fail when nothing beats it.
 constexpr double NoneNear = 255.0;
 
-double TileDistance(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
-  const double dx = static_cast<double>(x1) - x2, dy = static_cast<double>(y1) - y2;
-  return std::sqrt(dx * dx + dy * dy);
-}
-
 bool InSquare(std::int32_t cx, std::int32_t cy, std::int32_t x, std::int32_t y, std::int32_t half) {
   return std::abs(cx - x) <= half && std::abs(cy - y) <= half;
 }

@@ -23,10 +23,6 @@ namespace {
 
 using i32 = std::int32_t;
 
-TPlayerRecord* PlayerRecord(std::uint8_t player) {
-  return player >= 1 && player <= MaxPlayers ? &Players[player] : nullptr;
-}
-
 // Up to two tiles off in either direction, turned back where it would leave the map.
 i32 Scatter(i32 v, i32 size) {
   const i32 d = Random(3);

@@ -20,11 +20,6 @@ namespace zarn {
 
 namespace {
 
-double Distance(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
-  const double dx = static_cast<double>(x1) - x2, dy = static_cast<double>(y1) - y2;
-  return std::sqrt(dx * dx + dy * dy);
-}
-
 void FreeEntry(TPlayerListEntry& e) {
   e.Free = 1;
   e.Busy = 0;
@@ -215,7 +210,7 @@ bool FindGatheringTile(const TPlayerRecord& p, const TUnitRecord& u, std::int32_
       for (std::int32_t ty = py; ty <= py + 1; ++ty)
         for (std::int32_t tx = px + 6 * block; tx <= px + 6 * block + 5; ++tx) {
           if (CanEnter(u.Kind, u.Owner, tx, u.Slot, ty) != 1 || TileClaimed(tx, ty, u.Slot)) continue;
-          const double d = Distance(tx, ty, u.X, u.Y);
+          const double d = TileDistance(tx, ty, u.X, u.Y);
           if (d < best) {
             best = d;
             x = tx;

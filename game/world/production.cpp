@@ -18,10 +18,6 @@ namespace {
 constexpr std::string_view ProductionDoneText = "Изготовление завершено"_cp1251;
 constexpr std::string_view UpgradeDoneText = "Модернизация завершена"_cp1251;
 
-TPlayerRecord* PlayerRecord(std::uint8_t player) {
-  return player >= 1 && player <= MaxPlayers ? &Players[player] : nullptr;
-}
-
 void Refund(std::uint8_t player, std::int32_t amount) {
   if (TPlayerRecord* p = PlayerRecord(player)) p->Credits += amount;
 }

@@ -27,11 +27,6 @@ constexpr double NoneNear = 255.0;
 // Pixels of a step: a unit moves one tile in 16.
 constexpr std::uint16_t StepPixels = 16;
 
-double TileDistance(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
-  const double dx = static_cast<double>(x1) - x2, dy = static_cast<double>(y1) - y2;
-  return std::sqrt(dx * dx + dy * dy);
-}
-
 bool IsInfantry(std::uint8_t kind) { return kind <= UnitHeavySquad; }
 
 // Harvesters, construction vehicles and carriers carry no weapon and only look about.
