@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "game/base/dvga.h"
+#include "game/base/stats.h"
+#include "game/base/timefmt.h"
 #include "tests/common/demofonts.h"
 #include "tests/common/golden.h"
 
@@ -194,5 +196,20 @@ TEST_F(Golden, TextInAllThreeFonts) {
       DrawText(fonts[f], 2, y, colours[l], lines[l]);
       y += f == 2 ? 16 : 11;
     }
-  Check("text", 0x3a109b168ba92f34ull);
+  Check("text", 0xaed164ae1b3f485dull);
+}
+
+// The score table's layout is made for the narrow second font: every column caption and every
+// side name (their last ink and shadow, TextWidth - 1) ends before the next column begins.
+TEST_F(Golden, ScoreCaptionsAndSideNamesFitTheirColumns) {
+  TStatsPanel panel;
+  ShowMissionStats(panel, 20, SecondFont);
+  for (int c = 0; c < StatsColumnCount; ++c) {
+    const int next = c + 1 < StatsColumnCount ? panel.Columns[c + 1].X : panel.Right - panel.Left;
+    EXPECT_LT(TextWidth(SecondFont, panel.Columns[c].Title) - 1, next - panel.Columns[c].X)
+        << "column " << c;
+  }
+  for (int side = 0; side <= 8; ++side)
+    EXPECT_LT(TextWidth(SecondFont, ToFontCodePage(SideName(side))) - 1, panel.Columns[1].X)
+        << "side " << side;
 }

@@ -70,14 +70,14 @@ TEST_F(EditorDrawTest, EditorMenus) {
   }
   OpenScenarioSettings();
   Pass(1);
-  testgolden::ExpectPicture("scenario_settings", 0xcbd07cd712140279ull);
+  testgolden::ExpectPicture("scenario_settings", 0x8ce59b145af3d304ull);
 }
 
 TEST_F(EditorDrawTest, MapEditorFrame) {
   MapEditorWithTerrain();
   PageListSetMode(PageList1, 2);
   At(100, 60);
-  testgolden::ExpectPicture("map_editor", 0x5a709840fd81d5d2ull);
+  testgolden::ExpectPicture("map_editor", 0x7e2918a28a64b160ull);
 }
 
 TEST_F(EditorDrawTest, ScenarioEditorFramesOfTheFiveModes) {
@@ -96,13 +96,13 @@ TEST_F(EditorDrawTest, ScenarioEditorFramesOfTheFiveModes) {
   At(100, 60);
   SetScenarioEditorMode(1);
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_buildings", 0x6df0f78f76508ebaull);
+  testgolden::ExpectPicture("scenario_editor_buildings", 0xa054be11e0cda661ull);
   SetScenarioEditorMode(3);
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_players", 0x2d3dddb9b5ca8974ull);
+  testgolden::ExpectPicture("scenario_editor_players", 0x7376c6c28dde9734ull);
   SetScenarioEditorMode(4);
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_credits", 0xcc2d8368d8fd016full);
+  testgolden::ExpectPicture("scenario_editor_credits", 0x635c382f596afdbeull);
 }
 
 TEST_F(EditorDrawTest, TheBrushOutlineFollowsThePointerOnTheMapOnly) {

@@ -39,7 +39,7 @@ TEST_F(GameScreenFrame, WholeFrameOfAGeneratedMission) {
   ClearScreen();
   DrawGameScreen();
   EXPECT_EQ(presents_, 1);
-  testgolden::ExpectPicture("game_frame_mission", 0xe832941f48f3874full);
+  testgolden::ExpectPicture("game_frame_mission", 0xc4d41743b19f232dull);
   // The figures at the top.
   EXPECT_EQ(StatusCache.Units, CountUnitsOfPlayer(1));
   EXPECT_GT(CountColour(200, 5, 318, 15, PanelOwnColour), 20);

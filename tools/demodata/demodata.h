@@ -86,15 +86,16 @@ struct Font {
 Font LoadPsfAsCp866(const std::filesystem::path& psfGz);
 // Replaces the picture of one code with eight rows of 8 pixels (high bit leftmost).
 void PatchGlyph(Font& f, std::uint8_t code, const std::array<std::uint8_t, 8>& rows8);
-// A lighter face of an 8 x 8 font: strokes one pixel wide instead of two.
-Font LightFace(const Font& f);
+// Reads a bitmap font that FreeType opens (X11 PCF, gzipped or not) and maps cp866 codes through
+// its Unicode charmap. Throws on bad input.
+Font LoadBitmapFontAsCp866(const std::filesystem::path& file);
 // The font file of the game: width, height, the glyph block and its two trailing bytes.
 Bytes FontFileBytes(const Font& f);
 
 // The interface fonts, loaded once by main before any picture is drawn.
 struct Fonts {
   Font small;  // 8 x 8
-  Font light;  // 8 x 8, the buttons' and panels' face
+  Font narrow;  // 5 x 8, the buttons' and panels' face
   Font large;  // 8 x 14
 };
 const Fonts& GetFonts();

@@ -1,8 +1,13 @@
-// Console fonts (PSF, with their Unicode tables) turned into the game's cp866 bitmap fonts, and
-// text drawing into our pictures with the same glyphs and spacing rule the game uses.
+// Console fonts (PSF, with their Unicode tables) and X11 bitmap fonts (read with FreeType) turned
+// into the game's cp866 bitmap fonts, and text drawing into our pictures with the same glyphs and
+// spacing rule the game uses.
+#include <ft2build.h>
+#include FT_FREETYPE_H
 #include <zlib.h>
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <stdexcept>
 
 #include "game/base/cp1251.h"
@@ -131,26 +136,17 @@ Psf ParsePsf(Bytes data, const std::string& what) {
   return p;
 }
 
-}  // namespace
-
-Font LoadPsfAsCp866(const std::filesystem::path& psfGz) {
-  const Psf p = ParsePsf(Gunzip(psfGz), psfGz.string());
+// The cp866 font whose glyph for each code is the source's glyph for that code's Unicode point;
+// `glyph` fills a glyph's rows (bit 15 leftmost) and returns false when the source has none.
+Font MapCp866(int width, int height,
+              const std::function<bool(char32_t, std::array<std::uint16_t, 16>&)>& glyph) {
   Font f;
-  f.width = p.width;
-  f.height = p.height;
-  if (f.height > 16) throw std::runtime_error("font taller than 16 rows: " + psfGz.string());
+  f.width = width;
+  f.height = height;
   for (int c = 32; c < 256; ++c) {
     if (c == 127) continue;
-    const char32_t u = c < 128 ? char32_t(c) : kCp866High[c - 128];
-    const auto it = p.glyphOf.find(u);
-    if (it == p.glyphOf.end()) continue;
     auto& rows = f.rows[static_cast<std::size_t>(c)];
-    const std::size_t at = p.glyphsAt + std::size_t(it->second) * p.rowBytes * p.height;
-    for (int r = 0; r < p.height; ++r) {
-      std::uint16_t bits = std::uint16_t(p.data[at + r * p.rowBytes] << 8);
-      if (p.rowBytes > 1) bits |= p.data[at + r * p.rowBytes + 1];
-      rows[static_cast<std::size_t>(r)] = bits;
-    }
+    if (!glyph(c < 128 ? char32_t(c) : kCp866High[c - 128], rows)) continue;
     // Letters start at the left edge: the game spaces text by each glyph's right edge.
     if (!IsBoxDrawing(c)) {
       std::uint16_t all = 0;
@@ -165,25 +161,63 @@ Font LoadPsfAsCp866(const std::filesystem::path& psfGz) {
   return f;
 }
 
+}  // namespace
+
+Font LoadPsfAsCp866(const std::filesystem::path& psfGz) {
+  const Psf p = ParsePsf(Gunzip(psfGz), psfGz.string());
+  if (p.height > 16) throw std::runtime_error("font taller than 16 rows: " + psfGz.string());
+  return MapCp866(p.width, p.height, [&](char32_t u, std::array<std::uint16_t, 16>& rows) {
+    const auto it = p.glyphOf.find(u);
+    if (it == p.glyphOf.end()) return false;
+    const std::size_t at = p.glyphsAt + std::size_t(it->second) * p.rowBytes * p.height;
+    for (int r = 0; r < p.height; ++r) {
+      std::uint16_t bits = std::uint16_t(p.data[at + r * p.rowBytes] << 8);
+      if (p.rowBytes > 1) bits |= p.data[at + r * p.rowBytes + 1];
+      rows[static_cast<std::size_t>(r)] = bits;
+    }
+    return true;
+  });
+}
+
+Font LoadBitmapFontAsCp866(const std::filesystem::path& file) {
+  const std::string what = file.string();
+  FT_Library lib = nullptr;
+  if (FT_Init_FreeType(&lib)) throw std::runtime_error("cannot start FreeType");
+  const std::unique_ptr<FT_LibraryRec_, FT_Error (*)(FT_Library)> libGuard(lib, FT_Done_FreeType);
+  FT_Face face = nullptr;
+  if (FT_New_Face(lib, what.c_str(), 0, &face)) throw std::runtime_error("cannot open font " + what);
+  const std::unique_ptr<FT_FaceRec_, FT_Error (*)(FT_Face)> faceGuard(face, FT_Done_Face);
+  if (face->num_fixed_sizes < 1 || FT_Select_Size(face, 0) ||
+      FT_Select_Charmap(face, FT_ENCODING_UNICODE))
+    throw std::runtime_error("not a Unicode bitmap font: " + what);
+  const int width = face->available_sizes[0].width, height = face->available_sizes[0].height;
+  const int ascent = static_cast<int>(face->size->metrics.ascender >> 6);
+  if (width < 1 || width > 16 || height < 1 || height > 16)
+    throw std::runtime_error("font size not usable: " + what);
+  return MapCp866(width, height, [&](char32_t u, std::array<std::uint16_t, 16>& rows) {
+    if (FT_Get_Char_Index(face, u) == 0) return false;
+    if (FT_Load_Char(face, u, FT_LOAD_RENDER | FT_LOAD_MONOCHROME | FT_LOAD_TARGET_MONO))
+      throw std::runtime_error("cannot draw a glyph of " + what);
+    const FT_GlyphSlot g = face->glyph;
+    const FT_Bitmap& bm = g->bitmap;
+    if (bm.pixel_mode != FT_PIXEL_MODE_MONO || bm.pitch < 0)
+      throw std::runtime_error("glyph is not a top-down monochrome bitmap: " + what);
+    for (unsigned r = 0; r < bm.rows; ++r)
+      for (unsigned c = 0; c < bm.width; ++c) {
+        if (!(bm.buffer[r * unsigned(bm.pitch) + c / 8] & (0x80 >> (c % 8)))) continue;
+        const int x = g->bitmap_left + int(c), y = ascent - g->bitmap_top + int(r);
+        if (x < 0 || x >= 16 || y < 0 || y >= height)
+          throw std::runtime_error("glyph leaves its cell in " + what);
+        rows[static_cast<std::size_t>(y)] |= std::uint16_t(0x8000 >> x);
+      }
+    return true;
+  });
+}
+
 void PatchGlyph(Font& f, std::uint8_t code, const std::array<std::uint8_t, 8>& rows8) {
   auto& rows = f.rows[code];
   rows.fill(0);
   for (std::size_t r = 0; r < 8; ++r) rows[r] = std::uint16_t(rows8[r] << 8);
-}
-
-Font LightFace(const Font& f) {
-  Font out = f;
-  for (int c = 32; c < 256; ++c) {
-    if (IsBoxDrawing(c)) continue;  // box pieces must still meet their neighbours
-    for (auto& b : out.rows[static_cast<std::size_t>(c)]) {
-      // Drop the last pixel of every run of two or more: two-pixel strokes become one, bars
-      // stay as long as the strokes they join, single pixels stay.
-      const std::uint16_t lastOfRun = std::uint16_t(b & ~(b << 1));
-      const std::uint16_t afterInk = std::uint16_t(b >> 1);
-      b = std::uint16_t(b & ~(lastOfRun & afterInk));
-    }
-  }
-  return out;
 }
 
 Bytes FontFileBytes(const Font& f) {
