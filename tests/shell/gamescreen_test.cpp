@@ -3,6 +3,7 @@
 // network screen's debug lines and side chooser.
 #include <cstdlib>
 
+#include "game/shell/playmouse.h"
 #include "platform/app.h"
 #include "platform/null/null.h"
 #include "tests/shell/campaign_world.h"
@@ -190,6 +191,10 @@ class NetScreen : public PlayScreenTest {
     NetRates = TNetRates{};
     DebugFlags.DebugMode = 1;
     ShowFrameRate = 1;
+    // The cursor's mask and colour outlive a program and the previous test; the frame draws
+    // the cursor with them before it sets the colour for the next frame.
+    SelectCursor(1);
+    SetCursorColor(CursorNormalColour);
   }
   void TearDown() override {
     NetRole = RoleSingle;
