@@ -113,12 +113,7 @@ inline void WriteMissionFiles() {
 inline void StartMissionFromFiles() {
   dobjectsInitialization();
   if (LoadScenario("campaign.scn")) throw std::runtime_error("scenario not loaded");
-  ResetMapPlacements();
-  if (ReadMapFile(MapFileName) != MapFileResult::Ok) throw std::runtime_error("map not loaded");
-  ClearOssinFields();
-  RemoveAllBlooms();
-  SpawnMapStartObjects();
-  BuildWorldFromScenario();
+  if (!BuildScenarioWorld()) throw std::runtime_error("map not loaded");
   GameScreen = 7;
   StartGame();
 }
