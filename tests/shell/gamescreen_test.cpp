@@ -35,12 +35,12 @@ TEST_F(GameScreenFrame, WholeFrameOfAGeneratedMission) {
   WorldTickCount |= 9;
   MouseX = 200;
   MouseY = 120;
-  SelectCursor(0);  // the arrow, as the hover step leaves it over empty ground
+  ArrowCursor();  // as the hover step leaves it over empty ground
   ResetLastViewPos();
   ClearScreen();
   DrawGameScreen();
   EXPECT_EQ(presents_, 1);
-  testgolden::ExpectPicture("game_frame_mission", 0xe832941f48f3874full);
+  testgolden::ExpectPicture("game_frame_mission", 0x4c9415c52249fc24ull);
   // The figures at the top.
   EXPECT_EQ(StatusCache.Units, CountUnitsOfPlayer(1));
   EXPECT_GT(CountColour(200, 5, 318, 15, PanelOwnColour), 20);
