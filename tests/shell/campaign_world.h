@@ -217,8 +217,6 @@ class TGameFolder {
 inline void FreshProgram(std::uint32_t seed) {
   fresh_world::FreshWorld();
   ResetHooks();
-  NetRole = RoleSingle;
-  LocalPlayer = 1;
   WorldTickCount = 0;
   TickCount = 0;
   WorldClockCalls = DefaultWorldClockCalls;
