@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/common/fresh_world.h"
 #include "tests/shell/campaign_world.h"
 
 namespace {
@@ -85,7 +84,6 @@ std::vector<TRun> HalfHours(benchmark::State& state, const char* tag, void (*wri
   for (auto _ : state) {
     state.PauseTiming();
     FreshProgram(1);
-    fresh_world::FreshWorld();
     StartMissionFromFiles();
     Randomize(1);
     beforeRun();

@@ -2,9 +2,11 @@
 // one process. The game frees a slot by its flag alone, so a slot reused or left free keeps the
 // fields of an earlier game (a picture of the editors, a hash of the tables and a saved game all
 // show them); the map, its placements, the scenario's lists and the players stay as the last
-// game left them.
+// game left them. A network game's role, seats and side chooser outlive it as well, and the
+// world steps and draws by the role.
 #pragma once
 
+#include "game/shell/netgame.h"
 #include "game/world/dobjects.h"
 #include "game/world/scenario.h"
 #include "game/world/tileindex.h"
@@ -61,6 +63,9 @@ inline void FreshWorld() {
   BuildingList = s.BuildingList;
   ViewState = s.ViewState;
   RebuildTileIndex();
+  NetTeardown();
+  NetRole = RoleSingle;
+  LocalPlayer = 1;
 }
 
 }  // namespace fresh_world

@@ -18,6 +18,7 @@
 #include "game/base/random.h"
 #include "game/shell/worldclock.h"
 #include "game/world/dobjects.h"
+#include "tests/common/fresh_world.h"
 
 namespace campaign_world {
 
@@ -112,12 +113,7 @@ inline void WriteMissionFiles() {
 inline void StartMissionFromFiles() {
   dobjectsInitialization();
   if (LoadScenario("campaign.scn")) throw std::runtime_error("scenario not loaded");
-  ResetMapPlacements();
-  if (ReadMapFile(MapFileName) != MapFileResult::Ok) throw std::runtime_error("map not loaded");
-  ClearOssinFields();
-  RemoveAllBlooms();
-  SpawnMapStartObjects();
-  BuildWorldFromScenario();
+  if (!BuildScenarioWorld()) throw std::runtime_error("map not loaded");
   GameScreen = 7;
   StartGame();
 }
@@ -133,11 +129,8 @@ inline void ClearWorld() {
 
 // Back to the empty world of a fresh program after a mission.
 inline void ClearMissionWorld() {
-  ClearWorld();
-  SetMapSizeAndClear(64, 64);
-  ResetMapPlacements();
+  fresh_world::FreshWorld();
   MapFileName = "alm1.map";
-  Mission = TMissionRecord{{}, 2, 1, GoalCredits2000, {}, 0};
 }
 
 // World-timer events of single play on the play screen, each with the interface-timer events
@@ -222,9 +215,8 @@ class TGameFolder {
 
 // The world as a fresh program has it, single play on the play screen at a fixed seed.
 inline void FreshProgram(std::uint32_t seed) {
+  fresh_world::FreshWorld();
   ResetHooks();
-  NetRole = RoleSingle;
-  LocalPlayer = 1;
   WorldTickCount = 0;
   TickCount = 0;
   WorldClockCalls = DefaultWorldClockCalls;

@@ -49,12 +49,22 @@ int LiveWorms() {
   return n;
 }
 
+// The new map's sizes as a program starts with them.
+const std::int32_t StartWidthIndex = NewMapWidthIndex, StartHeightIndex = NewMapHeightIndex;
+
 class EditorTest : public ShellTest {
  protected:
   // Full screen on this desktop shows the picture doubled, as the window does.
   void SetUp() override {
     ShellTest::SetUp();
     plat::null::SetDesktopSize(640, 400);
+  }
+  // The program keeps the sizes last chosen for its next new map; the next test's program
+  // starts with its own.
+  void TearDown() override {
+    NewMapWidthIndex = StartWidthIndex;
+    NewMapHeightIndex = StartHeightIndex;
+    ShellTest::TearDown();
   }
   // The window shows the picture doubled: events carry window pixels.
   void At(int x, int y) { plat::null::InjectMouseMove(FormId(), 2 * x, 2 * y); }

@@ -16,6 +16,7 @@
 #include "platform/net.h"
 #include "platform/null/null.h"
 #include "platform/platform.h"
+#include "tests/common/fresh_world.h"
 
 // A plain client that records what the server sends.
 struct RawClient {
@@ -47,19 +48,14 @@ class NetTest : public ::testing::Test {
     GameOptions.NetService = "0";  // any free port
     BytesSent = BytesReceived = 0;
     Randomize(1025);
+    // The world, role and seats of a fresh program: a freed slot keeps what an earlier test
+    // left in it, and InitUnit and InitBuilding do not set every field.
+    fresh_world::FreshWorld();
     SetMapSizeAndClear(64, 64);
-    KillAllUnits();
-    DestroyAllBuildings();
-    RemoveAllWorms();
-    RemoveAllBlooms();
-    ClearOssinFields();
     ResetPlayerRecords();
-    NetTeardown();
     SideChooserCreate(SideChooser, 33, 142);
     UnitSlots = 200;
     BuildingSlots = 200;
-    NetRole = RoleSingle;
-    LocalPlayer = 1;
   }
   void TearDown() override {
     using namespace zarn;

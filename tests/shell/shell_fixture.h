@@ -65,11 +65,24 @@ class ShellTest : public ::testing::Test {
     ASSERT_TRUE(zarn::CreateProgram(static_cast<int>(argv.size()), argv.data(), &why)) << why;
     Pass(5);
   }
-  // The whole program, as started with no arguments: its exit status.
+  // The whole program, as started with no arguments: its exit status. Its clock moves on
+  // each loop pass, and a program still running after a minute of it is stopped and the test
+  // fails, where a broken halt would otherwise loop for good.
   static int RunWithoutArguments() {
+    constexpr std::uint32_t BoundMs = 60'000;
+    bool stopped = false;
+    plat::null::SetAutoAdvance(10);
+    const int bound = plat::AddTimer(BoundMs, [&stopped] {
+      stopped = true;
+      plat::Terminate();
+    });
     char arg0[] = "zarn";
     char* argv[] = {arg0};
-    return zarn::RunProgram(1, argv);
+    const int code = zarn::RunProgram(1, argv);
+    plat::RemoveTimer(bound);
+    plat::null::SetAutoAdvance(0);
+    EXPECT_FALSE(stopped) << "the program still ran after " << BoundMs / 1000 << " s of its clock: stopped";
+    return code;
   }
   void Pass(int n) {
     for (int i = 0; i < n; ++i) {

@@ -5,6 +5,7 @@
 
 #include "game/base/dvga.h"
 #include "game/shell/worldclock.h"
+#include "tests/common/fresh_world.h"
 
 using namespace zarn;
 
@@ -62,19 +63,17 @@ std::vector<int> Range(int from, int to) {
 class WorldClock : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Units of an earlier test would stand off the map yet in the tile index.
+    fresh_world::FreshWorld();
     Log.clear();
     WorldClockCalls = Recording;
     SetDefaultOptions();
     GameScreen = 0;
-    NetRole = RoleSingle;
-    NetGameStarted = 0;
     WorldTickCount = 0;
     TickCount = 0;
-    LocalPlayer = 1;
     Mission.PlayerCount = 2;
     for (auto& u : Units) u.OffMap = 1;
     for (auto& w : Worms) w.Removed = 1;
-    for (auto& c : PlayerConnections) c.Side = SeatWithoutSide;
   }
   void TearDown() override { WorldClockCalls = DefaultWorldClockCalls; }
 
