@@ -75,6 +75,9 @@ int DrawMenuTitleAndAnimation() {
 void OpenMainMenu() {
   OpenMenuScreen(ScreenMainMenu);
   MenuAnimFrame = 1;
+  // No game runs from here: whatever starts next is single play until the lobby says otherwise
+  // (a server's or client's role left over would keep the computer players from their units).
+  NetRole = RoleSingle;
 }
 
 void MainMenuClick() {

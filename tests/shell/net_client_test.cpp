@@ -211,6 +211,21 @@ TEST_F(NetTest, TheLobbyStoresItsSettingsAndItsBackButtonRestoresThem) {
   EXPECT_EQ(UnitSlots, MaxUnitSlots);  // 8 x 200, held to the table
 }
 
+TEST_F(NetTest, BackToTheMainMenuFromTheMapChoiceIsSinglePlayAgain) {
+  GameOptions.AsServer = true;
+  OpenNetLobby();
+  MouseX = 60;
+  MouseY = 180;
+  NetLobbyClick();
+  ASSERT_EQ(GameScreen, ScreenNetMapChoice);
+  ASSERT_EQ(NetRole, RoleServer);
+  OpenNetLobby();  // Esc on the map choice
+  MouseX = 288;
+  NetLobbyClick();
+  EXPECT_EQ(GameScreen, ScreenMainMenu);
+  EXPECT_EQ(NetRole, RoleSingle);
+}
+
 TEST_F(NetTest, TheMapChoiceNeedsASideAndSeatsTheServer) {
   const fs::path oldCwd = fs::current_path();
   fs::current_path(fs::path(ZARN_BINARY_DIR) / "game");
