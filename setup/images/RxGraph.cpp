@@ -3,17 +3,23 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 #include "setup/lebytes.h"
 
 namespace zarn3set {
 namespace {
 
+constexpr int kSix[6] = {0, 51, 102, 153, 204, 255};
+constexpr int kSeven[7] = {0, 43, 85, 128, 170, 213, 255};
+constexpr int kEight[8] = {0, 36, 73, 109, 146, 182, 219, 255};
+constexpr int kFour[4] = {0, 85, 170, 255};
+
 // Nearest-level tables of the two fixed palettes, built once.
 struct LevelTables {
   std::array<std::uint8_t, 256> six{}, seven{}, eight{}, four{};
   LevelTables() {
-    auto fill = [](std::array<std::uint8_t, 256>& t, const std::vector<int>& levels) {
+    auto fill = [](std::array<std::uint8_t, 256>& t, std::span<const int> levels) {
       for (int v = 0; v < 256; ++v) {
         int best = 0;
         for (int i = 1; i < static_cast<int>(levels.size()); ++i)
@@ -21,20 +27,16 @@ struct LevelTables {
         t[v] = static_cast<std::uint8_t>(best);
       }
     };
-    fill(six, {0, 51, 102, 153, 204, 255});
-    fill(seven, {0, 43, 85, 128, 170, 213, 255});
-    fill(eight, {0, 36, 73, 109, 146, 182, 219, 255});
-    fill(four, {0, 85, 170, 255});
+    fill(six, kSix);
+    fill(seven, kSeven);
+    fill(eight, kEight);
+    fill(four, kFour);
   }
 };
 const LevelTables& Levels() {
   static const LevelTables t;
   return t;
 }
-constexpr int kSix[6] = {0, 51, 102, 153, 204, 255};
-constexpr int kSeven[7] = {0, 43, 85, 128, 170, 213, 255};
-constexpr int kEight[8] = {0, 36, 73, 109, 146, 182, 219, 255};
-constexpr int kFour[4] = {0, 85, 170, 255};
 
 // Histogram reduction: the n most frequent colours, the others mapped to the nearest of them.
 void Histogram(const TBitmap& src, int n, TBitmap& out) {
