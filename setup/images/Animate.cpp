@@ -55,7 +55,6 @@ void TRxImageControl::Paint(plat::Surface& target) {
     return target.pixels.data() + static_cast<std::size_t>(top + y) * target.width + (left + x);
   };
   // The parent's background under the control shows through transparent pictures.
-  std::fill(off.pixels.begin(), off.pixels.end(), SurfaceColor(off, color));
   for (int y = y0; y < y1; ++y)
     std::copy(onTarget(x0, y), onTarget(x1, y), off.pixels.data() + static_cast<std::size_t>(y) * width + x0);
   DrawPicture(off);
