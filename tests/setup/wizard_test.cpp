@@ -116,9 +116,7 @@ class Wizard : public TempDirTest {
   }
   // Empties the focused edit line with Backspace and types `utf8` into it.
   void Type(TPage& page, const std::string& utf8) {
-    TWidget* edit = nullptr;
-    for (auto& w : page.widgets)
-      if (w->kind == TWidgetKind::Edit) edit = w.get();
+    TWidget* edit = EditOf(page);
     ASSERT_NE(edit, nullptr);
     int x, y;
     page.CentreOf(edit, x, y);
@@ -338,6 +336,8 @@ TEST_F(WizardFailure, AStoppedExtractionSaysSo) {
 TEST_F(WizardFailure, AnArchiveThatCannotBeCopiedSaysWhy) {
   fs::create_directories(dir / "g" / kArchiveName);  // a folder where the copy must go
   EXPECT_EQ(Install((dir / "g").string(), {Finish(kNotInstalledText)}), 1);
+  EXPECT_NE(finishText.find((dir / "g" / kArchiveName).string() + ": Is a directory\r\n"), std::string::npos)
+      << finishText;
   EXPECT_TRUE(extractedFrom.empty());
 }
 
