@@ -298,7 +298,7 @@ void TPage::Paint(plat::Surface& s) {
   }
 }
 
-void TPage::Activate(TWidget* w, int x, int y) {
+void TPage::Activate(TWidget* w, int y) {
   switch (w->kind) {
     case TWidgetKind::Button:
       if (w->onClick) w->onClick();
@@ -320,7 +320,6 @@ void TPage::Activate(TWidget* w, int x, int y) {
     default:
       break;
   }
-  (void)x;
 }
 
 void TPage::MouseDown(int x, int y) {
@@ -328,7 +327,7 @@ void TPage::MouseDown(int x, int y) {
     TWidget* w = widgets[i].get();
     if (!w->visible || !w->enabled || !Inside(Abs(*this, w->rect), x, y)) continue;
     if (Focusable(*w)) focus = i;
-    Activate(w, x, y);
+    Activate(w, y);
     return;
   }
 }
@@ -354,7 +353,7 @@ void TPage::KeyDown(int key) {
     if (w->onChange) w->onChange();
   } else if ((key == plat::vk::Return || key == plat::vk::Space) &&
              (w->kind == TWidgetKind::Button || w->kind == TWidgetKind::CheckBox)) {
-    Activate(w, 0, 0);
+    Activate(w, 0);
   } else if (w->kind == TWidgetKind::List && (key == plat::vk::Up || key == plat::vk::Down) &&
              !w->items.empty()) {
     w->selected = std::clamp(w->selected + (key == plat::vk::Up ? -1 : 1), 0,

@@ -64,7 +64,8 @@ class TPage {
   void KeyPress(const std::string& utf8);
 
  private:
-  void Activate(TWidget* w, int x, int y);
+  // y: the height a list was clicked at, which picks its row.
+  void Activate(TWidget* w, int y);
 };
 
 // The window and its page stack.
