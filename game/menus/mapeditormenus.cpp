@@ -115,8 +115,7 @@ bool EditorLoadMap(std::string_view mapFile) {
   MapFileName = std::string(mapFile);
   ResetLastViewPos();
   ClearOssinFields();
-  RemoveAllBlooms();
-  SpawnMapStartObjects();
+  SpawnMapStartObjects();  // removes the blooms of the last map first
   MapExists = 1;
   return true;
 }

@@ -29,10 +29,6 @@ constexpr std::uint8_t NoPlaceColour = 12;
 constexpr std::uint8_t PlaceColour = 43;
 constexpr std::string_view NoPlaceText = "Здесь нельзя поставить"_cp1251;
 
-TPlayerRecord* PlayerOf(int player) {
-  return player >= 1 && player <= MaxPlayers ? &Players[player] : nullptr;
-}
-
 std::string RightAligned(i32 n, int width) { return PadString(std::to_string(n), width, ' ', true); }
 
 // --- Minimap ---
@@ -235,7 +231,7 @@ void DrawPointerOutline(int widthCells, int heightCells, std::uint8_t colour) {
 }
 
 void DrawStatusLine() {
-  const TPlayerRecord* local = PlayerOf(LocalPlayer);
+  const TPlayerRecord* local = PlayerRecord(LocalPlayer);
   DrawText(ThirdFont, 200, 5, StatusColour, RightAligned(local ? local->Credits : 0, 7));
   if ((WorldTickCount & 9) == 9) {
     StatusCache.Units = CountUnitsOfPlayer(LocalPlayer);
@@ -289,7 +285,7 @@ void DrawGameScreen() {
   DrawMessageLine();
   DrawStatusLine();
   if (DebugLinesShown()) {
-    const TPlayerRecord* first = PlayerOf(1);
+    const TPlayerRecord* first = PlayerRecord(1);
     DrawText(ThirdFont, 210, 15, PanelAlertColour, std::to_string(first ? first->Credits : 0));
     DrawText(ThirdFont, 270, 15, PanelAlertColour,
              RightAligned(CountUnitsOfPlayer(2), 3) + "/" + std::to_string(UnitCapOfPlayer(2)));

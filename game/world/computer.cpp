@@ -1,7 +1,6 @@
 #include "game/world/computer.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "game/base/globals.h"
 #include "game/base/maps.h"
@@ -200,8 +199,7 @@ void ShootNearestBloom(TPlayerRecord& p) {
   for (int i = 1; i <= BloomSlots; ++i) {
     const TOssinBloomRecord& b = OssinBlooms[i];
     if (b.Removed != 0) continue;
-    const double dx = static_cast<double>(b.X) - shooter.X, dy = static_cast<double>(b.Y) - shooter.Y;
-    const double d = std::sqrt(dx * dx + dy * dy);
+    const double d = TileDistance(b.X, b.Y, shooter.X, shooter.Y);
     if (d < best) {
       best = d;
       bloom = i;

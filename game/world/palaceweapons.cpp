@@ -1,7 +1,6 @@
 #include "game/world/palaceweapons.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "game/base/globals.h"
 #include "game/base/hooks.h"
@@ -97,9 +96,7 @@ std::uint16_t NearestMapCorner(i32 x, i32 y, i32& cx, i32& cy) {
   cx = corners[0][0];
   cy = corners[0][1];
   for (std::uint16_t i = 0; i < 4; ++i) {
-    const double dx = static_cast<double>(corners[i][0]) - x;
-    const double dy = static_cast<double>(corners[i][1]) - y;
-    const double d = std::sqrt(dx * dx + dy * dy);
+    const double d = TileDistance(corners[i][0], corners[i][1], x, y);
     if (d < best) {
       best = d;
       found = i;

@@ -104,7 +104,6 @@ SaveGameResult Split(std::span<const std::uint8_t> bytes, TSaveImage& s) {
 bool RecordsOk(const TSaveImage& s) {
   const int w = s.ShroudWidth, h = s.ShroudHeight;
   auto onMap = [w, h](std::int64_t x, std::int64_t y) { return x >= 1 && x <= w && y >= 1 && y <= h; };
-  auto playerOk = [](std::uint8_t p) { return p >= 1 && p <= MaxPlayers; };
 
   if (s.Header.MapNameLength > sizeof s.Header.MapName) return false;
   if (s.Mission.PlayerCount < 1 || s.Mission.PlayerCount > MaxPlayers) return false;
@@ -113,7 +112,7 @@ bool RecordsOk(const TSaveImage& s) {
   for (const TUnitRecord& r : s.Units) {
     if (r.Slot > MaxUnitSlots || unitSeen[r.Slot]) return false;
     unitSeen[r.Slot] = true;
-    if (r.Free != 0 || r.Kind >= UnitKindCount || r.Side > 8 || !playerOk(r.Owner)) return false;
+    if (r.Free != 0 || r.Kind >= UnitKindCount || r.Side > 8 || !IsPlayer(r.Owner)) return false;
     if (!onMap(r.X, r.Y) || !onMap(r.NextX, r.NextY)) return false;
     if (r.PathLength > MaxPathLength || r.CargoCount > 6) return false;
   }
@@ -121,7 +120,7 @@ bool RecordsOk(const TSaveImage& s) {
   for (const TBuildingRecord& r : s.Buildings) {
     if (r.Slot < 1 || r.Slot > MaxBuildingSlots || buildingSeen[r.Slot]) return false;
     buildingSeen[r.Slot] = true;
-    if (r.Free != 0 || r.Kind >= BuildingKindCount || r.Side > 8 || !playerOk(r.Owner)) return false;
+    if (r.Free != 0 || r.Kind >= BuildingKindCount || r.Side > 8 || !IsPlayer(r.Owner)) return false;
     if (!onMap(r.X, r.Y)) return false;
   }
 

@@ -1,7 +1,6 @@
 #include "game/world/turrets.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
 #include "game/base/globals.h"
@@ -37,8 +36,7 @@ std::uint8_t FindUnit(TBuildingRecord& t, bool groundOnly) {
     if (u.Free != 0 || u.OffMap != 0 || u.Owner == t.Owner) continue;
     if (groundOnly && u.Kind >= UnitCarrier) continue;
     if (!InSquare(t, u.X, u.Y)) continue;
-    const double dx = static_cast<double>(u.X) - t.X, dy = static_cast<double>(u.Y) - t.Y;
-    const double d = std::sqrt(dx * dx + dy * dy);
+    const double d = TileDistance(u.X, u.Y, t.X, t.Y);
     if (d < best) best = d, found = i;
   }
   if (found == 0) return 0;

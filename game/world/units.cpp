@@ -16,8 +16,6 @@ namespace zarn {
 
 namespace {
 
-bool IsPlayerNumber(std::uint8_t player) { return player >= 1 && player <= MaxPlayers; }
-
 // Production keeps one unit in hand below the cap and the share; the world's own creations
 // may fill them up.
 bool RoomForUnit(std::uint8_t owner, bool strict) {
@@ -126,7 +124,7 @@ void DeliverTextToPlayer(std::uint8_t player, std::string_view cp1251Text) {
 
 std::uint8_t ProduceUnit(std::int32_t x, std::int32_t y, std::uint8_t footprintClass,
                          std::uint8_t side, std::uint8_t owner, std::uint8_t kind) {
-  if (kind >= UnitKindCount || !IsPlayerNumber(owner)) return 1;
+  if (kind >= UnitKindCount || !IsPlayer(owner)) return 1;
   std::uint16_t slot = 0;
   if (!RoomForUnit(owner, true) || FindFreeUnitSlot(slot) != 0) {
     DeliverTextToPlayer(owner, NoMoreUnitsText);
@@ -141,7 +139,7 @@ std::uint8_t ProduceUnit(std::int32_t x, std::int32_t y, std::uint8_t footprintC
 
 std::uint16_t CreateUnitAt(std::int32_t x, std::int32_t y, std::uint8_t kind, std::uint8_t offMap,
                            std::uint8_t side, std::uint8_t owner) {
-  if (kind >= UnitKindCount || !IsPlayerNumber(owner)) return 0;
+  if (kind >= UnitKindCount || !IsPlayer(owner)) return 0;
   std::uint16_t slot = 0;
   if (!RoomForUnit(owner, false) || FindFreeUnitSlot(slot) != 0) return 0;
   InitUnit(Units[slot], x, y, slot, side, owner, kind);
@@ -204,7 +202,7 @@ void InitUnit(TUnitRecord& u, std::int32_t x, std::int32_t y, std::uint16_t slot
   u.Capacity = UnitLoadCapacity;
   UnitTilesChanged(u);
 
-  const bool ownerIsPlayer = IsPlayerNumber(owner);
+  const bool ownerIsPlayer = IsPlayer(owner);
   if (ownerIsPlayer) AddUnitMade(Players[owner]);
   // A harvester born on or near a resource cell starts harvesting at once.
   if (kind == UnitHarvester) MoveOrHarvest(u, x, y);

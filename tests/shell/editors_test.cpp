@@ -240,6 +240,7 @@ TEST_F(EditorTest, SavedMapHasItsSizeAndLoadsBackWithItsObjects) {
   Click(50, 183);
   EXPECT_EQ(CountFields(), 0);
   EXPECT_EQ(GameMap.Cell(2, 2), 0);
+  AddBloom(30, 30);  // the unsaved map's bloom goes with it
   Click(60, 74);  // load
   ASSERT_EQ(GameScreen, ScreenLoadMap);
   ASSERT_GE(FileListBox.Count(), 1);
