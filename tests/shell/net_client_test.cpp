@@ -212,13 +212,7 @@ TEST_F(NetTest, TheLobbyStoresItsSettingsAndItsBackButtonRestoresThem) {
 }
 
 TEST_F(NetTest, BackToTheMainMenuFromTheMapChoiceIsSinglePlayAgain) {
-  GameOptions.AsServer = true;
-  OpenNetLobby();
-  MouseX = 60;
-  MouseY = 180;
-  NetLobbyClick();
-  ASSERT_EQ(GameScreen, ScreenNetMapChoice);
-  ASSERT_EQ(NetRole, RoleServer);
+  ASSERT_NO_FATAL_FAILURE(AcceptLobbyAsServer());
   OpenNetLobby();  // Esc on the map choice
   MouseX = 288;
   NetLobbyClick();
