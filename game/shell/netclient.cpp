@@ -79,12 +79,7 @@ void StartGame(TMessageReader& r) {
   if (!r.Tile(vx, vy) || !r.Unit(u)) return;
   ViewState.ViewX = static_cast<std::uint16_t>(vx);
   ViewState.ViewY = static_cast<std::uint16_t>(vy);
-  ClearSelectionAndGroups();
-  ViewState.SelectedCount = 1;
-  ViewState.SelectionKind = SelectedUnits;
-  ViewState.Selection[1].Index = static_cast<std::uint16_t>(u);
-  ViewState.Selection[1].InUse = 1;
-  SelectUnit(Units[u]);
+  SelectStartVehicle(u);
   NetGameStarted = 1;
   NetTrace("net started %d %d %d", int(u), int(vx), int(vy));
 }

@@ -137,14 +137,10 @@ void PlaceStartVehicles() {
     NetTrace("net vehicle %d %d %d %d map %d %d", k, int(s), int(x), int(y), int(W), int(H));
     const std::int32_t vx = ClampViewX(x - 9), vy = ClampViewY(y - 5);
     if (k == 1) {
-      SelectUnit(Units[s]);
       ViewState.ViewX = static_cast<std::uint16_t>(vx);
       ViewState.ViewY = static_cast<std::uint16_t>(vy);
       NetTrace("net view %d %d", int(vx), int(vy));
-      ClearSelectionAndGroups();
-      ViewState.SelectedCount = 1;
-      ViewState.Selection[1].Index = static_cast<std::uint16_t>(s);
-      ViewState.Selection[1].InUse = 1;
+      SelectStartVehicle(s);
     } else {
       SendToConnection(SeatConnection(k), MessageText(158, {vx, vy, s}));
     }
@@ -152,6 +148,14 @@ void PlaceStartVehicles() {
     ++s;
     ++placed;
   }
+}
+
+void SelectStartVehicle(std::int32_t slot) {
+  ClearSelectionAndGroups();
+  ViewState.SelectedCount = 1;
+  ViewState.Selection[1].Index = static_cast<std::uint16_t>(slot);
+  ViewState.Selection[1].InUse = 1;
+  SelectUnit(Units[slot]);
 }
 
 std::string UnitSnapshotText() {

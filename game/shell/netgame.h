@@ -199,6 +199,8 @@ void NetGameSetup();
 void StartNetGame();
 void NetServerStart();
 void PlaceStartVehicles();
+// The start vehicle in `slot` is the view's whole selection (groups emptied).
+void SelectStartVehicle(std::int32_t slot);
 void ServerSnapshots();
 // Forgets the owners the clients were last told of (a new game tells them afresh).
 void ResetOwnerMirror();

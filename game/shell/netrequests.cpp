@@ -1,6 +1,7 @@
 #include "game/shell/netrequests.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 
 #include "game/base/globals.h"
@@ -22,6 +23,10 @@ void OnServerUnit(std::int32_t unit, Order order) {
 }  // namespace
 
 void AppendMessage(std::string& out, int code, std::initializer_list<std::int32_t> fields) {
+  AppendMessage(out, code, std::span<const std::int32_t>(fields.begin(), fields.size()));
+}
+
+void AppendMessage(std::string& out, int code, std::span<const std::int32_t> fields) {
   // Digits straight into the text: a snapshot appends thousands of these per step.
   char buffer[16];
   auto number = [&out, &buffer](std::int32_t v) {
@@ -78,10 +83,13 @@ void NetRequestGroupStop(std::span<const std::int32_t> units) {
     for (std::int32_t u : units) OnServerUnit(u, [](TUnitRecord& r) { StopUnit(r); });
   // The server takes at most a full selection in one request.
   if (NetRole != RoleClient || units.empty()) return;
-  units = units.first(std::min<std::size_t>(units.size(), 14));
-  std::string text = "[7 " + std::to_string(units.size()) + " ";
-  for (std::int32_t u : units) text += std::to_string(u) + " ";
-  ToServer(text + "]");
+  std::array<std::int32_t, 15> fields{};
+  const std::size_t n = std::min<std::size_t>(units.size(), fields.size() - 1);
+  fields[0] = static_cast<std::int32_t>(n);
+  std::copy_n(units.begin(), n, fields.begin() + 1);
+  std::string text;
+  AppendMessage(text, 7, std::span<const std::int32_t>(fields.data(), n + 1));
+  ToServer(text);
 }
 void NetOrderMoveOrHarvest(std::int32_t unit, std::int32_t x, std::int32_t y) {
   SendRequest(8, {unit, x, y});

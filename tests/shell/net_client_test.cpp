@@ -211,14 +211,27 @@ TEST_F(NetTest, TheLobbyStoresItsSettingsAndItsBackButtonRestoresThem) {
   EXPECT_EQ(UnitSlots, MaxUnitSlots);  // 8 x 200, held to the table
 }
 
+TEST_F(NetClientTest, TheStartPutsTheViewOnTheVehicleAndSelectsItAlone) {
+  ClientInterpretMessage("[142 6 20 22 1 3 0 ]");
+  ASSERT_EQ(Units[6].Free, 0);
+  Units[6].Deselected = 1;
+  ViewState.SelectedCount = 2;
+  ViewState.Selection[2].InUse = 1;
+  ViewState.Groups[3][1].InUse = 1;
+  ClientInterpretMessage("[158 11 17 6 ]");
+  EXPECT_EQ(NetGameStarted, 1);
+  EXPECT_EQ(ViewState.ViewX, 11);
+  EXPECT_EQ(ViewState.ViewY, 17);
+  EXPECT_EQ(ViewState.SelectedCount, 1);
+  EXPECT_EQ(ViewState.Selection[1].Index, 6);
+  EXPECT_EQ(ViewState.Selection[1].InUse, 1);
+  EXPECT_EQ(ViewState.Selection[2].InUse, 0);
+  EXPECT_EQ(ViewState.Groups[3][1].InUse, 0);
+  EXPECT_EQ(Units[6].Deselected, 0);
+}
+
 TEST_F(NetTest, BackToTheMainMenuFromTheMapChoiceIsSinglePlayAgain) {
-  GameOptions.AsServer = true;
-  OpenNetLobby();
-  MouseX = 60;
-  MouseY = 180;
-  NetLobbyClick();
-  ASSERT_EQ(GameScreen, ScreenNetMapChoice);
-  ASSERT_EQ(NetRole, RoleServer);
+  ASSERT_NO_FATAL_FAILURE(AcceptLobbyAsServer());
   OpenNetLobby();  // Esc on the map choice
   MouseX = 288;
   NetLobbyClick();

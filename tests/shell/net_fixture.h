@@ -9,6 +9,7 @@
 #include <string>
 
 #include "game/base/dvga.h"
+#include "game/menus/netlobby.h"
 #include "game/shell/netgame.h"
 #include "game/shell/netrequests.h"
 #include "game/world/dobjects.h"
@@ -76,6 +77,18 @@ class NetTest : public ::testing::Test {
       plat::NetPoll(1);
     }
     return true;
+  }
+
+  // The lobby's accept with "as server" set: the map choice opens and the program is the server.
+  static void AcceptLobbyAsServer() {
+    using namespace zarn;
+    GameOptions.AsServer = true;
+    OpenNetLobby();
+    MouseX = 60;
+    MouseY = 180;
+    NetLobbyClick();
+    ASSERT_EQ(GameScreen, ScreenNetMapChoice);
+    ASSERT_EQ(NetRole, RoleServer);
   }
 
   // Seat `seat` as if a client had been admitted on connection `connection` (no socket).

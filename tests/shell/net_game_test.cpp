@@ -68,14 +68,8 @@ TEST_F(NetTest, EightPlayersPlayOnLoopbackAndEveryClientSeesTheServersUnits) {
   // The server's lobby and map choice, clicked.
   GameOptions.Partners = 8;
   GameOptions.PlayerName = "Host";
-  GameOptions.AsServer = true;
   GameOptions.CrowEnable = false;
-  OpenNetLobby();
-  MouseX = 60;
-  MouseY = 180;
-  NetLobbyClick();
-  ASSERT_EQ(GameScreen, ScreenNetMapChoice);
-  ASSERT_EQ(NetRole, RoleServer);
+  ASSERT_NO_FATAL_FAILURE(AcceptLobbyAsServer());
   int row = -1;
   for (int i = 0; i < FileListBox.Count(); ++i)
     if (FileListBox.Items[static_cast<std::size_t>(i)] == "alm1") row = i;

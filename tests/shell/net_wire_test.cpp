@@ -48,11 +48,14 @@ TEST_F(NetTest, EveryRequestSenderWritesItsWireText) {
     std::string wire;
   };
   const std::int32_t group[] = {3, 4};
+  // More than a full selection: the server reads at most 14, so no more are sent.
+  const std::int32_t crowd[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
   const std::vector<Row> table = {
       {[] { NetOrderMoveTo(12, 30, 41); }, "[2 12 30 41 ]"},
       {[] { NetOrderAttackAt(5, 6, 7); }, "[4 5 6 7 ]"},
       {[] { NetOrderStopUnit(9); }, "[6 9 ]"},
       {[&] { NetRequestGroupStop(group); }, "[7 2 3 4 ]"},
+      {[&] { NetRequestGroupStop(crowd); }, "[7 14 1 2 3 4 5 6 7 8 9 10 11 12 13 14 ]"},
       {[] { NetOrderMoveOrHarvest(1, 2, 3); }, "[8 1 2 3 ]"},
       {[] { NetOrderCarrierPickUp(14, 20, 21); }, "[9 14 20 21 ]"},
       {[] { NetOrderCarrierDeliver(14, 22, 23); }, "[10 14 22 23 ]"},
