@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/base/dvga.h"
+#include "tests/common/click.h"
 #include "tests/common/markersheets.h"
 
 using namespace zarn;
@@ -80,22 +81,16 @@ TEST_F(MapView, ScrollingStopsAtTheMapEdgesAndKeepsItsPace) {
 }
 
 TEST_F(MapView, ViewOriginNeverLeavesTheMapEvenOnSmallMapsOrBadSaves) {
-  MouseX = 64;
-  MouseY = 199;
-  ViewFromMinimapClick();
+  ClickAt(64, 199, ViewFromMinimapClick);
   EXPECT_EQ(ViewState.ViewX, 44);
   EXPECT_EQ(ViewState.ViewY, 54);
-  MouseX = 1;
-  MouseY = 159;
-  ViewFromMinimapClick();
+  ClickAt(1, 159, ViewFromMinimapClick);
   EXPECT_EQ(ViewState.ViewX, 1);
   EXPECT_EQ(ViewState.ViewY, 1);
 
   // A map smaller than the view: no scrolling, and a click keeps the origin at 1.
   SetMapSizeAndClear(16, 8);
-  MouseX = 60;
-  MouseY = 190;
-  ViewFromMinimapClick();
+  ClickAt(60, 190, ViewFromMinimapClick);
   EXPECT_EQ(ViewState.ViewX, 1);
   EXPECT_EQ(ViewState.ViewY, 1);
   Steps(ScrollViewRight, 3);

@@ -13,55 +13,26 @@
 
 namespace fresh_world {
 
-// The tables' start-up values, taken when the program is loaded (these are initialised after
-// the tables, which every file that includes this one defines first).
+// The tables a game changes, each restored to its start-up value.
+#define FRESH_WORLD_TABLES(X)                                                              \
+  X(Units) X(Buildings) X(UnitShots) X(BuildingShots) X(Explosions) X(Worms) X(OssinFields) \
+  X(OssinBlooms) X(Decals) X(GroundMarks) X(GameMap) X(ShroudMap) X(OccupancyMap)            \
+  X(MapPlacements) X(Mission) X(Players) X(WormList) X(UnitList) X(BuildingList) X(ViewState)
+
+// The start-up values, taken when the program is loaded (these are initialised after the
+// tables, which every file that includes this one defines first).
 struct TStartTables {
-  decltype(zarn::Units) Units = zarn::Units;
-  decltype(zarn::Buildings) Buildings = zarn::Buildings;
-  decltype(zarn::UnitShots) UnitShots = zarn::UnitShots;
-  decltype(zarn::BuildingShots) BuildingShots = zarn::BuildingShots;
-  decltype(zarn::Explosions) Explosions = zarn::Explosions;
-  decltype(zarn::Worms) Worms = zarn::Worms;
-  decltype(zarn::OssinFields) OssinFields = zarn::OssinFields;
-  decltype(zarn::OssinBlooms) OssinBlooms = zarn::OssinBlooms;
-  decltype(zarn::Decals) Decals = zarn::Decals;
-  decltype(zarn::GroundMarks) GroundMarks = zarn::GroundMarks;
-  decltype(zarn::GameMap) GameMap = zarn::GameMap;
-  decltype(zarn::ShroudMap) ShroudMap = zarn::ShroudMap;
-  decltype(zarn::OccupancyMap) OccupancyMap = zarn::OccupancyMap;
-  decltype(zarn::MapPlacements) MapPlacements = zarn::MapPlacements;
-  decltype(zarn::Mission) Mission = zarn::Mission;
-  decltype(zarn::Players) Players = zarn::Players;
-  decltype(zarn::WormList) WormList = zarn::WormList;
-  decltype(zarn::UnitList) UnitList = zarn::UnitList;
-  decltype(zarn::BuildingList) BuildingList = zarn::BuildingList;
-  decltype(zarn::ViewState) ViewState = zarn::ViewState;
+#define FRESH_WORLD_COPY(name) decltype(zarn::name) name = zarn::name;
+  FRESH_WORLD_TABLES(FRESH_WORLD_COPY)
+#undef FRESH_WORLD_COPY
 };
 inline const TStartTables StartTables{};
 
 inline void FreshWorld() {
   using namespace zarn;
-  const TStartTables& s = StartTables;
-  Units = s.Units;
-  Buildings = s.Buildings;
-  UnitShots = s.UnitShots;
-  BuildingShots = s.BuildingShots;
-  Explosions = s.Explosions;
-  Worms = s.Worms;
-  OssinFields = s.OssinFields;
-  OssinBlooms = s.OssinBlooms;
-  Decals = s.Decals;
-  GroundMarks = s.GroundMarks;
-  GameMap = s.GameMap;
-  ShroudMap = s.ShroudMap;
-  OccupancyMap = s.OccupancyMap;
-  MapPlacements = s.MapPlacements;
-  Mission = s.Mission;
-  Players = s.Players;
-  WormList = s.WormList;
-  UnitList = s.UnitList;
-  BuildingList = s.BuildingList;
-  ViewState = s.ViewState;
+#define FRESH_WORLD_RESTORE(name) name = StartTables.name;
+  FRESH_WORLD_TABLES(FRESH_WORLD_RESTORE)
+#undef FRESH_WORLD_RESTORE
   RebuildTileIndex();
   NetTeardown();
   NetRole = RoleSingle;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "game/menus/dmenus.h"
+#include "tests/common/click.h"
 
 using namespace zarn;
 
@@ -50,19 +51,13 @@ TEST(EditorMenus, SettingsBarsWorkOnTheCopyUntilAccepted) {
   EXPECT_EQ(GameScreen, ScreenScenarioSettings);
   EXPECT_EQ(EditorHouse, 1);
   // Row 7 (players, 1..8) sits at y 113; a press right of its thumb adds one.
-  MouseX = 240;
-  MouseY = 117;
-  ScenarioSettingsClick();
+  ClickAt(240, 117, ScenarioSettingsClick);
   EXPECT_EQ(MissionSettingsCopy.PlayerCount, 3);
   EXPECT_EQ(Mission.PlayerCount, 2);
   // The house bar (row 10, y 161), one step left of its thumb.
-  MouseX = 58;
-  MouseY = 165;
-  ScenarioSettingsClick();
+  ClickAt(58, 165, ScenarioSettingsClick);
   EXPECT_EQ(EditorHouse, 0);
-  MouseX = 50;
-  MouseY = 183;
-  ScenarioSettingsClick();
+  ClickAt(50, 183, ScenarioSettingsClick);
   EXPECT_EQ(GameScreen, ScreenScenarioEditorMenu);
   EXPECT_EQ(Mission.PlayerCount, 3);
   EXPECT_EQ(Players[1].Side, 0);
@@ -71,14 +66,11 @@ TEST(EditorMenus, SettingsBarsWorkOnTheCopyUntilAccepted) {
 TEST(EditorMenus, TheEnclosingBoxOfTheScenarioMenuTakesInTheLowerButtons) {
   MapExists = 1;
   OpenScenarioEditorMenu();
-  MouseX = 60;
-  MouseY = 128;  // settings, the seventh button, lies between the third and the exit button
-  ScenarioEditorMenuClick();
+  // Settings, the seventh button, lies between the third and the exit button.
+  ClickAt(60, 128, ScenarioEditorMenuClick);
   EXPECT_EQ(GameScreen, ScreenScenarioSettings);
   OpenScenarioEditorMenu();
-  MouseX = 60;
-  MouseY = 110;
-  ScenarioEditorMenuClick();
+  ClickAt(60, 110, ScenarioEditorMenuClick);
   EXPECT_EQ(GameScreen, ScreenObjectEnable);
   EXPECT_EQ(CheckList.Count(), 34);
 }
@@ -97,9 +89,7 @@ TEST(EditorMenus, TheEditButtonsStartTheViewAtTheMapsCorner) {
     m.open();
     ViewState.ViewX = 7;
     ViewState.ViewY = 9;
-    MouseX = 200;  // the edit button
-    MouseY = 146;
-    m.click();
+    ClickAt(200, 146, m.click);  // the edit button
     EXPECT_EQ(GameScreen, m.editing);
     EXPECT_EQ(ViewState.ViewX, 1);
     EXPECT_EQ(ViewState.ViewY, 1);

@@ -113,8 +113,11 @@ save_as() {
   key --repeat 30 BackSpace
   xdotool type "$3"
   key Return
-  wait_screen "$2" 42 49 234 104
+  wait_menu "$2"
 }
+wait_menu() { wait_screen "$1" 42 49 234 104; }
+# The editor's menu, opened with Escape from the editing screen.
+open_menu() { key Escape; pt 2 2; wait_menu "$1"; }
 
 cell_x() { echo $((($1 - 1) * 16)); }
 cell_y() { echo $((($1 - 1) * 16)); }
@@ -189,14 +192,14 @@ xs_fresh_game "$GAME" "$BIN"
 xs_start 640x400 || fail "no X session"
 launch -editor
 pt 2 2
-wait_screen map_editor_menu 42 49 234 104
+wait_menu map_editor_menu
 
 click 60 56
 pt 2 2
 wait_screen new_map 19 16 290 94
 click 50 183  # accept: 64 x 64, the bars' start
 pt 2 2
-wait_screen map_editor_menu 42 49 234 104
+wait_menu map_editor_menu
 click 200 146  # edit
 REST_X=200 REST_Y=185 wait_screen map_editor 259 159 60 40
 pt 200 185  # over the panel: no brush outline on the map
@@ -222,9 +225,7 @@ wait_cell "$WORK/sand.png" 12 9 "the bloom"
 pt 200 185
 settle "$WORK/painted.png" $MAPAREA
 
-key Escape
-pt 2 2
-wait_screen map_editor_menu 42 49 234 104
+open_menu map_editor_menu
 save_as save_map map_editor_menu xdesert
 MAP="$WORK/game/maps/xdesert.map"
 [ -f "$MAP" ] || fail "no maps/xdesert.map"
@@ -242,12 +243,12 @@ pt 2 2
 wait_screen new_map 19 16 290 94
 click 50 183
 pt 2 2
-wait_screen map_editor_menu 42 49 234 104
+wait_menu map_editor_menu
 click 60 74  # load: the newest map is chosen
 pt 2 2
 wait_screen load_map 0 8 320 24
 key Return
-wait_screen map_editor_menu 42 49 234 104
+wait_menu map_editor_menu
 click 200 146
 REST_X=200 REST_Y=185 wait_screen map_editor 259 159 60 40
 pt 200 185
@@ -263,12 +264,12 @@ xs_start 1024x768 || fail "no X session"
 launch -debug
 key F6
 pt 2 2
-wait_screen scenario_editor_menu 42 49 234 104
+wait_menu scenario_editor_menu
 click 60 56  # new scenario: the newest map
 pt 2 2
 wait_screen load_map 0 8 320 24
 key Return
-wait_screen scenario_editor_menu 42 49 234 104
+wait_menu scenario_editor_menu
 click 200 146  # edit
 REST_X=200 REST_Y=185 wait_screen scenario_editor_buildings 259 159 60 40
 pt 200 185
@@ -290,9 +291,7 @@ click "$(($(cell_x 9) + 8))" "$(($(cell_y 9) + 8))"
 pt 200 185
 wait_changed "$WORK/empty.png" 1 28 70 8 "the worms' count"
 
-key Escape
-pt 2 2
-wait_screen scenario_editor_menu 42 49 234 104
+open_menu scenario_editor_menu
 click 60 128  # settings: three players, goal 2
 pt 2 2
 wait_screen scenario_settings 16 8 300 190
@@ -300,7 +299,7 @@ click 200 117
 click 200 149
 click 50 183
 pt 2 2
-wait_screen scenario_editor_menu 42 49 234 104
+wait_menu scenario_editor_menu
 cp "$WORK/shot.png" "$WORK/menu.png"  # the menu, as wait_screen saw it
 click 60 110  # enabled objects: the first row's tick
 pt 2 2
@@ -311,7 +310,7 @@ pt 2 2
 wait_changed "$WORK/objects.png" 33 52 30 12 "the tick of the first row"
 click 70 178
 pt 2 2
-wait_screen scenario_editor_menu 42 49 234 104
+wait_menu scenario_editor_menu
 click 200 146
 REST_X=200 REST_Y=185 wait_screen scenario_editor_buildings 259 159 60 40
 cp "$WORK/shot.png" "$WORK/mode0.png"
@@ -325,9 +324,7 @@ pt 200 185
 wait_changed "$WORK/mode4.png" 160 160 90 12 "the credits"
 click 280 162  # back to units: the side goes to player 1
 
-key Escape
-pt 2 2
-wait_screen scenario_editor_menu 42 49 234 104
+open_menu scenario_editor_menu
 save_as save_scenario scenario_editor_menu xmission
 SCN="$WORK/game/scenes/xmission.scn"
 [ -f "$SCN" ] || fail "no scenes/xmission.scn"
@@ -345,7 +342,7 @@ click 60 74  # load it again (the newest), then save under another name
 pt 2 2
 wait_screen load_scenario 0 8 320 24
 key Return
-wait_screen scenario_editor_menu 42 49 234 104
+wait_menu scenario_editor_menu
 save_as save_scenario scenario_editor_menu xcopy
 [ -f "$WORK/game/scenes/xcopy.scn" ] || fail "no scenes/xcopy.scn"
 cmp -s "$SCN" "$WORK/game/scenes/xcopy.scn" || fail "the scenario loaded and saved again differs"
