@@ -8,61 +8,18 @@
 
 #include "setup/archive/AwkMain.h"
 #include "setup/archive/UnRAR.h"
-#include "tests/setup/setup_fixture.h"
+#include "tests/setup/real_library.h"
 #include "tools/mkrar/rarwriter.h"
 
 using namespace zarn3set;
 using setup_test::Listing;
+using setup_test::RealLibrary;
 using setup_test::Slurp;
 using setup_test::Spit;
-using setup_test::TempDirTest;
 using zarn_tools::RarEntry;
 
 namespace {
 
-class RealLibrary : public TempDirTest {
- protected:
-  void SetUp() override {
-    TempDirTest::SetUp();
-    ASSERT_TRUE(BindUnrarLibrary(ZARN_UNRAR_LIBRARY));
-    root_ = dir;
-    out_ = root_ / "install";
-    std::filesystem::create_directories(out_);
-    unrar_.OnEnd = [this](TZipCommon*, const std::string& f, bool ok) {
-      ends_ += std::filesystem::path(NativePath(f)).filename().string() + (ok ? "+" : "-") + ";";
-    };
-  }
-  void TearDown() override {
-    UnbindUnrarLibrary();
-    TempDirTest::TearDown();
-  }
-  static RarEntry File(const std::string& name, const std::string& data, std::uint32_t mode = 0100644) {
-    RarEntry e;
-    e.name = name;
-    e.data = data;
-    e.attr = mode;
-    return e;
-  }
-  // Writes the archive and extracts it into out_; the failure's message or "".
-  std::string Extract(const std::string& bytes) {
-    Spit(root_ / "game.rar", bytes);
-    unrar_.SetArchiveFile((root_ / "game.rar").string());
-    unrar_.SetExtractDir(out_.string());
-    try {
-      unrar_.Extract();
-    } catch (const E_RAISE& e) {
-      return e.what();
-    }
-    return "";
-  }
-  std::string Extract(const std::vector<RarEntry>& entries) {
-    return Extract(zarn_tools::WriteRar(entries));
-  }
-
-  std::filesystem::path root_, out_;
-  TUnRAR unrar_;
-  std::string ends_;
-};
 
 TEST_F(RealLibrary, AFolderComesOutByteForByteWithModesAndTimes) {
   auto src = root_ / "src";
