@@ -48,7 +48,15 @@ struct Entry {
   RarFileBlock head;  // the first part's header, with the last part's size and CRC
   std::vector<Piece> pieces;
   bool complete = true;   // all its parts are known
-  long readerIndex = -1;  // its place for libarchive (first volume only)
+  long readerIndex = -1;  // its place among the entries libarchive lists
+};
+
+// One volume for libarchive, from its marker on: an archive inside a program is read as if
+// it started there, wherever that is.
+struct VolumeStream {
+  int fd;
+  std::uint64_t base, size, pos;
+  std::vector<unsigned char> buf;
 };
 
 struct RarHandle {
@@ -60,6 +68,7 @@ struct RarHandle {
   archive* reader = nullptr;  // libarchive, positioned at entry `readerAt` (-1 before the first)
   long readerAt = -1;
   bool readerFailed = false;
+  std::vector<VolumeStream> streams;  // what libarchive reads, one per volume
   RARChangeVolProc volProc = nullptr;
   RARProcessDataProc dataProc = nullptr;
   std::string password;
@@ -70,6 +79,7 @@ struct RarHandle {
       if (v.fd >= 0) ::close(v.fd);
   }
 };
+
 
 int WalkResult(RarWalkStatus s) {
   switch (s) {
@@ -142,7 +152,7 @@ int AddEntries(RarHandle& h, std::size_t vi) {
     e.head = b;
     e.pieces.push_back({vi, b.dataOffset, b.packSize, b.fileCRC});
     e.complete = !b.SplitAfter();
-    e.readerIndex = vi == 0 ? static_cast<long>(i) : -1;
+    e.readerIndex = static_cast<long>(h.entries.size());
     h.entries.push_back(std::move(e));
   }
   return ERAR_SUCCESS;
@@ -218,22 +228,79 @@ int CompleteEntry(RarHandle& h, std::size_t index) {
   return ERAR_SUCCESS;
 }
 
+la_ssize_t StreamRead(archive*, void* data, const void** out) {
+  auto* v = static_cast<VolumeStream*>(data);
+  std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(v->buf.size(), v->size - std::min(v->pos, v->size)));
+  ssize_t n = 0;
+  do n = want ? ::pread(v->fd, v->buf.data(), want, static_cast<off_t>(v->base + v->pos)) : 0;
+  while (n < 0 && errno == EINTR);
+  if (n < 0) return -1;
+  v->pos += static_cast<std::uint64_t>(n);
+  *out = v->buf.data();
+  return n;
+}
+
+la_int64_t StreamSkip(archive*, void* data, la_int64_t request) {
+  auto* v = static_cast<VolumeStream*>(data);
+  std::uint64_t left = v->size - std::min(v->pos, v->size);
+  la_int64_t n = std::min<la_int64_t>(request, static_cast<la_int64_t>(left));
+  if (n < 0) return 0;
+  v->pos += static_cast<std::uint64_t>(n);
+  return n;
+}
+
+la_int64_t StreamSeek(archive*, void* data, la_int64_t offset, int whence) {
+  auto* v = static_cast<VolumeStream*>(data);
+  la_int64_t from = whence == SEEK_CUR ? static_cast<la_int64_t>(v->pos)
+                  : whence == SEEK_END ? static_cast<la_int64_t>(v->size) : 0;
+  if (offset < -from || from + offset > static_cast<la_int64_t>(v->size)) return ARCHIVE_FATAL;
+  v->pos = static_cast<std::uint64_t>(from + offset);
+  return static_cast<la_int64_t>(v->pos);
+}
+
+int StreamSwitch(archive*, void*, void* next) {
+  if (next) static_cast<VolumeStream*>(next)->pos = 0;
+  return ARCHIVE_OK;
+}
+
+// Opens libarchive over every volume known so far.
+bool OpenReader(RarHandle& h) {
+  if (h.reader) archive_read_free(h.reader);
+  h.reader = archive_read_new();
+  h.readerAt = -1;
+  if (!h.reader) return false;
+  h.streams.clear();
+  for (const Volume& v : h.volumes) {
+    struct stat st {};
+    if (::fstat(v.fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) < v.layout.markerOffset)
+      return false;
+    std::uint64_t size = static_cast<std::uint64_t>(st.st_size) - v.layout.markerOffset;
+    h.streams.push_back({v.fd, v.layout.markerOffset, size, 0, std::vector<unsigned char>(65536)});
+  }
+  archive_read_support_format_rar(h.reader);
+  archive_read_set_format_option(h.reader, "rar", "hdrcharset", "CP866");
+  archive_read_set_read_callback(h.reader, StreamRead);
+  archive_read_set_skip_callback(h.reader, StreamSkip);
+  archive_read_set_seek_callback(h.reader, StreamSeek);
+  archive_read_set_switch_callback(h.reader, StreamSwitch);
+  archive_read_set_callback_data(h.reader, &h.streams[0]);
+  for (std::size_t i = 1; i < h.streams.size(); ++i)
+    archive_read_append_callback_data(h.reader, &h.streams[i]);
+  return archive_read_open1(h.reader) == ARCHIVE_OK;
+}
+
 // Moves libarchive to entry `index`; false when it cannot follow the walked headers.
 bool SeekReader(RarHandle& h, long index) {
+  // Volumes found since it was opened are given to it afresh.
+  bool grown = h.reader && h.streams.size() != h.volumes.size();
+  if (grown) h.readerFailed = false;
   if (h.readerFailed) return false;
-  if (!h.reader || h.readerAt > index) {
-    if (h.reader) archive_read_free(h.reader);
-    h.reader = archive_read_new();
-    h.readerAt = -1;
-    if (!h.reader) return false;
-    archive_read_support_format_rar(h.reader);
-    archive_read_set_format_option(h.reader, "rar", "hdrcharset", "CP866");
-    if (archive_read_open_filename(h.reader, h.volumes[0].name.c_str(), 65536) != ARCHIVE_OK) {
+  if (!h.reader || grown || h.readerAt > index) {
+    if (!OpenReader(h)) {
       h.readerFailed = true;
       return false;
     }
   }
-  const std::vector<RarFileBlock>& walked = h.volumes[0].layout.entries;
   while (h.readerAt < index) {
     archive_entry* e = nullptr;
     int r = archive_read_next_header(h.reader, &e);
@@ -242,7 +309,7 @@ bool SeekReader(RarHandle& h, long index) {
       return false;
     }
     ++h.readerAt;
-    const RarFileBlock& f = walked[static_cast<std::size_t>(h.readerAt)];
+    const RarFileBlock& f = h.entries[static_cast<std::size_t>(h.readerAt)].head;
     if (archive_entry_size_is_set(e) && static_cast<std::uint64_t>(archive_entry_size(e)) != f.unpSize &&
         !f.IsDirectory()) {
       h.readerFailed = true;
@@ -296,8 +363,6 @@ int ReadStored(RarHandle& h, const Entry& e, int outFd) {
 
 // A packed entry unpacked by libarchive, its CRC and size checked.
 int ReadPacked(RarHandle& h, const Entry& e, int outFd) {
-  // libarchive is only trusted with whole entries of the first volume.
-  if (e.pieces.size() != 1 || e.readerIndex < 0) return ERAR_UNKNOWN_FORMAT;
   if (!SeekReader(h, e.readerIndex)) return ERAR_BAD_DATA;
   std::vector<unsigned char> buf(65536);
   std::uint32_t crc = 0;
