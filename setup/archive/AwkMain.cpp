@@ -168,7 +168,7 @@ void TZipCommon::ReadVolumeCounter() {
   std::string digits = ext.substr(first);
   if (digits.empty() || digits.size() > 6 ||
       digits.find_first_not_of("0123456789") != std::string::npos) {
-    if (first == 0) volumeLetter_ = 0;
+    volumeLetter_ = 0;  // "rar", "exe": no counter, the set goes on with r00
     return;
   }
   volumeDigits_ = static_cast<int>(digits.size());

@@ -128,6 +128,22 @@ TEST_F(Volumes, AMissingVolumeIsAskedForAndABrokenChainIsTold) {
   Spit(out_ / "maps" / "alm1.map", "old");
   EXPECT_EQ(Run(set[0].string()), "File fails CRC check");
   EXPECT_EQ(Slurp(out_ / "maps" / "alm1.map"), "old");
+  Spit(set[4], r03);
+
+  // A set whose first volume is a program goes on with r00 as well.
+  std::filesystem::rename(set[0], root_ / "game.exe");
+  std::filesystem::rename(set[1], disk2 / set[1].filename());
+  offered.clear();
+  unrar_.OnNextVolume = [&](TZipCommon*, std::string& folder, std::string& name, int, bool exists,
+                            bool&) {
+    offered.push_back(name + (exists ? "+" : "-"));
+    if (!exists) folder = SlashToBackslash((name == "game.r00" ? disk2 : root_).string());
+  };
+  std::filesystem::remove_all(out_);
+  EXPECT_EQ(Run((root_ / "game.exe").string()), "");
+  ExpectAllOut();
+  ASSERT_FALSE(offered.empty());
+  EXPECT_EQ(offered[0], "game.r00-");
 }
 
 TEST_F(Volumes, OneFileWantedFromALaterVolumeIsReadFromTheFirst) {
