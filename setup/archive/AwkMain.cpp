@@ -3,12 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
-#include <ostream>
 #include <cstring>
-#include <string_view>
+#include <ostream>
 
 #include "platform/app.h"
 #include "setup/archive/rarblocks.h"

@@ -120,6 +120,19 @@ TEST_F(Volumes, AMissingVolumeIsAskedForAndABrokenChainIsTold) {
   EXPECT_FALSE(std::filesystem::exists(out_ / "zarn"));
   Spit(set[2], r01);
 
+  // A volume that is a file met before (here through a link) is not read again.
+  {
+    std::vector<std::string> two =
+        zarn_tools::WriteRarVolumes({File("a.dat", Pattern(1000, 5)), File("b.dat", "b")}, 1000);
+    ASSERT_EQ(two.size(), 2u);  // the first volume ends with a whole entry
+    Spit(root_ / "loop.rar", two[0]);
+    std::filesystem::create_symlink(root_ / "loop.rar", root_ / "loop.r00");
+    Spit(root_ / "loop.r01", two[1]);
+    ends_.clear();
+    EXPECT_EQ(Run((root_ / "loop.rar").string()), "Broken multi-volume chain");
+    EXPECT_EQ(ends_, "a.dat+;");
+  }
+
   // A damaged part is its entry failing its CRC; the old file is kept.
   std::string r03 = Slurp(set[4]);
   std::string bad = r03;

@@ -29,7 +29,8 @@ using zarn3set::RarArchiveLayout;
 using zarn3set::RarFileBlock;
 using zarn3set::RarWalkStatus;
 
-constexpr std::size_t kMaxVolumes = 1000;
+// Names run from r00 to z99.
+constexpr std::size_t kMaxVolumes = 1 + 9 * 100;
 
 struct Volume {
   std::string name;
@@ -211,7 +212,13 @@ int LoadNextVolume(RarHandle& h) {
     if (v.fd >= 0) ::close(v.fd);
     return r == ERAR_EOPEN ? r : ERAR_UNKNOWN;
   }
+  // A file met before (a link, a renamed copy) would make the set go round for ever.
+  struct stat seen {}, now {};
+  bool again = ::fstat(v.fd, &now) != 0;
+  for (const Volume& old : h.volumes)
+    again = again || (::fstat(old.fd, &seen) == 0 && seen.st_dev == now.st_dev && seen.st_ino == now.st_ino);
   h.volumes.push_back(std::move(v));
+  if (again) return ERAR_UNKNOWN;
   if (!(h.volumes.back().layout.mainFlags & zarn3set::kRarMainVolume)) return ERAR_UNKNOWN;
   return AddEntries(h, h.volumes.size() - 1);
 }
