@@ -3,11 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <string_view>
+#include <ostream>
 
 #include "platform/app.h"
+#include "setup/archive/rarblocks.h"
 
 namespace zarn3set {
 namespace {
@@ -37,12 +40,14 @@ TArcType DetectType(const std::string& name) {
   ssize_t n = ::read(fd, head, sizeof head);
   TArcType type = atUnknown;
   if (n >= 2 && head[0] == 'M' && head[1] == 'Z') {
-    // A self-extracting program: look for the RAR marker inside it.
-    constexpr std::string_view kMarker("Rar!\x1A\x07\x00", 7);
-    std::string buf(1 << 20, '\0');
-    ssize_t got = ::pread(fd, buf.data(), buf.size(), 0);
-    if (got > 7 && std::string_view(buf.data() + 1, static_cast<std::size_t>(got) - 1).find(kMarker) !=
-                       std::string_view::npos)
+    // A self-extracting program: an archive anywhere inside it.
+    struct stat st {};
+    std::uint64_t at = 0;
+    auto readAt = [fd](std::uint64_t offset, void* buffer, std::size_t size) -> std::size_t {
+      ssize_t got = ::pread(fd, buffer, size, static_cast<off_t>(offset));
+      return got > 0 ? static_cast<std::size_t>(got) : 0;
+    };
+    if (::fstat(fd, &st) == 0 && FindRarMarker(readAt, static_cast<std::uint64_t>(st.st_size), at))
       type = atRarExe;
   } else if (n >= 4) {
     std::uint16_t L = Le16(head), H = Le16(head + 2);
@@ -111,18 +116,10 @@ void TZipCommon::SetExtractDir(const std::string& dir) {
 
 bool TZipCommon::MakeOutputName(const std::string& entryName, std::string& out,
                                 std::string& root) const {
-  // Refused, not repaired: absolute names, drives and ".." levels would land outside the folder.
-  if (entryName.empty() || entryName[0] == '\\' || entryName.find(':') != std::string::npos)
-    return false;
-  std::size_t start = 0;
-  while (start <= entryName.size()) {
-    std::size_t end = entryName.find('\\', start);
-    if (end == std::string::npos) end = entryName.size();
-    std::string level = entryName.substr(start, end - start);
-    if (level == "..") return false;
-    start = end + 1;
-  }
-  if (entryName.back() == '\\') return false;
+  // A drive and leading "\" are dropped so the entry lands below the folder; ".." is refused.
+  std::string relative;
+  if (!entryName.empty() && entryName.back() == '\\') return false;
+  if (!StoredPathBelow(entryName, relative)) return false;
   std::string dir = extractDir_;
   if (dir.empty()) {
     std::string name;
@@ -130,8 +127,8 @@ bool TZipCommon::MakeOutputName(const std::string& entryName, std::string& out,
   }
   if (dir.empty()) dir = ".\\";
   std::string folder, file;
-  SplitPath(entryName, folder, file);
-  out = dir + (useStoredDirs_ ? entryName : file);
+  SplitPath(relative, folder, file);
+  out = dir + (useStoredDirs_ ? relative : file);
   root = dir;
   return true;
 }
@@ -170,7 +167,7 @@ void TZipCommon::ReadVolumeCounter() {
   std::string digits = ext.substr(first);
   if (digits.empty() || digits.size() > 6 ||
       digits.find_first_not_of("0123456789") != std::string::npos) {
-    if (first == 0) volumeLetter_ = 0;
+    volumeLetter_ = 0;  // "rar", "exe": no counter, the set goes on with r00
     return;
   }
   volumeDigits_ = static_cast<int>(digits.size());
@@ -192,8 +189,31 @@ std::string TZipCommon::NextVolumeName() const {
   return stem + "." + ext;
 }
 
+std::string TZipCommon::FirstVolumeName() const {
+  if (volumeCounter_ < 0 || (volumeLetter_ == 0 && volumeCounter_ <= 1)) return {};
+  std::string dir, name;
+  SplitPath(volumeName_, dir, name);
+  std::string stem = dir + name.substr(0, name.rfind('.'));
+  auto isRar = [](const std::string& path) {
+    TArcType t = DetectType(path);
+    return t == atRAR || t == atRarExe;
+  };
+  if (volumeLetter_ == 0) return isRar(stem + ".001") ? stem + ".001" : std::string();
+  for (const char* ext : kVolumeExtensions) {
+    // The extension in either case: the names are matched without case on disk.
+    std::string lower = ext;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const std::string& e : {std::string(ext), lower})
+      if (FileExistsByFind(stem + e) && isRar(stem + e)) return stem + e;
+  }
+  return {};
+}
+
 bool TZipCommon::AskNextVolume(std::string& found) {
-  if (!OnNextVolume) return false;
+  if (!OnNextVolume) {
+    Report(M_FILE_NOT_FOUND, NextVolumeName());
+    return false;
+  }
   std::string dir, name;
   SplitPath(volumeName_, dir, name);
   if (dir.empty()) {
@@ -222,6 +242,51 @@ void TUnBase::Extract() {
   outputMode_ = TOutputMode::omFiles;
   if (cpuType_ == cpt80486) cpuType_ = cptAuto;
   DoExtract();
+}
+
+void TUnBase::ExtractToStream(std::ostream& out) {
+  outputMode_ = TOutputMode::omStream1;
+  outStream_ = &out;
+  DoExtract();
+}
+
+void TUnBase::ExtractToHandle(int fd) {
+  outputMode_ = TOutputMode::omStream2;
+  outHandle_ = fd;
+  DoExtract();
+}
+
+std::size_t TUnBase::ExtractToMemory(void* block, std::size_t size) {
+  outputMode_ = TOutputMode::omMemory;
+  outBlock_ = static_cast<unsigned char*>(block);
+  outSize_ = block ? size : 0;
+  outPos_ = 0;
+  DoExtract();
+  return outPos_;
+}
+
+bool TUnBase::OutputBlock(const unsigned char* block, std::size_t size) {
+  switch (outputMode_) {
+    case TOutputMode::omStream1:
+      return outStream_ &&
+             outStream_->write(reinterpret_cast<const char*>(block), static_cast<std::streamsize>(size));
+    case TOutputMode::omStream2:
+      for (std::size_t done = 0; done < size;) {
+        ssize_t w = ::write(outHandle_, block + done, size - done);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        done += static_cast<std::size_t>(w);
+      }
+      return true;
+    case TOutputMode::omMemory:
+      // The block never grows: data past its end is a write error, not a silent cut.
+      if (size > outSize_ - outPos_) return false;
+      if (size) std::memcpy(outBlock_ + outPos_, block, size);
+      outPos_ += size;
+      return true;
+    default:
+      return true;
+  }
 }
 
 }  // namespace zarn3set

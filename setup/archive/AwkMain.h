@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 
 #include "setup/archive/AwkGbls.h"
@@ -91,7 +92,7 @@ class TZipCommon : public TAwkMain {
 
  protected:
   // The output name of an entry ("\" separated) and the folder it goes below (ExtractDir or
-  // its default); false when the stored name is absolute, has a drive or a ".." level.
+  // its default). A drive and leading "\" are dropped; false for a ".." level or no name.
   bool MakeOutputName(const std::string& entryName, std::string& out, std::string& root) const;
   // Reports through OnError (unless cancelled) and goes on.
   void Report(int code, const std::string& fileName, const std::string& extra = {});
@@ -101,6 +102,9 @@ class TZipCommon : public TAwkMain {
   // Reads the volume counter from the current volume's extension.
   void ReadVolumeCounter();
   std::string NextVolumeName() const;
+  // The first volume of the set the current volume belongs to ("" when none is found): the
+  // same name with an extension of kVolumeExtensions, or the digits 001.
+  std::string FirstVolumeName() const;
   // Asks OnNextVolume for the next volume; true with `found` set to its full name.
   bool AskNextVolume(std::string& found);
 
@@ -116,6 +120,11 @@ class TZipCommon : public TAwkMain {
   int volumeDigits_ = 0;     // digits in the extension (0: none)
 };
 
+// Extensions of archives that may start a volume set.
+inline constexpr const char* kVolumeExtensions[18] = {
+    ".UUE", ".XXE", ".ENC", ".TAR", ".Z",   ".GZ",  ".ZIP", ".ZOO", ".LHA",
+    ".LZH", ".ARC", ".ARJ", ".BH",  ".PAK", ".CAB", ".RAR", ".EXE", ".ACE"};
+
 class TUnBase : public TZipCommon {
  public:
   const std::string& FileMask() const { return fileMask_; }
@@ -129,6 +138,12 @@ class TUnBase : public TZipCommon {
 
   // Extracts the selected entries as files below ExtractDir.
   void Extract();
+  // The selected entries' data, one after another, written to a stream (mode 2), to an open
+  // file descriptor (mode 3) or into a block (mode 4; answers the bytes written). Data that
+  // cannot be written fails with "Error writing to file".
+  void ExtractToStream(std::ostream& out);
+  void ExtractToHandle(int fd);
+  std::size_t ExtractToMemory(void* block, std::size_t size);
 
  protected:
   virtual void DoExtract() = 0;
@@ -136,7 +151,15 @@ class TUnBase : public TZipCommon {
   std::string fileMask_ = "*.*";
   TCpuType cpuType_ = cptAuto;
   TProgressNotify progressNotify_ = TProgressNotify::Ten;
+  // Hands a block to the output of modes 2 to 4; false when it cannot be written.
+  bool OutputBlock(const unsigned char* block, std::size_t size);
+
   TOutputMode outputMode_ = TOutputMode::omFiles;
+  std::ostream* outStream_ = nullptr;
+  int outHandle_ = -1;
+  unsigned char* outBlock_ = nullptr;
+  std::size_t outSize_ = 0, outPos_ = 0;
+  bool outFailed_ = false;
   std::int64_t totalBytes_ = 0, remainingBytes_ = 0;
   int progressStep_ = 0;
 };
@@ -157,6 +180,7 @@ class TUnRAR : public TUnBase {
  private:
   friend int RarProcessDataCallback(unsigned char* block, int size);
   friend int RarChangeVolumeCallback(char* arcName, int mode);
+  void RunArchive();
   void ProcessArchive(int operation);
   bool IsFolder(const RARHeaderData& h) const;
   int DataBlock(unsigned char* block, int size);

@@ -162,9 +162,14 @@ bool TUnRAR::IsFolder(const RARHeaderData& h) const {
   return h.FileAttr & 0x10;
 }
 
-int TUnRAR::DataBlock(unsigned char*, int size) {
+int TUnRAR::DataBlock(unsigned char* block, int size) {
   if (cancel_) return 0;
+  if (size < 0) return -1;
   remainingBytes_ -= size;
+  if (outputMode_ != TOutputMode::omFiles && !OutputBlock(block, static_cast<std::size_t>(size))) {
+    outFailed_ = true;
+    return -1;
+  }
   if (outputMode_ == TOutputMode::omFiles) {
     int percent = SetPercentDone(totalBytes_ - remainingBytes_, totalBytes_);
     if (percent != lastPercent_) {
@@ -212,6 +217,25 @@ void TUnRAR::DoExtract() {
   if (!UnrarDllLoaded) Raise(M_UNRARDLL_NOT_FOUND);
   volumeName_ = archiveFile_;
   ReadVolumeCounter();
+  // One file wanted from a later volume: it may start in any volume before, so the set is
+  // read from its first one; ArchiveFile is the caller's again afterwards.
+  std::string first = HasWildcards(fileMask_) ? std::string() : FirstVolumeName();
+  if (!first.empty()) {
+    struct Restore {
+      TUnRAR* self;
+      std::string name;
+      ~Restore() { self->SetArchiveFile(name); }
+    } restore{this, archiveFile_};
+    SetArchiveFile(first);
+    volumeName_ = archiveFile_;
+    ReadVolumeCounter();
+    RunArchive();
+    return;
+  }
+  RunArchive();
+}
+
+void TUnRAR::RunArchive() {
   if (archiveFile_.empty()) Raise(M_INVALID_FILE_NAME);
   while (arcType_ != atRAR && arcType_ != atRarExe) {
     // No archive to open is a failure, not an empty extraction.
@@ -247,6 +271,7 @@ void TUnRAR::ProcessArchive(int operation) {
   TUnRAR* previous = ActiveUnRAR;
   ActiveUnRAR = this;
   cancel_ = false;
+  outFailed_ = false;
   bool wild = HasWildcards(fileMask_);
   if (OnElapsedTime) timer_.Start();
   password_.clear();
@@ -266,7 +291,7 @@ void TUnRAR::ProcessArchive(int operation) {
         // Folders are not entries, but an empty one (a save folder) must not be lost.
         std::string folderName, root;
         if (!MakeOutputName(name, folderName, root)) Raise(M_INVALID_FILE_NAME, name);
-        if (!MakeFoldersBelow(NativePath(root), NativePath(name) + "/"))
+        if (!MakeFoldersBelow(NativePath(root), NativePath(folderName.substr(root.size())) + "/"))
           Raise(M_ERROR_WRITING, name);
       }
       if (!selected) {
@@ -335,8 +360,11 @@ void TUnRAR::ProcessArchive(int operation) {
       }
       if (cancel_) break;
       if (OnEnd) OnEnd(this, outputName_, r == ERAR_SUCCESS);
+      if (outFailed_) Raise(M_ERROR_WRITING, name);
       if (r != ERAR_SUCCESS) {
-        int msg = RarErrorToMessageId(r);
+        // Bad data while the entry is processed is its CRC failing; a bad header is caught
+        // when the header is read.
+        int msg = r == ERAR_BAD_DATA ? M_CRC_FAILED : RarErrorToMessageId(r);
         Raise(msg ? msg : M_CRC_FAILED, name);
       }
       if (!wild) break;

@@ -23,7 +23,7 @@ const std::array<std::uint32_t, 256> kCrcTable = [] {
 }();
 
 const std::uint8_t kMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
-constexpr std::uint64_t kSfxSearch = 1 << 20;
+constexpr std::uint64_t kSfxWindow = 1 << 20;
 constexpr std::size_t kBaseHeader = 7;
 constexpr std::size_t kFileFixed = 32;  // a file header up to its name
 
@@ -33,7 +33,21 @@ std::uint32_t U32(const std::uint8_t* p) {
          static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-bool FindMarker(const RarReadAt& read, std::uint64_t fileSize, std::uint64_t& at) {
+// A marker at `at` followed by a main header whose CRC holds.
+bool MarkerWithMainHeader(const RarReadAt& read, std::uint64_t fileSize, std::uint64_t at) {
+  std::uint8_t h[7 + 13];
+  if (fileSize < at || fileSize - at < sizeof h || read(at, h, sizeof h) != sizeof h) return false;
+  if (std::memcmp(h, kMarker, 7) != 0 || h[7 + 2] != kRarMainBlock) return false;
+  std::size_t size = U16(h + 7 + 5);
+  if (size < 13 || fileSize - at - 7 < size) return false;
+  std::vector<std::uint8_t> main(size);
+  if (read(at + 7, main.data(), size) != size) return false;
+  return static_cast<std::uint16_t>(RarCrc32(0, main.data() + 2, size - 2)) == U16(main.data());
+}
+
+}  // namespace
+
+bool FindRarMarker(const RarReadAt& read, std::uint64_t fileSize, std::uint64_t& at) {
   std::uint8_t head[7];
   if (fileSize < 7 || read(0, head, 7) != 7) return false;
   if (std::memcmp(head, kMarker, 7) == 0) {
@@ -41,15 +55,26 @@ bool FindMarker(const RarReadAt& read, std::uint64_t fileSize, std::uint64_t& at
     return true;
   }
   if (head[0] != 'M' || head[1] != 'Z') return false;
-  std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::min(fileSize, kSfxSearch)));
-  std::size_t n = read(0, buf.data(), buf.size());
-  for (std::size_t i = 1; i + 7 <= n; ++i)
-    if (std::memcmp(buf.data() + i, kMarker, 7) == 0) {
-      at = i;
-      return true;
+  // The whole program is searched, a window at a time; windows overlap by a marker's length.
+  std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::min(fileSize, kSfxWindow)));
+  for (std::uint64_t base = 0; base + 7 <= fileSize; base += buf.size() - 6) {
+    std::size_t n = read(base, buf.data(), buf.size());
+    for (std::size_t i = base == 0 ? 1 : 0; i + 7 <= n; ++i) {
+      const std::uint8_t* hit =
+          static_cast<const std::uint8_t*>(std::memchr(buf.data() + i, kMarker[0], n - 6 - i));
+      if (!hit) break;
+      i = static_cast<std::size_t>(hit - buf.data());
+      if (std::memcmp(hit, kMarker, 7) == 0 && MarkerWithMainHeader(read, fileSize, base + i)) {
+        at = base + i;
+        return true;
+      }
     }
+    if (n < buf.size()) break;
+  }
   return false;
 }
+
+namespace {
 
 bool ParseFileBlock(const std::uint8_t* h, std::size_t size, std::uint16_t flags,
                     RarFileBlock& f) {
@@ -102,7 +127,7 @@ RarArchiveLayout WalkRarBlocks(const RarReadAt& read, std::uint64_t fileSize) {
     out.problem = std::move(why);
     return out;
   };
-  if (!FindMarker(read, fileSize, out.markerOffset)) return fail(RarWalkStatus::NotRar, "no marker");
+  if (!FindRarMarker(read, fileSize, out.markerOffset)) return fail(RarWalkStatus::NotRar, "no marker");
   std::uint64_t pos = out.markerOffset + 7;
   std::vector<std::uint8_t> header;
   bool first = true;
@@ -149,6 +174,7 @@ RarArchiveLayout WalkRarBlocks(const RarReadAt& read, std::uint64_t fileSize) {
       added = f.packSize;
       out.entries.push_back(std::move(f));
     } else if (type == kRarEndBlock) {
+      out.endFlags = flags;
       return out;
     } else if (flags & kRarLongBlock) {
       added = U32(header.data() + 7);
@@ -168,6 +194,29 @@ RarArchiveLayout WalkRarBlocks(const std::uint8_t* data, std::size_t size) {
         return k;
       },
       size);
+}
+
+bool StoredPathBelow(const std::string& stored, std::string& relative) {
+  std::string name = stored;
+  for (char& c : name)
+    if (c == '/') c = '\\';
+  std::size_t start = 0;
+  if (name.size() >= 2 && name[1] == ':' &&
+      ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')))
+    start = 2;
+  while (start < name.size() && name[start] == '\\') ++start;
+  relative.clear();
+  while (start < name.size()) {
+    std::size_t end = name.find('\\', start);
+    if (end == std::string::npos) end = name.size();
+    std::string level = name.substr(start, end - start);
+    start = end + 1;
+    if (level.empty() || level == ".") continue;
+    // Anything still naming a drive or a parent could leave the target.
+    if (level == ".." || level.find(':') != std::string::npos) return false;
+    relative += (relative.empty() ? "" : "\\") + level;
+  }
+  return !relative.empty();
 }
 
 }  // namespace zarn3set

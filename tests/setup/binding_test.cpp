@@ -72,7 +72,8 @@ class FakeLibrary : public TempDirTest {
 
 TEST_F(FakeLibrary, EveryProcessingResultStopsWithItsMessage) {
   const std::pair<int, const char*> cases[] = {
-      {10, "EOF not found"}, {11, "Out of memory"}, {12, "Bad file header"},
+      // Bad data while an entry is processed is its CRC failing, not its header.
+      {10, "EOF not found"}, {11, "Out of memory"}, {12, "File fails CRC check"},
       {13, "Invalid or unsupported archive type for this operation"},
       {14, "Invalid or unsupported archive type for this operation"},
       {15, "Error opening file"}, {16, "Error writing to file"}, {17, "Error closing file"},

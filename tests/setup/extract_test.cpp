@@ -8,61 +8,18 @@
 
 #include "setup/archive/AwkMain.h"
 #include "setup/archive/UnRAR.h"
-#include "tests/setup/setup_fixture.h"
+#include "tests/setup/real_library.h"
 #include "tools/mkrar/rarwriter.h"
 
 using namespace zarn3set;
 using setup_test::Listing;
+using setup_test::RealLibrary;
 using setup_test::Slurp;
 using setup_test::Spit;
-using setup_test::TempDirTest;
 using zarn_tools::RarEntry;
 
 namespace {
 
-class RealLibrary : public TempDirTest {
- protected:
-  void SetUp() override {
-    TempDirTest::SetUp();
-    ASSERT_TRUE(BindUnrarLibrary(ZARN_UNRAR_LIBRARY));
-    root_ = dir;
-    out_ = root_ / "install";
-    std::filesystem::create_directories(out_);
-    unrar_.OnEnd = [this](TZipCommon*, const std::string& f, bool ok) {
-      ends_ += std::filesystem::path(NativePath(f)).filename().string() + (ok ? "+" : "-") + ";";
-    };
-  }
-  void TearDown() override {
-    UnbindUnrarLibrary();
-    TempDirTest::TearDown();
-  }
-  static RarEntry File(const std::string& name, const std::string& data, std::uint32_t mode = 0100644) {
-    RarEntry e;
-    e.name = name;
-    e.data = data;
-    e.attr = mode;
-    return e;
-  }
-  // Writes the archive and extracts it into out_; the failure's message or "".
-  std::string Extract(const std::string& bytes) {
-    Spit(root_ / "game.rar", bytes);
-    unrar_.SetArchiveFile((root_ / "game.rar").string());
-    unrar_.SetExtractDir(out_.string());
-    try {
-      unrar_.Extract();
-    } catch (const E_RAISE& e) {
-      return e.what();
-    }
-    return "";
-  }
-  std::string Extract(const std::vector<RarEntry>& entries) {
-    return Extract(zarn_tools::WriteRar(entries));
-  }
-
-  std::filesystem::path root_, out_;
-  TUnRAR unrar_;
-  std::string ends_;
-};
 
 TEST_F(RealLibrary, AFolderComesOutByteForByteWithModesAndTimes) {
   auto src = root_ / "src";
@@ -129,7 +86,7 @@ TEST_F(RealLibrary, AWrongDataCrcFailsTheEntryAndStops) {
                                    File("after.dat", "never")};
   entries[1].badDataCrc = true;
   Spit(out_ / "bad.dat", "old copy");
-  EXPECT_EQ(Extract(entries), "Bad file header");
+  EXPECT_EQ(Extract(entries), "File fails CRC check");
   EXPECT_EQ(ends_, "good.dat+;bad.dat-;");
   EXPECT_EQ(Slurp(out_ / "good.dat"), "good");
   EXPECT_EQ(Slurp(out_ / "bad.dat"), "old copy");  // the old file is kept, no torn copy
@@ -161,9 +118,35 @@ TEST_F(RealLibrary, DamagedHeadersAreCaught) {
   EXPECT_EQ(Listing(out_), "one.dat\n");
 }
 
+// Each line of a listing with `prefix` before it.
+std::string Prefixed(const std::string& prefix, const std::string& listing) {
+  std::string out;
+  for (std::size_t at = 0, nl; (nl = listing.find('\n', at)) != std::string::npos; at = nl + 1)
+    out += prefix + listing.substr(at, nl + 1 - at);
+  return out;
+}
+
+// Asks the library alone for the first entry below `dest`: the library forms the name, or
+// takes `name` below `dest` from the caller.
+int LibraryExtractsFirst(const std::filesystem::path& archive, const std::filesystem::path& dest,
+                         const std::string& name = {}) {
+  std::string arc = archive.string(), to = dest.string(), full = (dest / name).string();
+  RAROpenArchiveData open{};
+  open.ArcName = arc.data();
+  open.OpenMode = RAR_OM_EXTRACT;
+  void* h = UnrarEntryPoints.RAROpenArchive(&open);
+  if (!h) return -1;
+  RARHeaderData header{};
+  int r = UnrarEntryPoints.RARReadHeader(h, &header);
+  if (r == ERAR_SUCCESS)
+    r = UnrarEntryPoints.RARProcessFile(h, RAR_EXTRACT, to.data(), name.empty() ? nullptr : full.data());
+  UnrarEntryPoints.RARCloseArchive(h);
+  return r;
+}
+
 TEST_F(RealLibrary, HostileNamesAreRefusedAndNothingLandsOutside) {
-  const char* names[] = {"..\\escape.dat", "sub\\..\\..\\escape.dat", "\\abs.dat",
-                         "C:\\abs.dat", "C:abs.dat", "/abs.dat", "sub/../../escape.dat"};
+  const char* names[] = {"..\\escape.dat", "sub\\..\\..\\escape.dat", "C:..\\escape.dat",
+                         "\\..\\escape.dat", "sub/../../escape.dat", "C:\\D:\\x.dat"};
   for (const char* name : names) {
     SCOPED_TRACE(name);
     std::filesystem::remove_all(out_);
@@ -171,31 +154,81 @@ TEST_F(RealLibrary, HostileNamesAreRefusedAndNothingLandsOutside) {
     EXPECT_EQ(Listing(root_), "game.rar\n");  // not even the target folder was made
     // The library alone, asked for the stored name below a folder, refuses it too.
     std::filesystem::create_directories(out_);
-    std::string arc = (root_ / "game.rar").string(), dest = out_.string();
-    RAROpenArchiveData open{};
-    open.ArcName = arc.data();
-    open.OpenMode = RAR_OM_EXTRACT;
-    void* h = UnrarEntryPoints.RAROpenArchive(&open);
-    ASSERT_NE(h, nullptr);
-    RARHeaderData header{};
-    ASSERT_EQ(UnrarEntryPoints.RARReadHeader(h, &header), ERAR_SUCCESS);
-    EXPECT_EQ(UnrarEntryPoints.RARProcessFile(h, RAR_EXTRACT, dest.data(), nullptr), ERAR_ECREATE);
-    UnrarEntryPoints.RARCloseArchive(h);
+    EXPECT_EQ(LibraryExtractsFirst(root_ / "game.rar", out_), ERAR_ECREATE);
     EXPECT_EQ(Listing(root_), "game.rar\ninstall\n");
   }
-  EXPECT_FALSE(std::filesystem::exists("/abs.dat"));
 }
 
-TEST_F(RealLibrary, NothingIsWrittenThroughALink) {
+TEST_F(RealLibrary, DrivesAndLeadingSeparatorsAreDroppedBelowTheTarget) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"\\abs.dat", "abs.dat"},         {"C:\\abs.dat", "abs.dat"},
+      {"C:abs.dat", "abs.dat"},          {"/abs.dat", "abs.dat"},
+      {"\\\\two\\lead.dat", "two/lead.dat"}, {"d:\\games\\zarn\\x.dat", "games/zarn/x.dat"},
+  };
+  for (auto [name, landed] : cases) {
+    SCOPED_TRACE(name);
+    std::filesystem::remove_all(out_);
+    EXPECT_EQ(Extract({File(name, "x")}), "");
+    EXPECT_EQ(Slurp(out_ / landed), "x");
+    // The library forming the name itself drops them the same way.
+    std::filesystem::remove_all(out_);
+    std::filesystem::create_directories(out_);
+    EXPECT_EQ(LibraryExtractsFirst(root_ / "game.rar", out_), ERAR_SUCCESS);
+    EXPECT_EQ(Slurp(out_ / landed), "x");
+    EXPECT_EQ(Listing(root_), "game.rar\ninstall\n" + Prefixed("install/", Listing(out_)));
+  }
+  EXPECT_FALSE(std::filesystem::exists("/abs.dat"));
+  EXPECT_FALSE(std::filesystem::exists("/games/zarn/x.dat"));
+}
+
+TEST_F(RealLibrary, TheLaterOfTwoEntriesOfOneNameWins) {
+  EXPECT_EQ(Extract({File("data\\army.dat", "first"), File("data\\army.dat", "second"),
+                     File("other.dat", "o")}),
+            "");
+  EXPECT_EQ(Slurp(out_ / "data" / "army.dat"), "second");
+  EXPECT_EQ(Slurp(out_ / "other.dat"), "o");
+  EXPECT_EQ(ends_, "army.dat+;army.dat+;other.dat+;");
+  EXPECT_EQ(unrar_.EntryCount(), 3);
+}
+
+TEST_F(RealLibrary, NoLevelOfAnOutputPathIsFollowedThroughALink) {
   auto outside = root_ / "outside";
-  std::filesystem::create_directories(outside);
-  Spit(outside / "victim.dat", "precious");
-  std::filesystem::create_directory_symlink(outside, out_ / "sub");
-  EXPECT_EQ(Extract({File("sub\\victim.dat", "overwritten")}), "Error writing to file");
-  EXPECT_EQ(Slurp(outside / "victim.dat"), "precious");
+  auto inside = out_ / "real";
+  const char* entries[] = {"sublink\\victim.dat", "a\\sublink\\victim.dat",
+                           "a\\b\\sublink\\victim.dat"};
+  // A link to a folder outside, and one to a folder already inside the destination.
+  for (const auto& target : {outside, inside}) {
+    for (const char* entry : entries) {
+      SCOPED_TRACE(target.string() + " " + entry);
+      std::filesystem::remove_all(out_);
+      std::filesystem::remove_all(outside);
+      Spit(outside / "victim.dat", "precious");
+      Spit(inside / "victim.dat", "precious");
+      std::string levels = entry;
+      std::filesystem::path link = out_ / std::filesystem::path(
+          NativePath(levels.substr(0, levels.rfind('\\'))));
+      std::filesystem::create_directories(link.parent_path());
+      std::filesystem::create_directory_symlink(target, link);
+      // The component forms the name.
+      EXPECT_EQ(Extract({File(entry, "overwritten")}), "Error writing to file");
+      // The library forms it, or is given it by a caller that checked nothing.
+      EXPECT_EQ(LibraryExtractsFirst(root_ / "game.rar", out_), ERAR_ECREATE);
+      EXPECT_EQ(LibraryExtractsFirst(root_ / "game.rar", out_, NativePath(entry)), ERAR_ECREATE);
+      EXPECT_EQ(Slurp(outside / "victim.dat"), "precious");
+      EXPECT_EQ(Slurp(inside / "victim.dat"), "precious");
+      EXPECT_TRUE(std::filesystem::is_symlink(link));
+    }
+  }
+  std::filesystem::remove_all(out_);
+  std::filesystem::create_directories(out_);
+  // The destination folder the caller names may itself be a link: it is the caller's choice.
+  std::filesystem::create_directory_symlink(outside, root_ / "chosen");
+  EXPECT_EQ(LibraryExtractsFirst(root_ / "game.rar", root_ / "chosen"), ERAR_SUCCESS);
+  EXPECT_EQ(Slurp(outside / "a" / "b" / "sublink" / "victim.dat"), "overwritten");
+  std::filesystem::remove(root_ / "chosen");
+  std::filesystem::remove_all(outside / "a");
 
   // A link where the file goes is replaced by the file, not followed.
-  std::filesystem::remove(out_ / "sub");
   std::filesystem::create_symlink(outside / "victim.dat", out_ / "victim.dat");
   EXPECT_EQ(Extract({File("victim.dat", "new")}), "");
   EXPECT_EQ(Slurp(outside / "victim.dat"), "precious");
@@ -207,6 +240,11 @@ TEST_F(RealLibrary, NothingIsWrittenThroughALink) {
   EXPECT_EQ(Extract({File("late.dat", "late")}), "");
   EXPECT_EQ(Slurp(outside / "victim.dat"), "precious");
   EXPECT_EQ(Slurp(out_ / "late.dat"), "late");
+  // A hard link where the file goes is replaced as well: the other name keeps its data.
+  std::filesystem::create_hard_link(outside / "victim.dat", out_ / "hard.dat");
+  EXPECT_EQ(Extract({File("hard.dat", "new")}), "");
+  EXPECT_EQ(Slurp(outside / "victim.dat"), "precious");
+  EXPECT_EQ(Slurp(out_ / "hard.dat"), "new");
 
   // Link entries are not made.
   EXPECT_EQ(Extract({File("link", "/etc/passwd", 0120777)}), "Error writing to file");

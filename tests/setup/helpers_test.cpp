@@ -6,6 +6,7 @@
 
 #include "setup/archive/AwkMain.h"
 #include "tests/setup/setup_fixture.h"
+#include "tools/mkrar/rarwriter.h"
 
 using namespace zarn3set;
 using setup_test::Spit;
@@ -69,7 +70,9 @@ TEST(ArchiveHelpers, TypesAreDetectedFromTheFirstBytes) {
       {std::string("\x1f\x8b\x08\x00", 4), atGZip},
       {std::string("\x60\xea\x00\x00", 4), atARJ},
       {"xx-lh5-", atLHA},
-      {"MZ" + std::string(100, '\0') + std::string("Rar!\x1a\x07\x00", 7), atRarExe},
+      {"MZ" + std::string(100, '\0') + zarn_tools::WriteRar({}), atRarExe},
+      // A marker that no main header follows is only bytes of the program.
+      {"MZ" + std::string(100, '\0') + std::string("Rar!\x1a\x07\x00", 7), atUnknown},
       {"MZ" + std::string(100, '\0'), atUnknown},
       {"hello", atUnknown},
   };

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <fstream>
 #include <iterator>
@@ -23,17 +24,19 @@ void SealHeader(std::string& h) {
   h[1] = static_cast<char>((crc >> 8) & 0xFF);
 }
 
-std::string FileHeader(const RarEntry& e) {
+// The header of one part of an entry: `part` of its data, `splitFlags` 0x01 when it goes on
+// from the volume before, 0x02 when it goes on in the next one.
+std::string FileHeader(const RarEntry& e, std::size_t part, std::uint16_t splitFlags,
+                       std::uint32_t crc) {
   std::string h;
   PutLe16(h, 0);
   h += '\x74';
-  std::uint16_t flags = 0x8000 | e.extraFlags | (e.directory ? 0xE0 : 0);
+  std::uint16_t flags = 0x8000 | e.extraFlags | splitFlags | (e.directory ? 0xE0 : 0);
   PutLe16(h, flags);
   PutLe16(h, static_cast<unsigned>(32 + e.name.size()));
-  PutLe32(h, static_cast<std::uint32_t>(e.data.size()));
+  PutLe32(h, static_cast<std::uint32_t>(part));
   PutLe32(h, static_cast<std::uint32_t>(e.data.size()));
   h += static_cast<char>(e.hostOS);
-  std::uint32_t crc = Crc32(0, e.data.data(), e.data.size());
   PutLe32(h, e.badDataCrc ? crc ^ 0x5A5A5A5A : crc);
   PutLe32(h, e.dosTime);
   h += static_cast<char>(20);    // version needed: 2.0
@@ -45,13 +48,7 @@ std::string FileHeader(const RarEntry& e) {
   return h;
 }
 
-}  // namespace
-
-std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size) {
-  return static_cast<std::uint32_t>(::crc32(crc, static_cast<const Bytef*>(data), static_cast<uInt>(size)));
-}
-
-std::string WriteRar(const std::vector<RarEntry>& entries, std::uint16_t mainFlags) {
+std::string MarkerAndMain(std::uint16_t mainFlags) {
   std::string out("\x52\x61\x72\x21\x1A\x07\x00", 7);
   std::string main;
   PutLe16(main, 0);
@@ -61,15 +58,71 @@ std::string WriteRar(const std::vector<RarEntry>& entries, std::uint16_t mainFla
   PutLe16(main, 0);  // reserved
   PutLe32(main, 0);
   SealHeader(main);
-  out += main;
-  for (const RarEntry& e : entries) out += FileHeader(e) + e.data;
+  return out + main;
+}
+
+std::string EndBlock(std::uint16_t flags) {
   std::string end;
   PutLe16(end, 0);
   end += '\x7B';
-  PutLe16(end, 0x4000);
+  PutLe16(end, 0x4000 | flags);
   PutLe16(end, 7);
   SealHeader(end);
-  return out + end;
+  return end;
+}
+
+}  // namespace
+
+std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size) {
+  return static_cast<std::uint32_t>(::crc32(crc, static_cast<const Bytef*>(data), static_cast<uInt>(size)));
+}
+
+std::string WriteRar(const std::vector<RarEntry>& entries, std::uint16_t mainFlags) {
+  std::string out = MarkerAndMain(mainFlags);
+  for (const RarEntry& e : entries)
+    out += FileHeader(e, e.data.size(), 0, Crc32(0, e.data.data(), e.data.size())) + e.data;
+  return out + EndBlock(0);
+}
+
+std::vector<std::string> WriteRarVolumes(const std::vector<RarEntry>& entries,
+                                         std::size_t dataPerVolume) {
+  constexpr std::uint16_t kVolume = 0x01, kFirstVolume = 0x100, kNextVolume = 0x01;
+  if (dataPerVolume == 0) dataPerVolume = 1;
+  std::vector<std::string> volumes;
+  std::string current = MarkerAndMain(kVolume | kFirstVolume);
+  std::size_t room = dataPerVolume;
+  for (const RarEntry& e : entries) {
+    std::size_t done = 0;
+    do {
+      if (room == 0 && done < e.data.size()) {
+        volumes.push_back(current + EndBlock(kNextVolume));
+        current = MarkerAndMain(kVolume);
+        room = dataPerVolume;
+      }
+      std::size_t take = std::min(room, e.data.size() - done);
+      bool after = done + take < e.data.size();
+      std::uint16_t split = static_cast<std::uint16_t>((done > 0 ? 0x01 : 0) | (after ? 0x02 : 0));
+      // A part that goes on carries its own CRC; the last one the whole file's.
+      std::uint32_t crc = after ? Crc32(0, e.data.data() + done, take)
+                                : Crc32(0, e.data.data(), e.data.size());
+      current += FileHeader(e, take, split, crc) + e.data.substr(done, take);
+      done += take;
+      room -= take;
+    } while (done < e.data.size());
+  }
+  volumes.push_back(current + EndBlock(0));
+  return volumes;
+}
+
+std::vector<std::string> VolumeNames(const std::string& first, std::size_t count) {
+  std::vector<std::string> names;
+  std::string stem = first.substr(0, first.rfind('.'));
+  for (std::size_t i = 0; i < count; ++i) {
+    char ext[8];
+    std::snprintf(ext, sizeof ext, ".%c%02zu", static_cast<char>('r' + (i - 1) / 100), (i - 1) % 100);
+    names.push_back(i == 0 ? first : stem + ext);
+  }
+  return names;
 }
 
 std::size_t EntryHeaderOffset(const std::vector<RarEntry>& entries, std::size_t index) {

@@ -24,6 +24,12 @@ struct RarEntry {
 std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size);
 // The archive's bytes: marker, main header, the entries, end block.
 std::string WriteRar(const std::vector<RarEntry>& entries, std::uint16_t mainFlags = 0);
+// A volume set: each volume holds at most `dataPerVolume` bytes of entry data, an entry that
+// does not fit goes on in the next volume.
+std::vector<std::string> WriteRarVolumes(const std::vector<RarEntry>& entries,
+                                         std::size_t dataPerVolume);
+// The names of a set whose first volume is `first` ("game.rar", "game.r00", "game.r01", ...).
+std::vector<std::string> VolumeNames(const std::string& first, std::size_t count);
 // Byte offset of entry `index`'s header in an archive made by WriteRar.
 std::size_t EntryHeaderOffset(const std::vector<RarEntry>& entries, std::size_t index);
 
