@@ -27,6 +27,22 @@ void TIcon::Assign(const TIcon* other) {
   if (OnChange) OnChange();
 }
 
+TClipFormat CF_ICON() {
+  static const TClipFormat format = RegisterClipboardFormat("Icon Image");
+  return format;
+}
+
+void TIcon::CopyToClipboard() const {
+  if (Empty()) throw EInvalidGraphic("Icon image is not valid");
+  ClipboardSetData({{CF_ICON(), data}});
+}
+
+void TIcon::LoadFromClipboardFormat() {
+  auto bytes = ClipboardGetData(CF_ICON());
+  if (!bytes) throw EInvalidGraphic("Unsupported clipboard format");
+  LoadFromStream(*bytes);
+}
+
 int TIcon::Width() const {
   if (data.size() < 22) return 0;
   int w = static_cast<std::uint8_t>(data[6]);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/images/Clipbrd.h"
 #include "setup/images/ResFile.h"
 #include "setup/images/RxGraph.h"
 
@@ -27,12 +28,18 @@ class TIcon {
   // Checks the file's header and first directory entry; raises EInvalidGraphic.
   void LoadFromStream(const std::string& bytes);
   void Assign(const TIcon* other);
+  // The clipboard under the icon format; pasting checks the data as LoadFromStream does.
+  void CopyToClipboard() const;
+  void LoadFromClipboardFormat();
   int Width() const;
   int Height() const;
   // The first image as a 24-bit bitmap (uncompressed images of 1 to 32 bits); pixels its
   // mask leaves out take `background` (clNone: the image's own colour).
   TBitmap ToBitmap(TColor background = clNone) const;
 };
+
+// The clipboard format of icons: "Icon Image" (an icon file's bytes).
+TClipFormat CF_ICON();
 
 class TIconList {
  public:

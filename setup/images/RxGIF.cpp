@@ -488,7 +488,9 @@ void TGIFImage::Clear() {
   screenWidth = screenHeight = 0;
 }
 
-void TGIFImage::LoadFromStream(const std::string& bytes) {
+void TGIFImage::LoadFromStream(const std::string& bytes) { Load(bytes, true); }
+
+void TGIFImage::Load(const std::string& bytes, bool decodeFirst) {
   Clear();
   Progress(0, 0, "");
   try {
@@ -620,7 +622,7 @@ void TGIFImage::LoadFromStream(const std::string& bytes) {
     if (!frames.empty()) {
       frameIndex = 0;
       try {
-        frames[0]->Bitmap();
+        if (decodeFirst) frames[0]->Bitmap();
       } catch (...) {
         frames.erase(frames.begin());
         frameIndex = frames.empty() ? -1 : 0;
@@ -746,6 +748,51 @@ std::string TGIFImage::WriteData() {
   std::string s;
   PutLe32(s, static_cast<std::uint32_t>(gif.size()));
   return s + gif;
+}
+
+TClipFormat CF_GIF() {
+  static const TClipFormat format = RegisterClipboardFormat("GIF Image");
+  return format;
+}
+
+std::vector<std::pair<TClipFormat, std::string>> TGIFImage::SaveToClipboardFormat() {
+  std::vector<std::pair<TClipFormat, std::string>> items;
+  if (frames.empty()) return items;
+  items.emplace_back(CF_BITMAP, frames[0]->Bitmap().SaveBmp());
+  const bool encoded = std::all_of(frames.begin(), frames.end(), [](const auto& f) { return f->HasImageData(); });
+  if (encoded) items.emplace_back(CF_GIF(), WriteData());
+  return items;
+}
+
+void TGIFImage::CopyToClipboard() {
+  auto items = SaveToClipboardFormat();
+  if (!items.empty()) ClipboardSetData(std::move(items));
+}
+
+void TGIFImage::LoadFromClipboardFormat() {
+  if (auto gif = ClipboardGetData(CF_GIF())) {
+    if (gif->size() < 4) throw EReadError();
+    const std::uint32_t n = GetLe32(*gif, 0);
+    if (n > gif->size() - 4) throw EReadError();
+    Load(gif->substr(4, n), false);
+    if (frames.empty()) return;
+    // The bitmap beside the GIF data is the first frame already drawn: taken when it fits.
+    if (auto bmp = ClipboardGetData(CF_BITMAP)) {
+      try {
+        TBitmap b = LoadBmp(*bmp);
+        TGIFItem& item = *frames[0]->image;
+        if (b.width == item.width && b.height == item.height) {
+          b.transparentColor = frames[0]->transparentColor;
+          frames[0]->bitmap = std::make_shared<TBitmap>(std::move(b));
+        }
+      } catch (const EInvalidGraphic&) {
+      }
+    }
+    return;
+  }
+  auto bmp = ClipboardGetData(CF_BITMAP);
+  if (!bmp) throw EInvalidGraphic("Unsupported clipboard format");
+  Assign(LoadBmp(*bmp));
 }
 
 void TGIFImage::LoadFromFile(const std::string& path) {

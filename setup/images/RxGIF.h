@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/surface.h"
+#include "setup/images/Clipbrd.h"
 #include "setup/images/RxGraph.h"
 
 namespace zarn3set {
@@ -145,6 +146,13 @@ class TGIFImage {
   std::string WriteData();
   void LoadFromFile(const std::string& path);
   void SaveToFile(const std::string& path);
+  // For the clipboard: the first frame's bitmap, and the GIF data (with their length) when
+  // every frame already holds its encoded image; nothing without frames.
+  std::vector<std::pair<TClipFormat, std::string>> SaveToClipboardFormat();
+  void CopyToClipboard();
+  // The clipboard's GIF data (not decoded; the first frame's bitmap taken from the bitmap
+  // beside them when it fits), else its bitmap. Raises when it holds neither or they are bad.
+  void LoadFromClipboardFormat();
 
   void Assign(const TGIFImage& other);
   void Assign(const TBitmap& bitmap);
@@ -160,6 +168,8 @@ class TGIFImage {
   void EncodeFrames();
   void RecalcScreenSize();
 
+  // Everything of `bytes`; the first frame decoded at once when asked (removed when it fails).
+  void Load(const std::string& bytes, bool decodeFirst);
   int FrameCount() const { return static_cast<int>(frames.size()); }
   TGIFFrame* Frame(int i) { return i >= 0 && i < FrameCount() ? frames[i].get() : nullptr; }
   TGIFFrame* Current() { return Frame(frameIndex); }
@@ -174,6 +184,9 @@ class TGIFImage {
     if (OnProgress) OnProgress(stage, percent, message);
   }
 };
+
+// The clipboard format of GIF data: "GIF Image".
+TClipFormat CF_GIF();
 
 // Composes frame `n` (capped to the last) into `canvas`, going on from the frame the canvas
 // holds when that is the one before. A frame that cannot be decoded draws nothing.

@@ -10,6 +10,7 @@
 
 #include "platform/surface.h"
 #include "setup/images/RxGIF.h"
+#include "setup/lebytes.h"
 #include "tests/setup/setup_fixture.h"
 
 namespace zarn3set {
@@ -481,6 +482,48 @@ TEST_F(GifCodec, AssignAndAssignToCarryFramesScreensAndTransparency) {
     TRGB c = fb.Pixel(hx, hy);
     EXPECT_EQ(got, leaveOut ? plat::PackColour(s.format, 0, 0, 0) : plat::PackColour(s.format, c.r, c.g, c.b));
   }
+}
+
+TEST_F(GifCodec, ClipboardCarriesTheFirstBitmapAndTheGifDataWhenEveryFrameIsEncoded) {
+  ASSERT_FALSE(ClipboardUsesX());  // the tests' own clipboard, in the process
+  TGIFImage img = Animation({{20, 10, 0, 0, 1, -1}, {6, 4, 9, 5, 2, 3}});
+  auto items = img.SaveToClipboardFormat();
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0].first, CF_BITMAP);
+  EXPECT_EQ(LoadBmp(items[0].second).width, 20);
+  EXPECT_EQ(items[1].first, CF_GIF());
+  EXPECT_EQ(ClipboardFormatName(CF_GIF()), "GIF Image");
+  EXPECT_EQ(GetLe32(items[1].second, 0), items[1].second.size() - 4);
+  img.CopyToClipboard();
+  TGIFImage pasted;
+  pasted.LoadFromClipboardFormat();
+  ASSERT_EQ(pasted.FrameCount(), 2);
+  EXPECT_EQ(pasted.frameIndex, 0);
+  EXPECT_EQ(pasted.Frame(1)->bitmap, nullptr);  // loaded, not decoded
+  ASSERT_NE(pasted.Frame(0)->bitmap, nullptr);  // taken from the bitmap beside the data
+  EXPECT_EQ(pasted.Frame(0)->bitmap->Pixel(3, 2), img.Frame(0)->Bitmap().Pixel(3, 2));
+  // A frame without encoded data: the first frame's bitmap alone.
+  TBitmap red;
+  red.Create(3, 2, 24);
+  for (int x = 0; x < 3; ++x) red.SetPixel(x, 1, {255, 0, 0});
+  img.AddFrame(red);
+  items = img.SaveToClipboardFormat();
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].first, CF_BITMAP);
+  TGIFImage single;
+  single.AddFrame(red);
+  single.CopyToClipboard();
+  EXPECT_FALSE(ClipboardHasFormat(CF_GIF()));
+  pasted.LoadFromClipboardFormat();  // a bitmap becomes a one-frame image
+  ASSERT_EQ(pasted.FrameCount(), 1);
+  EXPECT_EQ(pasted.Frame(0)->Bitmap().Pixel(2, 1), (TRGB{255, 0, 0}));
+  EXPECT_TRUE(TGIFImage().SaveToClipboardFormat().empty());
+  // Damaged or foreign contents raise and leave nothing half made.
+  ClipboardSetData({{CF_GIF(), std::string("\xFF\xFF\0\0GIF", 7)}});
+  EXPECT_THROW(pasted.LoadFromClipboardFormat(), EReadError);
+  ClipboardSetData({{CF_TEXT, "hello"}});
+  EXPECT_THROW(pasted.LoadFromClipboardFormat(), EInvalidGraphic);
+  ClipboardClear();
 }
 
 TEST(GifCodecTables, ColourCountsMustBePowersOfTwo) {

@@ -17,6 +17,7 @@
 #include "setup/images/RxGraph.h"
 #include "setup/images/RxTimer.h"
 #include "setup/lebytes.h"
+#include "tests/setup/setup_fixture.h"
 
 namespace zarn3set {
 namespace {
@@ -518,14 +519,22 @@ std::string ProgramFile(const std::vector<Res>& res, bool wide = false) {
   for (std::size_t i = 0; i < res.size(); ++i) entry[i] = off, off += 16;
   for (std::size_t i = 0; i < res.size(); ++i) data[i] = off, off += (res[i].data.size() + 3) & ~std::size_t{3};
   std::string sec(off, '\0');
-  auto dir = [&](std::size_t at, std::size_t ids) { Le(sec, at + 14, static_cast<std::uint32_t>(ids), 2); };
-  dir(0, types.size());
+  auto dir = [&](std::size_t at, std::size_t names, std::size_t ids) {
+    Le(sec, at + 12, static_cast<std::uint32_t>(names), 2);
+    Le(sec, at + 14, static_cast<std::uint32_t>(ids), 2);
+  };
+  dir(0, 0, types.size());
+  // Named entries come before numbered ones.
+  std::vector<std::size_t> order(res.size());
+  for (std::size_t i = 0; i < res.size(); ++i) order[i] = i;
+  std::stable_partition(order.begin(), order.end(), [&](std::size_t i) { return res[i].name[0] != '#'; });
   for (std::size_t t = 0; t < types.size(); ++t) {
     Le(sec, 16 + 8 * t, types[t], 4);
     Le(sec, 16 + 8 * t + 4, 0x80000000u | static_cast<std::uint32_t>(typeDir[t]), 4);
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < res.size(); ++i) {
+    std::size_t n = 0, named = 0;
+    for (std::size_t i : order) {
       if (res[i].type != types[t]) continue;
+      named += res[i].name[0] != '#';
       std::size_t e = typeDir[t] + 16 + 8 * n++;
       if (res[i].name[0] == '#') {
         Le(sec, e, static_cast<std::uint32_t>(std::stoul(res[i].name.substr(1))), 4);
@@ -536,10 +545,10 @@ std::string ProgramFile(const std::vector<Res>& res, bool wide = false) {
       }
       Le(sec, e + 4, 0x80000000u | static_cast<std::uint32_t>(nameDir[i]), 4);
     }
-    dir(typeDir[t], n);
+    dir(typeDir[t], named, n - named);
   }
   for (std::size_t i = 0; i < res.size(); ++i) {
-    dir(nameDir[i], 1);
+    dir(nameDir[i], 0, 1);
     Le(sec, nameDir[i] + 16, 1033, 4);
     Le(sec, nameDir[i] + 20, static_cast<std::uint32_t>(entry[i]), 4);
     Le(sec, entry[i], kVa + static_cast<std::uint32_t>(data[i]), 4);
@@ -630,8 +639,19 @@ std::string SampleProgram(bool wide = false) {
                      wide);
 }
 
-TEST(IconList, IconsAndCursorsComeFromAProgramFilesResources) {
+class ProgramFiles : public setup_test::TempDirTest {};
+
+TEST_F(ProgramFiles, IconsAndCursorsComeFromAProgramFilesResources) {
   for (bool wide : {false, true}) {
+    // binutils reads the file as a program file of its kind and finds the named resources.
+    const auto path = dir / "sample.exe";
+    setup_test::Spit(path, SampleProgram(wide));
+    const auto listing = dir / "objdump.txt";
+    setup_test::Shell("objdump -p " + setup_test::Q(path.string()) + " > " + setup_test::Q(listing.string()));
+    const std::string text = setup_test::Slurp(listing);
+    EXPECT_NE(text.find(wide ? "file format pei-x86-64" : "file format pei-i386"), std::string::npos);
+    for (const char* name : {"]: MainIcon, Value", "]: BROKEN, Value", "]: ARROW, Value", "Num Names: 2, IDs: 1"})
+      EXPECT_NE(text.find(name), std::string::npos) << name;
     TModule exe;
     exe.LoadFromStream(SampleProgram(wide));
     TIconList list;
@@ -730,12 +750,31 @@ TEST(IconList, OperationsNotifyOnceAndTheStoredFormRoundTrips) {
   strange.LoadFromStream(odd);
   EXPECT_TRUE(strange.ToBitmap().Empty());
   EXPECT_EQ(list.IndexOf(&red), -1);  // the list holds copies
+  // Through the clipboard under the icon format.
+  red.CopyToClipboard();
+  EXPECT_TRUE(ClipboardHasFormat(CF_ICON()));
+  EXPECT_EQ(ClipboardFormatName(CF_ICON()), "Icon Image");
+  TIcon pasted;
+  pasted.LoadFromClipboardFormat();
+  EXPECT_EQ(pasted.data, red.data);
+  ClipboardSetData({{CF_ICON(), "not an icon"}});
+  EXPECT_THROW(pasted.LoadFromClipboardFormat(), EInvalidGraphic);
+  EXPECT_EQ(pasted.data, red.data);
+  ClipboardClear();
+  EXPECT_THROW(pasted.LoadFromClipboardFormat(), EInvalidGraphic);
+  // Stored only when it differs from the ancestor's list, or is not empty without one.
+  EXPECT_TRUE(list.ShouldStore(nullptr));
+  EXPECT_FALSE(TIconList().ShouldStore(nullptr));
   std::string stored = list.SaveToStream();
   TIconList back;
   back.LoadFromStream(stored);
   ASSERT_EQ(back.GetCount(), 3);
   EXPECT_EQ(back.Get(0), nullptr);
   EXPECT_EQ(back.SaveToStream(), stored);
+  EXPECT_FALSE(back.ShouldStore(&list));
+  back.Exchange(0, 1);
+  EXPECT_TRUE(back.ShouldStore(&list));
+  back.Exchange(0, 1);
   // A damaged stream leaves the list as it was.
   EXPECT_THROW(back.LoadFromStream(stored.substr(0, stored.size() - 5)), EInvalidGraphic);
   EXPECT_EQ(back.GetCount(), 3);
