@@ -13,6 +13,8 @@
 #include <mutex>
 #include <thread>
 
+#include "setup/lebytes.h"
+
 namespace zarn3set {
 namespace {
 
@@ -84,6 +86,22 @@ const std::pair<TClipFormat, std::string>* ItemOfAtom(
   return nullptr;
 }
 
+// "GIF Image" data carry their length first; the X type holds the GIF file alone.
+bool LengthFirst(TClipFormat f) { return ClipboardFormatName(f) == "GIF Image"; }
+
+std::string ToX(TClipFormat f, const std::string& data) {
+  if (!LengthFirst(f)) return data;
+  const std::uint32_t n = GetLe32(data, 0);
+  return data.size() >= 4 && n <= data.size() - 4 ? data.substr(4, n) : std::string();
+}
+
+std::string FromX(TClipFormat f, const std::string& data) {
+  if (!LengthFirst(f)) return data;
+  std::string out;
+  PutLe32(out, static_cast<std::uint32_t>(data.size()));
+  return out + data;
+}
+
 void Answer(XSide& x, const XSelectionRequestEvent& rq) {
   XSelectionEvent ev{};
   ev.type = SelectionNotify;
@@ -109,7 +127,7 @@ void Answer(XSide& x, const XSelectionRequestEvent& rq) {
                       reinterpret_cast<const unsigned char*>(list.data()), static_cast<int>(list.size()));
       ev.property = property;
     } else if (const auto* item = ItemOfAtom(x.dpy, rq.target, items)) {
-      const std::string& data = item->second;
+      const std::string data = ToX(item->first, item->second);
       if (static_cast<long>(data.size()) <= maxBytes) {
         XChangeProperty(x.dpy, rq.requestor, property, rq.target, 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
@@ -249,6 +267,29 @@ std::optional<std::string> Request(const std::string& type) {
   return result;
 }
 
+// The X types a format is read under, the usual one first.
+std::vector<std::string> Types(TClipFormat format) {
+  const std::string mime = ClipboardFormatMime(format);
+  if (mime == "image/vnd.microsoft.icon") return {mime, "image/x-icon", "image/ico"};
+  return {mime};
+}
+
+// Whether the selection's owner lists the type among its TARGETS.
+bool Listed(const std::string& type) {
+  auto list = Request("TARGETS");
+  if (!list) return false;
+  Display* dpy = XOpenDisplay(nullptr);
+  if (!dpy) return false;
+  const Atom wanted = XInternAtom(dpy, type.c_str(), False);
+  XCloseDisplay(dpy);
+  for (std::size_t i = 0; i + sizeof(Atom) <= list->size(); i += sizeof(Atom)) {
+    Atom a;
+    std::memcpy(&a, list->data() + i, sizeof a);
+    if (a == wanted) return true;
+  }
+  return false;
+}
+
 // True when the contents are ours (so the store answers).
 bool OursNow() {
   std::lock_guard<std::mutex> hold(TheStore().m);
@@ -318,10 +359,12 @@ std::optional<std::string> ClipboardGetData(TClipFormat format) {
       if (f == format) return data;
     return std::nullopt;
   }
-  const std::string mime = ClipboardFormatMime(format);
-  auto got = Request(mime);
-  if (!got && mime == "image/vnd.microsoft.icon") got = Request("image/x-icon");
-  return got;
+  // Only what the owner lists: some owners answer any type with what they hold.
+  std::optional<std::string> got;
+  for (const std::string& type : Types(format))
+    if (Listed(type) && (got = Request(type))) break;
+  if (!got) return got;
+  return FromX(format, *got);
 }
 
 bool ClipboardHasFormat(TClipFormat format) {
@@ -330,21 +373,8 @@ bool ClipboardHasFormat(TClipFormat format) {
     return std::any_of(TheStore().items.begin(), TheStore().items.end(),
                        [&](const auto& item) { return item.first == format; });
   }
-  auto list = Request("TARGETS");
-  if (!list) return false;
-  Display* dpy = XOpenDisplay(nullptr);
-  if (!dpy) return false;
-  std::vector<Atom> wanted{AtomOf(dpy, format)};
-  if (ClipboardFormatMime(format) == "image/vnd.microsoft.icon") {
-    wanted.push_back(XInternAtom(dpy, "image/x-icon", False));
-    wanted.push_back(XInternAtom(dpy, "image/ico", False));
-  }
-  XCloseDisplay(dpy);
-  for (std::size_t i = 0; i + sizeof(Atom) <= list->size(); i += sizeof(Atom)) {
-    Atom a;
-    std::memcpy(&a, list->data() + i, sizeof a);
-    if (std::find(wanted.begin(), wanted.end(), a) != wanted.end()) return true;
-  }
+  for (const std::string& type : Types(format))
+    if (Listed(type)) return true;
   return false;
 }
 

@@ -18,7 +18,8 @@ inline constexpr TClipFormat CF_BITMAP = 2;  // a bitmap, as the bytes of a BMP 
 // Registered names get numbers from here on; the same name always gets the same number.
 TClipFormat RegisterClipboardFormat(const std::string& name);
 std::string ClipboardFormatName(TClipFormat format);
-// The type other programs know the format by ("image/gif" for "GIF Image").
+// The type other programs know the format by ("image/gif" for "GIF Image", whose data go
+// there without the 4-byte length they carry here).
 std::string ClipboardFormatMime(TClipFormat format);
 
 class EClipboardError : public std::runtime_error {
