@@ -14,6 +14,9 @@ xs_need_tools xclip convert identify || exit 1
 xs_session xvfb_clipboard copier:log
 fail() { xs_failed "$@"; }
 xs_start 320x200 || exit 1
+# The tests run with the null platform, whose clipboard stays in the process.
+ZARN_PLATFORM=sdl
+export ZARN_PLATFORM
 
 clip() { xclip -selection clipboard "$@"; }
 targets_have() { clip -t TARGETS -o | grep -q -x "$1"; }
