@@ -1,5 +1,9 @@
 #include "setup/images/RxTimer.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 
@@ -14,7 +18,23 @@ void ShowError(const std::string& text) {
   else std::fprintf(stderr, "%s\n", text.c_str());
 }
 
+// Niceness of each priority (the calling thread's own).
+void ApplyPriority(TThreadPriority p) {
+  static constexpr int kNice[] = {19, 2, 1, 0, -1, -2, -20};
+  const auto tid = static_cast<id_t>(syscall(SYS_gettid));
+  setpriority(PRIO_PROCESS, tid, kNice[static_cast<int>(p)]);  // refused raises leave it as is
+}
+
 }  // namespace
+
+void TRxTimer::SetThreadPriority(TThreadPriority p) {
+  {
+    std::lock_guard<std::mutex> hold(m_);
+    priority_ = p;
+    priorityChanged_ = true;
+  }
+  Update();
+}
 
 TRxTimer::~TRxTimer() {
   {
@@ -92,7 +112,12 @@ void TRxTimer::Fire() {
 
 void TRxTimer::ThreadLoop() {
   std::unique_lock<std::mutex> lock(m_);
+  priorityChanged_ = true;
   while (!destroying_) {
+    if (priorityChanged_) {
+      priorityChanged_ = false;
+      ApplyPriority(priority_);
+    }
     if (!(RunningLocked() && threaded_ && !syncEvent_)) {
       wake_.wait(lock);
       continue;

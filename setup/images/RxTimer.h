@@ -21,6 +21,10 @@ class EOutOfResources : public std::runtime_error {
 // Where an event's error is shown (the loop's thread); without one it goes to stderr.
 inline void (*ShowTimerErrorProc)(const std::string& text) = nullptr;
 
+// Priorities of the timer's thread, as niceness steps of the thread: raising one above normal
+// needs privileges and is left as it is where the system refuses it.
+enum class TThreadPriority { Idle, Lowest, Lower, Normal, Higher, Highest, TimeCritical };
+
 class TRxTimer {
  public:
   TRxTimer() = default;
@@ -36,6 +40,8 @@ class TRxTimer {
   void SetThreaded(bool on);
   bool SyncEvent() const { return syncEvent_; }
   void SetSyncEvent(bool on);
+  TThreadPriority ThreadPriority() const { return priority_; }
+  void SetThreadPriority(TThreadPriority p);
   void SetOnTimer(std::function<void()> handler);
   bool HasOnTimer() const;
   // True while the event would fire (interval > 0, enabled, a handler).
@@ -55,6 +61,8 @@ class TRxTimer {
   bool threaded_ = true;
   bool syncEvent_ = true;
   bool destroying_ = false;
+  TThreadPriority priority_ = TThreadPriority::Normal;
+  bool priorityChanged_ = false;  // the thread applies it before its next wait
   std::uint64_t generation_ = 0;  // bumped by every change: the thread starts its wait again
   std::function<void()> onTimer_;
   int id_ = 0;             // the loop's timer, made and changed in the loop's thread only

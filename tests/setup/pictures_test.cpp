@@ -1,9 +1,13 @@
 // Picture control, its timer, colour reduction, the icon list and animated cursors.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <random>
@@ -185,6 +189,13 @@ TEST_F(NullLoop, TimerRunsItsEventInTheLoopOrInAThreadOfItsOwn) {
     ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return where.size() >= 2; }));
     EXPECT_NE(where[0], loopThread);
   }
+  // Its priority is the niceness of that thread.
+  std::atomic<int> nice = -100;
+  t.SetThreadPriority(TThreadPriority::Lower);
+  t.SetOnTimer([&] { nice = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid))); });
+  const auto by = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (nice != 1 && std::chrono::steady_clock::now() < by) std::this_thread::yield();
+  EXPECT_EQ(nice, 1);
   // An error of the event is shown in the loop's thread; an abort passes quietly.
   static std::vector<std::string> shown;
   static std::thread::id shownIn;
