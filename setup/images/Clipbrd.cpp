@@ -60,9 +60,44 @@ XSide& X() {
   return *x;
 }
 
-// A requestor that went away, or a bad atom from another program, must not end ours: X
-// errors are ignored (Xlib's own handler would exit).
-int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+// A requestor that went away, or a bad atom from another program, must not end ours: errors
+// on the clipboard's connections are ignored (Xlib's own handler would exit); those of other
+// connections (the window's) go to the handler that was there before.
+std::mutex& ConnectionsLock() {
+  static std::mutex* m = new std::mutex;
+  return *m;
+}
+std::vector<Display*>& Connections() {
+  static auto* v = new std::vector<Display*>;
+  return *v;
+}
+XErrorHandler previousHandler = nullptr;
+
+int OnXError(Display* dpy, XErrorEvent* e) {
+  {
+    std::lock_guard<std::mutex> hold(ConnectionsLock());
+    const auto& ours = Connections();
+    if (std::find(ours.begin(), ours.end(), dpy) != ours.end()) return 0;
+  }
+  return previousHandler ? previousHandler(dpy, e) : 0;
+}
+
+Display* OpenConnection() {
+  Display* dpy = XOpenDisplay(nullptr);
+  if (dpy) {
+    std::lock_guard<std::mutex> hold(ConnectionsLock());
+    Connections().push_back(dpy);
+  }
+  return dpy;
+}
+
+void CloseConnection(Display* dpy) {
+  {
+    std::lock_guard<std::mutex> hold(ConnectionsLock());
+    std::erase(Connections(), dpy);
+  }
+  XCloseDisplay(dpy);
+}
 
 bool WantX() {
   const char* display = std::getenv("DISPLAY");
@@ -168,11 +203,11 @@ XSide* OpenX() {
   static std::once_flag threads;
   std::call_once(threads, [] {
     XInitThreads();
-    XSetErrorHandler(IgnoreXError);
+    previousHandler = XSetErrorHandler(OnXError);
   });
-  x.dpy = XOpenDisplay(nullptr);
+  x.dpy = OpenConnection();
   if (!x.dpy || pipe(x.wake) != 0) {
-    if (x.dpy) XCloseDisplay(x.dpy);
+    if (x.dpy) CloseConnection(x.dpy);
     x.dpy = nullptr;
     x.failed = true;
     return nullptr;
@@ -235,7 +270,7 @@ std::optional<std::string> Request(const std::string& type) {
     std::lock_guard<std::mutex> hold(XLock());
     if (!OpenX()) return std::nullopt;  // also sets the error handling up
   }
-  Display* dpy = XOpenDisplay(nullptr);
+  Display* dpy = OpenConnection();
   if (!dpy) return std::nullopt;
   const Atom clipboard = XInternAtom(dpy, "CLIPBOARD", False);
   const Atom target = XInternAtom(dpy, type.c_str(), False);
@@ -263,7 +298,7 @@ std::optional<std::string> Request(const std::string& type) {
     }
     XDestroyWindow(dpy, win);
   }
-  XCloseDisplay(dpy);
+  CloseConnection(dpy);
   return result;
 }
 
@@ -278,10 +313,10 @@ std::vector<std::string> Types(TClipFormat format) {
 bool Listed(const std::string& type) {
   auto list = Request("TARGETS");
   if (!list) return false;
-  Display* dpy = XOpenDisplay(nullptr);
+  Display* dpy = OpenConnection();
   if (!dpy) return false;
   const Atom wanted = XInternAtom(dpy, type.c_str(), False);
-  XCloseDisplay(dpy);
+  CloseConnection(dpy);
   for (std::size_t i = 0; i + sizeof(Atom) <= list->size(); i += sizeof(Atom)) {
     Atom a;
     std::memcpy(&a, list->data() + i, sizeof a);
