@@ -14,6 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
       img.LoadFromStream(bytes);
       for (int i = 0; i < img.FrameCount(); ++i) img.Frame(i)->Bitmap();
+      // Every frame composed on the logical screen, in order and from the last one back.
+      zarn3set::TGIFCanvas c;
+      for (int i = 0; i < img.FrameCount(); ++i) zarn3set::ComposeFrame(img, i, c);
+      if (img.FrameCount() > 1) zarn3set::ComposeFrame(img, 0, c);
       if (img.FrameCount() > 0 && size < 4096) {
         zarn3set::TGIFImage back;
         back.LoadFromStream(img.SaveToStream());

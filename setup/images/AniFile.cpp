@@ -126,7 +126,12 @@ void TAnimatedCursorImage::AssignTo(TIconList& list) const {
   list.ReleaseChanges();
 }
 
-TBitmap TAnimatedCursorImage::AssignToBitmap(TColor brush) const {
+void TAnimatedCursorImage::AssignTo(TIcon& icon) const {
+  if (frames.empty()) icon.Assign(nullptr);
+  else icon.Assign(&frames.front().icon);
+}
+
+TBitmap TAnimatedCursorImage::AssignToBitmap(TColor brush, bool reduce) const {
   TBitmap out;
   int w = 0, h = 0;
   std::vector<TBitmap> pics;
@@ -144,6 +149,11 @@ TBitmap TAnimatedCursorImage::AssignToBitmap(TColor brush) const {
     for (int y = 0; y < p.height; ++y)
       for (int x = 0; x < p.width; ++x) out.SetPixel(x0 + x, y, p.Pixel(x, y));
     x0 += p.width;
+  }
+  if (reduce) {
+    const std::uint32_t bits = header.bitCount * std::max<std::uint32_t>(header.planes, 1);
+    const int colors = bits >= 8 ? 256 : std::max(16, 1 << bits);
+    if (bits <= 8) out = LoadBmp(ConvertBitmapForColors(out, colors));
   }
   return out;
 }

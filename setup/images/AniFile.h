@@ -42,8 +42,10 @@ class TAnimatedCursorImage {
   // Not supported: the user is told and the operation is given up (EAbort).
   [[noreturn]] void SaveToStream();
   void AssignTo(TIconList& list) const;
-  // Every frame side by side on the brush colour (24 bits).
-  TBitmap AssignToBitmap(TColor brush) const;
+  void AssignTo(TIcon& icon) const;  // the first frame
+  // Every frame side by side on the brush colour (24 bits); `reduce` brings it down to the
+  // cursor's own colour count, at least 16.
+  TBitmap AssignToBitmap(TColor brush, bool reduce = false) const;
 };
 
 }  // namespace zarn3set

@@ -9,8 +9,11 @@ std::uint16_t SurfaceColor(const plat::Surface& s, TColor c) {
   return plat::PackColour(s.format, rgb.r, rgb.g, rgb.b);
 }
 
-void StretchDrawBitmap(plat::Surface& dst, plat::Rect r, const TBitmap& bmp, TColor transparent) {
+void StretchDrawBitmap(plat::Surface& dst, plat::Rect r, const TBitmap& bmp, TColor transparent,
+                       const std::vector<std::uint8_t>* covered, TColor holes) {
   if (bmp.Empty() || r.w <= 0 || r.h <= 0 || dst.pixels.empty()) return;
+  if (covered && covered->size() != static_cast<std::size_t>(bmp.width) * bmp.height) covered = nullptr;
+  const std::uint16_t holeColour = holes == clNone ? 0 : SurfaceColor(dst, holes);
   int x0 = std::max(0, r.x), y0 = std::max(0, r.y);
   int x1 = std::min(dst.width, r.x + r.w), y1 = std::min(dst.height, r.y + r.h);
   // Colours of the palette packed once.
@@ -27,6 +30,10 @@ void StretchDrawBitmap(plat::Surface& dst, plat::Rect r, const TBitmap& bmp, TCo
     std::uint16_t* row = dst.pixels.data() + static_cast<std::size_t>(y) * dst.width;
     for (int x = x0; x < x1; ++x) {
       int sx = static_cast<int>((static_cast<std::int64_t>(x - r.x) * bmp.width) / r.w);
+      if (covered && !(*covered)[static_cast<std::size_t>(sy) * bmp.width + sx]) {
+        if (holes != clNone) row[x] = holeColour;
+        continue;
+      }
       if (bmp.bits <= 8) {
         unsigned i = bmp.Index(sx, sy);
         if (i >= packed.size() || clear[i]) continue;

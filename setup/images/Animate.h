@@ -2,7 +2,9 @@
 // the installer's 16-bit surfaces (stretched, with a transparent colour left out).
 #pragma once
 
+#include <atomic>
 #include <mutex>
+#include <vector>
 
 #include "platform/surface.h"
 #include "setup/images/RxGraph.h"
@@ -10,9 +12,11 @@
 namespace zarn3set {
 
 // Stretches the whole bitmap into `r` of the surface (clipped); pixels of the transparent
-// colour (clNone: none) are left out.
+// colour (clNone: none) are left out. With `covered` (one byte a pixel, rows top-down), the
+// pixels it marks 0 take `holes`, or are left out when that is clNone.
 void StretchDrawBitmap(plat::Surface& dst, plat::Rect r, const TBitmap& bmp,
-                       TColor transparent = clNone);
+                       TColor transparent = clNone,
+                       const std::vector<std::uint8_t>* covered = nullptr, TColor holes = clNone);
 std::uint16_t SurfaceColor(const plat::Surface& s, TColor c);
 
 class TRxImageControl {
@@ -34,7 +38,7 @@ class TRxImageControl {
  protected:
   virtual void DrawPicture(plat::Surface& canvas) = 0;
   std::recursive_mutex lock_;  // held around picture changes and drawing
-  bool invalid_ = true;
+  std::atomic<bool> invalid_ = true;  // set from the timer's thread too
   plat::Surface off_;  // the off-screen picture, kept while the size stays
 };
 

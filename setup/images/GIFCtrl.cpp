@@ -2,17 +2,28 @@
 
 #include <algorithm>
 
+#include "platform/app.h"
+
 namespace zarn3set {
 
-TRxGIFAnimator::TRxGIFAnimator() {
+TRxGIFAnimator::TRxGIFAnimator() : self_(std::make_shared<TRxGIFAnimator*>(this)) {
   timer_.SetEnabled(false);
   image_.OnChange = [this] { ImageChanged(); };
 }
 
 TRxGIFAnimator::~TRxGIFAnimator() {
-  OnStart = OnStop = OnChange = OnFrameChanged = nullptr;
+  {
+    std::lock_guard<std::recursive_mutex> hold(lock_);
+    OnStart = OnStop = OnChange = OnFrameChanged = nullptr;
+  }
   SetAnimate(false);
   destroying = true;
+  *self_ = nullptr;
+}
+
+void TRxGIFAnimator::SetAsyncDrawing(bool on) {
+  asyncDrawing_ = on;
+  timer_.SetSyncEvent(!on);
 }
 
 void TRxGIFAnimator::SetImage(const TGIFImage& image) {
@@ -20,6 +31,7 @@ void TRxGIFAnimator::SetImage(const TGIFImage& image) {
 }
 
 void TRxGIFAnimator::ImageChanged() {
+  canvas_ = TGIFCanvas();
   frameIndex_ = image_.frameIndex;
   timer_.SetInterval(FrameInterval(frameIndex_));
   RefreshAfterChange();
@@ -65,13 +77,21 @@ void TRxGIFAnimator::SetAnimate(bool on) {
 }
 
 void TRxGIFAnimator::Tick() {
-  if (!visible || loading || destroying || image_.FrameCount() < 2) return;
   std::lock_guard<std::recursive_mutex> hold(lock_);
+  if (!visible || loading || destroying || image_.FrameCount() < 2) return;
   int next = frameIndex_ + 1;
   bool wrapped = next >= image_.FrameCount();
   if (wrapped) next = 0;
   frameIndex_ = next;
-  if (OnFrameChanged) OnFrameChanged();
+  if (asyncDrawing_ && timer_.InOwnThread()) {
+    std::weak_ptr<TRxGIFAnimator*> self = self_;
+    plat::PostTask([self] {
+      auto alive = self.lock();
+      if (alive && *alive && (*alive)->OnFrameChanged) (*alive)->OnFrameChanged();
+    });
+  } else if (OnFrameChanged) {
+    OnFrameChanged();
+  }
   Invalidate();
   timer_.SetInterval(FrameInterval(frameIndex_));
   if (!loop && wrapped) SetAnimate(false);
@@ -79,20 +99,21 @@ void TRxGIFAnimator::Tick() {
 
 void TRxGIFAnimator::DrawPicture(plat::Surface& canvas) {
   TGIFFrame* f = image_.Frame(frameIndex_);
-  bool clear = transparent_ && f && f->transparentColor != clNone && image_.IsTransparent();
+  // Where no frame has drawn, the parent shows through a transparent picture; otherwise the
+  // frame's transparent colour, the image's background or the window colour fills it.
+  bool clear = transparent_ && image_.IsTransparent();
   if (!clear && !image_.Empty()) plat::SurfaceFill(canvas, SurfaceColor(canvas, color));
   if (!f || image_.Empty()) return;
-  const TBitmap* bmp = nullptr;
-  try {
-    bmp = &f->Bitmap();
-  } catch (const std::exception&) {
-    return;  // a damaged frame shows nothing
-  }
-  if (bmp->width < 1 || bmp->height < 1) return;
-  plat::Rect r{0, 0, bmp->width, bmp->height};
+  ComposeFrame(image_, frameIndex_, canvas_);
+  const TBitmap& screen = canvas_.picture;
+  if (screen.width < 1 || screen.height < 1) return;
+  TColor background = f->transparentColor != clNone ? f->transparentColor
+                      : image_.IsTransparent() && image_.backgroundColor != clNone ? image_.backgroundColor
+                                                                                    : clWindow;
+  plat::Rect r{0, 0, screen.width, screen.height};
   if (stretch_) r = {0, 0, width, height};
-  else if (center_) r = {(width - bmp->width) / 2, (height - bmp->height) / 2, bmp->width, bmp->height};
-  StretchDrawBitmap(canvas, r, *bmp, clear ? f->transparentColor : clNone);
+  else if (center_) r = {(width - screen.width) / 2, (height - screen.height) / 2, screen.width, screen.height};
+  StretchDrawBitmap(canvas, r, screen, clNone, &canvas_.covered, clear ? clNone : background);
 }
 
 }  // namespace zarn3set

@@ -2,7 +2,9 @@
 // and can step through its frames with a timer.
 #pragma once
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 #include "setup/images/Animate.h"
 #include "setup/images/RxGIF.h"
@@ -28,6 +30,9 @@ class TRxGIFAnimator : public TRxImageControl {
   void SetTransparent(bool on) { if (on != transparent_) { transparent_ = on; Invalidate(); } }
   bool loop = true;
   int FrameIndex() const { return frameIndex_; }
+  // Ticks run in the timer's own thread; OnFrameChanged is still called in the loop's.
+  bool AsyncDrawing() const { return asyncDrawing_; }
+  void SetAsyncDrawing(bool on);
   void SetFrameIndex(int index);
   // Interval for a frame: 0 below two frames or out of range, else its delay within 50..10000.
   std::uint32_t FrameInterval(int index);
@@ -43,9 +48,12 @@ class TRxGIFAnimator : public TRxImageControl {
   void ImageChanged();
   void RefreshAfterChange();
   TGIFImage image_;
+  TGIFCanvas canvas_;  // the last frame composed, for the next one
   TRxTimer timer_;
   bool animate_ = false, center_ = false, stretch_ = false, transparent_ = true;
-  int frameIndex_ = -1;
+  bool asyncDrawing_ = false;
+  std::atomic<int> frameIndex_ = -1;
+  std::shared_ptr<TRxGIFAnimator*> self_;  // lets posted events see that the control is gone
 };
 
 }  // namespace zarn3set

@@ -27,6 +27,22 @@ void TIcon::Assign(const TIcon* other) {
   if (OnChange) OnChange();
 }
 
+TClipFormat CF_ICON() {
+  static const TClipFormat format = RegisterClipboardFormat("Icon Image");
+  return format;
+}
+
+void TIcon::CopyToClipboard() const {
+  if (Empty()) throw EInvalidGraphic("Icon image is not valid");
+  ClipboardSetData({{CF_ICON(), data}});
+}
+
+void TIcon::LoadFromClipboardFormat() {
+  auto bytes = ClipboardGetData(CF_ICON());
+  if (!bytes) throw EInvalidGraphic("Unsupported clipboard format");
+  LoadFromStream(*bytes);
+}
+
 int TIcon::Width() const {
   if (data.size() < 22) return 0;
   int w = static_cast<std::uint8_t>(data[6]);
@@ -38,7 +54,7 @@ int TIcon::Height() const {
   return h == 0 ? 256 : h;
 }
 
-TBitmap TIcon::ToBitmap() const {
+TBitmap TIcon::ToBitmap(TColor background) const {
   TBitmap out;
   if (data.size() < 22) return out;
   std::size_t at = GetLe32(data, 6 + 12);
@@ -71,6 +87,15 @@ TBitmap TIcon::ToBitmap() const {
         c = {q[2], q[1], q[0]};
       }
       out.SetPixel(x, y, c);
+    }
+  }
+  // The mask follows the colour rows: one bit a pixel, set where the screen shows through.
+  std::size_t maskAt = pixels + stride * h, maskStride = static_cast<std::size_t>(((w + 31) / 32) * 4);
+  if (background != clNone && maskAt + maskStride * h <= data.size()) {
+    for (int y = 0; y < h; ++y) {
+      const auto* row = reinterpret_cast<const std::uint8_t*>(data.data() + maskAt + maskStride * (h - 1 - y));
+      for (int x = 0; x < w; ++x)
+        if ((row[x / 8] >> (7 - x % 8)) & 1) out.SetPixel(x, y, ColorToRgb(background));
     }
   }
   return out;
@@ -161,6 +186,29 @@ void TIconList::Insert(int index, const TIcon* icon) {
   Bind(n.get());
   items_.insert(items_.begin() + index, std::move(n));
   Changed();
+}
+
+int TIconList::AddResource(const TModule& module, const std::string& name) {
+  TIcon icon;
+  icon.LoadFromStream(module.LoadIcon(name));
+  return Add(&icon);
+}
+
+void TIconList::InsertResource(int index, const TModule& module, const std::string& name) {
+  if (index < 0 || index > GetCount()) throw EListError();
+  TIcon icon;
+  icon.LoadFromStream(module.LoadIcon(name));
+  Insert(index, &icon);
+}
+
+bool TIconList::ShouldStore(const TIconList* ancestor) const {
+  if (!ancestor || ancestor->GetCount() != GetCount()) return GetCount() > 0;
+  for (int i = 0; i < GetCount(); ++i) {
+    const std::string mine = items_[i] ? items_[i]->data : std::string();
+    const std::string theirs = ancestor->items_[i] ? ancestor->items_[i]->data : std::string();
+    if (mine != theirs) return true;
+  }
+  return false;
 }
 
 void TIconList::Move(int from, int to) {

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "setup/images/AniFile.h"
+#include "setup/images/Animate.h"
 #include "setup/lebytes.h"
 
 namespace zarn3set {
@@ -291,7 +293,7 @@ std::string EncodeGifPixels(const TBitmap& b, bool interlaced,
   const int clear = 1 << minSize, eoi = clear + 1;
   int next = clear + 2, width = minSize + 1;
 
-  constexpr int kSlots = 17777;
+  constexpr int kSlots = 17777, kLastCode = 4093;
   std::vector<std::int32_t> keys(kSlots, -1);
   std::vector<std::uint16_t> codes(kSlots);
   auto slotOf = [&](std::int32_t key) {
@@ -320,15 +322,18 @@ std::string EncodeGifPixels(const TBitmap& b, bool interlaced,
       w.Put(prefix, width);
       // The reader widens its codes one code later than the table grows here.
       if (next >= (1 << width) && width < 12) ++width;
-      if (next < 4096) {
-        keys[slot] = key;
-        codes[slot] = static_cast<std::uint16_t>(next++);
-      } else {
-        // Table full: a clear code, and the pixel starts the first string of the new table.
+      keys[slot] = key;
+      codes[slot] = static_cast<std::uint16_t>(next++);
+      if (next > kLastCode) {
+        // The table is full: the pixel goes out alone, then a clear code; the pixel after it
+        // starts the first string of the new table.
+        w.Put(pixel, width);
         w.Put(clear, width);
         std::fill(keys.begin(), keys.end(), -1);
         width = minSize + 1;
         next = clear + 2;
+        prefix = -1;
+        continue;
       }
       prefix = pixel;
     }
@@ -358,6 +363,27 @@ const TBitmap& TGIFFrame::Bitmap() {
     bitmap = std::move(b);
   }
   return *bitmap;
+}
+
+void TGIFFrame::Draw(plat::Surface& canvas, plat::Rect r, bool transparent) {
+  const TBitmap& b = Bitmap();
+  StretchDrawBitmap(canvas, r, b, transparent ? transparentColor : clNone);
+}
+
+void TGIFFrame::Assign(const TGIFFrame& other) {
+  if (&other == this) return;
+  TGIFImage* keep = owner;
+  *this = other;
+  owner = keep;
+  if (owner) owner->RecalcScreenSize();
+}
+
+void TGIFFrame::AssignTo(TGIFImage& target) const { target.Assign(*this); }
+
+void TGIFFrame::AssignTo(TBitmap& target) {
+  target = Bitmap();
+  target.transparentColor = transparentColor;
+  target.transparent = transparentColor != clNone;
 }
 
 void TGIFFrame::SetBitmap(const TBitmap& b) {
@@ -462,7 +488,9 @@ void TGIFImage::Clear() {
   screenWidth = screenHeight = 0;
 }
 
-void TGIFImage::LoadFromStream(const std::string& bytes) {
+void TGIFImage::LoadFromStream(const std::string& bytes) { Load(bytes, true); }
+
+void TGIFImage::Load(const std::string& bytes, bool decodeFirst) {
   Clear();
   Progress(0, 0, "");
   try {
@@ -594,7 +622,7 @@ void TGIFImage::LoadFromStream(const std::string& bytes) {
     if (!frames.empty()) {
       frameIndex = 0;
       try {
-        frames[0]->Bitmap();
+        if (decodeFirst) frames[0]->Bitmap();
       } catch (...) {
         frames.erase(frames.begin());
         frameIndex = frames.empty() ? -1 : 0;
@@ -722,6 +750,51 @@ std::string TGIFImage::WriteData() {
   return s + gif;
 }
 
+TClipFormat CF_GIF() {
+  static const TClipFormat format = RegisterClipboardFormat("GIF Image");
+  return format;
+}
+
+std::vector<std::pair<TClipFormat, std::string>> TGIFImage::SaveToClipboardFormat() {
+  std::vector<std::pair<TClipFormat, std::string>> items;
+  if (frames.empty()) return items;
+  items.emplace_back(CF_BITMAP, frames[0]->Bitmap().SaveBmp());
+  const bool encoded = std::all_of(frames.begin(), frames.end(), [](const auto& f) { return f->HasImageData(); });
+  if (encoded) items.emplace_back(CF_GIF(), WriteData());
+  return items;
+}
+
+void TGIFImage::CopyToClipboard() {
+  auto items = SaveToClipboardFormat();
+  if (!items.empty()) ClipboardSetData(std::move(items));
+}
+
+void TGIFImage::LoadFromClipboardFormat() {
+  if (auto gif = ClipboardGetData(CF_GIF())) {
+    if (gif->size() < 4) throw EReadError();
+    const std::uint32_t n = GetLe32(*gif, 0);
+    if (n > gif->size() - 4) throw EReadError();
+    Load(gif->substr(4, n), false);
+    if (frames.empty()) return;
+    // The bitmap beside the GIF data is the first frame already drawn: taken when it fits.
+    if (auto bmp = ClipboardGetData(CF_BITMAP)) {
+      try {
+        TBitmap b = LoadBmp(*bmp);
+        TGIFItem& item = *frames[0]->image;
+        if (b.width == item.width && b.height == item.height) {
+          b.transparentColor = frames[0]->transparentColor;
+          frames[0]->bitmap = std::make_shared<TBitmap>(std::move(b));
+        }
+      } catch (const EInvalidGraphic&) {
+      }
+    }
+    return;
+  }
+  auto bmp = ClipboardGetData(CF_BITMAP);
+  if (!bmp) throw EInvalidGraphic("Unsupported clipboard format");
+  Assign(LoadBmp(*bmp));
+}
+
 void TGIFImage::LoadFromFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw EReadError();
@@ -760,6 +833,64 @@ void TGIFImage::Assign(const TBitmap& bitmap) {
   AddFrame(bitmap);
 }
 
+void TGIFImage::Assign(const TGIFFrame& frame) {
+  // Taken before Clear: the frame may be one of ours.
+  const TGIFImage* from = frame.owner;
+  auto copy = std::make_unique<TGIFFrame>(frame);
+  std::shared_ptr<TGIFData> shared = from ? from->data : nullptr;
+  const int v = from ? from->version : 0;
+  const TColor background = from ? from->backgroundColor : clNone;
+  const std::uint16_t w = from ? from->screenWidth : 0, h = from ? from->screenHeight : 0;
+  Clear();
+  copy->owner = this;
+  if (shared) data = shared;
+  version = v == 0 ? 1 : v;
+  backgroundColor = background;
+  frames.push_back(std::move(copy));
+  frameIndex = 0;
+  if (from) {
+    screenWidth = w;
+    screenHeight = h;
+  } else {
+    RecalcScreenSize();
+  }
+  Changed();
+}
+
+void TGIFImage::Assign(const TAnimatedCursorImage& cursor) {
+  std::vector<std::unique_ptr<TGIFFrame>> made;
+  for (const TIconFrame& f : cursor.frames) {
+    auto frame = std::make_unique<TGIFFrame>(this);
+    frame->bitmap = std::make_shared<TBitmap>(f.icon.ToBitmap(clWindow));
+    // Jiffies are 1/60 s; the delay field holds at most 65535 ms.
+    frame->delay = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(std::uint64_t{f.jiffies} * 100 / 6, 65535));
+    made.push_back(std::move(frame));
+  }
+  Clear();
+  frames = std::move(made);
+  backgroundColor = clWindow;
+  if (!frames.empty()) {
+    frameIndex = 0;
+    version = frames.size() > 1 ? 2 : 1;
+  }
+  RecalcScreenSize();
+  Changed();
+}
+
+void TGIFImage::AssignTo(TBitmap& target) {
+  TGIFFrame* f = Current() ? Current() : Frame(0);
+  if (!f) {
+    target = TBitmap();
+    return;
+  }
+  f->AssignTo(target);
+}
+
+void TGIFImage::Draw(plat::Surface& canvas, plat::Rect r) {
+  if (TGIFFrame* f = Current()) f->Draw(canvas, r, IsTransparent());
+}
+
 int TGIFImage::AddFrame(const TBitmap& bitmap) {
   auto f = std::make_unique<TGIFFrame>(this);
   f->bitmap = std::make_shared<TBitmap>(bitmap);
@@ -794,6 +925,111 @@ bool TGIFImage::IsTransparent() const {
   for (const auto& f : frames)
     if (f->transparentColor != clNone) return true;
   return false;
+}
+
+}  // namespace zarn3set
+
+// ---------------------------------------------------------------------------------------------
+// Composition
+
+namespace zarn3set {
+namespace {
+
+struct Box {
+  int x0, y0, x1, y1;  // clipped to the screen, x1 and y1 excluded
+};
+
+Box FrameBox(TGIFFrame& f, const TBitmap& screen) {
+  int w = f.Width(), h = f.Height();
+  return {std::clamp(f.left, 0, screen.width), std::clamp(f.top, 0, screen.height),
+          static_cast<int>(std::clamp<std::int64_t>(std::int64_t{f.left} + w, 0, screen.width)),
+          static_cast<int>(std::clamp<std::int64_t>(std::int64_t{f.top} + h, 0, screen.height))};
+}
+
+const TBitmap* Decoded(TGIFFrame& f) {
+  try {
+    const TBitmap& b = f.Bitmap();
+    return b.Empty() ? nullptr : &b;
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+}
+
+// A frame that leaves nothing of the frames before it: it covers the screen, is opaque, and
+// does not restore what was under it.
+bool StartsAfresh(TGIFFrame& f, const TBitmap& screen) {
+  if (f.transparentColor != clNone || f.disposal == 3 || f.left > 0 || f.top > 0) return false;
+  const TBitmap* b = Decoded(f);
+  if (!b) return false;
+  return std::int64_t{f.left} + b->width >= screen.width &&
+         std::int64_t{f.top} + b->height >= screen.height;
+}
+
+void DrawOn(TGIFFrame& f, TGIFCanvas& c) {
+  if (f.disposal == 3) {
+    c.savedPicture = c.picture;
+    c.savedCovered = c.covered;
+  }
+  const TBitmap* b = Decoded(f);
+  if (!b) return;
+  Box box = FrameBox(f, c.picture);
+  const TColor hole = f.transparentColor == clNone ? clNone : (f.transparentColor & 0xFFFFFF);
+  for (int y = box.y0; y < box.y1; ++y)
+    for (int x = box.x0; x < box.x1; ++x) {
+      TRGB p = b->Pixel(x - f.left, y - f.top);
+      if (hole != clNone && RgbToColor(p) == hole) continue;
+      c.picture.SetPixel(x, y, p);
+      c.covered[static_cast<std::size_t>(y) * c.picture.width + x] = 1;
+    }
+}
+
+void Dispose(TGIFFrame& f, TGIFCanvas& c) {
+  if (f.disposal == 2) {
+    Box box = FrameBox(f, c.picture);
+    for (int y = box.y0; y < box.y1; ++y)
+      for (int x = box.x0; x < box.x1; ++x) {
+        c.picture.SetPixel(x, y, TRGB{});
+        c.covered[static_cast<std::size_t>(y) * c.picture.width + x] = 0;
+      }
+  } else if (f.disposal == 3 && !c.savedPicture.Empty()) {
+    c.picture = c.savedPicture;
+    c.covered = c.savedCovered;
+  }
+  // 0 and 1 leave the frame in place; 4 to 7 are undefined and do the same.
+}
+
+}  // namespace
+
+void ComposeFrame(TGIFImage& image, int n, TGIFCanvas& c) {
+  if (image.FrameCount() == 0) {
+    c = TGIFCanvas();
+    return;
+  }
+  n = std::clamp(n, 0, image.FrameCount() - 1);
+  const int w = image.screenWidth, h = image.screenHeight;
+  const bool sameScreen = !c.picture.Empty() && c.picture.width == w && c.picture.height == h;
+  if (sameScreen && c.index == n) return;
+  int start = n;
+  if (sameScreen && c.index >= 0 && c.index == n - 1) {
+    Dispose(*image.Frame(c.index), c);
+  } else {
+    c = TGIFCanvas();
+    if (!c.picture.Create(w, h, 24)) return;  // an empty screen shows nothing
+    c.covered.assign(static_cast<std::size_t>(w) * h, 0);
+    start = 0;
+    for (int k = n - 1; k > 0; --k)
+      if (StartsAfresh(*image.Frame(k), c.picture)) {
+        start = k;
+        break;
+      }
+    for (int k = start; k < n; ++k) {
+      if (k > start) Dispose(*image.Frame(k - 1), c);
+      DrawOn(*image.Frame(k), c);
+    }
+    if (start < n) Dispose(*image.Frame(n - 1), c);
+  }
+  DrawOn(*image.Frame(n), c);
+  c.index = n;
 }
 
 }  // namespace zarn3set

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/surface.h"
+#include "setup/images/Clipbrd.h"
 #include "setup/images/RxGraph.h"
 
 namespace zarn3set {
@@ -68,6 +70,7 @@ struct TGIFData {
 };
 
 class TGIFImage;
+class TAnimatedCursorImage;
 
 class TGIFFrame {
  public:
@@ -95,6 +98,25 @@ class TGIFFrame {
   void SetComment(const std::vector<std::string>& lines);
   int Width();
   int Height();
+  // Stretches the bitmap into `r`; with `transparent` its transparent colour is left out.
+  void Draw(plat::Surface& canvas, plat::Rect r, bool transparent);
+  // Copies another frame (its encoded image shared); the owner's screen grows to cover it.
+  void Assign(const TGIFFrame& other);
+  void AssignTo(TGIFFrame& target) const { target.Assign(*this); }
+  void AssignTo(TGIFImage& target) const;
+  // The bitmap (decoded on demand), transparent with the frame's transparent colour.
+  void AssignTo(TBitmap& target);
+};
+
+// The logical screen as a viewer shows it after frames 0 to `index`: each frame at its place,
+// drawn over what the frames before left after their disposal.
+struct TGIFCanvas {
+  int index = -1;                     // the frame last drawn, -1 for none
+  TBitmap picture;                    // 24 bits, the logical screen's size
+  std::vector<std::uint8_t> covered;  // 1 where a frame drew, 0 where the background shows
+  // The screen before frame `index` was drawn, kept while that frame restores it afterwards.
+  TBitmap savedPicture;
+  std::vector<std::uint8_t> savedCovered;
 };
 
 class TGIFImage {
@@ -124,13 +146,30 @@ class TGIFImage {
   std::string WriteData();
   void LoadFromFile(const std::string& path);
   void SaveToFile(const std::string& path);
+  // For the clipboard: the first frame's bitmap, and the GIF data (with their length) when
+  // every frame already holds its encoded image; nothing without frames.
+  std::vector<std::pair<TClipFormat, std::string>> SaveToClipboardFormat();
+  void CopyToClipboard();
+  // The clipboard's GIF data (not decoded; the first frame's bitmap taken from the bitmap
+  // beside them when it fits), else its bitmap. Raises when it holds neither or they are bad.
+  void LoadFromClipboardFormat();
 
   void Assign(const TGIFImage& other);
   void Assign(const TBitmap& bitmap);
+  // A one-frame image with the frame's screen data.
+  void Assign(const TGIFFrame& frame);
+  // Each icon frame on the window colour, its delay jiffies x 100 / 6 ms.
+  void Assign(const TAnimatedCursorImage& cursor);
+  // The current frame's bitmap (the first frame's without a current one).
+  void AssignTo(TBitmap& target);
+  // The current frame, its transparent colour left out when the image counts as transparent.
+  void Draw(plat::Surface& canvas, plat::Rect r);
   int AddFrame(const TBitmap& bitmap);
   void EncodeFrames();
   void RecalcScreenSize();
 
+  // Everything of `bytes`; the first frame decoded at once when asked (removed when it fails).
+  void Load(const std::string& bytes, bool decodeFirst);
   int FrameCount() const { return static_cast<int>(frames.size()); }
   TGIFFrame* Frame(int i) { return i >= 0 && i < FrameCount() ? frames[i].get() : nullptr; }
   TGIFFrame* Current() { return Frame(frameIndex); }
@@ -145,6 +184,13 @@ class TGIFImage {
     if (OnProgress) OnProgress(stage, percent, message);
   }
 };
+
+// The clipboard format of GIF data: "GIF Image".
+TClipFormat CF_GIF();
+
+// Composes frame `n` (capped to the last) into `canvas`, going on from the frame the canvas
+// holds when that is the one before. A frame that cannot be decoded draws nothing.
+void ComposeFrame(TGIFImage& image, int n, TGIFCanvas& canvas);
 
 // Decodes one frame's image data into a bitmap of 1, 4 or 8 bits.
 void DecodeGifFrame(const TGIFItem& item, bool interlaced, bool allowCorrupt, bool& corrupted,

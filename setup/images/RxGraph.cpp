@@ -216,7 +216,7 @@ void TBitmap::SetPixel(int x, int y, TRGB c) {
   p[2] = c.r;
 }
 
-std::string TBitmap::SaveBmp() const {
+std::string TBitmap::SaveBmp(std::uint32_t colorsUsed) const {
   int tableEntries = bits <= 8 ? (1 << bits) : 0;
   std::uint32_t offset = 54 + 4 * tableEntries;
   std::string s;
@@ -233,7 +233,7 @@ std::string TBitmap::SaveBmp() const {
   PutLe32(s, static_cast<std::uint32_t>(data.size()));
   PutLe32(s, 0);
   PutLe32(s, 0);
-  PutLe32(s, static_cast<std::uint32_t>(tableEntries));
+  PutLe32(s, colorsUsed ? colorsUsed : static_cast<std::uint32_t>(tableEntries));
   PutLe32(s, 0);
   for (int i = 0; i < tableEntries; ++i) {
     TRGB c = i < static_cast<int>(palette.size()) ? palette[i] : TRGB{128, 128, 128};
@@ -261,6 +261,7 @@ TBitmap LoadBmp(const std::string& bytes) {
   if (!b.Create(w, h, bpp)) throw bad;
   std::size_t table = 14 + headerSize;
   int entries = bpp <= 8 ? (used && used <= (1u << bpp) ? static_cast<int>(used) : 1 << bpp) : 0;
+  if (bpp <= 8 && offset >= table + 4 * (std::size_t{1} << bpp)) entries = 1 << bpp;
   if (table + 4 * static_cast<std::size_t>(entries) > bytes.size()) throw bad;
   for (int i = 0; i < entries; ++i) {
     const char* q = bytes.data() + table + 4 * i;
@@ -356,8 +357,8 @@ std::string ConvertBitmapToStream(const TBitmap& bitmap, int targetBits, TMappin
   if (targetBits == 24) return rgb.SaveBmp();
   TBitmap eight;
   int colors = targetBits == 1 ? 2 : targetBits == 4 ? 16 : 256;
-  ReduceColors(rgb, targetBits == 8 ? method : mmHistogram, colors, eight);
-  if (targetBits == 8) return eight.SaveBmp();
+  int used = ReduceColors(rgb, targetBits == 8 ? method : mmHistogram, colors, eight);
+  if (targetBits == 8) return eight.SaveBmp(static_cast<std::uint32_t>(used));
   TBitmap small;
   small.Create(bitmap.width, bitmap.height, targetBits);
   for (int i = 0; i < colors; ++i) small.palette[i] = eight.palette[i];

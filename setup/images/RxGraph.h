@@ -16,6 +16,7 @@ static_assert(std::endian::native == std::endian::little, "BMP and GIF fields ar
 // A colour as 0x00BBGGRR; clNone marks "no colour".
 using TColor = std::uint32_t;
 constexpr TColor clNone = 0x1FFFFFFF;
+constexpr TColor clWindow = 0x00FFFFFF;  // the window colour of the desktop's usual scheme
 
 struct TRGB {
   std::uint8_t r = 0, g = 0, b = 0;
@@ -61,10 +62,13 @@ struct TBitmap {
   TRGB Pixel(int x, int y) const;             // any depth
   void SetPixel(int x, int y, TRGB c);        // 24-bit bitmaps
 
-  std::string SaveBmp() const;  // 14-byte file header, 40-byte info header, table, rows
+  // 14-byte file header, 40-byte info header, the whole table, rows; `colorsUsed` 0 gives the
+  // table's size as the header's colours-used count.
+  std::string SaveBmp(std::uint32_t colorsUsed = 0) const;
 };
 
-// Reads a BMP image (uncompressed, 1/4/8/24 bits). Raises EInvalidGraphic.
+// Reads a BMP image (uncompressed, 1/4/8/24 bits); the whole colour table is read when it
+// stands before the pixels, even past the colours-used count. Raises EInvalidGraphic.
 TBitmap LoadBmp(const std::string& bytes);
 
 // Reduction methods of ConvertBitmapToStream.
@@ -74,7 +78,8 @@ enum TMappingMethod : int {
 constexpr TMappingMethod DefaultReductionMethod = mmHistogram;
 
 // 24-bit rows (bottom-up, BGR, aligned) into 8-bit indices written over `out`; fills the
-// palette (256 entries) and answers the colours-used count to store (0: leave as is).
+// palette (256 entries) and answers the colours-used count to store (0: leave as is): the
+// quantiser's colour count, 224 and 216 for the fixed palettes.
 int ReduceColors(const TBitmap& src24, TMappingMethod method, int colors, TBitmap& out8);
 
 // A BMP image of the bitmap in the target depth (1, 4, 8 or 24). Any other target raises

@@ -1,7 +1,17 @@
 // Picture control, its timer, colour reduction, the icon list and animated cursors.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <random>
+#include <thread>
 
 #include "platform/null/null.h"
 #include "platform/platform.h"
@@ -9,6 +19,9 @@
 #include "setup/images/GIFCtrl.h"
 #include "setup/images/IcoList.h"
 #include "setup/images/RxGraph.h"
+#include "setup/images/RxTimer.h"
+#include "setup/lebytes.h"
+#include "tests/setup/setup_fixture.h"
 
 namespace zarn3set {
 namespace {
@@ -120,6 +133,121 @@ TEST_F(NullLoop, AnimationStepsFramesOnTheTimerWithClampedDelays) {
   EXPECT_EQ(stops, 1);
 }
 
+TEST_F(NullLoop, PictureControlShowsEachFrameAtItsPlaceOverTheFramesBefore) {
+  TGIFImage img = TwoColourGif(false);
+  TBitmap dot;
+  dot.Create(1, 1, 1);
+  dot.palette[0] = {0, 255, 0};
+  img.AddFrame(dot);
+  img.Frame(1)->left = 3;
+  img.Frame(1)->delay = 80;
+  img.frameIndex = 0;
+  TRxGIFAnimator pic;
+  pic.SetImage(img);
+  EXPECT_EQ(pic.width, 4);
+  pic.SetFrameIndex(1);
+  plat::Surface target;
+  ASSERT_TRUE(plat::SurfaceCreate(target, 4, 2, plat::PixelFormat::Rgb565));
+  pic.Paint(target);
+  EXPECT_EQ(At(target, 3, 0), (TRGB{0, 255, 0}));  // the second frame, at its place
+  EXPECT_EQ(At(target, 0, 0), (TRGB{255, 0, 0}));  // the first one still round it
+  EXPECT_EQ(At(target, 3, 1), (TRGB{0, 255, 0}));
+  EXPECT_EQ(At(target, 2, 0), (TRGB{0, 0, 255}));
+}
+
+TEST_F(NullLoop, TimerRunsItsEventInTheLoopOrInAThreadOfItsOwn) {
+  const auto loopThread = std::this_thread::get_id();
+  std::mutex m;
+  std::condition_variable cv;
+  std::vector<std::thread::id> where;
+  auto record = [&] {
+    std::lock_guard<std::mutex> hold(m);
+    where.push_back(std::this_thread::get_id());
+    cv.notify_all();
+  };
+  // Not threaded, or threaded with SyncEvent (the default): the loop runs it on its clock.
+  for (bool threaded : {false, true}) {
+    TRxTimer t;
+    t.SetThreaded(threaded);
+    t.SetInterval(100);
+    t.SetOnTimer(record);
+    EXPECT_FALSE(t.InOwnThread());
+    plat::null::AdvanceClock(100);
+    plat::ProcessMessages();
+    ASSERT_EQ(where.size(), 1u) << threaded;
+    EXPECT_EQ(where[0], loopThread);
+    where.clear();
+  }
+  // Threaded without SyncEvent: its own thread sleeps the interval and runs the event there.
+  TRxTimer t;
+  t.SetInterval(20);
+  t.SetSyncEvent(false);
+  t.SetOnTimer(record);
+  ASSERT_TRUE(t.InOwnThread());
+  {
+    std::unique_lock<std::mutex> lock(m);
+    ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return where.size() >= 2; }));
+    EXPECT_NE(where[0], loopThread);
+  }
+  // Its priority is the niceness of that thread.
+  std::atomic<int> nice = -100;
+  t.SetThreadPriority(TThreadPriority::Lower);
+  t.SetOnTimer([&] { nice = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid))); });
+  const auto by = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (nice != 1 && std::chrono::steady_clock::now() < by) std::this_thread::yield();
+  EXPECT_EQ(nice, 1);
+  // An error of the event is shown in the loop's thread; an abort passes quietly.
+  static std::vector<std::string> shown;
+  static std::thread::id shownIn;
+  shown.clear();
+  ShowTimerErrorProc = [](const std::string& text) {
+    shown.push_back(text);
+    shownIn = std::this_thread::get_id();
+  };
+  bool aborted = false;
+  t.SetOnTimer([&] {
+    std::lock_guard<std::mutex> hold(m);
+    if (!aborted) {
+      aborted = true;
+      throw EAbort();
+    }
+    throw std::runtime_error("tick failed");
+  });
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (shown.empty() && std::chrono::steady_clock::now() < until) plat::ProcessMessages();
+  t.SetEnabled(false);
+  EXPECT_FALSE(t.InOwnThread());
+  ShowTimerErrorProc = nullptr;
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown[0], "tick failed");
+  EXPECT_EQ(shownIn, loopThread);
+  EXPECT_TRUE(aborted);
+}
+
+TEST_F(NullLoop, AsyncDrawingStepsFramesInTheTimersThreadAndTellsTheLoop) {
+  TGIFImage img;
+  for (int i = 0; i < 3; ++i) {
+    TBitmap b;
+    b.Create(2, 2, 1);
+    img.AddFrame(b);
+    img.Frame(i)->delay = 10;  // raised to 50 ms
+  }
+  img.frameIndex = 0;
+  TRxGIFAnimator pic;
+  pic.SetImage(img);
+  pic.SetAsyncDrawing(true);
+  std::vector<std::thread::id> where;
+  pic.OnFrameChanged = [&] { where.push_back(std::this_thread::get_id()); };
+  pic.SetAnimate(true);
+  ASSERT_TRUE(pic.Timer().InOwnThread());
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (where.size() < 3 && std::chrono::steady_clock::now() < until) plat::ProcessMessages();
+  pic.SetAnimate(false);
+  ASSERT_GE(where.size(), 3u);
+  for (auto id : where) EXPECT_EQ(id, std::this_thread::get_id());
+  EXPECT_TRUE(pic.NeedsRepaint());
+}
+
 TEST(ColourReduction, FixedPalettesGreyAndThreeWayFollowTheirFormulas) {
   TBitmap src;
   src.Create(3, 2, 24);
@@ -165,6 +293,79 @@ TEST(ColourReduction, FixedPalettesGreyAndThreeWayFollowTheirFormulas) {
   EXPECT_THROW(ConvertBitmapToStream(src, 16, mmHistogram), EAbort);
   ShowNotImplementedProc = nullptr;
   (void)notices;
+}
+
+// The nearest of `levels` to v, the lower one on a tie.
+int Nearest(const std::vector<int>& levels, int v) {
+  int best = 0;
+  for (int i = 1; i < static_cast<int>(levels.size()); ++i)
+    if (std::abs(levels[i] - v) < std::abs(levels[best] - v)) best = i;
+  return best;
+}
+
+TEST(ColourReduction, FixedPalettesHoldTheirLevelsAndEveryChannelValueTakesTheNearest) {
+  const std::vector<int> six{0, 51, 102, 153, 204, 255};
+  const std::vector<int> red7{0, 43, 85, 128, 170, 213, 255};
+  const std::vector<int> green8{0, 36, 73, 109, 146, 182, 219, 255};
+  const std::vector<int> blue4{0, 85, 170, 255};
+  // Each channel value once per channel: column v of row c has value v in channel c only.
+  TBitmap src;
+  src.Create(256, 3, 24);
+  for (int v = 0; v < 256; ++v) {
+    auto b = static_cast<std::uint8_t>(v);
+    src.SetPixel(v, 0, {b, 0, 0});
+    src.SetPixel(v, 1, {0, b, 0});
+    src.SetPixel(v, 2, {0, 0, b});
+  }
+  TBitmap out;
+  ASSERT_EQ(ReduceColors(src, mmTrunc666, 256, out), 216);
+  for (int r = 0; r < 6; ++r)
+    for (int g = 0; g < 6; ++g)
+      for (int b = 0; b < 6; ++b)
+        ASSERT_EQ(out.palette[r * 36 + g * 6 + b], (TRGB{static_cast<std::uint8_t>(six[r]),
+                                                         static_cast<std::uint8_t>(six[g]),
+                                                         static_cast<std::uint8_t>(six[b])}));
+  for (int i = 216; i < 256; ++i) ASSERT_EQ(out.palette[i], (TRGB{128, 128, 128}));
+  for (int v = 0; v < 256; ++v) {
+    ASSERT_EQ(out.Index(v, 0), static_cast<unsigned>(Nearest(six, v) * 36)) << v;
+    ASSERT_EQ(out.Index(v, 1), static_cast<unsigned>(Nearest(six, v) * 6)) << v;
+    ASSERT_EQ(out.Index(v, 2), static_cast<unsigned>(Nearest(six, v))) << v;
+  }
+  ASSERT_EQ(ReduceColors(src, mmTrunc784, 256, out), 224);
+  for (int r = 0; r < 7; ++r)
+    for (int g = 0; g < 8; ++g)
+      for (int b = 0; b < 4; ++b)
+        ASSERT_EQ(out.palette[r * 32 + g * 4 + b], (TRGB{static_cast<std::uint8_t>(red7[r]),
+                                                         static_cast<std::uint8_t>(green8[g]),
+                                                         static_cast<std::uint8_t>(blue4[b])}));
+  for (int i = 224; i < 256; ++i) ASSERT_EQ(out.palette[i], (TRGB{128, 128, 128}));
+  for (int v = 0; v < 256; ++v) {
+    ASSERT_EQ(out.Index(v, 0), static_cast<unsigned>(Nearest(red7, v) * 32)) << v;
+    ASSERT_EQ(out.Index(v, 1), static_cast<unsigned>(Nearest(green8, v) * 4)) << v;
+    ASSERT_EQ(out.Index(v, 2), static_cast<unsigned>(Nearest(blue4, v))) << v;
+  }
+}
+
+TEST(ColourReduction, ConvertedHeadersCountTheColoursEachMethodUses) {
+  TBitmap src;
+  src.Create(6, 1, 24);
+  const TRGB kinds[6] = {{250, 0, 0}, {0, 250, 0}, {0, 0, 250}, {250, 0, 0}, {5, 5, 5}, {0, 250, 0}};
+  for (int x = 0; x < 6; ++x) src.SetPixel(x, 0, kinds[x]);
+  auto used = [&](TMappingMethod m) {
+    std::string bmp = ConvertBitmapToStream(src, 8, m);
+    EXPECT_EQ(GetLe16(bmp, 28), 8);
+    EXPECT_EQ(GetLe32(bmp, 10), 14u + 40 + 1024);  // the whole table stands before the pixels
+    return GetLe32(bmp, 46);
+  };
+  EXPECT_EQ(used(mmTrunc666), 216u);
+  EXPECT_EQ(used(mmTrunc784), 224u);
+  EXPECT_EQ(used(mmQuantize), 4u);  // four distinct colours, four boxes
+  EXPECT_EQ(used(mmHistogram), 256u);
+  EXPECT_EQ(used(mmGrayscale), 256u);
+  // Read back, the pixels keep their colours and the table its grey tail.
+  TBitmap back = LoadBmp(ConvertBitmapToStream(src, 8, mmTrunc666));
+  EXPECT_EQ(back.Pixel(0, 0), (TRGB{255, 0, 0}));
+  EXPECT_EQ(back.palette[250], (TRGB{128, 128, 128}));
 }
 
 TEST(ColourReduction, BmpFormRoundTripsTopDownRowsTurnRoundAndImpossibleHeightsAreRefused) {
@@ -267,6 +468,269 @@ TEST(AnimatedCursor, KeepsEveryFrameWithoutASequenceAndFollowsOneWhenGiven) {
   ShowNotImplementedProc = nullptr;
 }
 
+TEST(AnimatedCursor, BecomesAGifOfItsFramesOnTheWindowColour) {
+  std::vector<std::uint32_t> seq{1, 0, 1};
+  TAnimatedCursorImage a;
+  a.LoadFromStream(AniFile(2, &seq));
+  a.frames[1].jiffies = 9;
+  std::string& masked = a.frames[2].icon.data;
+  masked[masked.size() - 8] = static_cast<char>(0x80);  // the mask's first stored row: (0, 1)
+  TGIFImage img;
+  img.Assign(a);
+  ASSERT_EQ(img.FrameCount(), 3);
+  EXPECT_EQ(img.frameIndex, 0);
+  EXPECT_EQ(img.backgroundColor, clWindow);
+  EXPECT_EQ(img.Frame(0)->delay, 100u);  // 6 jiffies
+  EXPECT_EQ(img.Frame(1)->delay, 150u);  // 9 jiffies
+  EXPECT_EQ(img.screenWidth, 2);
+  EXPECT_EQ(img.Frame(0)->Bitmap().Pixel(0, 0), (TRGB{255, 0, 0}));
+  EXPECT_EQ(img.Frame(1)->Bitmap().Pixel(0, 0), (TRGB{0, 0, 0}));
+  EXPECT_EQ(img.Frame(2)->Bitmap().Pixel(0, 1), ColorToRgb(clWindow));
+  EXPECT_EQ(img.Frame(2)->Bitmap().Pixel(1, 1), (TRGB{255, 0, 0}));
+  // Written and read back as an animation of three frames.
+  TGIFImage back;
+  back.LoadFromStream(img.SaveToStream());
+  EXPECT_EQ(back.FrameCount(), 3);
+  EXPECT_EQ(back.Frame(1)->delay, 150u);
+  TIcon first;
+  a.AssignTo(first);
+  EXPECT_EQ(first.data, a.frames[0].icon.data);
+  // Reduced to the cursor's colour count (1 bit: at least 16 colours), the strip keeps its colours.
+  TBitmap strip = a.AssignToBitmap(RgbToColor({1, 2, 3}), true);
+  EXPECT_EQ(strip.bits, 4);
+  EXPECT_EQ(strip.Pixel(0, 0), (TRGB{255, 0, 0}));
+}
+
+// A small program file: a DOS header, the PE headers and one section holding the resource
+// tree (type, name, language), its strings, data entries and data.
+struct Res {
+  std::uint16_t type;
+  std::string name;  // "#n" for a number
+  std::string data;
+};
+
+void Le(std::string& s, std::size_t at, std::uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+std::string ProgramFile(const std::vector<Res>& res, bool wide = false) {
+  constexpr std::uint32_t kVa = 0x1000, kRaw = 0x200;
+  std::vector<std::uint16_t> types;
+  for (const Res& r : res)
+    if (std::find(types.begin(), types.end(), r.type) == types.end()) types.push_back(r.type);
+  std::size_t off = 16 + 8 * types.size();
+  std::vector<std::size_t> typeDir, nameDir(res.size()), str(res.size()), entry(res.size()), data(res.size());
+  for (std::uint16_t t : types) {
+    typeDir.push_back(off);
+    off += 16 + 8 * static_cast<std::size_t>(std::count_if(res.begin(), res.end(), [&](const Res& r) { return r.type == t; }));
+  }
+  for (std::size_t i = 0; i < res.size(); ++i) nameDir[i] = off, off += 16 + 8;
+  for (std::size_t i = 0; i < res.size(); ++i)
+    if (res[i].name[0] != '#') str[i] = off, off += (2 + 2 * res[i].name.size() + 3) & ~std::size_t{3};
+  for (std::size_t i = 0; i < res.size(); ++i) entry[i] = off, off += 16;
+  for (std::size_t i = 0; i < res.size(); ++i) data[i] = off, off += (res[i].data.size() + 3) & ~std::size_t{3};
+  std::string sec(off, '\0');
+  auto dir = [&](std::size_t at, std::size_t names, std::size_t ids) {
+    Le(sec, at + 12, static_cast<std::uint32_t>(names), 2);
+    Le(sec, at + 14, static_cast<std::uint32_t>(ids), 2);
+  };
+  dir(0, 0, types.size());
+  // Named entries come before numbered ones.
+  std::vector<std::size_t> order(res.size());
+  for (std::size_t i = 0; i < res.size(); ++i) order[i] = i;
+  std::stable_partition(order.begin(), order.end(), [&](std::size_t i) { return res[i].name[0] != '#'; });
+  for (std::size_t t = 0; t < types.size(); ++t) {
+    Le(sec, 16 + 8 * t, types[t], 4);
+    Le(sec, 16 + 8 * t + 4, 0x80000000u | static_cast<std::uint32_t>(typeDir[t]), 4);
+    std::size_t n = 0, named = 0;
+    for (std::size_t i : order) {
+      if (res[i].type != types[t]) continue;
+      named += res[i].name[0] != '#';
+      std::size_t e = typeDir[t] + 16 + 8 * n++;
+      if (res[i].name[0] == '#') {
+        Le(sec, e, static_cast<std::uint32_t>(std::stoul(res[i].name.substr(1))), 4);
+      } else {
+        Le(sec, e, 0x80000000u | static_cast<std::uint32_t>(str[i]), 4);
+        Le(sec, str[i], static_cast<std::uint32_t>(res[i].name.size()), 2);
+        for (std::size_t c = 0; c < res[i].name.size(); ++c) Le(sec, str[i] + 2 + 2 * c, static_cast<std::uint8_t>(res[i].name[c]), 2);
+      }
+      Le(sec, e + 4, 0x80000000u | static_cast<std::uint32_t>(nameDir[i]), 4);
+    }
+    dir(typeDir[t], named, n - named);
+  }
+  for (std::size_t i = 0; i < res.size(); ++i) {
+    dir(nameDir[i], 0, 1);
+    Le(sec, nameDir[i] + 16, 1033, 4);
+    Le(sec, nameDir[i] + 20, static_cast<std::uint32_t>(entry[i]), 4);
+    Le(sec, entry[i], kVa + static_cast<std::uint32_t>(data[i]), 4);
+    Le(sec, entry[i] + 4, static_cast<std::uint32_t>(res[i].data.size()), 4);
+    sec.replace(data[i], res[i].data.size(), res[i].data);
+  }
+  const std::uint32_t optSize = wide ? 240 : 224, dirs = wide ? 112 : 96;
+  std::string f(kRaw, '\0');
+  f[0] = 'M';
+  f[1] = 'Z';
+  Le(f, 0x3C, 0x40, 4);
+  f.replace(0x40, 4, std::string("PE\0\0", 4));
+  Le(f, 0x44, wide ? 0x8664 : 0x14C, 2);
+  Le(f, 0x46, 1, 2);
+  Le(f, 0x54, optSize, 2);
+  const std::uint32_t opt = 0x58;
+  Le(f, opt, wide ? 0x20B : 0x10B, 2);
+  Le(f, opt + dirs - 4, 16, 4);
+  Le(f, opt + dirs + 16, kVa, 4);
+  Le(f, opt + dirs + 20, static_cast<std::uint32_t>(sec.size()), 4);
+  const std::uint32_t sh = opt + optSize;
+  f.replace(sh, 5, ".rsrc");
+  Le(f, sh + 8, static_cast<std::uint32_t>(sec.size()), 4);
+  Le(f, sh + 12, kVa, 4);
+  Le(f, sh + 16, static_cast<std::uint32_t>(sec.size()), 4);
+  Le(f, sh + 20, kRaw, 4);
+  return f + sec;
+}
+
+// A square 24-bit image of one colour in the resource form (header with doubled height, rows,
+// mask), with pixel (0, 0) masked out.
+std::string IconImage(int size, TRGB c) {
+  std::string s(40, '\0');
+  Le(s, 0, 40, 4);
+  Le(s, 4, static_cast<std::uint32_t>(size), 4);
+  Le(s, 8, static_cast<std::uint32_t>(size * 2), 4);
+  Le(s, 12, 1, 2);
+  Le(s, 14, 24, 2);
+  const int stride = (size * 3 + 3) & ~3, maskStride = ((size + 31) / 32) * 4;
+  for (int y = 0; y < size; ++y) {
+    std::string row(static_cast<std::size_t>(stride), '\0');
+    for (int x = 0; x < size; ++x) {
+      row[x * 3] = static_cast<char>(c.b);
+      row[x * 3 + 1] = static_cast<char>(c.g);
+      row[x * 3 + 2] = static_cast<char>(c.r);
+    }
+    s += row;
+  }
+  for (int y = 0; y < size; ++y) {
+    std::string row(static_cast<std::size_t>(maskStride), '\0');
+    if (y == size - 1) row[0] = static_cast<char>(0x80);  // stored bottom-up: the top row last
+    s += row;
+  }
+  return s;
+}
+
+std::string Group(bool cursor, const std::vector<std::pair<int, std::string>>& images) {
+  std::string g(6 + 14 * images.size(), '\0');
+  Le(g, 2, cursor ? 2 : 1, 2);
+  Le(g, 4, static_cast<std::uint32_t>(images.size()), 2);
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    const std::size_t e = 6 + 14 * i;
+    const int size = static_cast<int>(GetLe32(images[i].second, cursor ? 8 : 4));
+    if (cursor) {
+      Le(g, e, static_cast<std::uint32_t>(size), 2);
+      Le(g, e + 2, static_cast<std::uint32_t>(size * 2), 2);
+    } else {
+      g[e] = g[e + 1] = static_cast<char>(size);
+    }
+    Le(g, e + 4, 1, 2);
+    Le(g, e + 6, 24, 2);
+    Le(g, e + 8, static_cast<std::uint32_t>(images[i].second.size()), 4);
+    Le(g, e + 12, static_cast<std::uint32_t>(images[i].first), 2);
+  }
+  return g;
+}
+
+std::string SampleProgram(bool wide = false) {
+  const std::string small = IconImage(2, {255, 0, 0}), big = IconImage(16, {0, 0, 255});
+  const std::string pointer = std::string("\3\0\5\0", 4) + IconImage(8, {0, 200, 0});
+  return ProgramFile({{kRtIcon, "#1", small},
+                      {kRtIcon, "#2", big},
+                      {kRtGroupIcon, "MainIcon", Group(false, {{1, small}, {2, big}})},
+                      {kRtGroupIcon, "#7", Group(false, {{1, small}})},
+                      {kRtGroupIcon, "BROKEN", Group(false, {{9, small}})},
+                      {kRtCursor, "#4", pointer},
+                      {kRtGroupCursor, "ARROW", Group(true, {{4, pointer}})}},
+                     wide);
+}
+
+class ProgramFiles : public setup_test::TempDirTest {};
+
+TEST_F(ProgramFiles, IconsAndCursorsComeFromAProgramFilesResources) {
+  for (bool wide : {false, true}) {
+    // binutils reads the file as a program file of its kind and finds the named resources.
+    const auto path = dir / "sample.exe";
+    setup_test::Spit(path, SampleProgram(wide));
+    const auto listing = dir / "objdump.txt";
+    setup_test::Shell("objdump -p " + setup_test::Q(path.string()) + " > " + setup_test::Q(listing.string()));
+    const std::string text = setup_test::Slurp(listing);
+    EXPECT_NE(text.find(wide ? "file format pei-x86-64" : "file format pei-i386"), std::string::npos);
+    for (const char* name : {"]: MainIcon, Value", "]: BROKEN, Value", "]: ARROW, Value", "Num Names: 2, IDs: 1"})
+      EXPECT_NE(text.find(name), std::string::npos) << name;
+    TModule exe;
+    exe.LoadFromStream(SampleProgram(wide));
+    TIconList list;
+    int changes = 0;
+    list.OnChange = [&](TIconList*) { ++changes; };
+    // By name in any case: of the group's two images the one nearer the large icon size.
+    EXPECT_EQ(list.AddResource(exe, "MAINICON"), 0);
+    EXPECT_EQ(list.AddResource(exe, "#7"), 1);
+    list.InsertResource(1, exe, "arrow");
+    EXPECT_EQ(changes, 3);
+    ASSERT_EQ(list.GetCount(), 3);
+    TIcon* main = list.Get(0);
+    EXPECT_EQ(GetLe16(main->data, 2), 1);  // an icon file of one image
+    EXPECT_EQ(main->Width(), 16);
+    EXPECT_EQ(main->ToBitmap().Pixel(5, 5), (TRGB{0, 0, 255}));
+    EXPECT_EQ(main->ToBitmap(clWindow).Pixel(0, 0), ColorToRgb(clWindow));  // the mask
+    TIcon* arrow = list.Get(1);
+    EXPECT_EQ(GetLe16(arrow->data, 2), 2);  // a cursor file, its hot spot kept
+    EXPECT_EQ(GetLe16(arrow->data, 10), 3);
+    EXPECT_EQ(GetLe16(arrow->data, 12), 5);
+    EXPECT_EQ(arrow->ToBitmap().Pixel(4, 4), (TRGB{0, 200, 0}));
+    EXPECT_EQ(list.Get(2)->Width(), 2);
+    // What cannot be found or read leaves the list as it was.
+    const std::string before = list.SaveToStream();
+    try {
+      list.AddResource(exe, "NOPE");
+      ADD_FAILURE();
+    } catch (const EResNotFound& e) {
+      EXPECT_STREQ(e.what(), "Resource NOPE not found");
+    }
+    EXPECT_THROW(list.AddResource(exe, "#2"), EResNotFound);  // an image, not a group
+    EXPECT_THROW(list.InsertResource(4, exe, "#7"), EListError);
+    EXPECT_THROW(list.AddResource(exe, "BROKEN"), EInvalidGraphic);  // names a missing image
+    EXPECT_EQ(list.SaveToStream(), before);
+    EXPECT_EQ(changes, 3);
+  }
+}
+
+TEST(IconList, DamagedProgramFilesAreRefusedWithoutReadingOutside) {
+  const std::string good = SampleProgram();
+  TModule exe;
+  EXPECT_THROW(exe.LoadFromStream("MZ"), EInvalidGraphic);
+  EXPECT_THROW(exe.LoadFromStream(std::string(300, 'M')), EInvalidGraphic);
+  for (std::size_t cut : {std::size_t{0x40}, std::size_t{0x60}, std::size_t{0x150}, std::size_t{0x210}})
+    EXPECT_THROW(exe.LoadFromStream(good.substr(0, cut)), EInvalidGraphic) << cut;
+  EXPECT_FALSE(exe.Loaded());
+  // Headers intact, the tree cut short or pointing anywhere: not found or refused, never a crash.
+  TModule cut;
+  std::string shortTree = good;
+  Le(shortTree, 0x58 + 96 + 20, 0x7FFFFFFF, 4);
+  EXPECT_THROW(cut.LoadFromStream(shortTree), EInvalidGraphic);
+  std::mt19937 rng(3);
+  for (int round = 0; round < 300; ++round) {
+    std::string bad = good;
+    for (int k = 0; k < 4; ++k) bad[0x200 + rng() % (bad.size() - 0x200)] = static_cast<char>(rng());
+    TModule m;
+    m.LoadFromStream(bad);
+    TIconList list;
+    for (const char* name : {"MAINICON", "#7", "ARROW", "BROKEN"}) {
+      try {
+        list.AddResource(m, name);
+      } catch (const EResNotFound&) {
+      } catch (const EInvalidGraphic&) {
+      }
+    }
+  }
+}
+
 TEST(IconList, OperationsNotifyOnceAndTheStoredFormRoundTrips) {
   TIconList list;
   int changes = 0;
@@ -297,12 +761,31 @@ TEST(IconList, OperationsNotifyOnceAndTheStoredFormRoundTrips) {
   strange.LoadFromStream(odd);
   EXPECT_TRUE(strange.ToBitmap().Empty());
   EXPECT_EQ(list.IndexOf(&red), -1);  // the list holds copies
+  // Through the clipboard under the icon format.
+  red.CopyToClipboard();
+  EXPECT_TRUE(ClipboardHasFormat(CF_ICON()));
+  EXPECT_EQ(ClipboardFormatName(CF_ICON()), "Icon Image");
+  TIcon pasted;
+  pasted.LoadFromClipboardFormat();
+  EXPECT_EQ(pasted.data, red.data);
+  ClipboardSetData({{CF_ICON(), "not an icon"}});
+  EXPECT_THROW(pasted.LoadFromClipboardFormat(), EInvalidGraphic);
+  EXPECT_EQ(pasted.data, red.data);
+  ClipboardClear();
+  EXPECT_THROW(pasted.LoadFromClipboardFormat(), EInvalidGraphic);
+  // Stored only when it differs from the ancestor's list, or is not empty without one.
+  EXPECT_TRUE(list.ShouldStore(nullptr));
+  EXPECT_FALSE(TIconList().ShouldStore(nullptr));
   std::string stored = list.SaveToStream();
   TIconList back;
   back.LoadFromStream(stored);
   ASSERT_EQ(back.GetCount(), 3);
   EXPECT_EQ(back.Get(0), nullptr);
   EXPECT_EQ(back.SaveToStream(), stored);
+  EXPECT_FALSE(back.ShouldStore(&list));
+  back.Exchange(0, 1);
+  EXPECT_TRUE(back.ShouldStore(&list));
+  back.Exchange(0, 1);
   // A damaged stream leaves the list as it was.
   EXPECT_THROW(back.LoadFromStream(stored.substr(0, stored.size() - 5)), EInvalidGraphic);
   EXPECT_EQ(back.GetCount(), 3);
