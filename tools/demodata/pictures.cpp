@@ -202,7 +202,8 @@ Canvas BuildPicture(Subject what, int kind, int side, std::string_view name) {
       const double n = Noise(x, y, 110) * 0.5 + Noise(x / 6, y / 6, 111) * 0.5;
       cv.Set(x, y, static_cast<std::uint8_t>(pal::Sand + 3 + static_cast<int>(n * 6)));
     }
-  DrawSubject(cv, what, kind, side, 20, 2, 120, 84);
+  // The top rows stay plain sand: the build menus write the upgrade notice there.
+  DrawSubject(cv, what, kind, side, 24, 31, 112, 56);
   cv.Rect(0, 88, 160, 16, pal::Maroon + 10);
   Centre(cv, Small(), name, pal::Text, true, 44);
   cv.Frame(0, 0, 160, 104, pal::Gold + 4);
@@ -295,7 +296,7 @@ std::vector<Picture> BuildPictures() {
   add("subtitr.img", Caption(86, 12, "СУБТИТРЫ"), opt);
   add("tcursor.img", Caption(52, 12, "КУРСОР"), opt);
   add("textlow.img", Caption(36, 14, "МИН", true), "track bar low end mark");
-  add("texthigh.img", Caption(40, 18, "МАКС", true), "track bar high end mark");
+  add("texthigh.img", Caption(40, 14, "МАКС", true), "track bar high end mark");
   const char* lobby = "network lobby caption";
   add("tnikname.img", Caption(200, 14, "ИМЯ ИГРОКА"), lobby);
   add("tserver.img", Caption(200, 14, "СЕРВЕР"), lobby);
@@ -323,19 +324,20 @@ std::vector<Picture> BuildPictures() {
   }
   {
     Canvas e(254, 14, kBlack);
-    e.Frame(0, 0, 254, 14, 4);
-    e.Frame(1, 1, 252, 12, 8);
+    e.Frame(0, 0, 254, 14, 4);  // one line: the text's descenders reach the twelfth row
     add("editbox.img", e, "edit lines and side chooser");
   }
   {
-    Canvas t(200, 12, pal::Maroon + 10);
-    t.Rect(2, 5, 196, 3, 8);
-    t.Frame(0, 0, 200, 12, 5);
+    // Eight rows of bar and a thumb from the row above it to the bar's last: a title sits
+    // seven rows above a bar, and text eight rows below one in the scenario editor's panel.
+    Canvas t(200, 8, pal::Maroon + 10);
+    t.Rect(2, 3, 196, 2, 8);
+    t.Frame(0, 0, 200, 8, 5);
     add("trackbar.img", t, "track bars");
-    Canvas k(20, 16);
-    k.Rect(3, 0, 14, 16, 4);
-    k.Rect(3, 0, 14, 1, 2);
-    k.Rect(9, 3, 2, 10, 8);
+    Canvas k(20, 10);
+    k.Rect(3, 2, 14, 7, 4);
+    k.Rect(3, 2, 14, 1, 2);
+    k.Rect(9, 4, 2, 3, 8);
     k.Outline();
     add("dvigok2.img", k, "track bar thumb");
   }
