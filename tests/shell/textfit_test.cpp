@@ -1,12 +1,14 @@
 // Every screen drawn on the demo data set, checked for its texts: each one whole on the screen,
 // apart from the others, clear of the pictures, frames and track bars around it and inside the
 // button it labels (tests/common/textfit.h).
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "game/menus/dmenus.h"
 #include "game/shell/editorscreens.h"
 #include "game/world/dobjects.h"
+#include "tests/common/golden.h"
 #include "tests/common/textfit.h"
 #include "tests/shell/game_fixture.h"
 #include "tests/shell/playscreen_fixture.h"
@@ -35,6 +37,10 @@ class TextFitTest : public GameTest {
     ASSERT_FALSE(rec_.Log().empty()) << screen << ": nothing drawn";
     const std::vector<std::string> faults = textfit::Faults(rec_.Log());
     EXPECT_TRUE(faults.empty()) << screen << ":" << Listed(faults);
+    const char* write = std::getenv("ZARN_GOLDEN_WRITE");
+    if (write != nullptr && std::string(write) == "1")
+      testpng::Write(fs::path(ZARN_BINARY_DIR) / "golden" / ("fit " + std::string(screen) + ".png"),
+                     ScreenWidth, ScreenHeight, BackBuffer, testgolden::Palette8());
     ++screens_;
   }
   // The pointer where no button lights up and no list row is hovered.
