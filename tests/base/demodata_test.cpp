@@ -2,6 +2,7 @@
 // here is written independently of the generator and of the game's loaders.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -140,6 +141,46 @@ TEST(DemoData, PaletteIsSixBitAndSidesCanBeToldApart) {
   // Text, alert, own and worm colours are distinct from black and from each other.
   std::set<std::array<int, 3>> named = {rgb(0), rgb(12), rgb(17), rgb(43), rgb(200)};
   EXPECT_EQ(named.size(), 5u);
+}
+
+// WCAG 2 relative luminance of a palette entry (six-bit components widened to eight bits).
+double Luminance(const Bytes& palette, int e) {
+  double l = 0;
+  const double weight[3] = {0.2126, 0.7152, 0.0722};
+  for (int k = 0; k < 3; ++k) {
+    const int c6 = palette[static_cast<std::size_t>(e * 3 + k)] & 63;
+    const double c = ((c6 << 2) | (c6 >> 4)) / 255.0;
+    l += weight[k] * (c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+  }
+  return l;
+}
+
+// The texts drawn over the map, status line and countdown (own colour 200) and the message and
+// editor status lines (15), stand out from every colour of the ground under them: the WCAG 2
+// contrast ratio (L1 + 0.05) / (L2 + 0.05) is at least 3, the least asked of large text.
+TEST(DemoData, PlayScreenTextStandsOutFromEveryTerrainColour) {
+  const Sheets s = LoadSheets();
+  std::set<int> ground;
+  // Terrain, resource fields, tracks, the bloom and craters.
+  for (int n = 133; n <= 210; ++n)
+    for (auto p : s.t16[static_cast<std::size_t>(n)]) ground.insert(p);
+  for (int n = 235; n <= 251; ++n)
+    for (auto p : s.t16[static_cast<std::size_t>(n)]) ground.insert(p);
+  ground.erase(1);  // transparent
+  ASSERT_GE(ground.size(), 10u);
+  for (int text : {200, 15}) {
+    double least = 100;
+    int worst = -1;
+    for (int g : ground) {
+      const double a = Luminance(s.palette, text), b = Luminance(s.palette, g);
+      const double ratio = (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+      if (ratio < least) {
+        least = ratio;
+        worst = g;
+      }
+    }
+    EXPECT_GE(least, 3.0) << "text colour " << text << " on ground colour " << worst;
+  }
 }
 
 TEST(DemoData, ArchiveParsesAndHoldsEveryPictureTheScreensLoad) {
