@@ -68,7 +68,7 @@ TEST_F(CampaignPicturesTest, TheLastMissionEndsOnTheAuthorsScreen) {
   ASSERT_EQ(GameScreen, ScreenAuthors);
   MenuAnimNextTick = TickCount + 1000;
   Park();
-  testgolden::ExpectPicture("campaign_authors", 0x6d61bfb5adf4c147ull);
+  testgolden::ExpectPicture("campaign_authors", 0x2a6364001bca0aa5ull);
 }
 
 }  // namespace

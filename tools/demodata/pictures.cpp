@@ -80,7 +80,7 @@ Canvas Backdrop() {
 Canvas BuildMenuBackdrop() {
   Canvas cv = Backdrop();
   cv.Rect(0, 0, 320, 20, pal::Maroon + 10);          // top bar: check box, credits, flag
-  cv.Rect(74, 23, 246, 19, pal::Sand + 2);           // name and price strip (dark text)
+  cv.Rect(74, 23, 246, 19, pal::Gold + 1);           // name and price strip (dark text)
   cv.Frame(73, 22, 247, 21, pal::Gold + 4);
   cv.Frame(73, 48, 162, 106, pal::Gold + 4);         // the picture's frame
   for (int k = 0; k < 4; ++k) cv.Rect(17, 27 + 30 * k, 32, 24, pal::Maroon + 10);  // list rows
@@ -100,22 +100,23 @@ Canvas BuildMenuBackdrop() {
 }
 
 Canvas Animation(int frame) {
-  // A worm rising from the dunes, seven frames looping.
-  Canvas cv(160, 120, pal::MenuBack);
+  // A worm rising from the dunes, seven frames looping. Narrow: the authors screen scrolls the
+  // credits up the middle of the screen beside it.
+  Canvas cv(64, 120, pal::MenuBack);
   for (int y = 60; y < 120; ++y)
-    for (int x = 0; x < 160; ++x) {
-      const double dune = 70 + std::sin(x * 0.05 + 1) * 6 + std::sin(x * 0.13) * 3;
+    for (int x = 0; x < 64; ++x) {
+      const double dune = 70 + std::sin(x * 0.09 + 1) * 5 + std::sin(x * 0.23) * 2;
       if (y >= dune) cv.Set(x, y, static_cast<std::uint8_t>(pal::Sand + 3 + (y - 60) / 8));
     }
-  cv.Disc(125, 28, 14, pal::Gold + 1);
-  cv.Disc(125, 28, 10, pal::Gold);
+  cv.Disc(48, 22, 9, pal::Gold + 1);
+  cv.Disc(48, 22, 6, pal::Gold);
   const double t = frame / 7.0 * 6.2832;
   for (int k = 0; k < 14; ++k) {
-    const double x = 30 + k * 7.0;
-    const double y = 85 - std::sin(k * 0.45 + t) * 26 - 8;
+    const double x = 9 + k * 3.4;
+    const double y = 85 - std::sin(k * 0.45 + t) * 24 - 8;
     if (y > 90) continue;
-    cv.Disc(x, y, 7 - k * 0.25, pal::Worm + 7);
-    cv.Disc(x - 1, y - 1, 5.5 - k * 0.25, pal::Worm + 3);
+    cv.Disc(x, y, 5 - k * 0.2, pal::Worm + 7);
+    cv.Disc(x - 1, y - 1, 4 - k * 0.2, pal::Worm + 3);
   }
   return cv;
 }
@@ -200,9 +201,9 @@ Canvas BuildPicture(Subject what, int kind, int side, std::string_view name) {
   for (int y = 0; y < 104; ++y)
     for (int x = 0; x < 160; ++x) {
       const double n = Noise(x, y, 110) * 0.5 + Noise(x / 6, y / 6, 111) * 0.5;
-      cv.Set(x, y, static_cast<std::uint8_t>(pal::Sand + 3 + static_cast<int>(n * 6)));
+      cv.Set(x, y, static_cast<std::uint8_t>(pal::Gold + static_cast<int>(n * 2)));
     }
-  // The top rows stay plain sand: the build menus write the upgrade notice there.
+  // The top rows stay plain parchment: the build menus write the upgrade notice there.
   DrawSubject(cv, what, kind, side, 24, 31, 112, 56);
   cv.Rect(0, 88, 160, 16, pal::Maroon + 10);
   Centre(cv, Small(), name, pal::Text, true, 44);
