@@ -164,6 +164,10 @@ inline std::vector<std::string> Faults(const std::vector<zarn::TDrawnItem>& log)
     for (std::size_t b = a + 1; b < texts.size(); ++b) {
       const TBox other = Clipped(texts[b]) ? Visible(texts[b]) : texts[b].Box;
       if (seen.Grown(TextGap, 0).Meets(other)) faults.push_back(Show(t) + " runs into " + Show(texts[b]));
+      // One heading written twice, one line over the other.
+      if (!clipped && texts[b].Name == t.Name && texts[b].Box.X1 == t.Box.X1 &&
+          std::abs(texts[b].Box.Y1 - t.Box.Y1) <= 16)
+        faults.push_back(Show(t) + " stands twice, again as " + Show(texts[b]));
     }
     for (std::size_t i = 0; i < log.size(); ++i) {
       const zarn::TDrawnItem& d = log[i];
