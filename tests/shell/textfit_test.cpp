@@ -89,14 +89,15 @@ TEST_F(TextFitTest, CampaignMenusAndBuildMenus) {
   for (const TMenu& m : menus) {
     std::int32_t slot = OwnBuilding(m.Kind);
     if (slot == 0) {
-      // Not in this mission's base: one of the kind beside the yard serves.
-      slot = OwnBuilding(BuildingConstructionYard);
+      // Not in this mission's base: one of the kind in a free slot serves (the menu reads its
+      // record only).
+      const std::int32_t yard = OwnBuilding(BuildingConstructionYard);
+      ASSERT_NE(yard, 0);
+      for (std::int32_t i = 1; i <= LastBuildingSlot() && slot == 0; ++i)
+        if (Buildings[i].Free != 0) slot = i;
       ASSERT_NE(slot, 0);
-      TBuildingRecord& b = Buildings[LastBuildingSlot() + 1];
-      InitBuilding(b, Buildings[slot].X, Buildings[slot].Y, m.Kind, LocalPlayer, Players[LocalPlayer].Side,
-                   static_cast<std::uint16_t>(LastBuildingSlot() + 1));
-      slot = LastBuildingSlot();
-      if (Buildings[slot].Kind != m.Kind) continue;
+      InitBuilding(Buildings[slot], Buildings[yard].X, Buildings[yard].Y, m.Kind, LocalPlayer,
+                   Players[LocalPlayer].Side, static_cast<std::uint16_t>(slot));
     }
     for (int k = 1; k <= 35; ++k) Mission.Available[k] = 1;
     m.Open(slot);
@@ -105,7 +106,7 @@ TEST_F(TextFitTest, CampaignMenusAndBuildMenus) {
     ++opened;
     GameScreen = ScreenPlay;
   }
-  EXPECT_GE(opened, 1);
+  EXPECT_EQ(opened, 4);
 
   OpenMenu();
   Park();
