@@ -63,6 +63,14 @@ TEST_F(TextFitTest, CampaignMenusAndBuildMenus) {
   plat::SetTimerEnabled(MainForm->Timer1, false);
   Park();
   Check("main menu");
+  OpenNetLobby();
+  Park();
+  Check("network lobby");
+  OpenNetMapChoice();
+  Park();
+  Check("server's map choice");
+  OpenMainMenu();
+  Park();
   Click(MainMenuButtons[0]);
   Park();
   Check("faction choice");
