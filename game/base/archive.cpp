@@ -221,6 +221,7 @@ bool SetPictureFromRecord(std::span<const std::uint8_t> record) {
 }
 
 bool LoadPicture(std::string_view name) {
+  PictureName = std::string(name);
   TResourceHandle handle;
   if (FindResource(handle, name) != 0) return SetPictureFromRecord({});
   const bool ok = SetPictureFromRecord(RecordBytes(handle));

@@ -136,9 +136,43 @@ std::uint16_t TextFitCount(int font, int maxWidth, std::string_view text) {
   return static_cast<std::uint16_t>(text.size() + 1);
 }
 
+namespace {
+
+// The pixels the text inks, unclipped, for the draw log.
+void LogText(const TFontSlot& f, int x, int y, std::uint8_t colour, std::string_view text) {
+  const std::span<const std::uint8_t> g = f.Glyphs();
+  const bool wide = f.Wide();
+  const int bits = wide ? 16 : 8, rows = std::min<int>(f.Height, bits);
+  int x1 = 1 << 20, y1 = 1 << 20, x2 = -(1 << 20), y2 = -(1 << 20);
+  long cx = x;
+  for (const char ch : text) {
+    const auto c = static_cast<std::uint8_t>(ch);
+    for (int r = 0; r < rows; ++r) {
+      const unsigned row = GlyphRow(g, wide, c, r);
+      if (row == 0) continue;
+      const int first = bits - 1 - (std::bit_width(row) - 1), last = bits - 1 - std::countr_zero(row);
+      x1 = std::min<int>(x1, static_cast<int>(cx) + first);
+      x2 = std::max<int>(x2, static_cast<int>(cx) + last);
+      y1 = std::min(y1, y + r);
+      y2 = std::max(y2, y + r);
+    }
+    cx += Advance(f, c);
+  }
+  if (x2 < x1) return;  // nothing inked
+  TDrawnItem item{TDrawnKind::Text, std::string(text), x1, y1, x2, y2, colour};
+  item.ClipX1 = ClipRect.X1;
+  item.ClipY1 = ClipRect.Y1;
+  item.ClipX2 = ClipRect.X2;
+  item.ClipY2 = ClipRect.Y2;
+  DrawLog->push_back(std::move(item));
+}
+
+}  // namespace
+
 void DrawText(int font, int x, int y, std::uint8_t colour, std::string_view text) {
   const TFontSlot* f = FontOf(font);
   if (f == nullptr) return;
+  if (DrawLog != nullptr) LogText(*f, x, y, colour, text);
   long cx = x;
   for (const char ch : text) {
     if (cx > ClipRect.X2 || cx > ScreenWidth) break;  // the rest lies beyond the right edge
@@ -149,6 +183,7 @@ void DrawText(int font, int x, int y, std::uint8_t colour, std::string_view text
 }
 
 void DrawIconFrame(int x, int y) {
+  if (DrawLog != nullptr) DrawLog->push_back({TDrawnKind::Frame, "icon frame", x, y, x + 31, y + 22, 44});
   DrawHLine(x, x + 31, y, 44);
   DrawHLine(x + 1, x + 31, y + 22, 54);
   DrawVLine(x, y, y + 21, 44);
@@ -161,6 +196,7 @@ namespace {
 
 void ButtonFace(int x, int y, int height) {
   const int bottom = y + height - 1;
+  if (DrawLog != nullptr) DrawLog->push_back({TDrawnKind::Face, "button", x, y, x + 59, bottom, 48});
   FillBox(x + 1, y + 1, x + 58, bottom - 1, 48);
   DrawHLine(x, x + 58, y, 44);
   DrawHLine(x + 1, x + 59, bottom, 54);

@@ -182,6 +182,7 @@ void DrawFrame(int x1, int y1, int x2, int y2, std::uint8_t colour) {
   DrawHLine(x1, x2, y2, colour);
   DrawVLine(x1, y1, y2, colour);
   DrawVLine(x2, y1, y2, colour);
+  if (DrawLog != nullptr) DrawLog->push_back({TDrawnKind::Frame, "frame", x1, y1, x2, y2, colour});
 }
 
 namespace {
@@ -250,10 +251,20 @@ void CopyFrame(const std::uint8_t* src, int width, int height, int x, int y, TFr
 
 void DrawIconLarge(int x, int y, long n) {
   CopyFrame(LargeIcons.Frame(n), LargeIcons.Width, LargeIcons.Height, x, y, TFrameMode::Opaque, NoRecolor);
+  if (DrawLog != nullptr) {
+    const std::uint8_t* f = LargeIcons.Frame(n);
+    DrawLog->push_back({TDrawnKind::Picture, "icon", x, y, x + LargeIcons.Width - 1, y + LargeIcons.Height - 1, 0, false,
+                        std::vector<std::uint8_t>(f, f + LargeIcons.Width * LargeIcons.Height)});
+  }
 }
 
 void DrawIconSmall(int x, int y, long n) {
   CopyFrame(SmallIcons.Frame(n), SmallIcons.Width, SmallIcons.Height, x, y, TFrameMode::Opaque, NoRecolor);
+  if (DrawLog != nullptr) {
+    const std::uint8_t* f = SmallIcons.Frame(n);
+    DrawLog->push_back({TDrawnKind::Picture, "icon", x, y, x + SmallIcons.Width - 1, y + SmallIcons.Height - 1, 0, false,
+                        std::vector<std::uint8_t>(f, f + SmallIcons.Width * SmallIcons.Height)});
+  }
 }
 
 namespace {
@@ -267,7 +278,12 @@ void BlitPictureSpan(int x, int y, int first, int n, TFrameMode mode) {
   long a = first, b = static_cast<long>(first) + n - 1;
   if (!ClampSpan(a, b, 0, h - 1)) return;
   const std::uint8_t* src = PictureBuffer.data() + 4 + static_cast<std::size_t>(a) * w;
-  CopyFrame(src, w, static_cast<int>(b - a + 1), x, y, mode, NoRecolor);
+  const int rows = static_cast<int>(b - a + 1);
+  CopyFrame(src, w, rows, x, y, mode, NoRecolor);
+  if (DrawLog != nullptr)
+    DrawLog->push_back({TDrawnKind::Picture, PictureName, x, y, x + w - 1, y + rows - 1, 0,
+                        mode == TFrameMode::Transparent,
+                        std::vector<std::uint8_t>(src, src + static_cast<std::size_t>(w) * rows)});
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -136,6 +137,22 @@ int PutSheetBytes(std::span<const std::uint8_t> bytes, TSheetRef sheet, int firs
 inline std::vector<std::uint8_t> PictureBuffer;
 int PictureWidth();
 int PictureHeight();
+
+// What a frame drew where, kept only while a test points DrawLog at a list (the layout checks
+// of every screen); the default, null, costs a test of one pointer.
+enum class TDrawnKind : std::uint8_t { Text, Picture, Face, Frame };
+struct TDrawnItem {
+  TDrawnKind Kind = TDrawnKind::Text;
+  std::string Name;               // the text (font code page) or the picture's record name
+  int X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;  // inclusive, unclipped: a text's inked pixels, else the rect
+  std::uint8_t Colour = 0;
+  bool Transparent = false;       // pictures: colour 1 left out
+  std::vector<std::uint8_t> Pixels;  // pictures: the copied pixels, row-major
+  int ClipX1 = 0, ClipY1 = 0, ClipX2 = 0, ClipY2 = 0;  // texts: the clip rectangle in force
+};
+inline std::vector<TDrawnItem>* DrawLog = nullptr;
+// Name of the picture in PictureBuffer (for the log).
+inline std::string PictureName;
 
 // Terrain byte: class in bits 5..7, tile in bits 0..4.
 constexpr std::uint8_t MakeTerrainByte(int terrainClass, int tile) {

@@ -156,7 +156,7 @@ TEST_F(MainMenu, PictureWithTheNetworkButtonHovered) {
   EXPECT_EQ(MenuState.HoveredButton, 3);
   EXPECT_EQ(CursorRecord.Type, 0);
   EXPECT_EQ(CursorRecord.Color, 200);
-  Check("mainmenu", 0xfe7d15a93591cb7full);
+  Check("mainmenu", 0x4376281c8fad1319ull);
 }
 
 TEST_F(MainMenu, HoverSoundPlaysOncePerButtonEntered) {

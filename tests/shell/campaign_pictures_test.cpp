@@ -37,7 +37,7 @@ TEST_F(CampaignPicturesTest, FactionChoiceBriefingGameMenuVictoryAndTheNextBrief
   Click(YesButton);
   ASSERT_EQ(GameScreen, ScreenScore);
   Park();
-  testgolden::ExpectPicture("campaign_score", 0x1abd9f93b5447ce9ull);
+  testgolden::ExpectPicture("campaign_score", 0xece09b780b5f8799ull);
   Click(YesButton);
   Park();
   testgolden::ExpectPicture("campaign_briefing2", 0xeefb58c4e9d9e366ull);
@@ -68,7 +68,7 @@ TEST_F(CampaignPicturesTest, TheLastMissionEndsOnTheAuthorsScreen) {
   ASSERT_EQ(GameScreen, ScreenAuthors);
   MenuAnimNextTick = TickCount + 1000;
   Park();
-  testgolden::ExpectPicture("campaign_authors", 0x6d61bfb5adf4c147ull);
+  testgolden::ExpectPicture("campaign_authors", 0x2a6364001bca0aa5ull);
 }
 
 }  // namespace

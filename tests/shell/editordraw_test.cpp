@@ -49,7 +49,7 @@ TEST_F(EditorDrawTest, EditorMenus) {
   testgolden::ExpectPicture("map_editor_menu", 0x7aa94dd79805dd17ull);
   OpenNewMap();
   Pass(1);
-  testgolden::ExpectPicture("new_map", 0x9096fbb10c10f22dull);
+  testgolden::ExpectPicture("new_map", 0xd222ae1934c9efd3ull);
   OpenScenarioEditorMenu();
   Pass(1);
   testgolden::ExpectPicture("scenario_editor_menu", 0x83fbbf1c4f84e5dbull);
@@ -59,9 +59,9 @@ TEST_F(EditorDrawTest, EditorMenus) {
     const char* Name;
     std::uint64_t Hash;
   };
-  const TFileScreen files[] = {{OpenSaveMap, "save_map", 0xd2103da6e8eaa10cull},
+  const TFileScreen files[] = {{OpenSaveMap, "save_map", 0x12326ecc560d3fecull},
                                {OpenLoadMap, "load_map", 0xe755e4685d2046b3ull},
-                               {OpenSaveScenario, "save_scenario", 0xe10ad7c1b556290cull},
+                               {OpenSaveScenario, "save_scenario", 0x212d08e72278c7ecull},
                                {OpenLoadScenario, "load_scenario", 0xbfbbf757a7fa8d49ull}};
   for (const TFileScreen& f : files) {
     f.Open();
@@ -70,14 +70,14 @@ TEST_F(EditorDrawTest, EditorMenus) {
   }
   OpenScenarioSettings();
   Pass(1);
-  testgolden::ExpectPicture("scenario_settings", 0x8ce59b145af3d304ull);
+  testgolden::ExpectPicture("scenario_settings", 0x3567fe993fe8b7ccull);
 }
 
 TEST_F(EditorDrawTest, MapEditorFrame) {
   MapEditorWithTerrain();
   PageListSetMode(PageList1, 2);
   At(100, 60);
-  testgolden::ExpectPicture("map_editor", 0x7e2918a28a64b160ull);
+  testgolden::ExpectPicture("map_editor", 0x9179bed73bfc4026ull);
 }
 
 TEST_F(EditorDrawTest, ScenarioEditorFramesOfTheFiveModes) {
@@ -96,13 +96,13 @@ TEST_F(EditorDrawTest, ScenarioEditorFramesOfTheFiveModes) {
   At(100, 60);
   SetScenarioEditorMode(1);
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_buildings", 0xa054be11e0cda661ull);
+  testgolden::ExpectPicture("scenario_editor_buildings", 0xc99c1551f52f8420ull);
   SetScenarioEditorMode(3);
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_players", 0x7376c6c28dde9734ull);
+  testgolden::ExpectPicture("scenario_editor_players", 0xa1f31f7981cb5a9cull);
   SetScenarioEditorMode(4);
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_credits", 0x635c382f596afdbeull);
+  testgolden::ExpectPicture("scenario_editor_credits", 0x694ca25400e58d02ull);
 }
 
 TEST_F(EditorDrawTest, TheBrushOutlineFollowsThePointerOnTheMapOnly) {

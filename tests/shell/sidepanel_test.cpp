@@ -50,11 +50,11 @@ TEST_F(SidePanel, HarvesterLoadIsTruncatedNotRounded) {
   h.Load = 996;
   SelectUnits({1});
   DrawPanel();
-  testgolden::ExpectPicture("panel_harvester_99", 0x7bef722270975a78ull);
+  testgolden::ExpectPicture("panel_harvester_99", 0x83e4d5d32af671e7ull);
   // Full: "100%" is a wider caption than "99%".
   h.Load = 1000;
   DrawPanel();
-  testgolden::ExpectPicture("panel_harvester_full", 0xcbe37d1b2ad1fa01ull);
+  testgolden::ExpectPicture("panel_harvester_full", 0x152b7c1783d249deull);
 }
 
 TEST_F(SidePanel, ForeignUnitIsNamedInRedWithoutCommands) {
@@ -86,7 +86,7 @@ TEST_F(SidePanel, UnitCommandsLightWhatTheUnitDoes) {
   RestorePanel();
   for (int i = 0; i < 4; ++i) PutColumn(states[static_cast<std::size_t>(i)], 2 + 72 * i, 10);
   PutColumn(cancel, 2, 60);
-  testgolden::ExpectPicture("panel_unit_commands", 0x826c20d1b4b79431ull);
+  testgolden::ExpectPicture("panel_unit_commands", 0xa439db1501553b92ull);
 }
 
 TEST_F(SidePanel, ProductionCaptionThroughEveryState) {
@@ -122,7 +122,7 @@ TEST_F(SidePanel, ProductionCaptionThroughEveryState) {
   ClearScreen();
   for (std::size_t i = 0; i < shots.size(); ++i)
     PutColumn(shots[i], 2 + 72 * static_cast<int>(i % 4), 2 + 50 * static_cast<int>(i / 4));
-  testgolden::ExpectPicture("panel_production_states", 0xb7b9a85932837149ull);
+  testgolden::ExpectPicture("panel_production_states", 0x773b6c4aa53fdd05ull);
 }
 
 TEST_F(SidePanel, PowerPlantShowsDemandAndOutputInRedWhenShort) {
@@ -132,7 +132,7 @@ TEST_F(SidePanel, PowerPlantShowsDemandAndOutputInRedWhenShort) {
   plant.PowerOutput = 60;
   SelectOne(1, 1);
   DrawPanel();
-  testgolden::ExpectPicture("panel_power_short", 0xb87b886fa46609e3ull);
+  testgolden::ExpectPicture("panel_power_short", 0xe663f3ec9b8da46aull);
   // Demand 75 over one plant: the output is drawn in the alert colour at (222, 187).
   EXPECT_GT(CountColour(222, 187, 240, 195, PanelAlertColour), 5);
   plant.PowerOutput = 100;
@@ -149,7 +149,7 @@ TEST_F(SidePanel, FourteenUnitsFillSevenColumnsOfTwo) {
   }
   SelectUnits({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
   DrawPanel();
-  testgolden::ExpectPicture("panel_fourteen_units", 0xd4bb831cce8bdea9ull);
+  testgolden::ExpectPicture("panel_fourteen_units", 0x652a071bcf0bc174ull);
   // The seventh column starts at x 225 and its pictures end at 248; nothing drawn past it.
   ClearScreen();
   DrawObjectInfo();

@@ -93,8 +93,8 @@ press_until() {
 shot() { import -window "$1" "$WORK/$2.png" 2>/dev/null && convert "$WORK/$2.png" -sample 50% "$WORK/$2.png"; }
 # The pixel colour of a shot at a point of the game's picture.
 pixel() { convert "$WORK/$1.png" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null; }
-# The main menu answers clicks once it is drawn: its sun (255,230,123) stands at 145,83.
-menu_shown() { shot "$1" probe && [ "$(pixel probe 145 83)" = "srgb(255,230,123)" ]; }
+# The main menu answers clicks once it is drawn: its sun (255,230,123) stands at 68,78.
+menu_shown() { shot "$1" probe && [ "$(pixel probe 68 78)" = "srgb(255,230,123)" ]; }
 xs_until menu_shown "$SW" || fail "the server shows no main menu"
 xs_until menu_shown "$CW" || fail "the client shows no main menu"
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -86,6 +87,8 @@ struct Font {
 Font LoadPsfAsCp866(const std::filesystem::path& psfGz);
 // Replaces the picture of one code with eight rows of 8 pixels (high bit leftmost).
 void PatchGlyph(Font& f, std::uint8_t code, const std::array<std::uint8_t, 8>& rows8);
+// The same from rows drawn as text, '#' a set pixel, leftmost first; missing rows are blank.
+void PatchGlyphRows(Font& f, std::uint8_t code, std::initializer_list<std::string_view> rows);
 // Reads a bitmap font that FreeType opens (X11 PCF, gzipped or not) and maps cp866 codes through
 // its Unicode charmap. Throws on bad input.
 Font LoadBitmapFontAsCp866(const std::filesystem::path& file);

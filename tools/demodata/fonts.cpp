@@ -220,6 +220,19 @@ void PatchGlyph(Font& f, std::uint8_t code, const std::array<std::uint8_t, 8>& r
   for (std::size_t r = 0; r < 8; ++r) rows[r] = std::uint16_t(rows8[r] << 8);
 }
 
+void PatchGlyphRows(Font& f, std::uint8_t code, std::initializer_list<std::string_view> rows) {
+  if (rows.size() > 16) throw std::logic_error("glyph taller than 16 rows");
+  auto& out = f.rows[code];
+  out.fill(0);
+  std::size_t r = 0;
+  for (std::string_view row : rows) {
+    if (row.size() > 16) throw std::logic_error("glyph wider than 16 columns");
+    for (std::size_t x = 0; x < row.size(); ++x)
+      if (row[x] == '#') out[r] = static_cast<std::uint16_t>(out[r] | (0x8000 >> x));
+    ++r;
+  }
+}
+
 Bytes FontFileBytes(const Font& f) {
   Bytes out;
   out.push_back(static_cast<std::uint8_t>(f.width));

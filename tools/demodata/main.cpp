@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     const fs::path out = argv[1];
     const fs::path fonts = argc >= 3 ? fs::path(argv[2]) : fs::path("/usr/share/consolefonts");
     const fs::path narrowFont =
-        argc == 4 ? fs::path(argv[3]) : fs::path("/usr/share/fonts/X11/misc/5x8.pcf.gz");
+        argc == 4 ? fs::path(argv[3]) : fs::path("/usr/share/fonts/X11/misc/4x6.pcf.gz");
     for (const char* dir : {"data", "maps", "scenes", "music", "save"}) fs::create_directories(out / dir);
 
     Fonts f;
@@ -41,13 +41,31 @@ int main(int argc, char** argv) {
     PatchGlyph(f.small, 0x8F, {0xFE, 0xC6, 0xC6, 0xC6, 0xC6, 0xC6, 0xC6, 0x00});
     PatchGlyph(f.small, 0x89, {0x38, 0xC6, 0xCE, 0xDE, 0xF6, 0xE6, 0xC6, 0x00});
     PatchGlyph(f.small, 0x94, {0x10, 0x7C, 0xD6, 0xD6, 0xD6, 0x7C, 0x10, 0x00});
-    // The layouts of buttons, panels and tables are made for a narrow face of about 5 pixels
-    // a letter.
+    // The layouts of buttons, panels, tables and track bar titles are made for a narrow face:
+    // about four pixels a letter and capitals five rows high (a side-panel name stands six rows
+    // above the portrait frame, a settings title seven above its track bar).
     f.narrow = LoadBitmapFontAsCp866(narrowFont);
-    // Its Х is a column narrower than X and every other capital: X's picture keeps capitals even.
-    f.narrow.rows[0x95] = f.narrow.rows['X'];
-    // Its Ё is Е without the diaeresis: ours carries it over a capital one row shorter, as its Й.
-    PatchGlyph(f.narrow, 0xF0, {0xA0, 0x00, 0xF0, 0x80, 0xE0, 0x80, 0xF0, 0x00});
+    // Three columns cannot draw these letters apart: ours are five wide.
+    PatchGlyphRows(f.narrow, 0x86, {"#.#.#", "#.#.#", ".###.", "#.#.#", "#.#.#"});          // Ж
+    PatchGlyphRows(f.narrow, 0x8C, {"#...#", "##.##", "#.#.#", "#...#", "#...#"});          // М
+    PatchGlyphRows(f.narrow, 0x94, {".###.", "#.#.#", "#.#.#", ".###.", "..#.."});          // Ф
+    PatchGlyphRows(f.narrow, 0x98, {"#.#.#", "#.#.#", "#.#.#", "#.#.#", "#####"});          // Ш
+    PatchGlyphRows(f.narrow, 0x99, {"#.#.#", "#.#.#", "#.#.#", "#.#.#", "#####", "....#"}); // Щ
+    PatchGlyphRows(f.narrow, 0x9B, {"#...#", "#...#", "##..#", "#.#.#", "##..#"});          // Ы
+    PatchGlyphRows(f.narrow, 0x9E, {"#..#.", "#.#.#", "###.#", "#.#.#", "#..#."});          // Ю
+    PatchGlyphRows(f.narrow, 0xA6, {"", "#.#.#", ".###.", "#.#.#", "#.#.#"});               // ж
+    PatchGlyphRows(f.narrow, 0xAC, {"", "#...#", "##.##", "#.#.#", "#...#"});               // м
+    PatchGlyphRows(f.narrow, 0xE4, {"..#..", ".###.", "#.#.#", "#.#.#", ".###.", "..#.."}); // ф
+    PatchGlyphRows(f.narrow, 0xE8, {"", "#.#.#", "#.#.#", "#.#.#", "#####"});               // ш
+    PatchGlyphRows(f.narrow, 0xE9, {"", "#.#.#", "#.#.#", "#.#.#", "#####", "....#"});      // щ
+    PatchGlyphRows(f.narrow, 0xEB, {"", "#...#", "##..#", "#.#.#", "##..#"});               // ы
+    PatchGlyphRows(f.narrow, 0xEE, {"", "#..#.", "###.#", "#.#.#", "#..#."});               // ю
+    // Latin M and m as their Cyrillic twins.
+    f.narrow.rows['M'] = f.narrow.rows[0x8C];
+    f.narrow.rows['m'] = f.narrow.rows[0xAC];
+    // Its Ё and ё carry the diaeresis where the capital's top row would be.
+    PatchGlyphRows(f.narrow, 0xF0, {"#.#", "###", "##.", "#..", "###"});
+    PatchGlyphRows(f.narrow, 0xF1, {"#.#", ".#.", "#.#", "##.", ".##"});
     f.large = LoadPsfAsCp866(fonts / "CyrSlav-Terminus14.psf.gz");
     SetFonts(f);
     Write(out / "data" / "latrus3.fnt", FontFileBytes(f.small));

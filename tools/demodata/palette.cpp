@@ -74,7 +74,7 @@ Bytes BuildPalette() {
   Put(p, 12, {63, 10, 8});
   Put(p, 13, {40, 2, 0});
   Put(p, 14, {56, 56, 56});
-  Put(p, 15, {46, 46, 46});
+  Put(p, 15, {60, 60, 60});  // message lines: see the own colour below
   Put(p, 16, {32, 32, 32});
   Put(p, 17, {63, 58, 12});
   Put(p, 18, {63, 40, 4});
@@ -89,20 +89,24 @@ Bytes BuildPalette() {
   // Where two extended ramps overlap, the core steps of each side win.
   for (int side : {5, 6, 0, 1, 2, 4, 3, 7}) SideRamp(p, side, 2, 9);
   Put(p, pal::Text, {60, 58, 44});
+  // Texts over the map (status line and countdown in the own colour, message lines in 15) are
+  // near white, and the ground ramps below stay under a quarter of white's luminance: three
+  // times the contrast at least, on any ground.
+  Put(p, pal::Own, {50, 63, 50});
   Put(p, pal::BevelDark, {12, 8, 2});
   Put(p, 55, {34, 26, 16});  // minimap ground
-  Ramp(p, pal::Ground, 16, {46, 38, 28}, {18, 14, 10});
-  Ramp(p, pal::Crystal, 16, {63, 44, 63}, {22, 4, 30});
+  Ramp(p, pal::Ground, 16, {33, 26, 19}, {12, 9, 7});
+  Ramp(p, pal::Crystal, 16, {44, 26, 48}, {18, 4, 26});
   Ramp(p, pal::Scorch, 12, {30, 24, 16}, {4, 3, 2});
-  Ramp(p, pal::Sand, 20, {63, 56, 36}, {34, 26, 12});
-  Put(p, 116, {54, 44, 24});  // minimap sand, inside the sand ramp
-  Ramp(p, pal::Rock, 8, {40, 36, 32}, {10, 9, 8});
+  Ramp(p, pal::Sand, 20, {42, 33, 19}, {24, 17, 7});
+  Put(p, 116, {40, 32, 18});  // minimap sand, inside the sand ramp
+  Ramp(p, pal::Rock, 8, {24, 21, 19}, {6, 5, 4});
   Put(p, 125, {22, 20, 18});  // minimap rock, inside the rock ramp
   Put(p, pal::MenuBack, {18, 6, 4});
   Ramp(p, pal::Maroon, 12, {46, 22, 14}, {8, 2, 1});
   Ramp(p, pal::Gold, 8, {63, 56, 30}, {26, 16, 4});
   Ramp(p, pal::Worm, 10, {56, 46, 34}, {16, 10, 6});
-  Ramp(p, 248, 8, {58, 30, 63}, {26, 6, 34});  // crystal glints
+  Ramp(p, 248, 8, {46, 22, 52}, {22, 6, 30});  // crystal glints
   for (auto& b : p) b = std::min<std::uint8_t>(b, 63);
   return p;
 }

@@ -80,7 +80,7 @@ Canvas Backdrop() {
 Canvas BuildMenuBackdrop() {
   Canvas cv = Backdrop();
   cv.Rect(0, 0, 320, 20, pal::Maroon + 10);          // top bar: check box, credits, flag
-  cv.Rect(74, 23, 246, 19, pal::Sand + 2);           // name and price strip (dark text)
+  cv.Rect(74, 23, 246, 19, pal::Gold + 1);           // name and price strip (dark text)
   cv.Frame(73, 22, 247, 21, pal::Gold + 4);
   cv.Frame(73, 48, 162, 106, pal::Gold + 4);         // the picture's frame
   for (int k = 0; k < 4; ++k) cv.Rect(17, 27 + 30 * k, 32, 24, pal::Maroon + 10);  // list rows
@@ -100,22 +100,23 @@ Canvas BuildMenuBackdrop() {
 }
 
 Canvas Animation(int frame) {
-  // A worm rising from the dunes, seven frames looping.
-  Canvas cv(160, 120, pal::MenuBack);
+  // A worm rising from the dunes, seven frames looping. Narrow: the authors screen scrolls the
+  // credits up the middle of the screen beside it.
+  Canvas cv(64, 120, pal::MenuBack);
   for (int y = 60; y < 120; ++y)
-    for (int x = 0; x < 160; ++x) {
-      const double dune = 70 + std::sin(x * 0.05 + 1) * 6 + std::sin(x * 0.13) * 3;
+    for (int x = 0; x < 64; ++x) {
+      const double dune = 70 + std::sin(x * 0.09 + 1) * 5 + std::sin(x * 0.23) * 2;
       if (y >= dune) cv.Set(x, y, static_cast<std::uint8_t>(pal::Sand + 3 + (y - 60) / 8));
     }
-  cv.Disc(125, 28, 14, pal::Gold + 1);
-  cv.Disc(125, 28, 10, pal::Gold);
+  cv.Disc(48, 22, 9, pal::Gold + 1);
+  cv.Disc(48, 22, 6, pal::Gold);
   const double t = frame / 7.0 * 6.2832;
   for (int k = 0; k < 14; ++k) {
-    const double x = 30 + k * 7.0;
-    const double y = 85 - std::sin(k * 0.45 + t) * 26 - 8;
+    const double x = 9 + k * 3.4;
+    const double y = 85 - std::sin(k * 0.45 + t) * 24 - 8;
     if (y > 90) continue;
-    cv.Disc(x, y, 7 - k * 0.25, pal::Worm + 7);
-    cv.Disc(x - 1, y - 1, 5.5 - k * 0.25, pal::Worm + 3);
+    cv.Disc(x, y, 5 - k * 0.2, pal::Worm + 7);
+    cv.Disc(x - 1, y - 1, 4 - k * 0.2, pal::Worm + 3);
   }
   return cv;
 }
@@ -200,9 +201,10 @@ Canvas BuildPicture(Subject what, int kind, int side, std::string_view name) {
   for (int y = 0; y < 104; ++y)
     for (int x = 0; x < 160; ++x) {
       const double n = Noise(x, y, 110) * 0.5 + Noise(x / 6, y / 6, 111) * 0.5;
-      cv.Set(x, y, static_cast<std::uint8_t>(pal::Sand + 3 + static_cast<int>(n * 6)));
+      cv.Set(x, y, static_cast<std::uint8_t>(pal::Gold + static_cast<int>(n * 2)));
     }
-  DrawSubject(cv, what, kind, side, 20, 2, 120, 84);
+  // The top rows stay plain parchment: the build menus write the upgrade notice there.
+  DrawSubject(cv, what, kind, side, 24, 31, 112, 56);
   cv.Rect(0, 88, 160, 16, pal::Maroon + 10);
   Centre(cv, Small(), name, pal::Text, true, 44);
   cv.Frame(0, 0, 160, 104, pal::Gold + 4);
@@ -295,7 +297,7 @@ std::vector<Picture> BuildPictures() {
   add("subtitr.img", Caption(86, 12, "СУБТИТРЫ"), opt);
   add("tcursor.img", Caption(52, 12, "КУРСОР"), opt);
   add("textlow.img", Caption(36, 14, "МИН", true), "track bar low end mark");
-  add("texthigh.img", Caption(40, 18, "МАКС", true), "track bar high end mark");
+  add("texthigh.img", Caption(40, 14, "МАКС", true), "track bar high end mark");
   const char* lobby = "network lobby caption";
   add("tnikname.img", Caption(200, 14, "ИМЯ ИГРОКА"), lobby);
   add("tserver.img", Caption(200, 14, "СЕРВЕР"), lobby);
@@ -323,19 +325,20 @@ std::vector<Picture> BuildPictures() {
   }
   {
     Canvas e(254, 14, kBlack);
-    e.Frame(0, 0, 254, 14, 4);
-    e.Frame(1, 1, 252, 12, 8);
+    e.Frame(0, 0, 254, 14, 4);  // one line: the text's descenders reach the twelfth row
     add("editbox.img", e, "edit lines and side chooser");
   }
   {
-    Canvas t(200, 12, pal::Maroon + 10);
-    t.Rect(2, 5, 196, 3, 8);
-    t.Frame(0, 0, 200, 12, 5);
+    // Eight rows of bar and a thumb from the row above it to the bar's last: a title sits
+    // seven rows above a bar, and text eight rows below one in the scenario editor's panel.
+    Canvas t(200, 8, pal::Maroon + 10);
+    t.Rect(2, 3, 196, 2, 8);
+    t.Frame(0, 0, 200, 8, 5);
     add("trackbar.img", t, "track bars");
-    Canvas k(20, 16);
-    k.Rect(3, 0, 14, 16, 4);
-    k.Rect(3, 0, 14, 1, 2);
-    k.Rect(9, 3, 2, 10, 8);
+    Canvas k(20, 10);
+    k.Rect(3, 2, 14, 7, 4);
+    k.Rect(3, 2, 14, 1, 2);
+    k.Rect(9, 4, 2, 3, 8);
     k.Outline();
     add("dvigok2.img", k, "track bar thumb");
   }
