@@ -238,7 +238,7 @@ TEST_F(BuildMenu, HeavyFactoryUpgradeCosts300) {
   OpenHeavyFactoryBuildMenu(1);
   ASSERT_EQ(Selected(), 8) << "the siege tank first";
   Frame();
-  testgolden::ExpectPicture("buildmenu_heavy_upgrade", 0xdd4a21e4cae4c0e1ull);
+  testgolden::ExpectPicture("buildmenu_heavy_upgrade", 0xdeaecd5391423a75ull);
   ClickOrder();
   EXPECT_EQ(Players[1].Credits, 5000 - 300);
   EXPECT_EQ(f.UpgradeIdle, 0);
@@ -280,7 +280,7 @@ TEST_F(BuildMenu, YardListOfSeventeenScrollsFourRowsAtItsPace) {
   OpenYardBuildMenu(1);
   ASSERT_EQ(MenuState.BuildItemCount, 17);
   Frame();
-  testgolden::ExpectPicture("buildmenu_yard_top", 0x16ac6b74240bf72full);
+  testgolden::ExpectPicture("buildmenu_yard_top", 0x33ccb651e8d8d3efull);
   for (int i = 2; i <= 17; ++i) {
     ClickForward();
     EXPECT_EQ(MenuState.SelectedItem, i);

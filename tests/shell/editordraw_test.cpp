@@ -96,7 +96,7 @@ TEST_F(EditorDrawTest, ScenarioEditorFramesOfTheFiveModes) {
   At(100, 60);
   SetScenarioEditorMode(1);
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_buildings", 0xa054be11e0cda661ull);
+  testgolden::ExpectPicture("scenario_editor_buildings", 0x2d39e587b0c9d1efull);
   SetScenarioEditorMode(3);
   Pass(1);
   testgolden::ExpectPicture("scenario_editor_players", 0x7376c6c28dde9734ull);

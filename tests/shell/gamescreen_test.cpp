@@ -40,7 +40,7 @@ TEST_F(GameScreenFrame, WholeFrameOfAGeneratedMission) {
   ClearScreen();
   DrawGameScreen();
   EXPECT_EQ(presents_, 1);
-  testgolden::ExpectPicture("game_frame_mission", 0x167986bc49a89adaull);
+  testgolden::ExpectPicture("game_frame_mission", 0xe74e1caa37b04edaull);
   // The figures at the top.
   EXPECT_EQ(StatusCache.Units, CountUnitsOfPlayer(1));
   EXPECT_GT(CountColour(200, 5, 318, 15, PanelOwnColour), 20);

@@ -122,7 +122,7 @@ TEST_F(SidePanel, ProductionCaptionThroughEveryState) {
   ClearScreen();
   for (std::size_t i = 0; i < shots.size(); ++i)
     PutColumn(shots[i], 2 + 72 * static_cast<int>(i % 4), 2 + 50 * static_cast<int>(i / 4));
-  testgolden::ExpectPicture("panel_production_states", 0xb7b9a85932837149ull);
+  testgolden::ExpectPicture("panel_production_states", 0x5d62a4bef2d87877ull);
 }
 
 TEST_F(SidePanel, PowerPlantShowsDemandAndOutputInRedWhenShort) {
@@ -132,7 +132,7 @@ TEST_F(SidePanel, PowerPlantShowsDemandAndOutputInRedWhenShort) {
   plant.PowerOutput = 60;
   SelectOne(1, 1);
   DrawPanel();
-  testgolden::ExpectPicture("panel_power_short", 0xb87b886fa46609e3ull);
+  testgolden::ExpectPicture("panel_power_short", 0xcdbc86b09c5db4b9ull);
   // Demand 75 over one plant: the output is drawn in the alert colour at (222, 187).
   EXPECT_GT(CountColour(222, 187, 240, 195, PanelAlertColour), 5);
   plant.PowerOutput = 100;
