@@ -216,6 +216,8 @@ TEST_F(MissionEntryTest, TheFirstMissionOfEachFactionIsWonAsTheHelpSays) {
   plat::null::InjectMouseMove(0, Rest.X * 2, Rest.Y * 2);
   Start();
   ASSERT_EQ(GameScreen, ScreenMainMenu);
+  MovePointer(Rest);
+  WriteStep("first_mainmenu");
   Click(NewGameButton);
   PlaySoundProc = [](std::int32_t, std::int32_t wave) { Voices.push_back(wave); };
   for (const TFactionRun& f : FactionRuns) {
