@@ -1,7 +1,8 @@
 // The demo campaign's content against what a player meets: every mission opens on the player's
 // base with a resource field in sight and the harvester at work, every briefing names only
-// enemies that the scenario puts on the map, and every encyclopedia page is headed by its own
-// row and names its subject as the side panel does.
+// enemies that the scenario puts on the map, every encyclopedia page is headed by its own row
+// and names its subject as the side panel does, the build icons are told apart, and the end
+// scenes name no side by colour.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -185,6 +186,31 @@ TEST(BuildIcons, EveryPairThatCanShareAListIsToldApart) {
       }
   }
   EXPECT_GT(pairs, 1000);
+}
+
+// Nothing recolours the victory and defeat scenes by the player's side: they must wear no
+// side's colours, or they name a side whoever plays.
+TEST(EndScenes, WearNoSidesColours) {
+  const fs::path old = fs::current_path();
+  fs::current_path(fs::path(ZARN_BINARY_DIR) / "game");
+  std::vector<std::uint8_t> archive;
+  const bool opened = OpenResourceArchive("data\\zarn.res", archive) == 0;
+  fs::current_path(old);
+  ASSERT_TRUE(opened);
+  for (const char* scene : {"victory.img", "tolose.img"}) {
+    SCOPED_TRACE(scene);
+    ASSERT_TRUE(LoadPicture(scene));
+    const std::size_t pixels = static_cast<std::size_t>(PictureWidth()) * PictureHeight();
+    ASSERT_GT(pixels, 0u);
+    std::map<int, int> sideful;
+    for (std::size_t i = 4; i < 4 + pixels; ++i)
+      for (int side = 0; side < 8; ++side) {
+        const int p = PictureBuffer[i];
+        if ((p >= 2 && p <= 9) || (p >= SideColorBase(side) + 2 && p <= SideColorBase(side) + 9)) ++sideful[side];
+      }
+    EXPECT_TRUE(sideful.empty()) << "pixels of side " << (sideful.empty() ? -1 : sideful.begin()->first);
+  }
+  CloseAllArchives();
 }
 
 }  // namespace
