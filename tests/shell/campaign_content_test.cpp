@@ -101,6 +101,10 @@ TEST_F(CampaignContentTest, BriefingsNameOnlyTheEnemiesOnTheMap) {
       std::string briefing;
       for (const std::string& line : FileListBox.Items) briefing += line + "\n";
       ASSERT_FALSE(briefing.empty());
+      // Colours belong to sides; a briefing that named one could name the wrong side.
+      for (std::string_view colour : {"красн"_cp1251, "зелён"_cp1251, "зелен"_cp1251, "синий"_cp1251, "синих"_cp1251,
+                                      "жёлт"_cp1251, "желт"_cp1251})
+        EXPECT_EQ(briefing.find(ToFontCodePage(colour)), std::string::npos) << "names a colour";
       for (const auto& [s, stem] : FactionStems) {
         if (s == side || briefing.find(ToFontCodePage(stem)) == std::string::npos) continue;
         ++named;

@@ -200,6 +200,8 @@ TEST_F(MenusFlowTest, HelpAndOrdersShowTheirTexts) {
     EXPECT_NE(help.find(ToFontCodePage(said)), std::string::npos) << said;
   for (std::string_view wrong : {"Левая кнопка - выбор, приказ"_cp1251, "Правая кнопка - отмена"_cp1251})
     EXPECT_EQ(help.find(ToFontCodePage(wrong)), std::string::npos) << wrong;
+  // No line is cut by the list's width.
+  for (const std::string& line : FileListBox.Items) EXPECT_LE(TextWidth(MainFont, line), FileListBox.TextWidth) << line;
   Click(HelpBackButton);
   ASSERT_EQ(GameScreen, ScreenGameMenu);
   Click(GameMenuButtons[5]);
