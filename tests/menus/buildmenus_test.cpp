@@ -238,7 +238,7 @@ TEST_F(BuildMenu, HeavyFactoryUpgradeCosts300) {
   OpenHeavyFactoryBuildMenu(1);
   ASSERT_EQ(Selected(), 8) << "the siege tank first";
   Frame();
-  testgolden::ExpectPicture("buildmenu_heavy_upgrade", 0xcb6a3afc10496830ull);
+  testgolden::ExpectPicture("buildmenu_heavy_upgrade", 0xc2b5ace1aa7eecd3ull);
   ClickOrder();
   EXPECT_EQ(Players[1].Credits, 5000 - 300);
   EXPECT_EQ(f.UpgradeIdle, 0);
@@ -280,7 +280,7 @@ TEST_F(BuildMenu, YardListOfSeventeenScrollsFourRowsAtItsPace) {
   OpenYardBuildMenu(1);
   ASSERT_EQ(MenuState.BuildItemCount, 17);
   Frame();
-  testgolden::ExpectPicture("buildmenu_yard_top", 0xfd002c0a650b085dull);
+  testgolden::ExpectPicture("buildmenu_yard_top", 0x9555fbd61fdd29f0ull);
   for (int i = 2; i <= 17; ++i) {
     ClickForward();
     EXPECT_EQ(MenuState.SelectedItem, i);

@@ -24,7 +24,7 @@ TEST_F(CampaignPicturesTest, FactionChoiceBriefingGameMenuVictoryAndTheNextBrief
   testgolden::ExpectPicture("campaign_faction", 0x285365164ca562d8ull);
   Click(FactionButtons[0]);
   Park();
-  testgolden::ExpectPicture("campaign_briefing1", 0x4d34edd64a74dac6ull);
+  testgolden::ExpectPicture("campaign_briefing1", 0x607c2c60e7488c06ull);
   Click(BeginButton);
   Key(plat::vk::Escape);
   Park();
@@ -33,18 +33,18 @@ TEST_F(CampaignPicturesTest, FactionChoiceBriefingGameMenuVictoryAndTheNextBrief
   ASSERT_EQ(GameScreen, ScreenPlay);
   ShellCalls.OpenVictory();
   Park();
-  testgolden::ExpectPicture("campaign_victory", 0xd32597c4784e6657ull);
+  testgolden::ExpectPicture("campaign_victory", 0xfc35976c0abdf2f9ull);
   Click(YesButton);
   ASSERT_EQ(GameScreen, ScreenScore);
   Park();
-  testgolden::ExpectPicture("campaign_score", 0xece09b780b5f8799ull);
+  testgolden::ExpectPicture("campaign_score", 0x403954ba93ab3b5full);
   Click(YesButton);
   Park();
   testgolden::ExpectPicture("campaign_briefing2", 0xeefb58c4e9d9e366ull);
   Click(BeginButton);
   ShellCalls.OpenDefeat();
   Park();
-  testgolden::ExpectPicture("campaign_defeat", 0x67a64b4e6422d5b1ull);
+  testgolden::ExpectPicture("campaign_defeat", 0x0177462fc4cc7c9full);
 }
 
 // The last mission under way, saved for the check of the real program (which loads it and wins

@@ -214,6 +214,12 @@ class TGameFolder {
 };
 
 // The world as a fresh program has it, single play on the play screen at a fixed seed.
+// The campaign's maps and scenarios of a game folder, copied into the current folder.
+inline void CopyCampaignFiles(const fs::path& game) {
+  for (const char* d : {"maps", "scenes"})
+    fs::copy(game / d, d, fs::copy_options::overwrite_existing | fs::copy_options::recursive);
+}
+
 inline void FreshProgram(std::uint32_t seed) {
   fresh_world::FreshWorld();
   ResetHooks();

@@ -96,7 +96,7 @@ TEST_F(EditorDrawTest, ScenarioEditorFramesOfTheFiveModes) {
   At(100, 60);
   SetScenarioEditorMode(1);
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_buildings", 0xc99c1551f52f8420ull);
+  testgolden::ExpectPicture("scenario_editor_buildings", 0xe5f7fd431a54e512ull);
   SetScenarioEditorMode(3);
   Pass(1);
   testgolden::ExpectPicture("scenario_editor_players", 0xa1f31f7981cb5a9cull);

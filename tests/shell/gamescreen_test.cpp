@@ -40,7 +40,7 @@ TEST_F(GameScreenFrame, WholeFrameOfAGeneratedMission) {
   ClearScreen();
   DrawGameScreen();
   EXPECT_EQ(presents_, 1);
-  testgolden::ExpectPicture("game_frame_mission", 0x353ca51dbf6d5375ull);
+  testgolden::ExpectPicture("game_frame_mission", 0x2afdfa6ed514597dull);
   // The figures at the top.
   EXPECT_EQ(StatusCache.Units, CountUnitsOfPlayer(1));
   EXPECT_GT(CountColour(200, 5, 318, 15, PanelOwnColour), 20);

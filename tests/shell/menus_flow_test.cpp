@@ -192,7 +192,16 @@ TEST_F(MenusFlowTest, HelpAndOrdersShowTheirTexts) {
   OpenMenu();
   Click(GameMenuButtons[3]);
   ASSERT_EQ(GameScreen, ScreenHelp);
-  EXPECT_NE(ListText(FileListBox).find("Esc"), std::string::npos);
+  const std::string help = ListText(FileListBox);
+  EXPECT_NE(help.find("Esc"), std::string::npos);
+  // Orders go to the right button; the portrait opens a building's list; Esc is the pause.
+  for (std::string_view said : {"Правая кнопка - приказ"_cp1251, "Портрет здания"_cp1251, "(пауза)"_cp1251,
+                                "Двойной щелчок"_cp1251, "Ctrl+0..9"_cp1251, "Мини-карта"_cp1251})
+    EXPECT_NE(help.find(ToFontCodePage(said)), std::string::npos) << said;
+  for (std::string_view wrong : {"Левая кнопка - выбор, приказ"_cp1251, "Правая кнопка - отмена"_cp1251})
+    EXPECT_EQ(help.find(ToFontCodePage(wrong)), std::string::npos) << wrong;
+  // No line is cut by the list's width.
+  for (const std::string& line : FileListBox.Items) EXPECT_LE(TextWidth(MainFont, line), FileListBox.TextWidth) << line;
   Click(HelpBackButton);
   ASSERT_EQ(GameScreen, ScreenGameMenu);
   Click(GameMenuButtons[5]);

@@ -15,10 +15,7 @@ void CountDecision() { ++Decided; }
 
 class MissionsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::copy(fs::path(ZARN_BINARY_DIR) / "game" / "maps", "maps", fs::copy_options::overwrite_existing | fs::copy_options::recursive);
-    fs::copy(fs::path(ZARN_BINARY_DIR) / "game" / "scenes", "scenes", fs::copy_options::overwrite_existing | fs::copy_options::recursive);
-  }
+  void SetUp() override { campaign_world::CopyCampaignFiles(fs::path(ZARN_BINARY_DIR) / "game"); }
   void TearDown() override {
     campaign_world::ClearWorld();
     ListBoxFree(FileListBox);

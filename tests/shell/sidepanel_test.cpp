@@ -122,7 +122,7 @@ TEST_F(SidePanel, ProductionCaptionThroughEveryState) {
   ClearScreen();
   for (std::size_t i = 0; i < shots.size(); ++i)
     PutColumn(shots[i], 2 + 72 * static_cast<int>(i % 4), 2 + 50 * static_cast<int>(i / 4));
-  testgolden::ExpectPicture("panel_production_states", 0x773b6c4aa53fdd05ull);
+  testgolden::ExpectPicture("panel_production_states", 0xf52a1068cb789b83ull);
 }
 
 TEST_F(SidePanel, PowerPlantShowsDemandAndOutputInRedWhenShort) {
@@ -132,7 +132,7 @@ TEST_F(SidePanel, PowerPlantShowsDemandAndOutputInRedWhenShort) {
   plant.PowerOutput = 60;
   SelectOne(1, 1);
   DrawPanel();
-  testgolden::ExpectPicture("panel_power_short", 0xe663f3ec9b8da46aull);
+  testgolden::ExpectPicture("panel_power_short", 0x797ef2b3a9f98fbcull);
   // Demand 75 over one plant: the output is drawn in the alert colour at (222, 187).
   EXPECT_GT(CountColour(222, 187, 240, 195, PanelAlertColour), 5);
   plant.PowerOutput = 100;

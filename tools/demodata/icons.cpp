@@ -19,17 +19,23 @@ Canvas Scaled(const Canvas& src, int w, int h) {
 Canvas BuildingCanvas(int kind) {
   if (kind == 0 || kind == 1 || kind == 16 || kind == 17 || kind == -18) {
     // Slabs, walls and turrets: a few cells of plate with the feature.
+    // Each tells itself apart at icon size: one plate, four plates in two shades, a wall
+    // course, and the turrets standing on sand (the gun light, the rocket launcher dark).
     Canvas cv(32, 32);
     DrawBuilding(cv, -1, 0);
     cv.Rect(1, 1, 30, 30, pal::Steel + 3);
     if (kind == -18) {
-      cv.Rect(15, 0, 2, 32, pal::Steel + 5);
-      cv.Rect(0, 15, 32, 2, pal::Steel + 5);
+      cv.Rect(1, 1, 15, 15, pal::Steel + 1);
+      cv.Rect(16, 16, 15, 15, pal::Steel + 1);
+      cv.Rect(1, 16, 15, 15, pal::Steel + 6);
+      cv.Rect(16, 1, 15, 15, pal::Steel + 6);
     } else if (kind == 1) {
       cv.Rect(2, 8, 28, 16, pal::Steel + 5);
       for (int y = 8; y < 24; y += 4) cv.Rect(2, y, 28, 1, pal::Steel + 7);
     } else if (kind >= 16) {
-      Shape s = {Ball(0, 0.1, 0.55, pal::Steel + 2), Ball(0, 0.1, 0.3, pal::Steel + 4)};
+      cv.Rect(0, 0, 32, 32, pal::Sand + 4);
+      const std::uint8_t body = kind == 17 ? pal::Scorch + 6 : pal::Steel + 1;
+      Shape s = {Ball(0, 0.1, 0.7, body), Ball(0, 0.1, 0.35, pal::Steel + 4)};
       if (kind == 17) {
         s.push_back(Box(-0.4, -0.95, -0.12, 0.2, pal::Steel + 1));
         s.push_back(Box(0.12, -0.95, 0.4, 0.2, pal::Steel + 1));
@@ -125,6 +131,20 @@ struct IconDef {
   const char* tag;
 };
 
+// A factory's icon carries what it makes, large over its roof: at icon size the halls
+// themselves look much alike.
+int FactoryProduct(const IconDef& d) {
+  if (d.what != Subject::Building) return -1;
+  switch (d.kind) {
+    case 7: return 1;    // barracks: an infantry squad
+    case 8: return 2;    // academy: a heavy trooper
+    case 9: return 4;    // light factory: a trike
+    case 10: return 6;   // heavy factory: a tank
+    case 12: return 14;  // air factory: a carrier
+    default: return -1;
+  }
+}
+
 // Large icons 1..43 by number.
 const IconDef kLarge[43] = {
     {Subject::Unit, 0, 7, "ПЕХ"},      {Subject::Unit, 1, 7, "ПЕХ3"},      {Subject::Unit, 2, 7, "ГВД"},
@@ -133,12 +153,12 @@ const IconDef kLarge[43] = {
     {Subject::Unit, 11, 7, "ГРМ"},     {Subject::Unit, 10, 7, "ХРВ"},      {Subject::Unit, 12, 7, "МКД"},
     {Subject::Unit, 14, 7, "НОС"},     {Subject::Worm, 0, 7, "ЧРВ"},       {Subject::Unit, 9, 7, "ТРМ"},
     {Subject::Woodsmen, 0, 3, "ДРВ"},  {Subject::Building, 0, 7, "1"},     {Subject::Building, -18, 7, "4"},
-    {Subject::Building, 2, 7, ""},     {Subject::Building, 3, 7, ""},      {Subject::Building, 4, 7, ""},
-    {Subject::Building, 5, 7, ""},     {Subject::Building, 6, 7, ""},      {Subject::Building, 7, 7, ""},
-    {Subject::Building, 8, 7, ""},     {Subject::Building, 9, 7, ""},      {Subject::Building, 10, 7, ""},
-    {Subject::Building, 12, 7, ""},    {Subject::Building, 11, 7, ""},     {Subject::Building, 16, 7, "ОРД"},
-    {Subject::Building, 17, 7, "РКТ"}, {Subject::Building, 14, 7, ""},     {Subject::Building, 13, 7, ""},
-    {Subject::Building, 15, 7, ""},    {Subject::Building, 1, 7, "СТН"},   {Subject::Launch, 0, 7, "ПУСК"},
+    {Subject::Building, 2, 7, "ДВОР"}, {Subject::Building, 3, 7, "ВЕТР"},  {Subject::Building, 4, 7, "ЭЛЕВ"},
+    {Subject::Building, 5, 7, "СИЛ"},  {Subject::Building, 6, 7, "РАДР"},  {Subject::Building, 7, 7, "КАЗ"},
+    {Subject::Building, 8, 7, "АКАД"}, {Subject::Building, 9, 7, "Л-З"},   {Subject::Building, 10, 7, "Т-З"},
+    {Subject::Building, 12, 7, "А-З"}, {Subject::Building, 11, 7, "Р-З"},  {Subject::Building, 16, 7, "ОРД"},
+    {Subject::Building, 17, 7, "РКТ"}, {Subject::Building, 14, 7, "ПОРТ"}, {Subject::Building, 13, 7, "НЦ"},
+    {Subject::Building, 15, 7, "ДВРЦ"}, {Subject::Building, 1, 7, "СТН"},  {Subject::Launch, 0, 7, "ПУСК"},
     {Subject::Unit, 15, 7, "СКЛ"},     {Subject::Unit, 4, 2, "РДР"},       {Subject::Cancel, 0, 7, ""},
     {Subject::Unit, 13, 7, "ПРВ"},     {Subject::Saboteur, 0, 2, "САБ"},   {Subject::Unit, 2, 4, "ОСК"},
     {Subject::Oskran, 0, 4, "ОСК3"},
@@ -161,6 +181,10 @@ Canvas IconLarge(int n) {
   Canvas cv(30, 22, pal::Maroon + 9);
   cv.Frame(0, 0, 30, 22, pal::Maroon + 6);
   DrawSubject(cv, d.what, d.kind, d.side, 1, 1, 28, 20);
+  if (const int product = FactoryProduct(d); product >= 0) {
+    cv.Rect(11, 1, 18, 15, pal::Maroon + 9);
+    DrawSubject(cv, Subject::Unit, product, d.side, 11, 1, 18, 15);
+  }
   if (*d.tag) DrawTinyText(cv, 1, 16, d.tag, pal::Text);
   return cv;
 }

@@ -153,16 +153,20 @@ Canvas Scene(bool won) {
                           : static_cast<std::uint8_t>(pal::Sand + 4 + (y - 50) / 10));
   if (won) {
     Canvas b(48, 48);
+    // Nothing recolours this picture: the palace and the banner wear no side's colour, so the
+    // scene fits whoever won.
     DrawBuilding(b, 15, 1);
-    FixSideColours(b, 2);
+    for (auto& px : b.px)
+      if (px >= 2 && px <= 9) px = static_cast<std::uint8_t>(pal::Steel + px - 2);
     cv.Blit(b, 76, 46);
     cv.Rect(130, 20, 2, 40, pal::Steel + 2);
-    cv.Rect(132, 20, 18, 10, 199);
+    cv.Rect(132, 20, 18, 10, pal::Gold + 1);
   } else {
     for (int k = 0; k < 5; ++k) cv.Disc(60 + k * 20, 70 - k % 2 * 6, 9, pal::Scorch + 9);
     Canvas t(40, 40);
     DrawShape(t, UnitShape(6), 20, 20, 14, 120);
-    FixSideColours(t, 0);
+    for (auto& px : t.px)
+      if (px >= 2 && px <= 9) px = static_cast<std::uint8_t>(pal::Steel + px - 2);
     cv.Blit(t, 80, 50);
     for (int k = 0; k < 6; ++k) cv.Disc(100 + k * 3, 50 - k * 7, 4 + k, static_cast<std::uint8_t>(29 + k % 3));
     cv.Disc(100, 62, 5, pal::Fire + 3);
@@ -196,7 +200,9 @@ Canvas CheckBox(bool on) {
   return cv;
 }
 
-Canvas BuildPicture(Subject what, int kind, int side, std::string_view name) {
+// No caption on the picture: the build menus and the encyclopedia name the same picture
+// differently, and each prints its own name beside it.
+Canvas BuildPicture(Subject what, int kind, int side) {
   Canvas cv(160, 104);
   for (int y = 0; y < 104; ++y)
     for (int x = 0; x < 160; ++x) {
@@ -204,9 +210,7 @@ Canvas BuildPicture(Subject what, int kind, int side, std::string_view name) {
       cv.Set(x, y, static_cast<std::uint8_t>(pal::Gold + static_cast<int>(n * 2)));
     }
   // The top rows stay plain parchment: the build menus write the upgrade notice there.
-  DrawSubject(cv, what, kind, side, 24, 31, 112, 56);
-  cv.Rect(0, 88, 160, 16, pal::Maroon + 10);
-  Centre(cv, Small(), name, pal::Text, true, 44);
+  DrawSubject(cv, what, kind, side, 24, 31, 112, 68);
   cv.Frame(0, 0, 160, 104, pal::Gold + 4);
   return cv;
 }
@@ -377,56 +381,55 @@ std::vector<Picture> BuildPictures() {
     const char* name;
     Subject what;
     int kind, side;
-    const char* label;
   };
   const Item items[] = {
-      {"bsolder.img", Subject::Unit, 1, 7, "ПЕХОТА"},
-      {"btruper.img", Subject::Unit, 3, 7, "ТЯЖЁЛАЯ ПЕХОТА"},
-      {"btrike.img", Subject::Unit, 4, 7, "ТРАЙК"},
-      {"btrike2.img", Subject::Unit, 4, 2, "РЕЙДЕР"},
-      {"bbtr.img", Subject::Unit, 5, 7, "КВАД"},
-      {"b1tank.img", Subject::Unit, 6, 7, "ЛЁГКИЙ ТАНК"},
-      {"bbtank.img", Subject::Unit, 7, 7, "ОСАДНЫЙ ТАНК"},
-      {"brtank.img", Subject::Unit, 8, 7, "РПУ"},
-      {"bttank.img", Subject::Unit, 9, 7, "ТРЕМОЛАН-ТАНК"},
-      {"bharvest.img", Subject::Unit, 10, 7, "ХАРВЕСТЕР"},
-      {"bgromdor.img", Subject::Unit, 11, 7, "ГРОМАДОР"},
-      {"bpsd.img", Subject::Unit, 12, 7, "ПСД"},
-      {"bperwoln.img", Subject::Unit, 13, 7, "ПЕРВОЛАН"},
-      {"bnositel.img", Subject::Unit, 14, 7, "НОСИТЕЛЬ"},
-      {"bstelth.img", Subject::Unit, 15, 7, "СКЕЛЬТРЕЛ"},
-      {"bplita.img", Subject::Building, 0, 7, "ПЛИТА"},
-      {"bplita2.img", Subject::Building, -18, 7, "ПЛИТЫ"},
-      {"bkdvor.img", Subject::Building, 2, 7, "КОНСТРУКТОРСКИЙ ДВОР"},
-      {"benergy.img", Subject::Building, 3, 7, "ВЕТРЯК"},
-      {"belevatr.img", Subject::Building, 4, 7, "ЭЛЕВАТОР"},
-      {"bsilos.img", Subject::Building, 5, 7, "СИЛОС"},
-      {"bradar.img", Subject::Building, 6, 7, "РАДАР"},
-      {"bkazarma.img", Subject::Building, 7, 7, "КАЗАРМА"},
-      {"bakademy.img", Subject::Building, 8, 7, "АКАДЕМИЯ"},
-      {"blzavod.img", Subject::Building, 9, 7, "Л-ЗАВОД"},
-      {"btzavod.img", Subject::Building, 10, 7, "Т-ЗАВОД"},
-      {"brzavod.img", Subject::Building, 11, 7, "Р-ЗАВОД"},
-      {"bazavod.img", Subject::Building, 12, 7, "А-ЗАВОД"},
-      {"bxcenter.img", Subject::Building, 13, 7, "НАУЧНЫЙ ЦЕНТР"},
-      {"bsport.img", Subject::Building, 14, 7, "КОСМОПОРТ"},
-      {"bpalace.img", Subject::Building, 15, 7, "ДВОРЕЦ"},
-      {"bturret.img", Subject::Building, 16, 7, "ОРУДИЙНАЯ БАШНЯ"},
-      {"brturret.img", Subject::Building, 17, 7, "РАКЕТНАЯ БАШНЯ"},
-      {"bwall.img", Subject::Building, 1, 7, "СТЕНА"},
+      {"bsolder.img", Subject::Unit, 1, 7},
+      {"btruper.img", Subject::Unit, 3, 7},
+      {"btrike.img", Subject::Unit, 4, 7},
+      {"btrike2.img", Subject::Unit, 4, 2},
+      {"bbtr.img", Subject::Unit, 5, 7},
+      {"b1tank.img", Subject::Unit, 6, 7},
+      {"bbtank.img", Subject::Unit, 7, 7},
+      {"brtank.img", Subject::Unit, 8, 7},
+      {"bttank.img", Subject::Unit, 9, 7},
+      {"bharvest.img", Subject::Unit, 10, 7},
+      {"bgromdor.img", Subject::Unit, 11, 7},
+      {"bpsd.img", Subject::Unit, 12, 7},
+      {"bperwoln.img", Subject::Unit, 13, 7},
+      {"bnositel.img", Subject::Unit, 14, 7},
+      {"bstelth.img", Subject::Unit, 15, 7},
+      {"bplita.img", Subject::Building, 0, 7},
+      {"bplita2.img", Subject::Building, -18, 7},
+      {"bkdvor.img", Subject::Building, 2, 7},
+      {"benergy.img", Subject::Building, 3, 7},
+      {"belevatr.img", Subject::Building, 4, 7},
+      {"bsilos.img", Subject::Building, 5, 7},
+      {"bradar.img", Subject::Building, 6, 7},
+      {"bkazarma.img", Subject::Building, 7, 7},
+      {"bakademy.img", Subject::Building, 8, 7},
+      {"blzavod.img", Subject::Building, 9, 7},
+      {"btzavod.img", Subject::Building, 10, 7},
+      {"brzavod.img", Subject::Building, 11, 7},
+      {"bazavod.img", Subject::Building, 12, 7},
+      {"bxcenter.img", Subject::Building, 13, 7},
+      {"bsport.img", Subject::Building, 14, 7},
+      {"bpalace.img", Subject::Building, 15, 7},
+      {"bturret.img", Subject::Building, 16, 7},
+      {"brturret.img", Subject::Building, 17, 7},
+      {"bwall.img", Subject::Building, 1, 7},
   };
   for (const auto& it : items)
-    add(it.name, BuildPicture(it.what, it.kind, it.side, it.label), "build menus and encyclopedia");
+    add(it.name, BuildPicture(it.what, it.kind, it.side), "build menus and encyclopedia");
   const Item topics[] = {
-      {"oskran.img", Subject::Oskran, 0, 4, "ОСКРАНЫ"},
-      {"bdrevkar.img", Subject::Woodsmen, 0, 3, "ДРЕВОКАРИ"},
-      {"bcrow.img", Subject::Worm, 0, 7, "ПЕСЧАНЫЙ ЧЕРВЬ"},
-      {"rocket.img", Subject::Launch, 0, 7, "РУКА ВОЗМЕЗДИЯ"},
-      {"sabotage.img", Subject::Saboteur, 0, 2, "САБОТАЖНИК"},
-      {"bfregate.img", Subject::Frigate, 0, 7, "ФРЕГАТ"},
+      {"oskran.img", Subject::Oskran, 0, 4},
+      {"bdrevkar.img", Subject::Woodsmen, 0, 3},
+      {"bcrow.img", Subject::Worm, 0, 7},
+      {"rocket.img", Subject::Launch, 0, 7},
+      {"sabotage.img", Subject::Saboteur, 0, 2},
+      {"bfregate.img", Subject::Frigate, 0, 7},
   };
   for (const auto& it : topics)
-    add(it.name, BuildPicture(it.what, it.kind, it.side, it.label), "encyclopedia topic picture");
+    add(it.name, BuildPicture(it.what, it.kind, it.side), "encyclopedia topic picture");
   return out;
 }
 

@@ -38,6 +38,12 @@ void FieldBlob(int cx, int cy, int radius, const std::vector<Plateau>& ps) {
     }
 }
 
+// The plateau's side that faces the map's middle: +1 east, -1 west.
+int InnerSide(const Plateau& p, int width) { return p.X + p.W / 2 < width / 2 ? 1 : -1; }
+
+// The first sand column beside the inner side, where the units stand.
+int UnitColumn(const Plateau& p, int width) { return InnerSide(p, width) > 0 ? p.X + p.W : p.X - 1; }
+
 }  // namespace
 
 std::vector<Plateau> CornerPlateaus(int width, int height, int count) {
@@ -79,11 +85,13 @@ void DrawMap(int width, int height, const std::vector<Plateau>& plateaus, int fi
       }
   }
 
-  // Every base has a field a short drive away; the middle holds the rich ones worth fighting for.
+  // Every base has a field beside its units, within the harvester's reach and in the opening
+  // view; more lie further out. The middle holds the rich ones worth fighting for.
   for (const Plateau& p : plateaus) {
-    const int cx = p.X + p.W / 2 + (p.X < width / 2 ? 14 : -14);
-    const int cy = p.Y + p.H / 2 + (p.Y < height / 2 ? 12 : -12);
-    for (int i = 0; i < fieldsPerBase; ++i) FieldBlob(cx + rng.Next(7) - 3, cy + rng.Next(7) - 3, 3, plateaus);
+    const int cx = UnitColumn(p, width) + 5 * InnerSide(p, width), cy = p.Y + 6;
+    FieldBlob(cx, cy, 3, plateaus);
+    for (int i = 1; i < fieldsPerBase; ++i)
+      FieldBlob(cx + InnerSide(p, width) * (4 + rng.Next(5)), cy + rng.Next(9) - 2, 3, plateaus);
   }
   FieldBlob(width / 2, height / 2, std::min(width, height) / 12 + 2, plateaus);
   for (int i = 0; i < blooms; ++i) {
@@ -93,38 +101,42 @@ void DrawMap(int width, int height, const std::vector<Plateau>& plateaus, int fi
   }
 }
 
-int PlaceBase(const Plateau& p, const std::vector<std::uint8_t>& kinds, std::uint8_t owner, std::uint8_t side) {
-  int x = p.X + 1, y = p.Y + 1, rowHeight = 0, placed = 0;
+int PlaceBase(const Plateau& p, int mapWidth, const std::vector<std::uint8_t>& kinds, std::uint8_t owner,
+              std::uint8_t side) {
+  // Rows fill from the inner edge outwards, so the first buildings (the yard first) stand
+  // nearest the units and the field.
+  const bool east = InnerSide(p, mapWidth) > 0;
+  const int first = p.X + 1, last = p.X + p.W - 2;  // the columns inside the rim
+  int edge = east ? last : first, y = p.Y + 1, rowHeight = 0, placed = 0;
   for (std::uint8_t kind : kinds) {
     const std::uint8_t cls = FootprintClass(kind);
     const int w = FootprintWidth(cls), h = FootprintHeight(cls);
-    if (x + w > p.X + p.W - 1) {
-      x = p.X + 1;
+    if (east ? edge - w + 1 < first : edge + w - 1 > last) {
+      edge = east ? last : first;
       y += rowHeight + 1;
       rowHeight = 0;
     }
     if (y + h > p.Y + p.H - 1 || BuildingList.Count >= ScenarioMaxBuildings) break;
+    const int x = east ? edge - w + 1 : edge;
     BuildingList.Entries[++BuildingList.Count] =
         TScenarioObjectEntry{static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y), kind, side, owner, 0};
-    x += w + 1;
+    edge += east ? -(w + 1) : w + 1;
     rowHeight = std::max(rowHeight, h);
     ++placed;
   }
   return placed;
 }
 
-void PlaceUnits(const Plateau& p, int mapHeight, const std::vector<std::uint8_t>& kinds, std::uint8_t owner,
+void PlaceUnits(const Plateau& p, int mapWidth, const std::vector<std::uint8_t>& kinds, std::uint8_t owner,
                 std::uint8_t side) {
-  const bool below = p.Y + p.H + 2 <= mapHeight;
-  int x = p.X + 1, y = below ? p.Y + p.H + 1 : p.Y - 2;
+  const int x0 = UnitColumn(p, mapWidth), out = InnerSide(p, mapWidth);
+  int i = 0;
   for (std::uint8_t kind : kinds) {
     if (UnitList.Count >= ScenarioMaxUnits) return;
+    const int x = x0 + (i % 2) * out, y = p.Y + 3 + i / 2;
     UnitList.Entries[++UnitList.Count] =
         TScenarioObjectEntry{static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y), kind, side, owner, 0};
-    if (++x >= p.X + p.W - 1) {
-      x = p.X + 1;
-      y += below ? 1 : -1;
-    }
+    ++i;
   }
 }
 

@@ -28,10 +28,13 @@ void DrawMap(int width, int height, const std::vector<Plateau>& plateaus, int fi
 // Plateaus of 14 x 12 in the corners (and the edge middles for more than four players).
 std::vector<Plateau> CornerPlateaus(int width, int height, int count);
 
-// Puts the buildings (kinds in order) onto the plateau row by row; returns how many fitted.
-int PlaceBase(const Plateau& p, const std::vector<std::uint8_t>& kinds, std::uint8_t owner, std::uint8_t side);
-// Units of the kinds in a row on the sand below (or above) the plateau.
-void PlaceUnits(const Plateau& p, int mapHeight, const std::vector<std::uint8_t>& kinds, std::uint8_t owner,
+// Puts the buildings (kinds in order) onto the plateau row by row, starting at the side that
+// faces the map's middle; returns how many fitted.
+int PlaceBase(const Plateau& p, int mapWidth, const std::vector<std::uint8_t>& kinds, std::uint8_t owner,
+              std::uint8_t side);
+// Units of the kinds, two abreast on the sand beside the plateau's inner side, between the base
+// and its field; the first unit (where a mission's view opens) stands nearest the base's top.
+void PlaceUnits(const Plateau& p, int mapWidth, const std::vector<std::uint8_t>& kinds, std::uint8_t owner,
                 std::uint8_t side);
 
 }  // namespace demoscenes

@@ -1,6 +1,8 @@
 // zarn_demoscenes OUT: writes the campaign's maps and scenarios (three factions, twelve missions
 // each: OUT/maps/<pre><n>.map and OUT/scenes/<pre><n>.scn) and a few network maps
 // (OUT/maps/net<n>.map), all through the game's own map and scenario writers.
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -15,12 +17,29 @@ namespace {
 using namespace zarn;
 using namespace demoscenes;
 
-// Side of each faction and its file prefix.
+// Side of each faction, its file prefix, and the side of the first opponent in each mission
+// whose briefing names the enemy (-1: the briefing names none). The briefings tell these.
 struct Faction {
   std::uint8_t Side;
   const char* Prefix;
+  std::array<int, 12> NamedEnemy;
 };
-constexpr Faction Factions[] = {{1, "alm"}, {2, "tel"}, {0, "gor"}};
+constexpr Faction Factions[] = {
+    {1, "alm", {-1, -1, 0, -1, -1, -1, 2, -1, 0, -1, -1, -1}},
+    {2, "tel", {-1, -1, -1, -1, -1, -1, 0, -1, 1, -1, -1, -1}},
+    {0, "gor", {-1, 1, 1, -1, -1, -1, 1, -1, 2, -1, -1, -1}},
+};
+
+// Opponents' sides: the named enemy first, then the other factions in turn, never the
+// player's own and never one twice.
+std::vector<std::uint8_t> EnemySides(const Faction& f, int mission, int count) {
+  std::vector<std::uint8_t> sides;
+  const int named = f.NamedEnemy[static_cast<std::size_t>(mission - 1)];
+  if (named >= 0) sides.push_back(static_cast<std::uint8_t>(named));
+  for (std::uint8_t s = 0; static_cast<int>(sides.size()) < count; s = static_cast<std::uint8_t>((s + 1) % 4))
+    if (s != f.Side && std::find(sides.begin(), sides.end(), s) == sides.end()) sides.push_back(s);
+  return sides;
+}
 
 // What each mission adds to what may be produced (unit kinds and building kinds).
 struct Unlock {
@@ -93,19 +112,13 @@ bool WriteMission(const Faction& f, int mission) {
   Mission.GoalType = CampaignGoal(mission);
   SetAvailability(mission);
   WormList.Count = UnitList.Count = BuildingList.Count = 0;
-  std::uint8_t enemySide = 0;
+  const std::vector<std::uint8_t> enemies = EnemySides(f, mission, players - 1);
   for (int k = 1; k <= players; ++k) {
-    std::uint8_t side = f.Side;
-    if (k > 1) {
-      // Opponents: the other factions in turn, never the player's own.
-      do enemySide = static_cast<std::uint8_t>((enemySide + 1) % 4);
-      while (enemySide == f.Side);
-      side = enemySide;
-    }
+    const std::uint8_t side = k == 1 ? f.Side : enemies[static_cast<std::size_t>(k - 2)];
     Players[k].Side = side;
     // The player starts below every money goal: a mission is never won before it begins.
     Players[k].Credits = k == 1 ? 1000 + 500 * mission : 1500 + 750 * mission;
-    PlaceBase(bases[k - 1], BaseOf(mission, k > 1), static_cast<std::uint8_t>(k), side);
+    PlaceBase(bases[k - 1], size, BaseOf(mission, k > 1), static_cast<std::uint8_t>(k), side);
     PlaceUnits(bases[k - 1], size, ArmyOf(mission, k > 1), static_cast<std::uint8_t>(k), side);
   }
   // Worms from the third mission on, in the open sand of the middle.
