@@ -149,43 +149,47 @@ void PresentFrame() {
 
 void GameFrame() {
   if (FullScreenWanted) FullScreenWanted = 0;
+  NoGameToContinue = 0;
   LastKey = TakeKeyCode();
   if (LastKey == 27) ShellCalls.OpenGameMenu();
   ShellCalls.GameInputStep();
   ShellCalls.DrawGameScreen();
 }
 
+namespace {
+
+// Esc on a network screen ends the network game (its sockets close) and opens the in-game menu.
+// What the menu leads to from here is single play: a network screen with no network behind it
+// would wait for good. A game under way goes on alone; one that never started leaves nothing
+// to go back to.
+void LeaveNetGame() {
+  NoGameToContinue = NetGameStarted ? 0 : 1;
+  if (NetRole == RoleServer)
+    ShellCalls.CloseServer();
+  else
+    ShellCalls.CloseClient();
+  NetRole = RoleSingle;
+  ShellCalls.OpenGameMenu();
+}
+
+}  // namespace
+
 void NetGameFrame() {
+  NoGameToContinue = 0;
   if (FullScreenWanted) {
     ShellCalls.NetGameSetup();
     FullScreenWanted = 0;
   }
   LastKey = TakeKeyCode();
+  if (LastKey == 27) {
+    LeaveNetGame();
+    return;
+  }
   if (!NetGameStarted) {
-    if (GameOptions.AsServer) {
-      if (LastKey == 27) {
-        ShellCalls.CloseServer();
-        ShellCalls.OpenGameMenu();
-        return;
-      }
-    } else {
-      if (LastKey == 27) {
-        ShellCalls.CloseClient();
-        ShellCalls.OpenGameMenu();
-        return;
-      }
-      ShellCalls.ConnectToServer(GameOptions.Server);
-    }
+    if (!GameOptions.AsServer) ShellCalls.ConnectToServer(GameOptions.Server);
     ShellCalls.GameInputStep();
     ShellCalls.DrawNetLobby();
     return;
-  }
-  if (LastKey == 27) {
-    if (NetRole == RoleServer)
-      ShellCalls.CloseServer();
-    else
-      ShellCalls.CloseClient();
-    ShellCalls.OpenGameMenu();
   }
   ShellCalls.GameInputStep();
   ShellCalls.DrawNetGameScreen();
