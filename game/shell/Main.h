@@ -143,6 +143,8 @@ void FrameDispatch();
 void PresentFrame();
 void GameFrame();
 void NetGameFrame();
+// Closes the network game's sockets, if any, and returns to single play.
+void EndNetGame();
 void MapEditorFrame();
 void ScenarioEditorFrame();
 void MapEditorInput();

@@ -164,15 +164,19 @@ namespace {
 // to go back to.
 void LeaveNetGame() {
   NoGameToContinue = NetGameStarted ? 0 : 1;
-  if (NetRole == RoleServer)
-    ShellCalls.CloseServer();
-  else
-    ShellCalls.CloseClient();
-  NetRole = RoleSingle;
+  EndNetGame();
   ShellCalls.OpenGameMenu();
 }
 
 }  // namespace
+
+void EndNetGame() {
+  if (NetRole == RoleServer)
+    ShellCalls.CloseServer();
+  else if (NetRole == RoleClient)
+    ShellCalls.CloseClient();
+  NetRole = RoleSingle;
+}
 
 void NetGameFrame() {
   NoGameToContinue = 0;

@@ -41,8 +41,8 @@ class NetScreensTest : public GameTest {
     return true;
   }
   // Main menu -> lobby, with the settings a player would set there.
-  void OpenLobby(bool asServer, int partners) {
-    StartGame();
+  void OpenLobby(bool asServer, int partners, bool start = true) {
+    if (start) StartGame();
     plat::SetTimerEnabled(MainForm->Timer1, false);
     Click(MainMenuButtons[2]);
     ASSERT_EQ(GameScreen, ScreenNetLobby);
@@ -75,6 +75,20 @@ class NetScreensTest : public GameTest {
     c->Send("[30 " + std::to_string(seat) + " " + std::to_string(side) + " ]");
     EXPECT_TRUE(PassUntil([&] { return c->received.find("[131 ") != std::string::npos; }));
     return c;
+  }
+  // Lobby -> the client's waiting screen, connected to `server` and seated in seat 2.
+  void EnterAsClient(RecordingServer& server, bool start = true) {
+    ASSERT_GT(server.id, 0);
+    ASSERT_NO_FATAL_FAILURE(OpenLobby(false, 2, start));
+    GameOptions.NetService = std::to_string(plat::ServerPort(server.id));
+    Click(100, 80);  // the server's line, its old text away and the address typed
+    for (int i = 0; i < 30; ++i) Key(plat::vk::Back);
+    Type("127.0.0.1");
+    Click(LobbyAcceptButton);
+    ASSERT_EQ(GameScreen, ScreenPlay);
+    ASSERT_TRUE(PassUntil([&] { return server.connection >= 0 && ClientConnected; }));
+    server.Send("[129 1 2 ][160 400 ][161 400 ]");
+    ASSERT_TRUE(PassUntil([&] { return server.received.find("[29 1 2 ") != std::string::npos; }));
   }
   // One world timer event.
   void Tick() {
@@ -129,17 +143,7 @@ TEST_F(NetScreensTest, TheServerListsItsPlayersWhileItWaitsAndEscLeavesForTheLob
 
 TEST_F(NetScreensTest, AClientWaitsChoosesItsSideLosesItsServerAndLeaves) {
   RecordingServer server;
-  ASSERT_GT(server.id, 0);
-  ASSERT_NO_FATAL_FAILURE(OpenLobby(false, 2));
-  GameOptions.NetService = std::to_string(plat::ServerPort(server.id));
-  Click(100, 80);  // the server's line, its old text away and the address typed
-  for (int i = 0; i < 30; ++i) Key(plat::vk::Back);
-  Type("127.0.0.1");
-  Click(LobbyAcceptButton);
-  ASSERT_EQ(GameScreen, ScreenPlay);
-  ASSERT_TRUE(PassUntil([&] { return server.connection >= 0 && ClientConnected; }));
-  server.Send("[129 1 2 ][160 400 ][161 400 ]");
-  ASSERT_TRUE(PassUntil([&] { return server.received.find("[29 1 2 ") != std::string::npos; }));
+  ASSERT_NO_FATAL_FAILURE(EnterAsClient(server));
   server.Send("[130 1 0 1 1 1 1 1 1 ]");
   ASSERT_TRUE(PassUntil([] { return SideChoiceOpen == 1; }));
   Park();
@@ -187,6 +191,53 @@ TEST_F(NetScreensTest, AGameUnderWayLeftByEitherSideGoesOnAsSinglePlay) {
   Key(plat::vk::Escape);
   Click(GameMenuButtons[6]);
   EXPECT_EQ(GameScreen, ScreenMissionStart);
+}
+
+TEST_F(NetScreensTest, AClientWhoseServerLeavesAGameUnderWayPlaysOnAlone) {
+  RecordingServer server;
+  ASSERT_NO_FATAL_FAILURE(EnterAsClient(server));
+  server.Send("[154 ][156 17 ][157 alm1.map ][142 1 10 10 3 2 12 ][158 1 1 1 ]");
+  ASSERT_TRUE(PassUntil([] { return NetGameStarted == 1; }));
+  server.Close();
+  ASSERT_TRUE(PassUntil([] { return MessageLine.View() == "Listening..."; }));
+  Key(plat::vk::Escape);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  EXPECT_EQ(NetRole, RoleSingle);
+  Key(plat::vk::Escape);
+  ASSERT_EQ(GameScreen, ScreenPlay);
+  EXPECT_EQ(Units[1].Free, 0);
+  const std::int32_t before = WorldTickCount;
+  Tick();
+  EXPECT_EQ(WorldTickCount, before + 1);
+}
+
+// The panel's menu button leaves the network game open; every road from the in-game menu into
+// another game closes it first, so that no socket goes on taking players or requests.
+TEST_F(NetScreensTest, EveryRoadFromTheInGameMenuIntoAnotherGameEndsTheNetworkGame) {
+  ASSERT_NO_FATAL_FAILURE(EnterAsServer(3));
+  auto zed = Join("Zed", 3);
+  Click(MenuButtonX, MenuButtonY);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  ASSERT_TRUE(ServerRunning());
+  Click(GameMenuButtons[6]);  // the mission again
+  EXPECT_EQ(GameScreen, ScreenMissionStart);
+  EXPECT_FALSE(ServerRunning());
+  EXPECT_EQ(NetRole, RoleSingle);
+  EXPECT_TRUE(PassUntil([&] { return zed->closed; }));
+
+  RecordingServer server;
+  Click(BeginButton);
+  Key(plat::vk::Escape);
+  Click(GameMenuButtons[8]);  // the main menu, and a network game from there
+  ASSERT_EQ(GameScreen, ScreenMainMenu);
+  ASSERT_NO_FATAL_FAILURE(EnterAsClient(server, false));
+  Click(MenuButtonX, MenuButtonY);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  ASSERT_TRUE(ClientRunning());
+  Click(GameMenuButtons[8]);
+  EXPECT_EQ(GameScreen, ScreenMainMenu);
+  EXPECT_FALSE(ClientRunning());
+  EXPECT_TRUE(PassUntil([&] { return server.connection < 0; }));
 }
 
 }  // namespace
