@@ -76,16 +76,20 @@ class NetScreensTest : public GameTest {
     EXPECT_TRUE(PassUntil([&] { return c->received.find("[131 ") != std::string::npos; }));
     return c;
   }
-  // Lobby -> the client's waiting screen, connected to `server` and seated in seat 2.
-  void EnterAsClient(RecordingServer& server, bool start = true) {
-    ASSERT_GT(server.id, 0);
+  // Lobby -> the client's waiting screen, for the server at 127.0.0.1 on `port`.
+  void AcceptAsClient(std::uint16_t port, bool start) {
     ASSERT_NO_FATAL_FAILURE(OpenLobby(false, 2, start));
-    GameOptions.NetService = std::to_string(plat::ServerPort(server.id));
+    GameOptions.NetService = std::to_string(port);
     Click(100, 80);  // the server's line, its old text away and the address typed
     for (int i = 0; i < 30; ++i) Key(plat::vk::Back);
     Type("127.0.0.1");
     Click(LobbyAcceptButton);
     ASSERT_EQ(GameScreen, ScreenPlay);
+  }
+  // Lobby -> the client's waiting screen, connected to `server` and seated in seat 2.
+  void EnterAsClient(RecordingServer& server, bool start = true) {
+    ASSERT_GT(server.id, 0);
+    ASSERT_NO_FATAL_FAILURE(AcceptAsClient(plat::ServerPort(server.id), start));
     ASSERT_TRUE(PassUntil([&] { return server.connection >= 0 && ClientConnected; }));
     server.Send("[129 1 2 ][160 400 ][161 400 ]");
     ASSERT_TRUE(PassUntil([&] { return server.received.find("[29 1 2 ") != std::string::npos; }));
@@ -166,6 +170,22 @@ TEST_F(NetScreensTest, AClientWaitsChoosesItsSideLosesItsServerAndLeaves) {
   EXPECT_FALSE(ClientRunning());
   EXPECT_EQ(NetRole, RoleSingle);
   Key(plat::vk::Escape);
+  EXPECT_EQ(GameScreen, ScreenNetLobby);
+}
+
+TEST_F(NetScreensTest, AClientWithNoServerToFindSaysSoAndEscLeads) {
+  std::uint16_t port = 0;
+  {
+    RecordingServer gone;
+    port = plat::ServerPort(gone.id);
+  }
+  ASSERT_NO_FATAL_FAILURE(AcceptAsClient(port, true));
+  ASSERT_TRUE(PassUntil([] { return MessageLine.View() == "Error connecting to : 127.0.0.1"; }));
+  EXPECT_EQ(ClientConnected, 0);
+  Key(plat::vk::Escape);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  EXPECT_FALSE(ClientRunning());
+  Click(GameMenuButtons[9]);
   EXPECT_EQ(GameScreen, ScreenNetLobby);
 }
 
