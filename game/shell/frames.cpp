@@ -158,6 +158,9 @@ void GameFrame() {
 
 namespace {
 
+// Set when the client gave up the game it was in; a new network game clears it.
+bool ClientGaveUp = false;
+
 // Esc on a network screen ends the network game (its sockets close) and opens the in-game menu.
 // What the menu leads to from here is single play: a network screen with no network behind it
 // would wait for good. A game under way goes on alone; one that never started leaves nothing
@@ -170,7 +173,13 @@ void LeaveNetGame() {
 
 }  // namespace
 
+void GiveUpNetGame() {
+  ShellCalls.CloseClient();
+  ClientGaveUp = true;
+}
+
 void EndNetGame() {
+  ClientGaveUp = false;
   if (NetRole == RoleServer)
     ShellCalls.CloseServer();
   else if (NetRole == RoleClient)
@@ -181,6 +190,7 @@ void EndNetGame() {
 void NetGameFrame() {
   NoGameToContinue = 0;
   if (FullScreenWanted) {
+    ClientGaveUp = false;
     ShellCalls.NetGameSetup();
     FullScreenWanted = 0;
   }
@@ -190,7 +200,7 @@ void NetGameFrame() {
     return;
   }
   if (!NetGameStarted) {
-    if (!GameOptions.AsServer) ShellCalls.ConnectToServer(GameOptions.Server);
+    if (!GameOptions.AsServer && !ClientGaveUp) ShellCalls.ConnectToServer(GameOptions.Server);
     ShellCalls.GameInputStep();
     ShellCalls.DrawNetLobby();
     return;

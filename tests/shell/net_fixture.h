@@ -41,10 +41,14 @@ struct RawClient {
 struct RecordingServer {
   int id = 0;
   int connection = -1;
+  int accepts = 0;
   std::string received;
   RecordingServer() {
     plat::ServerEvents e;
-    e.OnAccept = [this](int c) { connection = c; };
+    e.OnAccept = [this](int c) {
+      connection = c;
+      ++accepts;
+    };
     e.OnRead = [this](int, std::string_view d) { received.append(d); };
     e.OnDisconnect = [this](int) { connection = -1; };
     id = plat::ServerOpen(0, std::move(e), nullptr, "127.0.0.1");

@@ -262,4 +262,25 @@ TEST_F(NetScreensTest, EveryRoadFromTheInGameMenuIntoAnotherGameEndsTheNetworkGa
   EXPECT_TRUE(PassUntil([&] { return server.connection < 0; }));
 }
 
+// A client that has not got the server's map leaves the game and says why; it does not knock
+// again, and Esc leads on.
+TEST_F(NetScreensTest, AClientWithoutTheServersMapSaysSoAndStaysOut) {
+  RecordingServer server;
+  ASSERT_NO_FATAL_FAILURE(EnterAsClient(server));
+  server.Send("[154 ][156 17 ][157 nosuch.map ]");
+  ASSERT_TRUE(PassUntil([] { return !ClientRunning(); }));
+  for (int i = 0; i < 5; ++i) {
+    plat::null::AdvanceClock(ReconnectIntervalMs);
+    Pass(2);
+    plat::NetPoll(20);
+  }
+  EXPECT_EQ(server.accepts, 1);
+  Park();
+  testgolden::ExpectPicture("net_client_nomap", 0x8bbbc33ef21db522ull);
+  Key(plat::vk::Escape);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  Key(plat::vk::Escape);
+  EXPECT_EQ(GameScreen, ScreenNetLobby);
+}
+
 }  // namespace
