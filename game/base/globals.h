@@ -55,6 +55,9 @@ inline std::uint8_t GameScreen = 0;
 inline std::uint8_t NetRole = RoleSingle;
 inline std::uint8_t NetGameStarted = 0;
 inline std::uint8_t BroadcastEnabled = 0;
+// Set when a network game is left before it started: the play screen holds no game, so the
+// in-game menu's way back to play leads to the lobby instead. Any frame of a game clears it.
+inline std::uint8_t NoGameToContinue = 0;
 
 // Interface clock (+1 every 53 ms on every screen) and world clock (+1 before each world step).
 inline std::int32_t TickCount = 0;

@@ -30,6 +30,7 @@ void ResetHooks() {
   OpenDefeatProc = hook_defaults::Nothing;
   ScenarioEditorInputProc = hook_defaults::Nothing;
   StopMusicProc = hook_defaults::Nothing;
+  EndNetGameProc = hook_defaults::Nothing;
   PauseResumeMusicProc = hook_defaults::Nothing;
   ListBoxToFontCodePageProc = hook_defaults::Nothing;
   TextPanelToFontCodePageProc = hook_defaults::Nothing;

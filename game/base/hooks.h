@@ -38,6 +38,7 @@ using TOpenVictoryProc = void (*)();
 using TOpenDefeatProc = void (*)();
 using TScenarioEditorInputProc = void (*)();
 using TStopMusicProc = void (*)();
+using TEndNetGameProc = void (*)();
 using TPauseResumeMusicProc = void (*)();
 using TListBoxToFontCodePageProc = void (*)();
 using TTextPanelToFontCodePageProc = void (*)();
@@ -117,6 +118,9 @@ inline TOpenVictoryProc OpenVictoryProc = hook_defaults::Nothing;
 inline TOpenDefeatProc OpenDefeatProc = hook_defaults::Nothing;
 inline TScenarioEditorInputProc ScenarioEditorInputProc = hook_defaults::Nothing;
 inline TStopMusicProc StopMusicProc = hook_defaults::Nothing;
+// Ends a network game that is still open (its sockets closed, single play again); called on
+// every road from the menus into another game. Nothing when there is none.
+inline TEndNetGameProc EndNetGameProc = hook_defaults::Nothing;
 inline TPauseResumeMusicProc PauseResumeMusicProc = hook_defaults::Nothing;
 inline TListBoxToFontCodePageProc ListBoxToFontCodePageProc = hook_defaults::Nothing;
 inline TTextPanelToFontCodePageProc TextPanelToFontCodePageProc = hook_defaults::Nothing;

@@ -132,6 +132,7 @@ bool LoadMission(int side, std::int32_t mission) {
 }  // namespace
 
 void StartMission() {
+  EndNetGameProc();
   const int side = ScenarioFaction();
   const std::int32_t mission = Mission.MissionNumber;
   if (!LoadMission(side, mission)) {

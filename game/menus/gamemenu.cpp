@@ -6,6 +6,7 @@
 #include "game/menus/loadsave.h"
 #include "game/menus/mainmenu.h"
 #include "game/menus/menulists.h"
+#include "game/menus/netlobby.h"
 #include "game/menus/options.h"
 #include "game/sound/dsnd.h"
 #include "game/world/dobjects.h"
@@ -20,6 +21,11 @@ constexpr std::array<std::string_view, 10> GameMenuPictures{
 };
 
 void ContinueGame() {
+  if (NoGameToContinue) {
+    NoGameToContinue = 0;
+    OpenNetLobby();
+    return;
+  }
   GameScreen = ScreenPlay;
   PlayNextTrack();
 }

@@ -26,6 +26,7 @@ void LoadChosenGame() {
     TellFileProblem(SaveFileText, name, DamagedText);
     return;
   }
+  EndNetGameProc();
   ListBoxFree(FileListBox);
   ResetLastViewPos();
   SetUnitSlotsForPlayers(Mission.PlayerCount);

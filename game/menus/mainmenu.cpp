@@ -77,6 +77,7 @@ void OpenMainMenu() {
   MenuAnimFrame = 1;
   // No game runs from here: whatever starts next is single play until the lobby says otherwise
   // (a server's or client's role left over would keep the computer players from their units).
+  EndNetGameProc();
   NetRole = RoleSingle;
 }
 

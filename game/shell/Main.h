@@ -143,6 +143,11 @@ void FrameDispatch();
 void PresentFrame();
 void GameFrame();
 void NetGameFrame();
+// Closes the network game's sockets, if any, and returns to single play.
+void EndNetGame();
+// A client that cannot play the server's game: its connection closes and it stays on its
+// screen without trying again, the reason on the message line, until the player leaves by Esc.
+void GiveUpNetGame();
 void MapEditorFrame();
 void ScenarioEditorFrame();
 void MapEditorInput();

@@ -149,43 +149,61 @@ void PresentFrame() {
 
 void GameFrame() {
   if (FullScreenWanted) FullScreenWanted = 0;
+  NoGameToContinue = 0;
   LastKey = TakeKeyCode();
   if (LastKey == 27) ShellCalls.OpenGameMenu();
   ShellCalls.GameInputStep();
   ShellCalls.DrawGameScreen();
 }
 
+namespace {
+
+// Set when the client gave up the game it was in; a new network game clears it.
+bool ClientGaveUp = false;
+
+// Esc on a network screen ends the network game (its sockets close) and opens the in-game menu.
+// What the menu leads to from here is single play: a network screen with no network behind it
+// would wait for good. A game under way goes on alone; one that never started leaves nothing
+// to go back to.
+void LeaveNetGame() {
+  NoGameToContinue = NetGameStarted ? 0 : 1;
+  EndNetGame();
+  ShellCalls.OpenGameMenu();
+}
+
+}  // namespace
+
+void GiveUpNetGame() {
+  ShellCalls.CloseClient();
+  ClientGaveUp = true;
+}
+
+void EndNetGame() {
+  ClientGaveUp = false;
+  if (NetRole == RoleServer)
+    ShellCalls.CloseServer();
+  else if (NetRole == RoleClient)
+    ShellCalls.CloseClient();
+  NetRole = RoleSingle;
+}
+
 void NetGameFrame() {
+  NoGameToContinue = 0;
   if (FullScreenWanted) {
+    ClientGaveUp = false;
     ShellCalls.NetGameSetup();
     FullScreenWanted = 0;
   }
   LastKey = TakeKeyCode();
+  if (LastKey == 27) {
+    LeaveNetGame();
+    return;
+  }
   if (!NetGameStarted) {
-    if (GameOptions.AsServer) {
-      if (LastKey == 27) {
-        ShellCalls.CloseServer();
-        ShellCalls.OpenGameMenu();
-        return;
-      }
-    } else {
-      if (LastKey == 27) {
-        ShellCalls.CloseClient();
-        ShellCalls.OpenGameMenu();
-        return;
-      }
-      ShellCalls.ConnectToServer(GameOptions.Server);
-    }
+    if (!GameOptions.AsServer && !ClientGaveUp) ShellCalls.ConnectToServer(GameOptions.Server);
     ShellCalls.GameInputStep();
     ShellCalls.DrawNetLobby();
     return;
-  }
-  if (LastKey == 27) {
-    if (NetRole == RoleServer)
-      ShellCalls.CloseServer();
-    else
-      ShellCalls.CloseClient();
-    ShellCalls.OpenGameMenu();
   }
   ShellCalls.GameInputStep();
   ShellCalls.DrawNetGameScreen();

@@ -262,6 +262,7 @@ void FillHooks() {
   MapEditorInputProc = MapEditorInput;
   ScenarioEditorInputProc = ScenarioEditorInput;
   StopMusicProc = StopMusic;
+  EndNetGameProc = EndNetGame;
   PauseResumeMusicProc = PauseResumeMusic;
   ListBoxToFontCodePageProc = ListBoxToFontCodePageHook;
   TextPanelToFontCodePageProc = TextPanelToFontCodePageHook;

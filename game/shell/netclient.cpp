@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "game/base/dvga.h"
+#include "game/shell/Main.h"
 #include "game/shell/netgame.h"
 #include "game/shell/netrequests.h"
 #include "game/sound/dsnd.h"
@@ -95,11 +96,11 @@ void LoadMap(std::string_view text) {
   if (!present) {
     // A line, not a box: the loop keeps running while the player reads it.
     ShowMessageLine(InFontCodePage(std::string(MapsFileText) + std::string(name) + std::string(MissingText)));
-    CloseClient();
+    GiveUpNetGame();
     return;
   }
   // A damaged file is reported by the loader itself.
-  if (!LoadMapFile(name)) CloseClient();
+  if (!LoadMapFile(name)) GiveUpNetGame();
 }
 
 }  // namespace

@@ -28,6 +28,17 @@ struct TOwnerMirror {
 };
 std::array<TOwnerMirror, MaxUnitSlots + 1> LastOwners{};
 
+// The server's waiting screen lists who has come so far, above the message lines.
+TListWidget SeatList;
+bool SeatListMade = false;
+
+void DrawSeatList() {
+  if (!SeatListMade) ListBoxCreate(SeatList, 33, 20, false);
+  SeatListMade = true;
+  FillSeatList(SeatList);
+  ListBoxDraw(SeatList, MouseX, MouseY);
+}
+
 void ResetCounters() {
   BytesReceived = 0;
   BytesSent = 0;
@@ -195,6 +206,15 @@ std::string BuildingSnapshotText() {
 
 void ResetOwnerMirror() { LastOwners.fill(TOwnerMirror{}); }
 
+void FillSeatList(TListWidget& list) {
+  ListBoxClear(list);
+  for (int seat = 1; seat <= MaxPlayers; ++seat) {
+    const TPlayerConnection& p = PlayerConnections[seat];
+    if (!p.Connected) continue;
+    ListBoxAdd(list, std::to_string(seat) + "  " + InFontCodePage(p.Name).bytes);
+  }
+}
+
 void ServerSnapshots() {
   if (NetRole != RoleServer || !BroadcastEnabled) return;
   const std::string owners = OwnerChangeText();
@@ -213,6 +233,7 @@ void DrawNetLobby() {
   FillScreen(0);
   StepPulses();
   DrawNetDebugLines(false);
+  if (NetRole == RoleServer) DrawSeatList();
   TrackSelectionBox();
   DrawPanelBase();
   CheckSelection();

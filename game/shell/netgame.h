@@ -208,7 +208,9 @@ void ResetOwnerMirror();
 std::string UnitSnapshotText();
 std::string WormSnapshotText();
 std::string BuildingSnapshotText();
-// The network screen before the start.
+// The network screen before the start; the server's shows the seated players, one row each
+// (seat number and name).
 void DrawNetLobby();
+void FillSeatList(TListWidget& list);
 
 }  // namespace zarn

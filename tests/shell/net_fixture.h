@@ -36,6 +36,31 @@ struct RawClient {
   void Send(std::string_view s) const { plat::ClientSend(id, s); }
 };
 
+// A plain server on loopback that records what its one client sends and sends what the test
+// tells it to.
+struct RecordingServer {
+  int id = 0;
+  int connection = -1;
+  int accepts = 0;
+  std::string received;
+  RecordingServer() {
+    plat::ServerEvents e;
+    e.OnAccept = [this](int c) {
+      connection = c;
+      ++accepts;
+    };
+    e.OnRead = [this](int, std::string_view d) { received.append(d); };
+    e.OnDisconnect = [this](int) { connection = -1; };
+    id = plat::ServerOpen(0, std::move(e), nullptr, "127.0.0.1");
+  }
+  ~RecordingServer() { Close(); }
+  void Send(std::string_view s) const { plat::ServerSend(id, connection, s); }
+  void Close() {
+    if (id != 0) plat::ServerClose(id);
+    id = 0;
+  }
+};
+
 class NetTest : public ::testing::Test {
  protected:
   void SetUp() override {

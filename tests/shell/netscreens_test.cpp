@@ -1,0 +1,286 @@
+// The screens of a network game as a player meets them, in the whole program on the null back
+// end: the lobby, the server's map choice, the server waiting for its players, a client waiting
+// for its server, a lost server, the start, and leaving a game as the server and as a client.
+// Every one of them leads on, by a button or by Esc.
+#include <chrono>
+#include <memory>
+
+#include "game/shell/netgame.h"
+#include "platform/net.h"
+#include "tests/common/golden.h"
+#include "tests/shell/game_fixture.h"
+#include "tests/shell/net_fixture.h"
+
+using namespace zarn;
+
+namespace {
+
+// The panel's menu button, inside its rows 158..163.
+constexpr int MenuButtonX = 160, MenuButtonY = 160;
+
+class NetScreensTest : public GameTest {
+ protected:
+  void TearDown() override {
+    CloseServer();
+    CloseClient();
+    GameTest::TearDown();
+  }
+  void Park() {
+    plat::null::InjectMouseMove(FormId(), 620, 390);
+    Pass(2);
+  }
+  // Loop passes until `done`, at most `seconds` of real time (the sockets are real).
+  template <class F>
+  bool PassUntil(F done, int seconds = 20) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      Pass(1);
+      plat::NetPoll(1);
+    }
+    return true;
+  }
+  // Main menu -> lobby, with the settings a player would set there.
+  void OpenLobby(bool asServer, int partners, bool start = true) {
+    if (start) StartGame();
+    plat::SetTimerEnabled(MainForm->Timer1, false);
+    Click(MainMenuButtons[2]);
+    ASSERT_EQ(GameScreen, ScreenNetLobby);
+    if (GameOptions.AsServer != asServer) Click(20, 158);
+    ASSERT_EQ(GameOptions.AsServer, asServer);
+    while (GameOptions.Partners < partners) Click(220, 124);
+    while (GameOptions.Partners > partners) Click(36, 124);
+    ASSERT_EQ(GameOptions.Partners, partners);
+  }
+  // Lobby -> map choice -> the server's waiting screen, listening on a free port.
+  void EnterAsServer(int partners) {
+    ASSERT_NO_FATAL_FAILURE(OpenLobby(true, partners));
+    GameOptions.NetService = "0";
+    Click(LobbyAcceptButton);
+    ASSERT_EQ(GameScreen, ScreenNetMapChoice);
+    Click(MapChoiceAcceptButton);
+    ASSERT_EQ(GameScreen, ScreenPlay);
+    Pass(2);
+    ASSERT_TRUE(ServerRunning());
+  }
+  // A client seated, named and given a side by the server on the waiting screen.
+  std::unique_ptr<RawClient> Join(const std::string& name, int side) {
+    auto c = std::make_unique<RawClient>(ListeningPort());
+    EXPECT_TRUE(PassUntil([&] { return c->received.find("[161 ") != std::string::npos; }));
+    const std::size_t at = c->received.find("[129 ");
+    std::int32_t connection = 0, seat = 0;
+    std::sscanf(c->received.c_str() + at, "[129 %d %d ]", &connection, &seat);
+    c->Send("[29 " + std::to_string(connection) + " " + std::to_string(seat) + " " + name + " ]");
+    EXPECT_TRUE(PassUntil([&] { return c->received.find("[130 ") != std::string::npos; }));
+    c->Send("[30 " + std::to_string(seat) + " " + std::to_string(side) + " ]");
+    EXPECT_TRUE(PassUntil([&] { return c->received.find("[131 ") != std::string::npos; }));
+    return c;
+  }
+  // Lobby -> the client's waiting screen, for the server at 127.0.0.1 on `port`.
+  void AcceptAsClient(std::uint16_t port, bool start) {
+    ASSERT_NO_FATAL_FAILURE(OpenLobby(false, 2, start));
+    GameOptions.NetService = std::to_string(port);
+    Click(100, 80);  // the server's line, its old text away and the address typed
+    for (int i = 0; i < 30; ++i) Key(plat::vk::Back);
+    Type("127.0.0.1");
+    Click(LobbyAcceptButton);
+    ASSERT_EQ(GameScreen, ScreenPlay);
+  }
+  // Lobby -> the client's waiting screen, connected to `server` and seated in seat 2.
+  void EnterAsClient(RecordingServer& server, bool start = true) {
+    ASSERT_GT(server.id, 0);
+    ASSERT_NO_FATAL_FAILURE(AcceptAsClient(plat::ServerPort(server.id), start));
+    ASSERT_TRUE(PassUntil([&] { return server.connection >= 0 && ClientConnected; }));
+    server.Send("[129 1 2 ][160 400 ][161 400 ]");
+    ASSERT_TRUE(PassUntil([&] { return server.received.find("[29 1 2 ") != std::string::npos; }));
+  }
+  // One world timer event.
+  void Tick() {
+    plat::SetTimerEnabled(MainForm->Timer1, true);
+    plat::null::AdvanceClock(plat::TimerInterval(MainForm->Timer1) + 1);
+    plat::ProcessMessages();
+    plat::SetTimerEnabled(MainForm->Timer1, false);
+    Pass(2);
+  }
+};
+
+TEST_F(NetScreensTest, TheServerListsItsPlayersWhileItWaitsAndEscLeavesForTheLobby) {
+  ASSERT_NO_FATAL_FAILURE(EnterAsServer(3));
+  Park();
+  testgolden::ExpectPicture("net_server_alone", 0xaf4511da461c1c67ull);
+  auto zed = Join("Zed", 3);
+  auto ann = Join("Ann", 5);
+  Park();
+  testgolden::ExpectPicture("net_server_waiting", 0x6c57ae4f24566947ull);
+  // A player who leaves leaves the list (the name as the client sent it, its last blank too).
+  zed.reset();
+  ASSERT_TRUE(PassUntil([] { return PlayerConnections[2].Connected == 0; }));
+  FillSeatList(FileListBox);
+  EXPECT_EQ(FileListBox.Items, (std::vector<std::string>{"1  Server", "3  Ann "}));
+
+  // The panel's menu button opens the in-game menu with the game still waiting; back to it.
+  Click(MenuButtonX, MenuButtonY);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  EXPECT_TRUE(ServerRunning());
+  Key(plat::vk::Escape);
+  ASSERT_EQ(GameScreen, ScreenPlay);
+  EXPECT_EQ(NetRole, RoleServer);
+  EXPECT_TRUE(ServerRunning());
+
+  // Esc ends the network game: the client is let go, and the in-game menu leads back to the
+  // lobby, there being no game to go back to.
+  Key(plat::vk::Escape);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  EXPECT_FALSE(ServerRunning());
+  EXPECT_EQ(NetRole, RoleSingle);
+  EXPECT_TRUE(PassUntil([&] { return ann->closed; }));
+  Click(GameMenuButtons[9]);
+  EXPECT_EQ(GameScreen, ScreenNetLobby);
+  // From there the main menu, which Esc on the map choice and the lobby also leads to.
+  Click(LobbyAcceptButton);
+  ASSERT_EQ(GameScreen, ScreenNetMapChoice);
+  Key(plat::vk::Escape);
+  ASSERT_EQ(GameScreen, ScreenNetLobby);
+  Key(plat::vk::Escape);
+  EXPECT_EQ(GameScreen, ScreenMainMenu);
+}
+
+TEST_F(NetScreensTest, AClientWaitsChoosesItsSideLosesItsServerAndLeaves) {
+  RecordingServer server;
+  ASSERT_NO_FATAL_FAILURE(EnterAsClient(server));
+  server.Send("[130 1 0 1 1 1 1 1 1 ]");
+  ASSERT_TRUE(PassUntil([] { return SideChoiceOpen == 1; }));
+  Park();
+  testgolden::ExpectPicture("net_client_sides", 0x9af4c8cc9ff458c8ull);
+  // The third sphere is side 3 (side 1 is taken).
+  const TSphereRect& s = SideChooser.Spheres[3];
+  Click((s.X1 + s.X2) / 2, (s.Y1 + s.Y2) / 2);
+  ASSERT_TRUE(PassUntil([&] { return server.received.find("[30 2 3 ]") != std::string::npos; }));
+  server.Send("[131 ]");
+  ASSERT_TRUE(PassUntil([] { return SideChoiceOpen == 0; }));
+
+  // The server goes (its player left the game): the client says so and keeps trying.
+  server.Close();
+  ASSERT_TRUE(PassUntil([] { return MessageLine.View().find("Error connecting") != std::string_view::npos; }));
+  Park();
+  testgolden::ExpectPicture("net_client_lost", 0xb462fd1dfdb39b77ull);
+  // Esc: the in-game menu, and from it the lobby.
+  Key(plat::vk::Escape);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  EXPECT_FALSE(ClientRunning());
+  EXPECT_EQ(NetRole, RoleSingle);
+  Key(plat::vk::Escape);
+  EXPECT_EQ(GameScreen, ScreenNetLobby);
+}
+
+TEST_F(NetScreensTest, AClientWithNoServerToFindSaysSoAndEscLeads) {
+  std::uint16_t port = 0;
+  {
+    RecordingServer gone;
+    port = plat::ServerPort(gone.id);
+  }
+  ASSERT_NO_FATAL_FAILURE(AcceptAsClient(port, true));
+  ASSERT_TRUE(PassUntil([] { return MessageLine.View() == "Error connecting to : 127.0.0.1"; }));
+  EXPECT_EQ(ClientConnected, 0);
+  Key(plat::vk::Escape);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  EXPECT_FALSE(ClientRunning());
+  Click(GameMenuButtons[9]);
+  EXPECT_EQ(GameScreen, ScreenNetLobby);
+}
+
+TEST_F(NetScreensTest, AGameUnderWayLeftByEitherSideGoesOnAsSinglePlay) {
+  ASSERT_NO_FATAL_FAILURE(EnterAsServer(2));
+  auto zed = Join("Zed", 3);
+  Tick();
+  ASSERT_EQ(NetGameStarted, 1);
+  // The server's own vehicle, alone in the selection; the client was told its own.
+  ASSERT_EQ(ViewState.SelectedCount, 1);
+  EXPECT_EQ(Units[ViewState.Selection[1].Index].Owner, 1);
+  EXPECT_TRUE(PassUntil([&] { return zed->received.find("[158 ") != std::string::npos; }));
+  Key(plat::vk::Escape);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  EXPECT_TRUE(PassUntil([&] { return zed->closed; }));
+  EXPECT_EQ(NetRole, RoleSingle);
+  const std::int32_t before = WorldTickCount;
+  Click(GameMenuButtons[9]);
+  ASSERT_EQ(GameScreen, ScreenPlay);
+  // The world runs here now, a few seconds of it.
+  for (int i = 0; i < 40 && GameScreen == ScreenPlay; ++i) Tick();
+  EXPECT_GT(WorldTickCount, before);
+  // Restarting the mission from the menu is single play as well.
+  Key(plat::vk::Escape);
+  Click(GameMenuButtons[6]);
+  EXPECT_EQ(GameScreen, ScreenMissionStart);
+}
+
+TEST_F(NetScreensTest, AClientWhoseServerLeavesAGameUnderWayPlaysOnAlone) {
+  RecordingServer server;
+  ASSERT_NO_FATAL_FAILURE(EnterAsClient(server));
+  server.Send("[154 ][156 17 ][157 alm1.map ][142 1 10 10 3 2 12 ][158 1 1 1 ]");
+  ASSERT_TRUE(PassUntil([] { return NetGameStarted == 1; }));
+  server.Close();
+  ASSERT_TRUE(PassUntil([] { return MessageLine.View() == "Listening..."; }));
+  Key(plat::vk::Escape);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  EXPECT_EQ(NetRole, RoleSingle);
+  Key(plat::vk::Escape);
+  ASSERT_EQ(GameScreen, ScreenPlay);
+  EXPECT_EQ(Units[1].Free, 0);
+  const std::int32_t before = WorldTickCount;
+  // The world runs here now, a few seconds of it.
+  for (int i = 0; i < 40 && GameScreen == ScreenPlay; ++i) Tick();
+  EXPECT_GT(WorldTickCount, before);
+}
+
+// The panel's menu button leaves the network game open; every road from the in-game menu into
+// another game closes it first, so that no socket goes on taking players or requests.
+TEST_F(NetScreensTest, EveryRoadFromTheInGameMenuIntoAnotherGameEndsTheNetworkGame) {
+  ASSERT_NO_FATAL_FAILURE(EnterAsServer(3));
+  auto zed = Join("Zed", 3);
+  Click(MenuButtonX, MenuButtonY);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  ASSERT_TRUE(ServerRunning());
+  Click(GameMenuButtons[6]);  // the mission again
+  EXPECT_EQ(GameScreen, ScreenMissionStart);
+  EXPECT_FALSE(ServerRunning());
+  EXPECT_EQ(NetRole, RoleSingle);
+  EXPECT_TRUE(PassUntil([&] { return zed->closed; }));
+
+  RecordingServer server;
+  Click(BeginButton);
+  Key(plat::vk::Escape);
+  Click(GameMenuButtons[8]);  // the main menu, and a network game from there
+  ASSERT_EQ(GameScreen, ScreenMainMenu);
+  ASSERT_NO_FATAL_FAILURE(EnterAsClient(server, false));
+  Click(MenuButtonX, MenuButtonY);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  ASSERT_TRUE(ClientRunning());
+  Click(GameMenuButtons[8]);
+  EXPECT_EQ(GameScreen, ScreenMainMenu);
+  EXPECT_FALSE(ClientRunning());
+  EXPECT_TRUE(PassUntil([&] { return server.connection < 0; }));
+}
+
+// A client that has not got the server's map leaves the game and says why; it does not knock
+// again, and Esc leads on.
+TEST_F(NetScreensTest, AClientWithoutTheServersMapSaysSoAndStaysOut) {
+  RecordingServer server;
+  ASSERT_NO_FATAL_FAILURE(EnterAsClient(server));
+  server.Send("[154 ][156 17 ][157 nosuch.map ]");
+  ASSERT_TRUE(PassUntil([] { return !ClientRunning(); }));
+  for (int i = 0; i < 5; ++i) {
+    plat::null::AdvanceClock(ReconnectIntervalMs);
+    Pass(2);
+    plat::NetPoll(20);
+  }
+  EXPECT_EQ(server.accepts, 1);
+  Park();
+  testgolden::ExpectPicture("net_client_nomap", 0x8bbbc33ef21db522ull);
+  Key(plat::vk::Escape);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  Key(plat::vk::Escape);
+  EXPECT_EQ(GameScreen, ScreenNetLobby);
+}
+
+}  // namespace
