@@ -151,7 +151,7 @@ TEST_F(NetScreensTest, AClientWaitsChoosesItsSideLosesItsServerAndLeaves) {
   server.Send("[130 1 0 1 1 1 1 1 1 ]");
   ASSERT_TRUE(PassUntil([] { return SideChoiceOpen == 1; }));
   Park();
-  testgolden::ExpectPicture("net_client_sides", 0x9af4c8cc9ff458c8ull);
+  testgolden::ExpectPicture("net_client_sides", 0x36a0d6c0385d6bc8ull);
   // The third sphere is side 3 (side 1 is taken).
   const TSphereRect& s = SideChooser.Spheres[3];
   Click((s.X1 + s.X2) / 2, (s.Y1 + s.Y2) / 2);
