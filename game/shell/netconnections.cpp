@@ -18,7 +18,30 @@ namespace {
 
 int ServerId = 0;
 std::uint16_t ServerBoundPort = 0;
-std::map<int, TMessageFramer> ServerFramers;  // by connection
+// What the server keeps of each accepted connection, by its platform number. A connection is
+// let go at once on the wire, but its record lives on until no socket event of the server is
+// being handled: a request may be what ends its own connection.
+struct TServerConnection {
+  TMessageFramer Framer;
+  bool Dropped = false;
+};
+std::map<int, TServerConnection> ServerConnections;
+int ServerEventDepth = 0;
+
+void ForgetDroppedConnections() {
+  if (ServerEventDepth != 0) return;
+  std::erase_if(ServerConnections, [](const auto& c) { return c.second.Dropped; });
+}
+
+// Wraps every server socket event; the outermost one forgets what was let go meanwhile.
+struct TServerEvent {
+  TServerEvent() { ++ServerEventDepth; }
+  ~TServerEvent() {
+    if (--ServerEventDepth == 0) ForgetDroppedConnections();
+  }
+  TServerEvent(const TServerEvent&) = delete;
+  TServerEvent& operator=(const TServerEvent&) = delete;
+};
 // The platform connection each seat holds (its own socket, whatever closes before it).
 std::array<int, MaxPlayers + 1> SeatSockets{};
 
@@ -57,14 +80,27 @@ std::uint16_t ServicePort() {
   return 0;
 }
 
+// Ends a connection: closed now, its seat freed now, its record forgotten once no handler runs.
+void LetGo(int connection) {
+  if (ServerId != 0) plat::ServerDisconnect(ServerId, connection);
+  auto it = ServerConnections.find(connection);
+  if (it != ServerConnections.end()) it->second.Dropped = true;
+  FreePlayerSlot(connection);
+  ForgetDroppedConnections();
+}
+
+void DropAllConnections() {
+  for (auto& c : ServerConnections) c.second.Dropped = true;
+  ForgetDroppedConnections();
+}
+
 void AdmitPlayer(int connection) {
   ++ClientCount;
   int seat = 0;
   for (int s = 2; s <= MaxPlayers && seat == 0; ++s)
     if (!PlayerConnections[s].Connected) seat = s;
   if (seat == 0) {  // every seat taken: nothing for this one to do here
-    plat::ServerDisconnect(ServerId, connection);
-    ServerFramers.erase(connection);
+    LetGo(connection);
     return;
   }
   TPlayerConnection& p = PlayerConnections[seat];
@@ -94,10 +130,7 @@ void SendToConnection(std::int32_t connection, std::string_view text) {
   const int socket = SeatSockets[static_cast<std::size_t>(seat)];
   if (!plat::ServerSend(ServerId, socket, text)) return;
   BytesSent += text.size();
-  if (plat::ServerPending(ServerId, socket) > MaxClientBacklog) {
-    plat::ServerDisconnect(ServerId, socket);
-    ServerSocketClientDisconnect(socket);
-  }
+  if (plat::ServerPending(ServerId, socket) > MaxClientBacklog) LetGo(socket);
 }
 
 void BroadcastToClients(std::string_view text) {
@@ -147,7 +180,7 @@ void ResetSeats() {
 
 void StartServer() {
   if (ServerId != 0) plat::ServerClose(ServerId);
-  ServerFramers.clear();
+  DropAllConnections();
   for (int seat = 2; seat <= MaxPlayers; ++seat) SeatSockets[static_cast<std::size_t>(seat)] = -1;
   plat::ServerEvents e;
   e.OnAccept = ServerSocketAccept;
@@ -167,29 +200,33 @@ void StartServer() {
 }
 
 void ServerSocketAccept(int connection) {
+  TServerEvent event;
   // Seats are handed out only in the lobby; a game under way takes no one new.
   if (NetGameStarted) {
     plat::ServerDisconnect(ServerId, connection);
     return;
   }
-  ServerFramers[connection].Reset();
+  ServerConnections[connection] = TServerConnection{};
   AdmitPlayer(connection);
   ++NextConnectionIndex;
 }
 
 void ServerSocketClientRead(int connection, std::string_view data) {
+  TServerEvent event;
   BytesReceived += data.size();
-  auto it = ServerFramers.find(connection);
-  if (it == ServerFramers.end()) return;
-  it->second.Feed(data, [connection](std::string_view message) {
-    // The seat is looked up per message: a request may have closed the connection.
+  auto it = ServerConnections.find(connection);
+  if (it == ServerConnections.end() || it->second.Dropped) return;
+  TServerConnection& c = it->second;
+  c.Framer.Feed(data, [connection, &c](std::string_view message) {
     ServerInterpretMessage(SeatOfConnection(connection), message);
+    // A request may have ended this connection (its backlog) or the server itself.
+    return !c.Dropped && ServerId != 0;
   });
 }
 
 void ServerSocketClientDisconnect(int connection) {
-  ServerFramers.erase(connection);
-  FreePlayerSlot(connection);
+  TServerEvent event;
+  LetGo(connection);
 }
 
 void FreePlayerSlot(int connection) {
@@ -251,7 +288,7 @@ void CloseServer() {
   if (ServerId != 0) plat::ServerClose(ServerId);
   ServerId = 0;
   ServerBoundPort = 0;
-  ServerFramers.clear();
+  DropAllConnections();
   NetTeardown();
 }
 

@@ -14,6 +14,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "game/base/globals.h"
 #include "game/base/widgets.h"
@@ -62,11 +63,14 @@ inline std::uint8_t SideChoiceOpen = 0;
 
 // Cuts messages out of one connection's byte stream: bytes before "[" are dropped, a message
 // runs to the next "]", a partial one waits for the next read. Memory stays within
-// MaxMessageBytes whatever arrives.
+// MaxMessageBytes whatever arrives. A handler that returns false, or that resets the framer
+// (its connection closed), ends the read: nothing after it is handed on.
 class TMessageFramer {
  public:
   template <typename Each>
   void Feed(std::string_view data, Each&& each) {
+    feeding_ = true;
+    stop_ = false;
     for (char c : data) {
       if (!inMessage_) {
         if (c == '[') {
@@ -82,17 +86,30 @@ class TMessageFramer {
       buffer_.push_back(c);
       if (c == ']') {
         inMessage_ = false;
-        each(std::string_view(buffer_));
+        if constexpr (std::is_same_v<decltype(each(std::string_view{})), bool>) {
+          if (!each(std::string_view(buffer_))) stop_ = true;
+        } else {
+          each(std::string_view(buffer_));
+        }
         buffer_.clear();
+        if (stop_) break;
       } else if (buffer_.size() >= MaxMessageBytes) {
         inMessage_ = false;
         buffer_.clear();
         buffer_.shrink_to_fit();
       }
     }
+    feeding_ = false;
+    if (stop_) Reset();
   }
   std::size_t Buffered() const { return buffer_.capacity(); }
+  // Inside a handler the buffer still holds the message being handled: the reset waits for
+  // the handler to return.
   void Reset() {
+    if (feeding_) {
+      stop_ = true;
+      return;
+    }
     inMessage_ = false;
     buffer_.clear();
     buffer_.shrink_to_fit();
@@ -100,6 +117,8 @@ class TMessageFramer {
 
  private:
   bool inMessage_ = false;
+  bool feeding_ = false;
+  bool stop_ = false;
   std::string buffer_;
 };
 

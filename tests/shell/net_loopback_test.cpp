@@ -186,6 +186,42 @@ TEST_F(NetLoopbackTest, AClientThatStopsReadingIsLetGoPastItsBacklog) {
   EXPECT_EQ(BytesSent, before);
 }
 
+// The client ends its own connection from inside the handling of its own request (its answers
+// pile up): the server must not free what its read loop still uses, and the others play on.
+TEST_F(NetLoopbackTest, AClientThatSendsButNeverReadsIsLetGoAndTheOthersPlayOn) {
+  const int mallory = BlockingConnect(ListeningPort(), 4096);
+  ASSERT_GE(mallory, 0);
+  ASSERT_TRUE(PumpUntil([] { return SeatConnection(2) >= 0; }));
+  RawClient alice(ListeningPort());
+  ASSERT_TRUE(PumpUntil([] { return SeatConnection(3) >= 0; }));
+  NetGameStarted = 1;
+  BroadcastEnabled = 1;
+  InitUnit(Units[1], 5, 5, 1, 0, 1, UnitLightTank);
+  // Chat lines, each relayed to everyone, mallory included.
+  std::string burst;
+  for (int i = 0; i < 500; ++i) burst += "[1 2 " + std::string(40, static_cast<char>('a' + i % 26)) + " ]";
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  std::size_t off = 0;
+  while (PlayerConnections[2].Connected && std::chrono::steady_clock::now() < end) {
+    const ssize_t n = send(mallory, burst.data() + off, burst.size() - off, MSG_DONTWAIT | MSG_NOSIGNAL);
+    if (n > 0) off = (off + static_cast<std::size_t>(n)) % burst.size();
+    plat::NetPoll(0);
+    ServerSnapshots();
+    if (alice.received.size() > (1u << 20)) alice.received.clear();
+  }
+  EXPECT_EQ(PlayerConnections[2].Connected, 0);
+  ASSERT_TRUE(ServerRunning());
+  ASSERT_EQ(PlayerConnections[3].Connected, 1);
+  // What mallory still has in the pipe reaches nobody; alice goes on getting her snapshots.
+  ASSERT_TRUE(PumpUntil([&] { return PendingToClients() == 0; }));
+  alice.received.clear();
+  ServerSnapshots();
+  ASSERT_TRUE(PumpUntil([&] { return alice.received.find("[116 1 5 5 ") != std::string::npos; }));
+  close(mallory);
+  for (int i = 0; i < 20; ++i) plat::NetPoll(1);
+  EXPECT_TRUE(ServerRunning());
+}
+
 TEST_F(NetLoopbackTest, AHostileClientNeitherCrashesTheServerNorTouchesOthers) {
   RawClient mallory(ListeningPort());
   RawClient alice(ListeningPort());
