@@ -31,9 +31,10 @@ inline constexpr std::size_t MaxMessageBytes = 64 * 1024;
 inline constexpr std::size_t MaxClientBacklog = 4u << 20;
 // A client that lost or never got its connection tries again at most this often.
 inline constexpr std::uint32_t ReconnectIntervalMs = 1000;
-// Names and chat lines as they travel; longer ones are cut.
+// The lobby's edit line takes at most this many characters of a name, and the seat list is
+// laid out for them: a longer name from the wire is cut there (with room for the blank that
+// follows it on the wire, which is kept).
 inline constexpr std::size_t MaxPlayerNameLength = 27;
-inline constexpr std::size_t MaxChatLength = 40;
 // Broadcast of a unit's new side and owner (conversion and its end). Peers that do not know
 // it ignore it.
 inline constexpr int MsgUnitOwner = 167;
@@ -138,7 +139,8 @@ class TMessageReader {
   bool Byte(std::int32_t& v) { return Number(v, 0, 255); }
   bool U16(std::int32_t& v) { return Number(v, 0, 65535); }
   bool Any(std::int32_t& v) { return Number(v, INT32_MIN, INT32_MAX); }
-  // The rest of the message up to the closing bracket.
+  // The rest of the message up to the closing bracket, as it stands: a sender that writes
+  // the blank after its last field ("[29 0 2 Bob ]") leaves it on the text.
   std::string_view Text();
   bool Ok() const { return ok_; }
 
@@ -148,9 +150,13 @@ class TMessageReader {
   bool ok_ = true;
 };
 
-// Chat lines and names: brackets would end a message early, so they become parentheses; the
-// text is cut to `limit` characters.
-std::string CleanWireText(std::string_view text, std::size_t limit);
+// Chat lines, names and notices: brackets would end a message early, so they become
+// parentheses.
+std::string CleanWireText(std::string_view text);
+// A chat line's text less the one blank that its sender writes after every field.
+std::string_view WithoutClosingBlank(std::string_view text);
+// A name as message 101 carries it: its first word (receivers read the name up to a blank).
+std::string_view ChatName(std::string_view name);
 
 // --- Sending. ---
 

