@@ -160,6 +160,33 @@ TEST_F(NetServerTest, BuildingsArePlacedOnlyFromTheSendersOwnFinishedItem) {
   EXPECT_EQ(CountLiveBuildings(), live + 1);
 }
 
+// Another player's base on the rock: a building placed there would join it.
+TEST_F(NetServerTest, APlacedBuildingIsTheSendersOwnOrTheRequestIsDropped) {
+  InitBuilding(Buildings[10], 8, 20, BuildingConstructionYard, 3, 2, 10);
+  const std::uint16_t live = CountLiveBuildings();
+  TBuildingRecord& yard = FinishedYard(20);
+  // Beside seat 3's yard, as seat 3's, in either side's colour; and as seat 2's there (no
+  // contact with its own base).
+  From(2, "[44 3 8 22 2 3 ][44 3 8 22 1 3 ][44 3 8 22 2 2 ][44 3 8 22 1 2 ]");
+  EXPECT_EQ(CountLiveBuildings(), live);
+  EXPECT_EQ(yard.ProductionState, ProductionRunning);  // the item is still there
+  // Seat 3's finished item does not pay for seat 2's building.
+  yard.ProductionState = ProductionIdle;
+  TBuildingRecord& other = Buildings[10];
+  other.ProductionState = ProductionRunning;
+  other.Item = 20;
+  other.ProductionTarget = ItemCost(20);
+  other.ProductionProgress = static_cast<float>(other.ProductionTarget);
+  From(2, "[44 3 20 22 1 2 ]");
+  EXPECT_EQ(CountLiveBuildings(), live);
+  From(3, "[44 3 8 22 2 3 ]");
+  ASSERT_EQ(CountLiveBuildings(), live + 1);
+  for (int i = 1; i <= MaxBuildingSlots; ++i)
+    if (Buildings[i].Free == 0 && Buildings[i].X == 8 && Buildings[i].Y == 22) {
+      EXPECT_EQ(Buildings[i].Owner, 3);
+    }
+}
+
 TEST_F(NetServerTest, OneSlabItemLaysOneSlabAndOneBlockItemFour) {
   TBuildingRecord& yard = Buildings[7];
   const std::uint16_t live = CountLiveBuildings();
