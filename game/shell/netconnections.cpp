@@ -24,6 +24,9 @@ std::uint16_t ServerBoundPort = 0;
 struct TServerConnection {
   TMessageFramer Framer;
   bool Dropped = false;
+  bool Waiting = false;  // accepted while AcceptingPlayers was 0: no seat yet
+  std::int32_t Number = 0;  // NextConnectionIndex at its accept
+  std::uint64_t AcceptedAt = 0;
 };
 std::map<int, TServerConnection> ServerConnections;
 int ServerEventDepth = 0;
@@ -49,6 +52,9 @@ int ClientId = 0;
 std::string ClientHost;
 std::uint64_t LastConnectAttempt = 0;
 bool AttemptedConnect = false;
+// The connection being made is the first of the pair (made again as soon as it is up).
+bool FirstOfPair = false;
+std::uint64_t ConnectedAt = 0;
 TMessageFramer ClientFramer;
 
 void ShowLine(std::string_view cp1251) { ShowMessageLine(InFontCodePage(cp1251)); }
@@ -94,7 +100,7 @@ void DropAllConnections() {
   ForgetDroppedConnections();
 }
 
-void AdmitPlayer(int connection) {
+void AdmitPlayer(int connection, std::int32_t number) {
   ++ClientCount;
   int seat = 0;
   for (int s = 2; s <= MaxPlayers && seat == 0; ++s)
@@ -105,7 +111,7 @@ void AdmitPlayer(int connection) {
   }
   TPlayerConnection& p = PlayerConnections[seat];
   p.Connected = 1;
-  p.Connection = NextConnectionIndex;
+  p.Connection = number;
   p.PlayerNumber = static_cast<std::uint8_t>(seat);
   p.Side = SeatWithoutSide;
   p.Name.clear();
@@ -206,9 +212,28 @@ void ServerSocketAccept(int connection) {
     plat::ServerDisconnect(ServerId, connection);
     return;
   }
-  ServerConnections[connection] = TServerConnection{};
-  AdmitPlayer(connection);
+  TServerConnection& c = ServerConnections[connection];
+  c = TServerConnection{};
+  c.Number = NextConnectionIndex;
+  c.AcceptedAt = plat::NowMs();
+  c.Waiting = AcceptingPlayers == 0;
+  if (AcceptingPlayers) AdmitPlayer(connection, c.Number);
   ++NextConnectionIndex;
+  AcceptingPlayers ^= 1;
+}
+
+void AdmitWaitingConnections() {
+  if (ServerId == 0 || NetGameStarted || ServerEventDepth != 0) return;
+  const std::uint64_t now = plat::NowMs();
+  TServerEvent event;  // a full server lets the connection go: forgotten after the loop
+  for (auto& [connection, c] : ServerConnections) {
+    if (c.Dropped || !c.Waiting || now - c.AcceptedAt < UnpairedAdmitMs) continue;
+    c.Waiting = false;
+    // Its pair never came (a client that connects once, or a stray connection before it put
+    // the count out of step): seat it, and let the next connection start a pair again.
+    AcceptingPlayers = 0;
+    AdmitPlayer(connection, c.Number);
+  }
 }
 
 void ServerSocketClientRead(int connection, std::string_view data) {
@@ -243,14 +268,12 @@ void FreePlayerSlot(int connection) {
   }
 }
 
-void ConnectToServer(std::string_view host) {
-  if (host.empty()) return;
-  if (ClientRunning() && host == ClientHost) return;
-  const std::uint64_t now = plat::NowMs();
-  if (AttemptedConnect && now - LastConnectAttempt < ReconnectIntervalMs) return;
+namespace {
+
+void OpenClient(std::string_view host) {
   if (ClientId != 0) plat::ClientClose(ClientId);
   AttemptedConnect = true;
-  LastConnectAttempt = now;
+  LastConnectAttempt = plat::NowMs();
   ClientHost.assign(host);
   GameOptions.Server.assign(host);
   ClientFramer.Reset();
@@ -262,9 +285,37 @@ void ConnectToServer(std::string_view host) {
   ClientId = plat::ClientOpen(ClientHost, ClientConnectPort(), std::move(e));
 }
 
+}  // namespace
+
+// Called by the set-up and then on every frame of the lobby. A server seats every second
+// connection and a client connects twice: the set-up's connection is made again as soon as it
+// is up, and the second one is kept.
+void ConnectToServer(std::string_view host) {
+  if (host.empty()) return;
+  const std::uint64_t now = plat::NowMs();
+  if (ClientRunning() && host == ClientHost) {
+    // Connected but never seated: the server counted out of step (another connection came
+    // between ours); one more connection puts it right.
+    const bool unseated = plat::ClientConnected(ClientId) && LocalPlayer < 2;
+    if (!unseated || now - ConnectedAt < SeatWaitMs || now - LastConnectAttempt < SeatWaitMs) return;
+  } else if (AttemptedConnect && host == ClientHost && now - LastConnectAttempt < ReconnectIntervalMs) {
+    return;
+  }
+  FirstOfPair = !ClientRunning() && !ClientConnected;
+  LocalPlayer = 1;
+  OpenClient(host);
+}
+
 void ClientSocketConnect() {
+  if (FirstOfPair) {
+    // The first of the pair: the server seats the next one.
+    FirstOfPair = false;
+    OpenClient(ClientHost);
+    return;
+  }
   ShowLine("Connect to: " + GameOptions.Server + " " + plat::ClientRemoteAddress(ClientId));
   ClientConnected = 1;
+  ConnectedAt = plat::NowMs();
 }
 
 void ClientSocketDisconnect() { StopClient(); }
@@ -307,6 +358,7 @@ void NetTeardown() {
   SideChoiceOpen = 0;
   OwnConnectionIndex = 0;
   NextConnectionIndex = 0;
+  AcceptingPlayers = 0;
   ClientCount = 0;
   ResetSeats();
   ResetOwnerMirror();

@@ -31,6 +31,12 @@ inline constexpr std::size_t MaxMessageBytes = 64 * 1024;
 inline constexpr std::size_t MaxClientBacklog = 4u << 20;
 // A client that lost or never got its connection tries again at most this often.
 inline constexpr std::uint32_t ReconnectIntervalMs = 1000;
+// Server: a connection that came without a second one to pair it, and is still open after this
+// long, is a client waiting for its seat: it gets one.
+inline constexpr std::uint32_t UnpairedAdmitMs = 1500;
+// Client: a connection that the server has not seated after this long is made again (a server
+// that seats every second connection seats the next one).
+inline constexpr std::uint32_t SeatWaitMs = 3000;
 // The lobby's edit line takes at most this many characters of a name, and the seat list is
 // laid out for them: a longer name from the wire is cut there (with room for the blank that
 // follows it on the wire, which is kept).
@@ -53,6 +59,9 @@ inline std::uint64_t BytesReceivedLastSecond = 0;
 // Accepted connections so far (the number the next one gets on the wire) and admissions.
 inline std::int32_t NextConnectionIndex = 0;
 inline std::int32_t ClientCount = 0;
+// Flips on every accepted connection; a connection arriving while it is 1 gets a seat. A client
+// connects twice (its first connection dropped as the second is made): the second is seated.
+inline std::uint8_t AcceptingPlayers = 0;
 // Client: the connection came up at least once; the number the server gave it; the sides it
 // may choose and whether the chooser is open.
 inline std::uint8_t ClientConnected = 0;
@@ -196,6 +205,8 @@ void ClientSocketDisconnect();
 void ClientSocketError();
 // The seat of a connection that closed is free again (before the start, its side too).
 void FreePlayerSlot(int connection);
+// Server, before the start: seats the connections that waited UnpairedAdmitMs without a pair.
+void AdmitWaitingConnections();
 // Ends a network game's connections and state: sockets closed, seats empty, broadcasts off.
 void NetTeardown();
 bool ServerRunning();

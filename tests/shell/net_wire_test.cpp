@@ -100,8 +100,9 @@ TEST_F(NetTest, EveryBroadcastWritesItsWireText) {
   NetRole = RoleServer;
   StartServer();
   ASSERT_TRUE(ServerRunning());
-  RawClient client(ListeningPort());
-  ASSERT_TRUE(PumpUntil([&] { return SeatConnection(2) == 0; }));
+  const auto paired = PairedClient(ListeningPort());
+  RawClient& client = *paired;
+  ASSERT_TRUE(PumpUntil([&] { return SeatConnection(2) == 1; }));
   BroadcastEnabled = 1;
 
   struct Row {
@@ -144,14 +145,14 @@ TEST_F(NetTest, EveryBroadcastWritesItsWireText) {
       {[] { NetBroadcastCreateWormProc(4, 20, 1); }, "[155 1 4 20 ]"},
       {[] { NetBroadcastReplaceHarvesterProc(); }, "[164 ]"},
       {[] { NetBroadcast165Proc(); }, "[165 ]"},
-      {[] { NetSendToPlayer166Proc(0); }, "[166 ]"},
-      // The server's own seat holds a placeholder connection number: nothing goes out.
-      {[] { NetSendToPlayer166Proc(PlayerConnections[1].Connection); }, ""},
+      {[] { NetSendToPlayer166Proc(1); }, "[166 ]"},
+      {[] { NetSendToPlayer166Proc(0); }, ""},  // the first connection, dropped
+      {[] { NetSendToPlayer166Proc(7); }, ""},  // no seat's connection
       // "[101 name text ]": receivers read the name up to a blank, so only its first word goes.
       {[] { SendChat("Old Srv", "hi [you]"); }, "[101 Old hi (you) ]"},
       {[] { SendChat("Ann ", "a b  c"); }, "[101 Ann a b  c ]"},
   };
-  std::string expected = "[129 0 2 ][160 200 ][161 200 ]";
+  std::string expected = "[129 1 2 ][160 200 ][161 200 ]";
   for (const Row& row : table) {
     row.send();
     expected += row.wire;
