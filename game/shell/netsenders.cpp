@@ -69,7 +69,8 @@ void SendChat(std::string_view playerName, std::string_view text) {
   // The line travels whole; the message line shows what fits.
   const std::string line = CleanWireText(text);
   if (NetRole == RoleServer) {
-    ShowMessageLine2(std::string(playerName) + ": " + line);
+    // A name keeps the blank its client wrote after it; the line shows the name without it.
+    ShowMessageLine2(std::string(WithoutClosingBlank(playerName)) + ": " + line);
     // Receivers read the name up to its first blank: only that much is sent, so that the rest
     // of a name never runs into the text.
     const std::string name = CleanWireText(ChatName(playerName));

@@ -103,6 +103,7 @@ TEST_F(NetLetterTest, OurServerSeatsAndPlaysWithAClientThatFollowsTheProtocol) {
     return !pat.chat.empty();
   }));
   EXPECT_EQ(pat.chat.front(), "Pat: hello there ");
+  EXPECT_EQ(MessageLine2.View(), "Pat Smith: hello there");
 }
 
 TEST_F(NetLetterTest, OurClientIsSeatedAndPlaysWithAServerThatFollowsTheProtocol) {
