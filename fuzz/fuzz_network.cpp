@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (server) {
     if (Bytes(Units[6]) != unit6 || Bytes(Buildings[9]) != building9) __builtin_trap();
     if (Bytes(Players[1]) != player1 || Bytes(Players[3]) != player3) __builtin_trap();
-    if (PlayerConnections[2].Name.size() > MaxPlayerNameLength) __builtin_trap();
+    if (PlayerConnections[2].Name.size() > MaxPlayerNameLength + 1) __builtin_trap();
   }
   return 0;
 }

@@ -115,10 +115,9 @@ void ClientInterpretMessage(std::string_view message) {
   switch (code) {
     case 101: {
       const std::string_view rest = r.Text();
-      const std::size_t space = rest.find(' ');
-      const std::string_view name = rest.substr(0, space);
-      const std::string_view text = space == std::string_view::npos ? std::string_view{} : rest.substr(space + 1);
-      ShowMessageLine2(CleanWireText(name, MaxPlayerNameLength) + ": " + CleanWireText(text, MaxChatLength));
+      const std::string_view name = ChatName(rest);
+      const std::string_view text = name.size() < rest.size() ? rest.substr(name.size() + 1) : std::string_view{};
+      ShowMessageLine2(std::string(name) + ": " + std::string(text));
       break;
     }
     case 111:

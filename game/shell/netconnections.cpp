@@ -18,7 +18,33 @@ namespace {
 
 int ServerId = 0;
 std::uint16_t ServerBoundPort = 0;
-std::map<int, TMessageFramer> ServerFramers;  // by connection
+// What the server keeps of each accepted connection, by its platform number. A connection is
+// let go at once on the wire, but its record lives on until no socket event of the server is
+// being handled: a request may be what ends its own connection.
+struct TServerConnection {
+  TMessageFramer Framer;
+  bool Dropped = false;
+  bool Waiting = false;  // accepted while AcceptingPlayers was 0: no seat yet
+  std::int32_t Number = 0;  // NextConnectionIndex at its accept
+  std::uint64_t AcceptedAt = 0;
+};
+std::map<int, TServerConnection> ServerConnections;
+int ServerEventDepth = 0;
+
+void ForgetDroppedConnections() {
+  if (ServerEventDepth != 0) return;
+  std::erase_if(ServerConnections, [](const auto& c) { return c.second.Dropped; });
+}
+
+// Wraps every server socket event; the outermost one forgets what was let go meanwhile.
+struct TServerEvent {
+  TServerEvent() { ++ServerEventDepth; }
+  ~TServerEvent() {
+    if (--ServerEventDepth == 0) ForgetDroppedConnections();
+  }
+  TServerEvent(const TServerEvent&) = delete;
+  TServerEvent& operator=(const TServerEvent&) = delete;
+};
 // The platform connection each seat holds (its own socket, whatever closes before it).
 std::array<int, MaxPlayers + 1> SeatSockets{};
 
@@ -26,6 +52,9 @@ int ClientId = 0;
 std::string ClientHost;
 std::uint64_t LastConnectAttempt = 0;
 bool AttemptedConnect = false;
+// The connection being made is the first of the pair (made again as soon as it is up).
+bool FirstOfPair = false;
+std::uint64_t ConnectedAt = 0;
 TMessageFramer ClientFramer;
 
 void ShowLine(std::string_view cp1251) { ShowMessageLine(InFontCodePage(cp1251)); }
@@ -57,19 +86,32 @@ std::uint16_t ServicePort() {
   return 0;
 }
 
-void AdmitPlayer(int connection) {
+// Ends a connection: closed now, its seat freed now, its record forgotten once no handler runs.
+void LetGo(int connection) {
+  if (ServerId != 0) plat::ServerDisconnect(ServerId, connection);
+  auto it = ServerConnections.find(connection);
+  if (it != ServerConnections.end()) it->second.Dropped = true;
+  FreePlayerSlot(connection);
+  ForgetDroppedConnections();
+}
+
+void DropAllConnections() {
+  for (auto& c : ServerConnections) c.second.Dropped = true;
+  ForgetDroppedConnections();
+}
+
+void AdmitPlayer(int connection, std::int32_t number) {
   ++ClientCount;
   int seat = 0;
   for (int s = 2; s <= MaxPlayers && seat == 0; ++s)
     if (!PlayerConnections[s].Connected) seat = s;
   if (seat == 0) {  // every seat taken: nothing for this one to do here
-    plat::ServerDisconnect(ServerId, connection);
-    ServerFramers.erase(connection);
+    LetGo(connection);
     return;
   }
   TPlayerConnection& p = PlayerConnections[seat];
   p.Connected = 1;
-  p.Connection = NextConnectionIndex;
+  p.Connection = number;
   p.PlayerNumber = static_cast<std::uint8_t>(seat);
   p.Side = SeatWithoutSide;
   p.Name.clear();
@@ -94,10 +136,7 @@ void SendToConnection(std::int32_t connection, std::string_view text) {
   const int socket = SeatSockets[static_cast<std::size_t>(seat)];
   if (!plat::ServerSend(ServerId, socket, text)) return;
   BytesSent += text.size();
-  if (plat::ServerPending(ServerId, socket) > MaxClientBacklog) {
-    plat::ServerDisconnect(ServerId, socket);
-    ServerSocketClientDisconnect(socket);
-  }
+  if (plat::ServerPending(ServerId, socket) > MaxClientBacklog) LetGo(socket);
 }
 
 void BroadcastToClients(std::string_view text) {
@@ -147,7 +186,7 @@ void ResetSeats() {
 
 void StartServer() {
   if (ServerId != 0) plat::ServerClose(ServerId);
-  ServerFramers.clear();
+  DropAllConnections();
   for (int seat = 2; seat <= MaxPlayers; ++seat) SeatSockets[static_cast<std::size_t>(seat)] = -1;
   plat::ServerEvents e;
   e.OnAccept = ServerSocketAccept;
@@ -167,29 +206,52 @@ void StartServer() {
 }
 
 void ServerSocketAccept(int connection) {
+  TServerEvent event;
   // Seats are handed out only in the lobby; a game under way takes no one new.
   if (NetGameStarted) {
     plat::ServerDisconnect(ServerId, connection);
     return;
   }
-  ServerFramers[connection].Reset();
-  AdmitPlayer(connection);
+  TServerConnection& c = ServerConnections[connection];
+  c = TServerConnection{};
+  c.Number = NextConnectionIndex;
+  c.AcceptedAt = plat::NowMs();
+  c.Waiting = AcceptingPlayers == 0;
+  if (AcceptingPlayers) AdmitPlayer(connection, c.Number);
   ++NextConnectionIndex;
+  AcceptingPlayers ^= 1;
+}
+
+void AdmitWaitingConnections() {
+  if (ServerId == 0 || NetGameStarted || ServerEventDepth != 0) return;
+  const std::uint64_t now = plat::NowMs();
+  TServerEvent event;  // a full server lets the connection go: forgotten after the loop
+  for (auto& [connection, c] : ServerConnections) {
+    if (c.Dropped || !c.Waiting || now - c.AcceptedAt < UnpairedAdmitMs) continue;
+    c.Waiting = false;
+    // Its pair never came (a client that connects once, or a stray connection before it put
+    // the count out of step): seat it, and let the next connection start a pair again.
+    AcceptingPlayers = 0;
+    AdmitPlayer(connection, c.Number);
+  }
 }
 
 void ServerSocketClientRead(int connection, std::string_view data) {
+  TServerEvent event;
   BytesReceived += data.size();
-  auto it = ServerFramers.find(connection);
-  if (it == ServerFramers.end()) return;
-  it->second.Feed(data, [connection](std::string_view message) {
-    // The seat is looked up per message: a request may have closed the connection.
+  auto it = ServerConnections.find(connection);
+  if (it == ServerConnections.end() || it->second.Dropped) return;
+  TServerConnection& c = it->second;
+  c.Framer.Feed(data, [connection, &c](std::string_view message) {
     ServerInterpretMessage(SeatOfConnection(connection), message);
+    // A request may have ended this connection (its backlog) or the server itself.
+    return !c.Dropped && ServerId != 0;
   });
 }
 
 void ServerSocketClientDisconnect(int connection) {
-  ServerFramers.erase(connection);
-  FreePlayerSlot(connection);
+  TServerEvent event;
+  LetGo(connection);
 }
 
 void FreePlayerSlot(int connection) {
@@ -206,14 +268,12 @@ void FreePlayerSlot(int connection) {
   }
 }
 
-void ConnectToServer(std::string_view host) {
-  if (host.empty()) return;
-  if (ClientRunning() && host == ClientHost) return;
-  const std::uint64_t now = plat::NowMs();
-  if (AttemptedConnect && now - LastConnectAttempt < ReconnectIntervalMs) return;
+namespace {
+
+void OpenClient(std::string_view host) {
   if (ClientId != 0) plat::ClientClose(ClientId);
   AttemptedConnect = true;
-  LastConnectAttempt = now;
+  LastConnectAttempt = plat::NowMs();
   ClientHost.assign(host);
   GameOptions.Server.assign(host);
   ClientFramer.Reset();
@@ -225,9 +285,37 @@ void ConnectToServer(std::string_view host) {
   ClientId = plat::ClientOpen(ClientHost, ClientConnectPort(), std::move(e));
 }
 
+}  // namespace
+
+// Called by the set-up and then on every frame of the lobby. A server seats every second
+// connection and a client connects twice: the set-up's connection is made again as soon as it
+// is up, and the second one is kept.
+void ConnectToServer(std::string_view host) {
+  if (host.empty()) return;
+  const std::uint64_t now = plat::NowMs();
+  if (ClientRunning() && host == ClientHost) {
+    // Connected but never seated: the server counted out of step (another connection came
+    // between ours); one more connection puts it right.
+    const bool unseated = plat::ClientConnected(ClientId) && LocalPlayer < 2;
+    if (!unseated || now - ConnectedAt < SeatWaitMs || now - LastConnectAttempt < SeatWaitMs) return;
+  } else if (AttemptedConnect && host == ClientHost && now - LastConnectAttempt < ReconnectIntervalMs) {
+    return;
+  }
+  FirstOfPair = !ClientRunning() && !ClientConnected;
+  LocalPlayer = 1;
+  OpenClient(host);
+}
+
 void ClientSocketConnect() {
+  if (FirstOfPair) {
+    // The first of the pair: the server seats the next one.
+    FirstOfPair = false;
+    OpenClient(ClientHost);
+    return;
+  }
   ShowLine("Connect to: " + GameOptions.Server + " " + plat::ClientRemoteAddress(ClientId));
   ClientConnected = 1;
+  ConnectedAt = plat::NowMs();
 }
 
 void ClientSocketDisconnect() { StopClient(); }
@@ -251,7 +339,7 @@ void CloseServer() {
   if (ServerId != 0) plat::ServerClose(ServerId);
   ServerId = 0;
   ServerBoundPort = 0;
-  ServerFramers.clear();
+  DropAllConnections();
   NetTeardown();
 }
 
@@ -270,6 +358,7 @@ void NetTeardown() {
   SideChoiceOpen = 0;
   OwnConnectionIndex = 0;
   NextConnectionIndex = 0;
+  AcceptingPlayers = 0;
   ClientCount = 0;
   ResetSeats();
   ResetOwnerMirror();

@@ -14,6 +14,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "game/base/globals.h"
 #include "game/base/widgets.h"
@@ -30,9 +31,16 @@ inline constexpr std::size_t MaxMessageBytes = 64 * 1024;
 inline constexpr std::size_t MaxClientBacklog = 4u << 20;
 // A client that lost or never got its connection tries again at most this often.
 inline constexpr std::uint32_t ReconnectIntervalMs = 1000;
-// Names and chat lines as they travel; longer ones are cut.
+// Server: a connection that came without a second one to pair it, and is still open after this
+// long, is a client waiting for its seat: it gets one.
+inline constexpr std::uint32_t UnpairedAdmitMs = 1500;
+// Client: a connection that the server has not seated after this long is made again (a server
+// that seats every second connection seats the next one).
+inline constexpr std::uint32_t SeatWaitMs = 3000;
+// The lobby's edit line takes at most this many characters of a name, and the seat list is
+// laid out for them: a longer name from the wire is cut there (with room for the blank that
+// follows it on the wire, which is kept).
 inline constexpr std::size_t MaxPlayerNameLength = 27;
-inline constexpr std::size_t MaxChatLength = 40;
 // Broadcast of a unit's new side and owner (conversion and its end). Peers that do not know
 // it ignore it.
 inline constexpr int MsgUnitOwner = 167;
@@ -51,6 +59,9 @@ inline std::uint64_t BytesReceivedLastSecond = 0;
 // Accepted connections so far (the number the next one gets on the wire) and admissions.
 inline std::int32_t NextConnectionIndex = 0;
 inline std::int32_t ClientCount = 0;
+// Flips on every accepted connection; a connection arriving while it is 1 gets a seat. A client
+// connects twice (its first connection dropped as the second is made): the second is seated.
+inline std::uint8_t AcceptingPlayers = 0;
 // Client: the connection came up at least once; the number the server gave it; the sides it
 // may choose and whether the chooser is open.
 inline std::uint8_t ClientConnected = 0;
@@ -62,11 +73,14 @@ inline std::uint8_t SideChoiceOpen = 0;
 
 // Cuts messages out of one connection's byte stream: bytes before "[" are dropped, a message
 // runs to the next "]", a partial one waits for the next read. Memory stays within
-// MaxMessageBytes whatever arrives.
+// MaxMessageBytes whatever arrives. A handler that returns false, or that resets the framer
+// (its connection closed), ends the read: nothing after it is handed on.
 class TMessageFramer {
  public:
   template <typename Each>
   void Feed(std::string_view data, Each&& each) {
+    feeding_ = true;
+    stop_ = false;
     for (char c : data) {
       if (!inMessage_) {
         if (c == '[') {
@@ -82,17 +96,30 @@ class TMessageFramer {
       buffer_.push_back(c);
       if (c == ']') {
         inMessage_ = false;
-        each(std::string_view(buffer_));
+        if constexpr (std::is_same_v<decltype(each(std::string_view{})), bool>) {
+          if (!each(std::string_view(buffer_))) stop_ = true;
+        } else {
+          each(std::string_view(buffer_));
+        }
         buffer_.clear();
+        if (stop_) break;
       } else if (buffer_.size() >= MaxMessageBytes) {
         inMessage_ = false;
         buffer_.clear();
         buffer_.shrink_to_fit();
       }
     }
+    feeding_ = false;
+    if (stop_) Reset();
   }
   std::size_t Buffered() const { return buffer_.capacity(); }
+  // Inside a handler the buffer still holds the message being handled: the reset waits for
+  // the handler to return.
   void Reset() {
+    if (feeding_) {
+      stop_ = true;
+      return;
+    }
     inMessage_ = false;
     buffer_.clear();
     buffer_.shrink_to_fit();
@@ -100,6 +127,8 @@ class TMessageFramer {
 
  private:
   bool inMessage_ = false;
+  bool feeding_ = false;
+  bool stop_ = false;
   std::string buffer_;
 };
 
@@ -119,7 +148,8 @@ class TMessageReader {
   bool Byte(std::int32_t& v) { return Number(v, 0, 255); }
   bool U16(std::int32_t& v) { return Number(v, 0, 65535); }
   bool Any(std::int32_t& v) { return Number(v, INT32_MIN, INT32_MAX); }
-  // The rest of the message up to the closing bracket.
+  // The rest of the message up to the closing bracket, as it stands: a sender that writes
+  // the blank after its last field ("[29 0 2 Bob ]") leaves it on the text.
   std::string_view Text();
   bool Ok() const { return ok_; }
 
@@ -129,9 +159,13 @@ class TMessageReader {
   bool ok_ = true;
 };
 
-// Chat lines and names: brackets would end a message early, so they become parentheses; the
-// text is cut to `limit` characters.
-std::string CleanWireText(std::string_view text, std::size_t limit);
+// Chat lines, names and notices: brackets would end a message early, so they become
+// parentheses.
+std::string CleanWireText(std::string_view text);
+// A chat line's text less the one blank that its sender writes after every field.
+std::string_view WithoutClosingBlank(std::string_view text);
+// A name as message 101 carries it: its first word (receivers read the name up to a blank).
+std::string_view ChatName(std::string_view name);
 
 // --- Sending. ---
 
@@ -171,6 +205,8 @@ void ClientSocketDisconnect();
 void ClientSocketError();
 // The seat of a connection that closed is free again (before the start, its side too).
 void FreePlayerSlot(int connection);
+// Server, before the start: seats the connections that waited UnpairedAdmitMs without a pair.
+void AdmitWaitingConnections();
 // Ends a network game's connections and state: sockets closed, seats empty, broadcasts off.
 void NetTeardown();
 bool ServerRunning();

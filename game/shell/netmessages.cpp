@@ -44,8 +44,15 @@ std::string_view TMessageReader::Text() {
   return rest;
 }
 
-std::string CleanWireText(std::string_view text, std::size_t limit) {
-  std::string out(text.substr(0, limit));
+std::string_view WithoutClosingBlank(std::string_view text) {
+  if (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+std::string_view ChatName(std::string_view name) { return name.substr(0, name.find(' ')); }
+
+std::string CleanWireText(std::string_view text) {
+  std::string out(text);
   for (char& c : out) {
     if (c == '[') c = '(';
     else if (c == ']') c = ')';

@@ -48,10 +48,11 @@ std::string MessageText(int code, std::initializer_list<std::int32_t> fields) {
 
 std::string MessageText(int code, std::initializer_list<std::int32_t> fields,
                         std::string_view text) {
+  // The text is a field like the others: a blank follows it too.
   std::string out = MessageText(code, fields);
   out.pop_back();
   out.append(text);
-  out += "]";
+  out += " ]";
   return out;
 }
 
@@ -131,7 +132,7 @@ void NetRequest64(std::int32_t x, std::int32_t y, std::int32_t owner, std::int32
 }
 void NetReplyName(std::int32_t connection, std::int32_t seat, std::string_view name) {
   if (NetRole == RoleClient)
-    SendToServer(MessageText(29, {connection, seat}, CleanWireText(name, MaxPlayerNameLength)));
+    SendToServer(MessageText(29, {connection, seat}, CleanWireText(name)));
 }
 
 }  // namespace zarn

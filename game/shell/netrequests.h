@@ -19,7 +19,7 @@ std::string MessageText(int code, std::initializer_list<std::int32_t> fields);
 // The same appended to `out`.
 void AppendMessage(std::string& out, int code, std::initializer_list<std::int32_t> fields);
 void AppendMessage(std::string& out, int code, std::span<const std::int32_t> fields);
-// The same with a text field last (taken as it stands, up to the closing bracket).
+// The same with a text field last, followed by its blank like every field: "[code f1 text ]".
 std::string MessageText(int code, std::initializer_list<std::int32_t> fields,
                         std::string_view text);
 

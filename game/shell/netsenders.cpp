@@ -44,7 +44,7 @@ void NetInitOssinField(std::int32_t field, std::int32_t x, std::int32_t y, std::
 void NetSendTextToPlayer(std::int32_t player, std::string_view text) {
   if (!IsServer()) return;
   const std::int32_t connection = SeatConnection(player);
-  if (connection >= 0) SendToConnection(connection, MessageText(141, {}, CleanWireText(text, 255)));
+  if (connection >= 0) SendToConnection(connection, MessageText(141, {}, CleanWireText(text)));
 }
 
 // The world names the player by the connection it remembers for the seat; only a seated
@@ -66,14 +66,15 @@ void Relay(void (*&hook)(Fields...)) {
 }  // namespace
 
 void SendChat(std::string_view playerName, std::string_view text) {
-  const std::string line = CleanWireText(text, MaxChatLength);
+  // The line travels whole; the message line shows what fits.
+  const std::string line = CleanWireText(text);
   if (NetRole == RoleServer) {
-    // The name travels as the first field, which ends at a space.
-    std::string name = CleanWireText(playerName, MaxPlayerNameLength);
-    for (char& c : name)
-      if (c == ' ') c = '_';
-    ShowMessageLine2(name + ": " + line);
-    if (BroadcastEnabled) BroadcastToClients("[101 " + name + " " + line + "]");
+    // A name keeps the blank its client wrote after it; the line shows the name without it.
+    ShowMessageLine2(std::string(WithoutClosingBlank(playerName)) + ": " + line);
+    // Receivers read the name up to its first blank: only that much is sent, so that the rest
+    // of a name never runs into the text.
+    const std::string name = CleanWireText(ChatName(playerName));
+    if (BroadcastEnabled) BroadcastToClients(MessageText(101, {}, name + " " + line));
   } else if (NetRole == RoleClient) {
     SendToServer(MessageText(1, {LocalPlayer}, line));
   }

@@ -133,13 +133,14 @@ void ServerInterpretMessage(int seat, std::string_view message) {
   // The lobby's messages; the rest are orders, which need a game under way.
   switch (code) {
     case 1: {
+      // The seat named in the message is not looked at: the line is the sender's.
       if (!r.U16(v)) return;
-      SendChat(PlayerConnections[seat].Name, r.Text());
+      SendChat(PlayerConnections[seat].Name, WithoutClosingBlank(r.Text()));
       return;
     }
     case 29:
       if (!r.Number(v, INT32_MIN, INT32_MAX) || !r.Number(w, INT32_MIN, INT32_MAX)) return;
-      PlayerConnections[seat].Name = CleanWireText(r.Text(), MaxPlayerNameLength);
+      PlayerConnections[seat].Name = CleanWireText(r.Text().substr(0, MaxPlayerNameLength + 1));
       SendSides(seat);
       return;
     case 30:

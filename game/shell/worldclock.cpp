@@ -51,6 +51,7 @@ void PlayScreenStep() {
     LocalWorldTick();
     return;
   }
+  if (NetRole == RoleServer && !NetGameStarted) AdmitWaitingConnections();
   if (NetRole == RoleServer && !NetGameStarted && CountUsedPlayerSlots() >= GameOptions.Partners)
     WorldClockCalls.StartNetGame();
   if (NetGameStarted) NetworkStep();

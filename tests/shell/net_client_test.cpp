@@ -102,6 +102,10 @@ TEST_F(NetClientTest, TheMapNameIsABareFileNameAndAMissingMapEndsTheConnection) 
   ClientInterpretMessage("[157 nosuch.map ]");
   EXPECT_EQ(MessageLine.Hidden, 0);
   EXPECT_FALSE(ClientRunning());
+  // What came in the same read after the end of the connection is not acted on.
+  ClientSocketRead("[157 nosuch.map ][142 5 10 11 1 3 6 ][158 1 1 5 ]");
+  EXPECT_EQ(NetGameStarted, 0);
+  EXPECT_NE(Units[5].Free, 0);
   fs::current_path(oldCwd);
 }
 

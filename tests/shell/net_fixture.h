@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "game/base/dvga.h"
@@ -90,6 +91,17 @@ class NetTest : public ::testing::Test {
     NetRole = RoleSingle;
     ResetHooks();
     plat::Shutdown();
+  }
+
+  // A client as the protocol makes one: a first connection, dropped once it is up, then the
+  // second, which the server seats.
+  static std::unique_ptr<RawClient> PairedClient(std::uint16_t port) {
+    const std::int32_t before = zarn::NextConnectionIndex;
+    {
+      RawClient first(port);
+      EXPECT_TRUE(PumpUntil([&] { return first.connected && zarn::NextConnectionIndex > before; }));
+    }
+    return std::make_unique<RawClient>(port);
   }
 
   // Loop passes until `done`, at most `seconds` of real time.

@@ -61,6 +61,18 @@ TEST_F(NetServerTest, OrdersActOnlyOnTheSendersOwnUnitsAndBuildings) {
   EXPECT_EQ(Bytes(Units[6]), other);
   EXPECT_EQ(Bytes(Buildings[9]), otherBuilding);
   EXPECT_EQ(Players[3].Credits, 1000);
+  // A group stop names every unit: another's, even amid its own, keeps going.
+  MoveTo(Units[6], 40, 40);
+  MoveTo(Units[5], 20, 20);
+  From(2, "[7 2 6 5 ]");
+  EXPECT_NE(Units[6].State, StateStop);
+  EXPECT_EQ(Units[5].State, StateStop);
+  // A chat line is the sender's, whatever seat it names.
+  GameOptions.MessageEnable = true;
+  PlayerConnections[2].Name = "Mal";
+  PlayerConnections[3].Name = "Carol";
+  From(2, "[1 3 hi ]");
+  EXPECT_EQ(MessageLine2.View(), "Mal: hi");
 
   // Its own unit obeys; an unseated connection (seat 0) is never heard.
   From(0, "[2 5 30 31 ]");
@@ -148,6 +160,33 @@ TEST_F(NetServerTest, BuildingsArePlacedOnlyFromTheSendersOwnFinishedItem) {
   EXPECT_EQ(CountLiveBuildings(), live + 1);
 }
 
+// Another player's base on the rock: a building placed there would join it.
+TEST_F(NetServerTest, APlacedBuildingIsTheSendersOwnOrTheRequestIsDropped) {
+  InitBuilding(Buildings[10], 8, 20, BuildingConstructionYard, 3, 2, 10);
+  const std::uint16_t live = CountLiveBuildings();
+  TBuildingRecord& yard = FinishedYard(20);
+  // Beside seat 3's yard, as seat 3's, in either side's colour; and as seat 2's there (no
+  // contact with its own base).
+  From(2, "[44 3 8 22 2 3 ][44 3 8 22 1 3 ][44 3 8 22 2 2 ][44 3 8 22 1 2 ]");
+  EXPECT_EQ(CountLiveBuildings(), live);
+  EXPECT_EQ(yard.ProductionState, ProductionRunning);  // the item is still there
+  // Seat 3's finished item does not pay for seat 2's building.
+  yard.ProductionState = ProductionIdle;
+  TBuildingRecord& other = Buildings[10];
+  other.ProductionState = ProductionRunning;
+  other.Item = 20;
+  other.ProductionTarget = ItemCost(20);
+  other.ProductionProgress = static_cast<float>(other.ProductionTarget);
+  From(2, "[44 3 20 22 1 2 ]");
+  EXPECT_EQ(CountLiveBuildings(), live);
+  From(3, "[44 3 8 22 2 3 ]");
+  ASSERT_EQ(CountLiveBuildings(), live + 1);
+  for (int i = 1; i <= MaxBuildingSlots; ++i)
+    if (Buildings[i].Free == 0 && Buildings[i].X == 8 && Buildings[i].Y == 22) {
+      EXPECT_EQ(Buildings[i].Owner, 3);
+    }
+}
+
 TEST_F(NetServerTest, OneSlabItemLaysOneSlabAndOneBlockItemFour) {
   TBuildingRecord& yard = Buildings[7];
   const std::uint16_t live = CountLiveBuildings();
@@ -168,7 +207,10 @@ TEST_F(NetServerTest, OneSlabItemLaysOneSlabAndOneBlockItemFour) {
   FinishedYard(ItemSlab);
   From(2, "[64 20 24 2 1 ]");
   EXPECT_EQ(CountLiveBuildings(), live + 5);
+  // Not for another owner, nor in another side's colour.
   FinishedYard(ItemSlabBlock);
+  From(2, "[64 20 24 3 2 ][64 20 24 3 1 ][64 20 24 2 2 ]");
+  EXPECT_EQ(CountLiveBuildings(), live + 5);
   From(2, "[44 0 20 24 1 2 ][64 21 24 2 1 ]");
   EXPECT_EQ(CountLiveBuildings(), live + 6);
   From(2, "[59 7 ]");
@@ -183,10 +225,16 @@ TEST_F(NetServerTest, LobbyMessagesActOnTheSendersSeat) {
   PlayerConnections[3].Side = SeatWithoutSide;
   PlayerConnections[2].Side = SeatWithoutSide;
   SideChooserSet(SideChooser, {1, 1, 1, 1, 1, 1, 1, 1});
-  // Names lose their brackets and are cut; the seat named in the message does not matter.
+  // A name is cut to what the lobby lets a player type (with the blank after it); the seat
+  // named in the message does not matter.
   From(2, "[29 0 3 Mallory (the) very long name that goes on and on]");
-  EXPECT_EQ(PlayerConnections[2].Name, "Mallory (the) very long nam");
+  EXPECT_EQ(PlayerConnections[2].Name, "Mallory (the) very long name");
   EXPECT_EQ(PlayerConnections[3].Name, "");
+  // Both forms of a text field: with the blank before the bracket it is kept.
+  From(2, "[29 0 2 Mal ]");
+  EXPECT_EQ(PlayerConnections[2].Name, "Mal ");
+  From(2, "[29 0 2 Mal lory]");
+  EXPECT_EQ(PlayerConnections[2].Name, "Mal lory");
   From(2, "[30 3 4 ]");
   EXPECT_EQ(PlayerConnections[2].Side, 4);
   EXPECT_EQ(PlayerConnections[3].Side, SeatWithoutSide);
@@ -236,7 +284,7 @@ TEST_F(NetServerTest, AFloodOfHostileTextsChangesNothingOfOtherPlayers) {
   }
   EXPECT_EQ(PlayerConnections[1].Name, names[0]);
   EXPECT_EQ(PlayerConnections[3].Name, names[1]);
-  EXPECT_LE(PlayerConnections[2].Name.size(), MaxPlayerNameLength);
+  EXPECT_LE(PlayerConnections[2].Name.size(), MaxPlayerNameLength + 1);
 }
 
 TEST_F(NetServerTest, TheServersOwnOrdersHappenAtOnceAndAClientsOnlyTravel) {

@@ -60,7 +60,7 @@ TEST_F(NetTest, EveryRequestSenderWritesItsWireText) {
       {[] { NetOrderCarrierPickUp(14, 20, 21); }, "[9 14 20 21 ]"},
       {[] { NetOrderCarrierDeliver(14, 22, 23); }, "[10 14 22 23 ]"},
       {[] { NetRequest16Proc(7, 200); }, "[16 7 200 ]"},
-      {[] { ClientInterpretMessage("[129 3 2 ]"); }, "[29 3 2 Bob (x)]"},
+      {[] { ClientInterpretMessage("[129 3 2 ]"); }, "[29 3 2 Bob (x) ]"},
       {[] { NetRequestSide(2, 5); }, "[30 2 5 ]"},
       {[] { NetOrderDestroyUnit(4); }, "[32 4 ]"},
       {[] { NetToggleRepairProc(8); }, "[36 8 ]"},
@@ -74,9 +74,10 @@ TEST_F(NetTest, EveryRequestSenderWritesItsWireText) {
       {[] { NetRequestBuildMenu62Proc(8); }, "[62 8 ]"},
       {[] { NetRequestBuildMenu63Proc(8); }, "[63 8 ]"},
       {[] { NetRequest64Proc(5, 6, 2, 1); }, "[64 5 6 2 1 ]"},
+      // A text field is followed by its blank like every other field.
       {[] { SendChat("Bob", "hi [all] and a line longer than forty characters"); },
-       "[1 2 hi (all) and a line longer than forty ch]"},
-      {[] { SendChatProc("gg"); }, "[1 2 gg]"},
+       "[1 2 hi (all) and a line longer than forty characters ]"},
+      {[] { SendChatProc("gg"); }, "[1 2 gg ]"},
   };
   std::string expected;
   for (const Row& row : table) {
@@ -99,8 +100,9 @@ TEST_F(NetTest, EveryBroadcastWritesItsWireText) {
   NetRole = RoleServer;
   StartServer();
   ASSERT_TRUE(ServerRunning());
-  RawClient client(ListeningPort());
-  ASSERT_TRUE(PumpUntil([&] { return SeatConnection(2) == 0; }));
+  const auto paired = PairedClient(ListeningPort());
+  RawClient& client = *paired;
+  ASSERT_TRUE(PumpUntil([&] { return SeatConnection(2) == 1; }));
   BroadcastEnabled = 1;
 
   struct Row {
@@ -131,7 +133,7 @@ TEST_F(NetTest, EveryBroadcastWritesItsWireText) {
       {[] { NetBroadcastProductionStepProc(6, 40, 300); }, "[138 6 40 300 ]"},
       {[] { NetBroadcastPauseProductionProc(6); }, "[139 6 ]"},
       {[] { NetBroadcastProductionDoneProc(6); }, "[140 6 ]"},
-      {[] { NetSendTextToPlayerProc(2, "done [ok]"); }, "[141 done (ok)]"},
+      {[] { NetSendTextToPlayerProc(2, "done [ok]"); }, "[141 done (ok) ]"},
       {[] { NetSendTextToPlayerProc(3, "nobody sits there"); }, ""},
       {[] { NetBroadcastInitUnitProc(10, 11, 5, 1, 2, 12); }, "[142 5 10 11 1 2 12 ]"},
       {[] { NetBroadcastInitBuildingProc(10, 11, 6, 3, 2, 1); }, "[144 6 10 11 1 2 3 ]"},
@@ -143,12 +145,14 @@ TEST_F(NetTest, EveryBroadcastWritesItsWireText) {
       {[] { NetBroadcastCreateWormProc(4, 20, 1); }, "[155 1 4 20 ]"},
       {[] { NetBroadcastReplaceHarvesterProc(); }, "[164 ]"},
       {[] { NetBroadcast165Proc(); }, "[165 ]"},
-      {[] { NetSendToPlayer166Proc(0); }, "[166 ]"},
-      // The server's own seat holds a placeholder connection number: nothing goes out.
-      {[] { NetSendToPlayer166Proc(PlayerConnections[1].Connection); }, ""},
-      {[] { SendChat("Old Srv", "hi [you]"); }, "[101 Old_Srv hi (you)]"},
+      {[] { NetSendToPlayer166Proc(1); }, "[166 ]"},
+      {[] { NetSendToPlayer166Proc(0); }, ""},  // the first connection, dropped
+      {[] { NetSendToPlayer166Proc(7); }, ""},  // no seat's connection
+      // "[101 name text ]": receivers read the name up to a blank, so only its first word goes.
+      {[] { SendChat("Old Srv", "hi [you]"); }, "[101 Old hi (you) ]"},
+      {[] { SendChat("Ann ", "a b  c"); }, "[101 Ann a b  c ]"},
   };
-  std::string expected = "[129 0 2 ][160 200 ][161 200 ]";
+  std::string expected = "[129 1 2 ][160 200 ][161 200 ]";
   for (const Row& row : table) {
     row.send();
     expected += row.wire;
