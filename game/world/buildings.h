@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "game/base/records.h"
 #include "game/base/tables.h"
@@ -39,6 +40,11 @@ void RemoveBuilding(TBuildingRecord& b);
 // Counts the buildings made and removed, so that a list drawn from the building table can tell
 // whether it is still current; whoever writes the table wholesale counts that too.
 inline std::uint32_t BuildingChanges = 0;
+
+// The slots of the live buildings in slot order: searches over the building table read this
+// short list instead of thousands of free slots. Gathered again when BuildingChanges or the
+// slot count moved; a search still reads each record (an owner or a state may change).
+const std::vector<std::uint16_t>& LiveBuildingSlots();
 
 // ---- Footprints ----
 
