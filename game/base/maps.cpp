@@ -49,6 +49,7 @@ void SetMapSizeAndClear(int width, int height) {
   GameMap.Width = static_cast<std::uint16_t>(width);
   GameMap.Height = static_cast<std::uint16_t>(height);
   for (int x = 1; x <= width; ++x) std::memset(&GameMap.Cells[CellIndex(x, 1)], 0, static_cast<std::size_t>(height));
+  TerrainChanged();
 }
 
 void ResetMapPlacements() {
@@ -98,6 +99,7 @@ MapFileResult ApplyMapFile(std::span<const std::uint8_t> bytes) {
   const std::uint8_t* terrain = bytes.data() + 4;
   for (int y = 1; y <= h; ++y)
     for (int x = 1; x <= w; ++x) GameMap.Cell(x, y) = terrain[(y - 1) * w + (x - 1)];
+  TerrainChanged();
   MapPlacements = list;
   SetMinimapScales(w, h);
   return MapFileResult::Ok;

@@ -92,6 +92,11 @@ enum class MapFileResult : std::uint8_t {
 
 // Every cell within width x height becomes 0 (class 0, tile 0). Sizes outside 1..256 throw.
 void SetMapSizeAndClear(int width, int height);
+// Counts the changes of the terrain (a new or loaded map, an editor's brush), so that what is
+// worked out from the terrain can tell whether it is still current. Whoever writes cells of
+// GameMap calls TerrainChanged.
+inline std::uint32_t TerrainChanges = 0;
+inline void TerrainChanged() { ++TerrainChanges; }
 // Every entry becomes kind 0 at (1, 1).
 void ResetMapPlacements();
 // Stores into the first empty entry; false (nothing changed) when all are in use.

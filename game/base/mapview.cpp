@@ -154,6 +154,7 @@ void NewMapTerrain() {
       {8, 11, 1, 14},
   };
   for (const TCellSet& c : plateau) GameMap.Cell(c.X, c.Y) = MakeTerrainByte(c.Class, c.Tile);
+  TerrainChanged();
 }
 
 void ResetGroundMarks() {

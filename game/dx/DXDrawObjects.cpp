@@ -25,6 +25,47 @@ std::uint16_t ConvertPixel(std::uint16_t c, plat::PixelFormat from, plat::PixelF
   return static_cast<std::uint16_t>((((c >> 11) & 31) << 10) | (((c >> 6) & 31) << 5) | (c & 31));
 }
 
+// Eight pixels at a time with the compiler's vector types (plain shifts and masks, so any
+// target has them); the scalar ConvertPixel finishes a row's tail.
+using U16x8 = std::uint16_t __attribute__((vector_size(16)));
+
+U16x8 ConvertPixels(U16x8 c, bool from555) {
+  if (from555) {
+    const U16x8 g5 = (c >> 5) & 31;
+    return (((c >> 10) & 31) << 11) | (((g5 << 1) | (g5 >> 4)) << 5) | (c & 31);
+  }
+  return (((c >> 11) & 31) << 10) | (((c >> 6) & 31) << 5) | (c & 31);
+}
+
+// n pixels of a row, converted when the formats differ, each written once or twice (doubled).
+void CopyRow(std::uint16_t* out, const std::uint16_t* in, int n, bool convert, bool from555, bool doubled) {
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    U16x8 v;
+    std::memcpy(&v, in + x, sizeof v);
+    if (convert) v = ConvertPixels(v, from555);
+    if (doubled) {
+      const U16x8 lo = __builtin_shufflevector(v, v, 0, 0, 1, 1, 2, 2, 3, 3);
+      const U16x8 hi = __builtin_shufflevector(v, v, 4, 4, 5, 5, 6, 6, 7, 7);
+      std::memcpy(out + 2 * x, &lo, sizeof lo);
+      std::memcpy(out + 2 * x + 8, &hi, sizeof hi);
+    } else {
+      std::memcpy(out + x, &v, sizeof v);
+    }
+  }
+  const auto to = from555 ? plat::PixelFormat::Rgb565 : plat::PixelFormat::Rgb555;
+  const auto from = from555 ? plat::PixelFormat::Rgb555 : plat::PixelFormat::Rgb565;
+  for (; x < n; ++x) {
+    const std::uint16_t v = convert ? ConvertPixel(in[x], from, to) : in[x];
+    if (doubled) {
+      out[2 * x] = v;
+      out[2 * x + 1] = v;
+    } else {
+      out[x] = v;
+    }
+  }
+}
+
 plat::Rect ClipTo(plat::Rect r, int w, int h) {
   int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
   int x1 = std::min(r.x + r.w, w), y1 = std::min(r.y + r.h, h);
@@ -44,6 +85,7 @@ void CopyRect(plat::Surface& dst, plat::Rect d, const plat::Surface& src, plat::
   // Column map of the clipped span (-1: outside the source), in a buffer kept between calls:
   // every frame's present comes through here.
   static thread_local std::vector<int> cols;
+  static thread_local std::vector<std::uint16_t> converted;
   cols.resize(static_cast<std::size_t>(c.w));
   for (int x = 0; x < c.w; ++x) {
     long long sx = s.x + ((2LL * (c.x + x - d.x) + 1) * s.w) / (2LL * d.w);
@@ -52,6 +94,9 @@ void CopyRect(plat::Surface& dst, plat::Rect d, const plat::Surface& src, plat::
   const bool plain = !convert && !keyed;
   const bool whole = cols.front() >= 0 && cols.back() >= 0;  // the map is monotonic
   const bool straight = plain && whole && s.w == d.w;
+  // The doubled window: the clipped span starts on a source pixel's first copy and covers whole
+  // pairs, so the column map is cols.front() + x / 2.
+  const bool doubled = !keyed && whole && d.w == 2 * s.w && (c.x - d.x) % 2 == 0 && c.w % 2 == 0;
   const bool from555 = src.format == plat::PixelFormat::Rgb555;
   long long lastRow = -1;
   const std::uint16_t* lastOut = nullptr;
@@ -79,19 +124,22 @@ void CopyRect(plat::Surface& dst, plat::Rect d, const plat::Surface& src, plat::
       }
       continue;
     }
-    // One loop per conversion, so that the pixel loop carries no decision.
-    const auto row = [&](auto pixel) {
-      for (int x = 0; x < c.w; ++x) {
-        int sx = cols[static_cast<std::size_t>(x)];
-        if (sx >= 0) out[x] = pixel(in[sx]);
+    if (doubled || (whole && s.w == d.w)) {
+      // Read in order: same width, or each source pixel written twice.
+      CopyRow(out, in + cols.front(), doubled ? c.w / 2 : c.w, convert, from555, doubled);
+    } else {
+      // Any other scale: the source row converted once, then sampled.
+      const std::uint16_t* from = in;
+      if (convert) {
+        converted.resize(static_cast<std::size_t>(src.width));
+        CopyRow(converted.data(), in, src.width, true, from555, false);
+        from = converted.data();
       }
-    };
-    if (!convert)
-      row([](std::uint16_t v) { return v; });
-    else if (from555)
-      row([](std::uint16_t v) { return ConvertPixel(v, plat::PixelFormat::Rgb555, plat::PixelFormat::Rgb565); });
-    else
-      row([](std::uint16_t v) { return ConvertPixel(v, plat::PixelFormat::Rgb565, plat::PixelFormat::Rgb555); });
+      for (int x = 0; x < c.w; ++x) {
+        const int sx = cols[static_cast<std::size_t>(x)];
+        if (sx >= 0) out[x] = from[sx];
+      }
+    }
     lastRow = sy;
     lastOut = out;
   }

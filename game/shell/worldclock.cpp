@@ -24,8 +24,8 @@ void StepUnits() {
 }
 
 void StepBuildings() {
-  const int last = LastBuildingSlot();
-  for (int i = 1; i <= last; ++i) WorldClockCalls.BuildingTick(Buildings[i]);
+  // Every slot in order; a free slot's tick does nothing, so only the live ones are visited.
+  ForEachLiveBuilding([](int i) { WorldClockCalls.BuildingTick(Buildings[i]); });
 }
 
 void StepShots() {

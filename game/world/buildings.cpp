@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 #include "game/base/globals.h"
 #include "game/base/hooks.h"
@@ -12,6 +13,7 @@
 #include "game/world/alarms.h"
 #include "game/world/harvesting.h"
 #include "game/world/shots.h"
+#include "game/world/tileindex.h"
 #include "game/world/turrets.h"
 #include "game/world/units.h"
 #include "game/base/mapview.h"
@@ -142,6 +144,30 @@ std::uint8_t FindFreeBuildingSlot(std::uint16_t& slot) {
     }
   }
   return 1;
+}
+
+const std::vector<std::uint16_t>& LiveBuildingSlots() {
+  static std::vector<std::uint16_t> live;
+  static bool valid = false;
+  static std::int32_t slots = 0;
+  static std::uint32_t changes = 0;
+  const auto gather = [] {
+    std::vector<std::uint16_t> list;
+    const int last = LastBuildingSlot();
+    for (int i = 1; i <= last; ++i)
+      if (Buildings[i].Free == 0) list.push_back(static_cast<std::uint16_t>(i));
+    return list;
+  };
+  if (valid && slots == BuildingSlots && changes == BuildingChanges) {
+    if (TileIndexSelfCheck && gather() != live)
+      throw std::logic_error("the building table changed without BuildingChanges");
+    return live;
+  }
+  live = gather();
+  valid = true;
+  slots = BuildingSlots;
+  changes = BuildingChanges;
+  return live;
 }
 
 void InitBuilding(TBuildingRecord& b, std::int32_t x, std::int32_t y, std::uint8_t kind,

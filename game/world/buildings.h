@@ -3,8 +3,11 @@
 // update that runs for every slot on every 4th world tick.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
+#include "game/base/globals.h"
 #include "game/base/records.h"
 #include "game/base/tables.h"
 
@@ -39,6 +42,31 @@ void RemoveBuilding(TBuildingRecord& b);
 // Counts the buildings made and removed, so that a list drawn from the building table can tell
 // whether it is still current; whoever writes the table wholesale counts that too.
 inline std::uint32_t BuildingChanges = 0;
+
+// The slots of the live buildings in slot order: searches over the building table read this
+// short list instead of thousands of free slots. Gathered again when BuildingChanges or the
+// slot count moved; a search still reads each record (an owner or a state may change).
+const std::vector<std::uint16_t>& LiveBuildingSlots();
+
+// Calls f(slot) for each live building in slot order, as a loop over the table would; f may
+// make and remove buildings: one made after the current slot is visited, one removed is not.
+template <typename F>
+void ForEachLiveBuilding(F&& f) {
+  std::uint16_t done = 0;
+  for (bool more = true; more;) {
+    const std::uint32_t changes = BuildingChanges;
+    const std::vector<std::uint16_t>& live = LiveBuildingSlots();
+    more = false;
+    for (auto it = std::upper_bound(live.begin(), live.end(), done); it != live.end(); ++it) {
+      done = *it;
+      if (Buildings[done].Free == 0) f(static_cast<int>(done));
+      if (BuildingChanges != changes) {  // gathered anew, from the next slot on
+        more = true;
+        break;
+      }
+    }
+  }
+}
 
 // ---- Footprints ----
 

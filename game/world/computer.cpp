@@ -21,8 +21,7 @@ namespace {
 bool Available(std::uint8_t unitKind) { return Mission.Available[unitKind + 1] != 0; }
 
 bool OwnsLiveBuilding(std::uint8_t player, std::uint8_t kind) {
-  const int last = LastBuildingSlot();
-  for (int i = 1; i <= last; ++i)
+  for (const int i : LiveBuildingSlots())
     if (Buildings[i].Free == 0 && Buildings[i].Owner == player && Buildings[i].Kind == kind) return true;
   return false;
 }
@@ -119,8 +118,7 @@ void ChooseProduction(TPlayerRecord& p) {
 std::uint8_t OrderUnitAtBuilding(TPlayerRecord& p, std::uint8_t unitKind, std::uint8_t buildingKind) {
   if (unitKind >= UnitKindCount) return 1;
   const std::uint8_t n = PlayerNumberOf(p);
-  const int last = LastBuildingSlot();
-  for (int i = 1; i <= last; ++i) {
+  for (const int i : LiveBuildingSlots()) {
     TBuildingRecord& b = Buildings[i];
     if (b.Free != 0 || b.Kind != buildingKind || b.Owner != n || b.ProductionState == ProductionRunning) continue;
     const std::uint8_t item = UnitKindToItem(unitKind);
@@ -151,8 +149,7 @@ std::uint8_t OrderUnitForPlayer(TPlayerRecord& p, std::uint8_t unitKind) {
 void ProduceHarvesters(TPlayerRecord& p) {
   const std::uint8_t n = PlayerNumberOf(p);
   int refineries = 0;
-  const int lastBuilding = LastBuildingSlot();
-  for (int i = 1; i <= lastBuilding; ++i)
+  for (const int i : LiveBuildingSlots())
     if (Buildings[i].Free == 0 && Buildings[i].Owner == n && Buildings[i].Kind == BuildingRefinery) ++refineries;
   if (refineries == 0) return;
   const int wanted = refineries == 1 ? 2 : 2 * refineries - 1;

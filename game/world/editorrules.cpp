@@ -32,7 +32,10 @@ void Say(std::string_view cp1251Text) { ShowMessageLine(InFontCodePage(cp1251Tex
 
 bool Inside(i32 x, i32 y) { return GameMap.Inside(x, y); }
 int ClassAt(i32 x, i32 y) { return TerrainClass(GameMap.Cell(x, y)); }
-void SetTerrain(i32 x, i32 y, int cls, int tile) { GameMap.Cell(x, y) = MakeTerrainByte(cls, tile); }
+void SetTerrain(i32 x, i32 y, int cls, int tile) {
+  GameMap.Cell(x, y) = MakeTerrainByte(cls, tile);
+  TerrainChanged();
+}
 
 bool FieldAt(i32 x, i32 y) {
   std::uint16_t slot = 0;

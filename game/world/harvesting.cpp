@@ -203,8 +203,7 @@ void ReturnStep(TUnitRecord& h) {
 std::int32_t StorageCapacity(std::uint8_t player) { return StoragePerBuilding * CountStorageBuildings(player); }
 
 bool LacksIncomeBonusBuilding(std::uint8_t player) {
-  const int last = LastBuildingSlot();
-  for (int i = 1; i <= last; ++i) {
+  for (const int i : LiveBuildingSlots()) {
     const TBuildingRecord& b = Buildings[i];
     if (b.Free == 0 && b.Kind == BuildingResearchCentre && b.Owner == player) return false;
   }

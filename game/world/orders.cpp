@@ -217,8 +217,7 @@ void UnloadAt(TUnitRecord& u, std::int32_t x, std::int32_t y) {
 std::uint8_t FindNearestRefinery(std::uint8_t owner, std::int32_t x, std::int32_t y, std::uint16_t& slot) {
   double best = NoneNear;
   int found = 0;
-  const int last = LastBuildingSlot();
-  for (int i = 1; i <= last; ++i) {
+  for (const int i : LiveBuildingSlots()) {
     const TBuildingRecord& b = Buildings[i];
     if (b.Free != 0 || b.Kind != BuildingRefinery || b.Owner != owner || b.DockFree != 1) continue;
     std::int32_t tx = 0, ty = 0;

@@ -1,8 +1,10 @@
 #include "game/world/targets.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
+#include <stdexcept>
 #include <vector>
 
 #include "game/base/globals.h"
@@ -66,7 +68,6 @@ bool ChooseEnemyUnit(TUnitRecord& u) {
   const bool antiAir = u.Kind == UnitHeavyTrooper || u.Kind == UnitHeavySquad ||
                        u.Kind == UnitRocketLauncher || u.Kind == UnitSkeltrel;
   Nearest n;
-  const int last = LastUnitSlot();
   const auto offer = [&](int i) {
     const TUnitRecord& e = Units[i];
     if (e.Free != 0 || e.OffMap != 0 || e.Owner == u.Owner) return;
@@ -74,21 +75,7 @@ bool ChooseEnemyUnit(TUnitRecord& u) {
     if (!InRangeSquare(u, e.X, e.Y) || InsideMinRange(u, e.X, e.Y)) return;
     n.Offer(u, i, e.X, e.Y);
   };
-  // The tiles of the range square hold every candidate unless a unit stands off the grid; a
-  // square larger than the table is read faster from the table.
-  const long r = u.Range, side = 2 * r + 1;
-  if (UnitsOffGrid() == 0 && side * side <= last) {
-    const long x0 = std::max<long>(1, u.X - r), x1 = std::min<long>(MapMaxSize, u.X + r);
-    const long y0 = std::max<long>(1, u.Y - r), y1 = std::min<long>(MapMaxSize, u.Y + r);
-    for (long x = x0; x <= x1; ++x)
-      for (long y = y0; y <= y1; ++y)
-        ForEachUnitOnTile(x, y, [&](int i) {
-          // Each unit once, on its own tile, not on the one it steps into.
-          if (i >= 1 && i <= last && Units[i].X == x && Units[i].Y == y) offer(i);
-        });
-  } else {
-    for (int i = 1; i <= last; ++i) offer(i);
-  }
+  ForEachUnitNearTile(u.X, u.Y, u.Range, offer);
   if (n.slot == 0) return false;
   u.TargetSlot = static_cast<std::uint16_t>(n.slot);
   SetTarget(u, n.x, n.y);
@@ -96,36 +83,75 @@ bool ChooseEnemyUnit(TUnitRecord& u) {
   return true;
 }
 
-// The slots of the buildings that can be targets (live, kind 2 or more), gathered once a tick
-// for all the units that look for one, and again when a building was made or removed since.
-const std::vector<std::uint16_t>& TargetBuildings() {
-  static std::vector<std::uint16_t> list;
-  static bool valid = false;
-  static std::int32_t tick = 0, slots = 0;
-  static std::uint32_t changes = 0;
-  if (valid && tick == WorldTickCount && slots == BuildingSlots && changes == BuildingChanges) return list;
-  list.clear();
+// The buildings that can be targets (live, kind 2 or more), filed by the 16 x 16 block of their
+// anchor tile, and filed again only when a building was made or removed (a building never
+// moves): a unit reads only the blocks its range square can touch. Owners may change in
+// between, so the live record decides the rest.
+constexpr int BlockShift = 4;
+constexpr int BlockRow = (MapMaxSize >> BlockShift) + 1;
+constexpr std::int32_t WidestFootprint = 3;
+
+int BlockOf(std::int32_t v) { return (std::clamp<std::int32_t>(v, 1, MapMaxSize + 1) - 1) >> BlockShift; }
+
+struct TTargetBlocks {
+  std::array<int, BlockRow * BlockRow + 1> First{};  // of each block in Slots; one more ends the last
+  std::vector<std::uint16_t> Slots;
+};
+
+TTargetBlocks FileTargetBuildings() {
+  TTargetBlocks blocks;
+  // Counted, then filed in slot order.
+  std::array<int, BlockRow * BlockRow + 1> count{};
   const int last = LastBuildingSlot();
+  const auto block = [](const TBuildingRecord& b) { return BlockOf(b.Y) * BlockRow + BlockOf(b.X); };
+  for (int i = 1; i <= last; ++i)
+    if (Buildings[i].Free == 0 && Buildings[i].Kind >= BuildingConstructionYard) ++count[static_cast<std::size_t>(block(Buildings[i]) + 1)];
+  for (std::size_t k = 1; k < count.size(); ++k) count[k] += count[k - 1];
+  blocks.First = count;
+  blocks.Slots.resize(static_cast<std::size_t>(count.back()));
   for (int i = 1; i <= last; ++i)
     if (Buildings[i].Free == 0 && Buildings[i].Kind >= BuildingConstructionYard)
-      list.push_back(static_cast<std::uint16_t>(i));
+      blocks.Slots[static_cast<std::size_t>(count[static_cast<std::size_t>(block(Buildings[i]))]++)] = static_cast<std::uint16_t>(i);
+  return blocks;
+}
+
+const TTargetBlocks& TargetBuildings() {
+  static TTargetBlocks blocks;
+  static bool valid = false;
+  static std::int32_t slots = 0;
+  static std::uint32_t changes = 0;
+  if (valid && slots == BuildingSlots && changes == BuildingChanges) {
+    if (TileIndexSelfCheck) {
+      const TTargetBlocks now = FileTargetBuildings();
+      if (now.First != blocks.First || now.Slots != blocks.Slots)
+        throw std::logic_error("the building table changed without BuildingChanges");
+    }
+    return blocks;
+  }
+  blocks = FileTargetBuildings();
   valid = true;
-  tick = WorldTickCount;
   slots = BuildingSlots;
   changes = BuildingChanges;
-  return list;
+  return blocks;
 }
 
 bool ChooseEnemyBuilding(TUnitRecord& u) {
   Nearest n;
-  for (const int i : TargetBuildings()) {
-    const TBuildingRecord& b = Buildings[i];
-    if (b.Free != 0 || b.Kind < BuildingConstructionYard || b.Owner == u.Owner) continue;
-    std::int32_t tx = 0, ty = 0;
-    NearestFootprintTile(b, u.X, u.Y, tx, ty);
-    if (!InRangeSquare(u, tx, ty) || InsideMinRange(u, tx, ty)) continue;
-    n.Offer(u, i, tx, ty);
-  }
+  const TTargetBlocks& blocks = TargetBuildings();
+  // A footprint reaches into the range square only from an anchor at most its width before it.
+  const int bx0 = BlockOf(u.X - u.Range - (WidestFootprint - 1)), bx1 = BlockOf(u.X + u.Range);
+  const int by0 = BlockOf(u.Y - u.Range - (WidestFootprint - 1)), by1 = BlockOf(u.Y + u.Range);
+  for (int by = by0; by <= by1; ++by)
+    for (int k = blocks.First[static_cast<std::size_t>(by * BlockRow + bx0)];
+         k < blocks.First[static_cast<std::size_t>(by * BlockRow + bx1 + 1)]; ++k) {
+      const int i = blocks.Slots[static_cast<std::size_t>(k)];
+      const TBuildingRecord& b = Buildings[i];
+      if (b.Free != 0 || b.Kind < BuildingConstructionYard || b.Owner == u.Owner) continue;
+      std::int32_t tx = 0, ty = 0;
+      NearestFootprintTile(b, u.X, u.Y, tx, ty);
+      if (!InRangeSquare(u, tx, ty) || InsideMinRange(u, tx, ty)) continue;
+      n.Offer(u, i, tx, ty);
+    }
   if (n.slot == 0) return false;
   u.TargetSlot = static_cast<std::uint16_t>(n.slot);
   SetTarget(u, n.x, n.y);
@@ -196,6 +222,17 @@ bool ArrivalEffects(TUnitRecord& u) {
 
 std::uint8_t FindUnitAtTile(std::int32_t x, std::int32_t y, std::uint16_t& slot) {
   const int last = LastUnitSlot();
+  if (x >= 1 && x <= MapMaxSize && y >= 1 && y <= MapMaxSize) {
+    // Every live unit on the map standing on a tile of the grid is in the tile's list; the
+    // lowest slot is the one a scan of the table finds first.
+    int found = 0;
+    ForEachUnitOnTile(x, y, [&](int i) {
+      if (i >= 1 && i <= last && Units[i].X == x && Units[i].Y == y && (found == 0 || i < found)) found = i;
+    });
+    if (found == 0) return 1;
+    slot = static_cast<std::uint16_t>(found);
+    return 0;
+  }
   for (int i = 1; i <= last; ++i) {
     const TUnitRecord& u = Units[i];
     if (u.Free == 0 && u.OffMap == 0 && u.X == x && u.Y == y) {

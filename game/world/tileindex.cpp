@@ -36,6 +36,7 @@ void Unlink(int node) {
   else Head[static_cast<std::size_t>(cell)] = next;
   if (next != None) Prev[static_cast<std::size_t>(next)] = prev;
   NodeCell[static_cast<std::size_t>(node)] = -1;
+  --BlockNodes[static_cast<std::size_t>(BlockOfCell(cell))];
 }
 
 void Link(int node, std::int32_t cell) {
@@ -45,6 +46,7 @@ void Link(int node, std::int32_t cell) {
   if (head != None) Prev[static_cast<std::size_t>(head)] = static_cast<std::int16_t>(node);
   Head[static_cast<std::size_t>(cell)] = static_cast<std::int16_t>(node);
   NodeCell[static_cast<std::size_t>(node)] = cell;
+  ++BlockNodes[static_cast<std::size_t>(BlockOfCell(cell))];
 }
 
 void Place(int node, std::int32_t cell) {
@@ -109,6 +111,7 @@ int UnitsOffGrid() { return OffGridCount; }
 void RebuildTileIndex() {
   Head.fill(None);
   NodeCell.fill(-1);
+  BlockNodes.fill(0);
   HarvesterAt.fill(-1);
   HarvesterCount.fill(0);
   OffGrid.fill(false);
@@ -154,6 +157,10 @@ std::string TileIndexMismatch() {
         return Describe(s, "misplaced in the harvester lists");
     }
   }
+  std::array<std::uint16_t, BlockSide * BlockSide> blocks{};
+  for (const std::int32_t cell : NodeCell)
+    if (cell >= 0) ++blocks[static_cast<std::size_t>(BlockOfCell(cell))];
+  if (blocks != BlockNodes) return "the counts of the blocks are wrong";
   int listed = 0;
   for (const int n : HarvesterCount) listed += n;
   if (harvesters != listed) return "the harvester lists are too long";

@@ -7,6 +7,7 @@
 // TileIndexMismatch compares the index with a scan of the table, for the checks of the tests.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -49,6 +50,15 @@ inline std::array<std::int32_t, NodeCount> NodeCell = [] {
   return c;
 }();
 
+// Nodes linked in each block of 8 x 8 tiles, so that a search of a square passes over empty
+// ground a block at a time. Blocks run like the cells: one column of blocks per 8 columns.
+inline constexpr int BlockShift = 3;
+inline constexpr int BlockSide = MapMaxSize >> BlockShift;
+inline int BlockOfCell(std::int32_t cell) {
+  return ((cell / MapMaxSize) >> BlockShift) * BlockSide + ((cell % MapMaxSize) >> BlockShift);
+}
+inline std::array<std::uint16_t, BlockSide * BlockSide> BlockNodes{};
+
 // Counts every change told to the index, so that a list drawn from the unit table can tell
 // whether it is still current.
 inline std::uint32_t Changes = 0;
@@ -83,6 +93,35 @@ void ForEachUnitOnTile(long x, long y, F&& f) {
     f(n >> 1);
     n = next;
   }
+}
+
+// Calls f(slot) once for every live unit on the map whose own tile (X, Y) lies in the square of
+// half-width r round (cx, cy), and perhaps for other slots 1..LastUnitSlot() too, which f must
+// still test; in no particular slot order. Reads the tiles of the square, or the unit table
+// where that is shorter (or a unit stands off the grid).
+template <typename F>
+void ForEachUnitNearTile(long cx, long cy, long r, F&& f) {
+  const int last = LastUnitSlot();
+  const long side = 2 * r + 1;
+  if (UnitsOffGrid() != 0 || side * side > last) {
+    for (int i = 1; i <= last; ++i) f(i);
+    return;
+  }
+  using namespace tile_index;
+  const long x0 = std::max<long>(1, cx - r), x1 = std::min<long>(MapMaxSize, cx + r);
+  const long y0 = std::max<long>(1, cy - r), y1 = std::min<long>(MapMaxSize, cy + r);
+  for (long bx = (x0 - 1) >> BlockShift; bx <= (x1 - 1) >> BlockShift; ++bx)
+    for (long by = (y0 - 1) >> BlockShift; by <= (y1 - 1) >> BlockShift; ++by) {
+      if (BlockNodes[static_cast<std::size_t>(bx * BlockSide + by)] == 0) continue;
+      const long xa = std::max(x0, (bx << BlockShift) + 1), xb = std::min(x1, (bx + 1) << BlockShift);
+      const long ya = std::max(y0, (by << BlockShift) + 1), yb = std::min(y1, (by + 1) << BlockShift);
+      for (long x = xa; x <= xb; ++x)
+        for (long y = ya; y <= yb; ++y)
+          ForEachUnitOnTile(x, y, [&](int i) {
+            // Each unit once, on its own tile, not on the one it steps into.
+            if (i >= 1 && i <= last && Units[i].X == x && Units[i].Y == y) f(i);
+          });
+    }
 }
 
 // Calls f(slot) for every live harvester of the owner, in no particular slot order.

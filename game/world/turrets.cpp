@@ -9,6 +9,7 @@
 #include "game/base/random.h"
 #include "game/base/rules.h"
 #include "game/world/buildings.h"
+#include "game/world/tileindex.h"
 #include "game/world/worms.h"
 #include "game/world/damage.h"
 #include "game/world/shots.h"
@@ -30,15 +31,15 @@ bool InSquare(const TBuildingRecord& t, long x, long y) {
 std::uint8_t FindUnit(TBuildingRecord& t, bool groundOnly) {
   double best = 255;
   int found = 0;
-  const int last = LastUnitSlot();
-  for (int i = 1; i <= last; ++i) {
+  // Strictly nearer wins, the lowest slot among equals: what a search in slot order keeps.
+  ForEachUnitNearTile(t.X, t.Y, t.Range, [&](int i) {
     const TUnitRecord& u = Units[i];
-    if (u.Free != 0 || u.OffMap != 0 || u.Owner == t.Owner) continue;
-    if (groundOnly && u.Kind >= UnitCarrier) continue;
-    if (!InSquare(t, u.X, u.Y)) continue;
+    if (u.Free != 0 || u.OffMap != 0 || u.Owner == t.Owner) return;
+    if (groundOnly && u.Kind >= UnitCarrier) return;
+    if (!InSquare(t, u.X, u.Y)) return;
     const double d = TileDistance(u.X, u.Y, t.X, t.Y);
-    if (d < best) best = d, found = i;
-  }
+    if (d < best || (d == best && found != 0 && i < found)) best = d, found = i;
+  });
   if (found == 0) return 0;
   t.TargetSlot = static_cast<std::uint16_t>(found);
   t.TargetX = static_cast<std::uint16_t>(Units[found].X);

@@ -5,6 +5,7 @@
 #include "game/base/dvga.h"
 #include "game/base/globals.h"
 #include "game/base/hooks.h"
+#include "game/world/buildings.h"
 #include "game/world/messages.h"
 #include "game/world/orders.h"
 #include "game/world/placement.h"
@@ -48,13 +49,7 @@ std::uint16_t CountLiveUnits() {
   return n;
 }
 
-std::uint16_t CountLiveBuildings() {
-  const int last = LastBuildingSlot();
-  std::uint16_t n = 0;
-  for (int i = 1; i <= last; ++i)
-    if (Buildings[i].Free == 0) ++n;
-  return n;
-}
+std::uint16_t CountLiveBuildings() { return static_cast<std::uint16_t>(LiveBuildingSlots().size()); }
 
 std::uint16_t CountLiveWorms() {
   std::uint16_t n = 0;
@@ -86,9 +81,8 @@ std::uint16_t CountUnitsOfPlayer(std::uint8_t player) {
 }
 
 std::uint16_t CountBuildingsOfPlayer(std::uint8_t player) {
-  const int last = LastBuildingSlot();
   std::uint16_t n = 0;
-  for (int i = 1; i <= last; ++i) {
+  for (const int i : LiveBuildingSlots()) {
     const TBuildingRecord& b = Buildings[i];
     if (b.Free == 0 && b.Owner == player && b.Kind >= BuildingConstructionYard) ++n;
   }
@@ -96,9 +90,8 @@ std::uint16_t CountBuildingsOfPlayer(std::uint8_t player) {
 }
 
 std::int32_t UnitCapOfPlayer(std::uint8_t player) {
-  const int last = LastBuildingSlot();
   std::int32_t cap = 0;
-  for (int i = 1; i <= last; ++i) {
+  for (const int i : LiveBuildingSlots()) {
     const TBuildingRecord& b = Buildings[i];
     if (b.Free != 0 || b.Owner != player) continue;
     if (b.Kind == BuildingConstructionYard) cap += UnitsPerConstructionYard;

@@ -1,8 +1,10 @@
 #include "game/world/worms.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -84,21 +86,48 @@ const std::vector<TPreyCandidate>& PreyCandidates() {
 constexpr i32 SandReach = WormWalkMaxSteps;
 constexpr i32 SandSide = 2 * SandReach + 1;
 
-// Marks the tiles of that square joined to the worm's tile through sand.
-void MarkJoinedSand(const TWormRecord& w, std::vector<std::uint8_t>& joined) {
+// The tiles of that square joined to a worm's tile through sand, kept for each worm while it
+// stands on the same tile of the same terrain: a resting worm looks for prey on every tick, and
+// units walled off from it must not cost a trial path on each of them.
+struct TSandReach {
+  bool Valid = false;
+  i32 X = 0, Y = 0;
+  std::uint32_t Terrain = 0;
+  std::vector<std::uint8_t> Joined;
+  std::vector<std::uint8_t> Seen;  // the square's terrain as marked, for the tests' self-check
+
+  bool Has(i32 x, i32 y) const {
+    const i32 dx = x - X + SandReach, dy = y - Y + SandReach;
+    return dx >= 0 && dx < SandSide && dy >= 0 && dy < SandSide &&
+           Joined[static_cast<std::size_t>(dy * SandSide + dx)] != 0;
+  }
+};
+
+std::vector<std::uint8_t> SquareTerrain(i32 cx, i32 cy) {
+  std::vector<std::uint8_t> cells(static_cast<std::size_t>(SandSide * SandSide), 0xFF);
+  for (i32 dy = 0; dy < SandSide; ++dy)
+    for (i32 dx = 0; dx < SandSide; ++dx) {
+      const i32 x = cx - SandReach + dx, y = cy - SandReach + dy;
+      if (GameMap.Inside(x, y)) cells[static_cast<std::size_t>(dy * SandSide + dx)] = GameMap.Cell(x, y);
+    }
+  return cells;
+}
+
+void MarkJoinedSand(TSandReach& r) {
   static std::vector<std::pair<i32, i32>> todo;
-  joined.assign(static_cast<std::size_t>(SandSide * SandSide), 0);
+  r.Joined.assign(static_cast<std::size_t>(SandSide * SandSide), 0);
   todo.clear();
-  joined[static_cast<std::size_t>(SandReach * SandSide + SandReach)] = 1;
-  todo.emplace_back(w.X, w.Y);
+  // Walks start from the worm's tile whatever it is, but only sand is ever a prey's tile.
+  r.Joined[static_cast<std::size_t>(SandReach * SandSide + SandReach)] = OnSand(r.X, r.Y) ? 1 : 0;
+  todo.emplace_back(r.X, r.Y);
   while (!todo.empty()) {
     const auto [x, y] = todo.back();
     todo.pop_back();
     for (i32 ny = y - 1; ny <= y + 1; ++ny)
       for (i32 nx = x - 1; nx <= x + 1; ++nx) {
-        const i32 dx = nx - w.X + SandReach, dy = ny - w.Y + SandReach;
+        const i32 dx = nx - r.X + SandReach, dy = ny - r.Y + SandReach;
         if (dx < 0 || dx >= SandSide || dy < 0 || dy >= SandSide) continue;
-        std::uint8_t& mark = joined[static_cast<std::size_t>(dy * SandSide + dx)];
+        std::uint8_t& mark = r.Joined[static_cast<std::size_t>(dy * SandSide + dx)];
         if (mark != 0 || !OnSand(nx, ny)) continue;
         mark = 1;
         todo.emplace_back(nx, ny);
@@ -106,27 +135,30 @@ void MarkJoinedSand(const TWormRecord& w, std::vector<std::uint8_t>& joined) {
   }
 }
 
-// A unit in a pocket of a few sand tiles, none of them next to the worm's tile, is out of
-// reach too: a walk's first step is next to the worm's tile, and every step after it is sand.
-// Cheaper than marking the square while units stand in small pockets of their own.
-constexpr std::size_t PocketTiles = 16;
-constexpr std::size_t TrialsBeforeMarking = 8;
+// Slot 0 serves a worm record that is not in the table, and is never kept.
+TSandReach& ReachOf(const TWormRecord& w) {
+  static std::array<TSandReach, WormSlots + 1> reach;
+  return reach[w.Slot >= 1 && w.Slot <= WormSlots ? static_cast<std::size_t>(w.Slot) : 0];
+}
 
-bool InClosedPocket(const TWormRecord& w, i32 x, i32 y) {
-  static std::vector<std::pair<i32, i32>> pocket;
-  pocket.clear();
-  pocket.emplace_back(x, y);
-  for (std::size_t k = 0; k < pocket.size(); ++k) {
-    const auto [px, py] = pocket[k];
-    if (std::max(std::abs(px - w.X), std::abs(py - w.Y)) <= 1) return false;
-    for (i32 ny = py - 1; ny <= py + 1; ++ny)
-      for (i32 nx = px - 1; nx <= px + 1; ++nx) {
-        if (!OnSand(nx, ny) || std::find(pocket.begin(), pocket.end(), std::pair{nx, ny}) != pocket.end()) continue;
-        if (pocket.size() == PocketTiles) return false;  // open sand, as far as this knows
-        pocket.emplace_back(nx, ny);
-      }
-  }
-  return true;
+// The worm's reach when it is at hand; null when it would have to be marked anew.
+const TSandReach* KnownReach(const TWormRecord& w) {
+  const TSandReach& r = ReachOf(w);
+  if (!r.Valid || r.X != w.X || r.Y != w.Y || r.Terrain != TerrainChanges) return nullptr;
+  if (WormReachSelfCheck && r.Seen != SquareTerrain(w.X, w.Y))
+    throw std::logic_error("the terrain changed without TerrainChanged");
+  return &r;
+}
+
+const TSandReach& MarkReach(const TWormRecord& w) {
+  TSandReach& r = ReachOf(w);
+  r.X = w.X;
+  r.Y = w.Y;
+  r.Terrain = TerrainChanges;
+  MarkJoinedSand(r);
+  if (WormReachSelfCheck) r.Seen = SquareTerrain(w.X, w.Y);
+  r.Valid = w.Slot >= 1 && w.Slot <= WormSlots;
+  return r;
 }
 
 struct TWalkStep {
@@ -256,13 +288,16 @@ std::uint8_t FindPrey(TWormRecord& w) {
   // The nearest unit that a trial path reaches wins, the lowest slot on equal distance. Trying
   // the candidates nearest first, the first one a path reaches is that unit; mostly it is the
   // very first, so the nearest is picked out alone and the rest are sorted only when it fails.
+  // Units not joined to the worm through sand are left out once the worm's reach is known.
+  const TSandReach* reach = KnownReach(w);
   static std::vector<TPreyCandidate> near;
   near.clear();
   for (const TPreyCandidate& c : PreyCandidates()) {
     const i32 dx = c.X - w.X, dy = c.Y - w.Y;
     // A walk takes one tile per step and fails at its 100th: farther tiles are out of reach,
     // and all nearer ones lie well inside the distance limit of 255.
-    if (std::max(std::abs(dx), std::abs(dy)) >= WormWalkMaxSteps || !OnSand(c.X, c.Y)) continue;
+    if (std::max(std::abs(dx), std::abs(dy)) >= WormWalkMaxSteps) continue;
+    if (reach != nullptr ? !reach->Has(c.X, c.Y) : !OnSand(c.X, c.Y)) continue;
     near.push_back({c.Slot, c.X, c.Y, dx * dx + dy * dy});
   }
   // Squared distances of tiles this near differ by far more than the rounding of a square
@@ -282,26 +317,17 @@ std::uint8_t FindPrey(TWormRecord& w) {
   if (near.empty()) return 1;
   const auto first = std::min_element(near.begin(), near.end(), nearer);
   if (TryWormPath(w, Units[first->Slot])) return take(*first);
+  if (reach == nullptr) reach = &MarkReach(w);
   std::sort(near.begin(), near.end(), nearer);
   // A path that failed toward a tile fails toward every unit on it.
   static std::vector<std::pair<i32, i32>> failed;
   failed.clear();
   failed.emplace_back(near.front().X, near.front().Y);
-  static std::vector<std::uint8_t> joined;
-  bool flooded = false;
   for (const TPreyCandidate& c : near) {
-    if (std::find(failed.begin(), failed.end(), std::pair{c.X, c.Y}) != failed.end()) continue;
-    if (flooded ? joined[static_cast<std::size_t>((c.Y - w.Y + SandReach) * SandSide + c.X - w.X + SandReach)] == 0
-                : InClosedPocket(w, c.X, c.Y))
+    if (!reach->Has(c.X, c.Y) || std::find(failed.begin(), failed.end(), std::pair{c.X, c.Y}) != failed.end())
       continue;
     if (TryWormPath(w, Units[c.Slot])) return take(c);
     failed.emplace_back(c.X, c.Y);
-    // Trials failing one after another: the sand that walks could tread, marked once, spares
-    // the trials toward the rest that lie beyond it.
-    if (!flooded && failed.size() > TrialsBeforeMarking) {
-      MarkJoinedSand(w, joined);
-      flooded = true;
-    }
   }
   return 1;
 }

@@ -33,6 +33,9 @@ bool WormPassable(std::int32_t x, std::int32_t y);
 void WormHuntCheck(TWormRecord& worm);
 // The nearest reachable prey into prey and target. 0 found, 1 none.
 std::uint8_t FindPrey(TWormRecord& worm);
+// Set by the tests: a worm's remembered reach is then compared with the terrain it was marked
+// on, and a change not told through TerrainChanged throws std::logic_error. Off in the game.
+inline bool WormReachSelfCheck = false;
 // Whether a path to the unit's tile can be built; the worm itself is not changed.
 bool TryWormPath(const TWormRecord& worm, const TUnitRecord& unit);
 void StartHunt(TWormRecord& worm);

@@ -33,7 +33,10 @@ inline void FreshWorld() {
 #define FRESH_WORLD_RESTORE(name) name = StartTables.name;
   FRESH_WORLD_TABLES(FRESH_WORLD_RESTORE)
 #undef FRESH_WORLD_RESTORE
+  // Written wholesale: what is worked out from the buildings and the terrain is out of date.
   RebuildTileIndex();
+  ++BuildingChanges;
+  TerrainChanged();
   NetTeardown();
   NetRole = RoleSingle;
   LocalPlayer = 1;

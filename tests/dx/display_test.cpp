@@ -218,6 +218,30 @@ TEST_F(Display, CanvasDrawsConvertedAndClipped) {
   EXPECT_FALSE(canvas.HandleAllocated());
 }
 
+// Rows long enough for the eight-pixel steps and a tail: drawn 1:1, doubled and tripled, every
+// shown pixel is its source pixel with 5-5-5 widened to 5-6-5 (green's top bit repeated below).
+TEST_F(Display, CanvasConvertsEveryPixelAtEveryScale) {
+  ShowAndActivate();
+  constexpr int w = 37, h = 2;
+  plat::Surface pic;
+  ASSERT_TRUE(plat::SurfaceCreate(pic, w, h, plat::PixelFormat::Rgb555));
+  for (int i = 0; i < w * h; ++i) pic.pixels[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>((i * 2654435761u) >> 17);
+  const auto widened = [](std::uint16_t c) {
+    const unsigned r = (c >> 10) & 31, g = (c >> 5) & 31, b = c & 31;
+    return static_cast<std::uint16_t>((r << 11) | (((g << 1) | (g >> 4)) << 5) | b);
+  };
+  auto& canvas = draw->Surface()->Canvas();
+  for (const int scale : {1, 2, 3}) {
+    const int x0 = 3, y0 = 7 + 10 * scale;
+    canvas.StretchDraw(plat::Rect{x0, y0, w * scale, h * scale}, pic);
+    for (int y = 0; y < h * scale; ++y)
+      for (int x = 0; x < w * scale; ++x)
+        ASSERT_EQ(canvas.Handle()[(y0 + y) * 320 + x0 + x], widened(pic.pixels[static_cast<std::size_t>((y / scale) * w + x / scale)]))
+            << "scale " << scale << " at " << x << ", " << y;
+  }
+  canvas.Release();
+}
+
 TEST_F(Display, FullScreenScalesThePictureWithoutChangingTheMonitor) {
   draw->SetOptions(kGameOptions | DXOpt(doFullScreen));
   ShowAndActivate();

@@ -77,6 +77,12 @@ class WorldClock : public ::testing::Test {
   }
   void TearDown() override { WorldClockCalls = DefaultWorldClockCalls; }
 
+  // Buildings 1..n live (the clock visits live slots only: a free slot's tick does nothing).
+  static void LiveBuildings(int n) {
+    for (int b = 1; b <= n; ++b) Buildings[b].Free = 0;
+    ++BuildingChanges;
+  }
+
   // The visits of one timer event.
   std::vector<Visit> Event() {
     Log.clear();
@@ -98,6 +104,7 @@ TEST_F(WorldClock, SinglePlayVisitsTheWorldInOrderOverManySteps) {
   Units[3].OffMap = 0;
   Units[5].OffMap = 0;  // the last slot in play
   Units[6].OffMap = 0;  // beyond UnitSlots
+  LiveBuildings(4);     // the last one beyond BuildingSlots
 
   for (int step = 1; step <= 130; ++step) {
     const std::vector<Visit> log = Event();
@@ -119,6 +126,7 @@ TEST_F(WorldClock, SinglePlayVisitsTheWorldInOrderOverManySteps) {
 TEST_F(WorldClock, SinglePlayFirstBuildingPlayerStepsAndDefaultSlotCount) {
   // Default 200 slots: units 0..200 all visited when on the map.
   for (int i = 0; i <= 1000; ++i) Units[i].OffMap = 0;
+  LiveBuildings(1);
   std::vector<int> firstBuilding, firstPlayer;
   for (int step = 1; step <= 32; ++step) {
     const auto log = Event();
@@ -212,6 +220,7 @@ TEST_F(WorldClock, ServerStepVisitsEverySeatEveryFourthTickAndHasNoGoal) {
   NetGameStarted = 1;
   UnitSlots = 2;
   BuildingSlots = 2;
+  LiveBuildings(2);
   Units[2].OffMap = 0;
   Worms[4].Removed = 0;
   WorldTickCount = 2;

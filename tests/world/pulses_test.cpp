@@ -69,6 +69,7 @@ TEST_F(PulsesTest, WorldResetsLeaveEveryTableEmpty) {
   UnitSlots = BuildingSlots = 10;  // the resets ignore the slot counts in play
   for (TUnitRecord& u : Units) u.Free = u.OffMap = 0;
   for (TBuildingRecord& b : Buildings) b.Free = 0, b.Kind = 0;
+  ++BuildingChanges;
   InitBuilding(Buildings[3000], 3, 3, BuildingPowerPlant, 1, 0, 3000);
   for (TShotRecord& s : UnitShots) s.Active = 1;
   for (TShotRecord& s : BuildingShots) s.Active = 1;

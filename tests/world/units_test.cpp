@@ -59,6 +59,7 @@ class UnitsTest : public ::testing::Test {
     Buildings[slot].Free = 0;
     Buildings[slot].Owner = owner;
     Buildings[slot].Kind = kind;
+    ++BuildingChanges;  // written behind InitBuilding's back
   }
   static std::string ShownLine() { return std::string(MessageLine.View()); }
 };
@@ -140,6 +141,7 @@ TEST_F(UnitsTest, SlotCountsPastTheTablesStopAtTheirLastSlots) {
   // Full tables with counts beyond them: no free slot, and no step past the last one.
   for (TUnitRecord& u : Units) u.Free = 0;
   for (TBuildingRecord& b : Buildings) b.Free = 0;
+  ++BuildingChanges;
   UnitSlots = BuildingSlots = 5000;
   std::uint16_t slot = 0;
   EXPECT_EQ(FindFreeUnitSlot(slot), 1);

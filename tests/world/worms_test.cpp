@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,12 @@
 using namespace zarn;
 
 namespace {
+
+// Every test of this program runs with the worms' remembered reach checked against the terrain.
+const bool ReachChecked = [] {
+  WormReachSelfCheck = true;
+  return true;
+}();
 
 // Network traffic of the worms: 'w' warning (166, connection), 's' surfaced (150),
 // 'u' submerged (151), 'd' damage (152), 'r' unit removed.
@@ -56,7 +63,14 @@ class WormsTest : public ::testing::Test {
     CreateWorm(Worms[slot], x, y, slot);
     return Worms[slot];
   }
-  static void Rock(int x, int y) { GameMap.Cell(x, y) = MakeTerrainByte(1, 0); }
+  static void Rock(int x, int y) {
+    GameMap.Cell(x, y) = MakeTerrainByte(1, 0);
+    TerrainChanged();
+  }
+  static void Sand(int x, int y) {
+    GameMap.Cell(x, y) = MakeTerrainByte(0, 0);
+    TerrainChanged();
+  }
   // The world clock without any frame drawn.
   static void Run(TWormRecord& w, int ticks) {
     for (int i = 0; i < ticks; ++i) {
@@ -148,6 +162,7 @@ TEST_F(WormsTest, PreyMustStandOnSandAndStayThere) {
 
   // Lowest slot wins a tie; the nearer one wins otherwise.
   GameMap.Cell(10, 10) = MakeTerrainByte(0, 0);
+  TerrainChanged();
   Put(4, 6, 2, 5, 10);
   Put(5, 6, 2, 10, 5);
   EXPECT_EQ(FindPrey(w), 0);
@@ -312,6 +327,38 @@ TEST_F(WormsTest, PreyIsTheNearestUnitAPathReaches) {
   Put(30, UnitLightTank, 2, 100, 50);
   ASSERT_EQ(FindPrey(rooms), 0);
   EXPECT_EQ(rooms.Prey, 30);
+}
+
+// A resting worm remembers which sand joins it to the units about it, so that units walled off
+// cost no trial path on every tick; a change of the terrain is seen at once.
+TEST_F(WormsTest, AWallOpenedOrClosedChangesWhatAWaitingWormReaches) {
+  SetMapSizeAndClear(64, 64);
+  TWormRecord& w = Worm(10, 10);
+  Put(5, UnitLightTank, 2, 30, 30);
+  for (int x = 29; x <= 31; ++x)
+    for (int y = 29; y <= 31; ++y)
+      if (x != 30 || y != 30) Rock(x, y);
+  Put(6, UnitLightTank, 2, 40, 40);
+  for (int x = 39; x <= 41; ++x)
+    for (int y = 39; y <= 41; ++y)
+      if (x != 40 || y != 40) Rock(x, y);
+  for (int tick = 0; tick < 3; ++tick) {
+    ++WorldTickCount;
+    EXPECT_EQ(FindPrey(w), 1);
+  }
+  Sand(31, 31);  // a gap in the nearer wall
+  ASSERT_EQ(FindPrey(w), 0);
+  EXPECT_EQ(w.Prey, 5);
+  Rock(31, 31);
+  Sand(39, 39);
+  ASSERT_EQ(FindPrey(w), 0);
+  EXPECT_EQ(w.Prey, 6);
+
+  // A test that writes the terrain behind the counter's back is told so.
+  Rock(39, 39);
+  EXPECT_EQ(FindPrey(w), 1);
+  GameMap.Cell(39, 39) = MakeTerrainByte(0, 0);
+  EXPECT_THROW(FindPrey(w), std::logic_error);
 }
 
 }  // namespace
