@@ -51,6 +51,12 @@ bool TakeFolder(const std::string& typed, std::string& folder) {
     MessageDlg(kSetupCaption, kNotAbsoluteText + typed, {"OK"});
     return false;
   }
+  // The archive component and the shortcuts take "\" for a separator: such a folder could
+  // not be installed into.
+  if (taken.find('\\') != std::string::npos) {
+    MessageDlg(kSetupCaption, kBackslashText + typed, {"OK"});
+    return false;
+  }
   std::string why;
   if (!MakeFolders(taken, why)) {
     MessageDlg(kSetupCaption, kCannotMakeFolderText + taken + ": " + why, {"OK"});

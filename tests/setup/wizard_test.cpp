@@ -9,8 +9,10 @@
 
 #include "platform/null/null.h"
 #include "platform/platform.h"
+#include "setup/archive/UnRAR.h"
 #include "setup/mainunit.h"
 #include "tests/setup/setup_fixture.h"
+#include "tools/mkrar/rarwriter.h"
 
 namespace zarn3set {
 namespace {
@@ -52,13 +54,17 @@ class Wizard : public TempDirTest {
     TempDirTest::TearDown();
   }
 
-  // Stands in for the archive component: two files, progress in steps, and the outcomes a
+  // Stands in for the archive component: the files of `packed`, each begun with its output
+  // name as the component gives it ("\" separators), progress in steps, and the outcomes a
   // test asks for.
   std::string Extract(const std::string& archive, TExtractEvents& ev) {
     extractedFrom = archive;
     fs::path out = fs::path(archive).parent_path();
-    for (const char* name : {"zarn", "data/zarn.res"}) {
-      ev.begin(name);
+    for (const std::string& name : packed) {
+      std::string output = (out / name).string();
+      std::replace(output.begin(), output.end(), '/', '\\');
+      ev.begin(output);
+      fileLines.push_back(zarn3set::Wizard->ProgressForm.Label1->caption);
       for (int p = 0; p <= 100; p += 25) {
         if (stopAt == p) {  // the user presses "Стоп" in the progress window
           int x, y;
@@ -144,6 +150,16 @@ class Wizard : public TempDirTest {
               Click(p, "Далее >");
             }};
   }
+  Step Installed() {
+    return {"finish", [this](TPage& p) {
+              EXPECT_EQ(zarn3set::Wizard->CopyForm.Text->caption, kInstalledText);
+              Click(p, "Завершено");
+            }};
+  }
+  // Installs into `folder` with the group page as proposed; the closing page must say so.
+  void InstallInto(const std::string& folder) {
+    Walk({Press("welcome", "Начать"), TypeFolder(folder), Press("group", "Далее >"), Installed()});
+  }
   Step Message(const std::string& text, const std::string& button) {
     return {"message", [this, text, button](TPage& p) {
               EXPECT_EQ(p.widgets[0]->caption, text);
@@ -155,6 +171,8 @@ class Wizard : public TempDirTest {
   TScreen screen;
   std::vector<std::string> seen;
   std::vector<int> percents;
+  std::vector<std::string> packed{"zarn", "data/zarn.res"};
+  std::vector<std::string> fileLines;  // the progress window's file line at each file's start
   std::string extractedFrom, failure;
   int stopAt = -1;
 };
@@ -199,6 +217,8 @@ TEST_F(Wizard, InstallsThroughEveryPageInOrder) {
   EXPECT_NE(group.find("Exec="), std::string::npos);
   EXPECT_NE(group.find("/новая/zarn"), std::string::npos);
   EXPECT_TRUE(fs::exists(home / "Desktop" / kLauncherFileName));
+  // Each file's line is two blanks and its output name, install folder and all.
+  EXPECT_EQ(fileLines, (std::vector<std::string>{"  " + InstallDir + "zarn", "  " + InstallDir + "data/zarn.res"}));
   // The bar rose file by file to 100.
   ASSERT_EQ(percents.size(), 10u);
   EXPECT_EQ(percents[0], 0);
@@ -235,17 +255,25 @@ TEST_F(Wizard, AFolderThatCannotBeHadKeepsThePageOpenWithItsReason) {
              << p.widgets[0]->caption;
          Click(p, "OK");
        }},
+      // The archive component would take "\\" for a separator and fail late: refused here.
+      TypeFolder((dir / "a\\b").string()),
+      Message(kBackslashText + (dir / "a\\b").string(), "OK"),
       TypeFolder("/proc/zarn3set/ZarnIII"),
       Message(std::string(kCannotMakeFolderText) + "/proc/zarn3set/ZarnIII: No such file or directory", "OK"),
       TypeFolder("~"),
       Expect("group", [&](TPage& p) {
         EXPECT_EQ(InstallDir, home.string() + "/");
-        Click(p, "< Назад");
+        Type(p, "~/menu\\Zarn");
+        Click(p, "Далее >");
       }),
+      Message(std::string(kBackslashText) + "~/menu\\Zarn", "OK"),
+      Press("group", "< Назад"),
       Press("folder", "< Назад"),
       Press("welcome", "Выйти"),
   });
   EXPECT_EQ(status, 0);
+  EXPECT_FALSE(fs::exists(dir / "a\\b"));
+  EXPECT_FALSE(fs::exists(home / "menu\\Zarn"));
 }
 
 TEST_F(Wizard, WithoutADesktopOnlyTheGroupShortcutIsMade) {
@@ -270,19 +298,63 @@ TEST_F(Wizard, WithoutADesktopOnlyTheGroupShortcutIsMade) {
   EXPECT_FALSE(fs::exists(home / "Desktop"));
 }
 
+TEST_F(Wizard, UntickingTheDesktopBoxMakesOnlyTheGroupShortcut) {
+  Walk({
+      Press("welcome", "Начать"),
+      TypeFolder((dir / "game").string()),
+      Expect("group",
+             [&](TPage& p) {
+               Click(p, "Ярлык на рабочий стол");
+               EXPECT_FALSE(p.Find("Ярлык на рабочий стол")->checked);
+               Click(p, "Далее >");
+             }),
+      Installed(),
+  });
+  EXPECT_EQ(WizardEnd, TWizardEnd::Finished);
+  EXPECT_EQ(DesktopLinkDir, "");
+  EXPECT_TRUE(fs::exists(LinkGroupDir + kLauncherFileName));
+  EXPECT_TRUE(fs::is_directory(home / "Desktop"));
+  EXPECT_FALSE(fs::exists(home / "Desktop" / kLauncherFileName));
+}
+
+// A link standing where the archive's copy goes is replaced by the copy; the file it points
+// at, inside the install folder or not, keeps its bytes.
+TEST_F(Wizard, TheArchiveCopyReplacesALinkAndNeverWritesThroughIt) {
+  fs::path victim = dir / "victim.txt";
+  fs::path missing = dir / "made_through_a_link";
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> plant;
+  };
+  std::vector<Case> cases{
+      {"symbolic link", [&](const fs::path& at) { fs::create_symlink(victim, at); }},
+      {"hard link", [&](const fs::path& at) { fs::create_hard_link(victim, at); }},
+      {"dangling link", [&](const fs::path& at) { fs::create_symlink(missing, at); }},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Spit(victim, "not the archive");
+    fs::path target = dir / ("game" + std::to_string(++n));
+    fs::create_directories(target);
+    c.plant(target / kArchiveName);
+    seen.clear();
+    InstallInto(target.string());
+    EXPECT_EQ(Slurp(victim), "not the archive");
+    EXPECT_FALSE(fs::exists(missing));
+    EXPECT_FALSE(fs::is_symlink(target / kArchiveName));
+    EXPECT_EQ(Slurp(target / kArchiveName), "archive bytes");
+    EXPECT_EQ(fs::hard_link_count(victim), 1u);
+    // Only the archive and what it held: no half-written copy beside it.
+    EXPECT_EQ(setup_test::Listing(target), "data\ndata/zarn.res\nzarn\nzarn3.rar\n");
+  }
+}
+
 TEST_F(Wizard, InstallingFromTheInstallFolderItselfKeepsTheArchive) {
   fs::path target = dir / "same";
   Spit(target / kArchiveName, "the one archive");
   ArchiveSourceDir = target.string();
-  Walk({
-      Press("welcome", "Начать"),
-      TypeFolder(target.string()),
-      Press("group", "Далее >"),
-      Expect("finish", [&](TPage& p) {
-        EXPECT_EQ(zarn3set::Wizard->CopyForm.Text->caption, kInstalledText);
-        Click(p, "Завершено");
-      }),
-  });
+  InstallInto(target.string());
   EXPECT_EQ(Slurp(target / kArchiveName), "the one archive");
 }
 
@@ -325,6 +397,29 @@ TEST_F(WizardFailure, AMissingArchiveEndsTheSetupWithItsMessage) {
 TEST_F(WizardFailure, AFailedExtractionSaysSo) {
   failure = "Error writing file: No space left on device";
   EXPECT_EQ(Install((dir / "g").string(), {Finish(std::string(kNotInstalledText) + failure)}), 1);
+}
+
+TEST_F(WizardFailure, AnArchiveWithNothingInItInstallsNothing) {
+  packed.clear();
+  EXPECT_EQ(Install((dir / "g").string(), {Finish(std::string(kNotInstalledText) + kEmptyArchiveText)}), 1);
+  EXPECT_EQ(WizardEnd, TWizardEnd::Aborted);
+}
+
+TEST_F(WizardFailure, AnArchiveWithoutTheProgramMakesNoShortcutToIt) {
+  packed = {"data/zarn.res"};
+  EXPECT_EQ(Install((dir / "g").string(),
+                    {Finish(std::string(kNotInstalledText) + kNoProgramText + (dir / "g" / "zarn").string())}),
+            1);
+}
+
+// The same through the real component and library, on an archive that holds no entry at all.
+TEST_F(WizardFailure, AnEmptyRarArchiveInstallsNothing) {
+  ASSERT_TRUE(BindUnrarLibrary(ZARN_UNRAR_LIBRARY));
+  ExtractProc = ExtractWithComponent;
+  Spit(dir / "src" / kArchiveName, zarn_tools::WriteRar({}));
+  int status = Install((dir / "g").string(), {Finish(std::string(kNotInstalledText) + kEmptyArchiveText)});
+  UnbindUnrarLibrary();
+  EXPECT_EQ(status, 1);
 }
 
 TEST_F(WizardFailure, AStoppedExtractionSaysSo) {
