@@ -35,6 +35,7 @@ void TFolderChooser::Show(const std::string& dir) {
   list->selected = -1;
   list->top = 0;
   edit->text = (folder == "/" ? std::string() : folder) + "/" + suffix;
+  edit->caret = edit->text.size();
   if (changed) changed();
 }
 

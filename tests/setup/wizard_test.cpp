@@ -120,7 +120,7 @@ class Wizard : public TempDirTest {
     plat::null::InjectMouseUp(screen.form->id, plat::MouseButton::Left, x, y);
     plat::ProcessMessages();
   }
-  // Empties the focused edit line with Backspace and types `utf8` into it.
+  // Empties the edit line with End and Backspace and types `utf8` into it.
   void Type(TPage& page, const std::string& utf8) {
     TWidget* edit = EditOf(page);
     ASSERT_NE(edit, nullptr);
@@ -128,6 +128,8 @@ class Wizard : public TempDirTest {
     page.CentreOf(edit, x, y);
     plat::null::InjectMouseDown(screen.form->id, plat::MouseButton::Left, x, y);
     plat::null::InjectMouseUp(screen.form->id, plat::MouseButton::Left, x, y);
+    plat::null::InjectKeyDown(screen.form->id, plat::vk::End);
+    plat::null::InjectKeyUp(screen.form->id, plat::vk::End);
     for (std::size_t i = 0; i < edit->text.size() + 2; ++i) {
       plat::null::InjectKeyDown(screen.form->id, plat::vk::Back);
       plat::null::InjectKeyUp(screen.form->id, plat::vk::Back);
