@@ -241,8 +241,7 @@ int DrawText(plat::Surface& s, int x, int y, const std::string& utf8, TColor col
 
 int DrawTextBlock(plat::Surface& s, plat::Rect r, const std::string& utf8, TColor color, bool bold) {
   std::vector<std::string> lines = WrapLines(utf8, r.w, bold);
-  // A line may hang half its height below the rectangle, as the pages were laid out so.
-  std::size_t rows = r.h > 0 ? std::max(1, (r.h + LineHeight() / 2) / LineHeight()) : lines.size();
+  std::size_t rows = r.h > 0 ? std::max(1, r.h / LineHeight()) : lines.size();
   if (lines.size() > rows) {
     std::size_t head = rows / 2, tail = rows - head - 1;
     std::vector<std::string> kept(lines.begin(), lines.begin() + static_cast<long>(head));

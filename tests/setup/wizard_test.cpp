@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -151,6 +152,29 @@ class Wizard : public TempDirTest {
               Type(p, typed);
               Click(p, "Далее >");
             }};
+  }
+  // Pixels of text (black) outside the places given (window coordinates; the whole page when
+  // none is) when the page is drawn alone.
+  int InkOutside(TPage& page, std::vector<const TWidget*> places = {}) {
+    std::vector<TPage*> shown{&page};
+    std::swap(shown, screen.stack);
+    screen.Repaint();
+    std::swap(shown, screen.stack);
+    std::vector<plat::Rect> rects;
+    if (places.empty()) rects.push_back(page.rect);
+    for (const TWidget* w : places) rects.push_back({page.rect.x + w->rect.x, page.rect.y + 22 + w->rect.y, w->rect.w, w->rect.h});
+    int ink = 0;
+    for (int y = 0; y < screen.surface.height; ++y)
+      for (int x = 0; x < screen.surface.width; ++x) {
+        if (std::any_of(rects.begin(), rects.end(), [&](const plat::Rect& r) {
+              return x >= r.x && y >= r.y && x < r.x + r.w && y < r.y + r.h;
+            }))
+          continue;
+        std::uint8_t cr, cg, cb;
+        plat::UnpackColour(screen.surface.format, screen.surface.pixels[static_cast<std::size_t>(y) * screen.surface.width + x], cr, cg, cb);
+        ink += cr < 32 && cg < 32 && cb < 32;
+      }
+    return ink;
   }
   Step Installed() {
     return {"finish", [this](TPage& p) {
@@ -436,6 +460,34 @@ TEST_F(WizardFailure, AnArchiveThatCannotBeCopiedSaysWhy) {
   EXPECT_NE(finishText.find((dir / "g" / kArchiveName).string() + ": Is a directory\r\n"), std::string::npos)
       << finishText;
   EXPECT_TRUE(extractedFrom.empty());
+}
+
+// Names far longer than a line, in a message and on the closing page, stay inside them.
+TEST_F(WizardFailure, ALongNameInAFailureTextStaysInsideItsWindow) {
+  fs::path deep = dir;
+  for (int i = 0; i < 16; ++i) deep /= "очень_длинное_имя_папки_без_пробелов_" + std::to_string(i);
+  Spit(dir / "plain_file", "x");
+  fs::path underFile = dir / "plain_file";  // longer than the screen has lines for
+  for (int i = 0; i < 3; ++i) underFile /= deep.lexically_relative(dir);
+  fs::create_directories(deep / kArchiveName);  // the copy cannot be written
+  int status = Walk({
+      Press("welcome", "Начать"),
+      TypeFolder(underFile.string()),
+      {"message", [&](TPage& p) {
+         EXPECT_NE(p.widgets[0]->caption.find(underFile.string()), std::string::npos);
+         EXPECT_LE(p.rect.h, TScreen::kHeight);
+         EXPECT_EQ(InkOutside(p), 0);
+         Click(p, "OK");
+       }},
+      TypeFolder(deep.string()),
+      Press("group", "Далее >"),
+      Expect("finish", [&](TPage& p) {
+        EXPECT_NE(FinishText().find(deep.string()), std::string::npos);
+        EXPECT_EQ(InkOutside(p, {zarn3set::Wizard->CopyForm.Text, zarn3set::Wizard->CopyForm.Button2}), 0);
+        Click(p, "Завершено");
+      }),
+  });
+  EXPECT_EQ(status, 1);
 }
 
 TEST_F(WizardFailure, UnreadableFoldersEndTheSetupWithTheFoldersMessage) {
