@@ -8,7 +8,7 @@
 #       message), leaving by "Выйти", and a missing archive (its message, status 1); no
 #       launcher is left by any of them. The folder page by keys: the folder list walked and
 #       opened (its focused row framed), the edit line edited inside its text (the caret
-#       shown); TERM ends the installer within a second, on any page.
+#       shown); TERM ends the installer within 3 s, on any page.
 #   xvfb_install.sh full <zarn3set> <out folder> <zarn3.rar> <libunrar.so> <packed folder> <test_setup>
 #       all of the above, then a real install into a long path: the progress window's file
 #       line caught with the installer stopped and compared with the same line drawn by
@@ -174,6 +174,14 @@ no_launchers() {
 }
 
 xs_start 1024x768 || exit 1
+# The Cyrillic letters typed below get keys of their own (F13 to F17, which nothing here
+# uses): xdotool otherwise binds a spare key for each and unbinds it at once, and a program
+# that reads the key after that (a loaded machine) loses the letter.
+setxkbmap -print -layout us |
+  sed 's|\(include "pc+us[^"]*"\)|\1\n  key <FK13> { [ Cyrillic_I ] }; key <FK14> { [ Cyrillic_ghe ] }; key <FK15> { [ Cyrillic_er ] }; key <FK16> { [ Cyrillic_yeru ] }; key <FK17> { [ Cyrillic_a ] };|' |
+  xkbcomp - "$DISPLAY" 2>/dev/null
+xkbcomp -xkb "$DISPLAY" - 2>/dev/null | grep -q "key <FK17> *{ *\[ *Cyrillic_a *\] *}" ||
+  fail "the keys for the Cyrillic letters could not be set"
 
 # 1. Pages in order, back again, a folder that cannot be made, and leaving.
 fresh
@@ -247,7 +255,8 @@ click $NEXT
 wait_page group
 [ -d "$WORK/home/Games/alpha_ZarnIII" ] ||
   fail "the folder page's keys did not give ~/Games/alpha_ZarnIII: $(grep '^zarn3set: folder' "$WORK/log")"
-# TERM on any page ends the installer within a second, with a message up too.
+# TERM on any page ends the installer, with a message up too; it runs its ordinary clean-up
+# (window, renderer, fonts), which a loaded machine slows: 3 s at most.
 # shellcheck disable=SC2086
 click $BACK
 wait_page folder 2
@@ -258,7 +267,7 @@ click $NEXT
 xs_wait_log "$WORK/log" "^zarn3set: message " || fail "no message for a relative folder"
 T0=$(ms)
 kill -TERM "$APID"
-end_within "$T0" "$APID" 1000 || fail "TERM did not end the installer within a second (message up)"
+end_within "$T0" "$APID" 3000 || fail "TERM did not end the installer within 3 s (message up)"
 APID=""
 [ "$XS_STATUS" = 0 ] || fail "TERM ended the installer with $XS_STATUS, not 0"
 echo "xvfb_install: the folder page by keys, TERM with a message up ($TOOK ms): passed"
@@ -280,7 +289,7 @@ launch
 wait_page welcome
 T0=$(ms)
 kill -TERM "$APID"
-end_within "$T0" "$APID" 1000 || fail "TERM did not end the installer within a second"
+end_within "$T0" "$APID" 3000 || fail "TERM did not end the installer within 3 s"
 APID=""
 [ "$XS_STATUS" = 0 ] || fail "TERM ended the installer with $XS_STATUS, not 0"
 no_launchers
