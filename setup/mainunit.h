@@ -141,6 +141,9 @@ inline constexpr const char* kInstalledText = "Игра успешно уста�
 inline constexpr const char* kNotAbsoluteText = "Укажите полный путь к папке (он начинается с /): ";
 inline constexpr const char* kCannotMakeFolderText = "Не удалось создать папку ";
 inline constexpr const char* kNotInstalledText = "Игра не установлена: ";
+inline constexpr const char* kEmptyArchiveText = "в архиве нет файлов";
+inline constexpr const char* kNoProgramText = "в архиве нет программы ";
+inline constexpr const char* kBackslashText = "Имя папки не может содержать знак \\: ";
 inline constexpr const char* kCancelledText = "Установка прервана.";
 inline constexpr const char* kNoShortcutsText = "Ярлыки не созданы.";
 

@@ -59,10 +59,15 @@ void MakeDir(const std::string& folder) {
   if (::mkdir(p.c_str(), 0755) != 0) throw std::system_error(errno, std::generic_category(), p.string());
 }
 
-bool CreateShellLink(const std::string& target, const std::string& linkFile,
-                     const std::string& description, const std::string& arguments) {
+std::string LauncherProgram(const std::string& target) {
   fs::path program = Native(target);
   if (program.extension() == ".exe") program.replace_extension();
+  return program.string();
+}
+
+bool CreateShellLink(const std::string& target, const std::string& linkFile,
+                     const std::string& description, const std::string& arguments) {
+  fs::path program = LauncherProgram(target);
   fs::path folder = Native(linkFile).parent_path();
   plat::Launcher l;
   l.name = "Zarn III";

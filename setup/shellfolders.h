@@ -24,6 +24,9 @@ void MakeDir(const std::string& folder);
 bool CreateShellLink(const std::string& target, const std::string& linkFile,
                      const std::string& description, const std::string& arguments);
 
+// The program a shortcut to `target` starts: a native path, "zarn.exe" being "zarn".
+std::string LauncherProgram(const std::string& target);
+
 // The desktop entry's file name inside a shortcut folder.
 inline constexpr const char* kLauncherFileName = "zarn3.desktop";
 

@@ -69,14 +69,23 @@ TCopyForm::TCopyForm() {
 namespace {
 
 // Copies the archive block by block so that the reason of a failure is the system's own
-// (a full disk, a file-size limit); a half-written copy is removed.
+// (a full disk, a file-size limit). The copy is written to a new file beside the target and
+// renamed over it, as the extraction writes its files: a link standing in the target's place
+// is replaced, never written through, and a failed copy leaves nothing behind.
 bool CopyArchive(const std::string& source, const std::string& target, std::string& why) {
   int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) {
     why = std::strerror(errno);
     return false;
   }
-  int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  std::string dir = std::filesystem::path(target).parent_path().string();
+  std::string temp;
+  int out = -1;
+  for (int attempt = 0; attempt < 100 && out < 0; ++attempt) {
+    temp = dir + "/." + kArchiveName + ".part" + std::to_string(::getpid()) + "_" + std::to_string(attempt);
+    out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (out < 0 && errno != EEXIST) break;
+  }
   if (out < 0) {
     why = std::strerror(errno);
     ::close(in);
@@ -105,7 +114,11 @@ bool CopyArchive(const std::string& source, const std::string& target, std::stri
     why = std::strerror(errno);
   }
   ::close(in);
-  if (!ok) ::unlink(target.c_str());
+  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+    ok = false;
+    why = std::strerror(errno);
+  }
+  if (!ok) ::unlink(temp.c_str());
   return ok;
 }
 
@@ -123,7 +136,9 @@ std::string TCopyForm::Extracting(const std::string& archive) {
   progress.StopButton->visible = true;
   progress.Show("Extracting ZARN III");
   TExtractEvents events;
+  int files = 0;
   events.begin = [&](const std::string& stored) {
+    ++files;
     std::string name = stored;  // the component keeps "\" separators
     for (char& c : name)
       if (c == '\\') c = '/';
@@ -143,6 +158,7 @@ std::string TCopyForm::Extracting(const std::string& archive) {
   progress.Hide();
   if (stopped) return std::string(kCancelledText) + "\r\n" + kNoShortcutsText;
   if (!error.empty()) return kNotInstalledText + error + "\r\n" + kNoShortcutsText;
+  if (files == 0) return std::string(kNotInstalledText) + kEmptyArchiveText + "\r\n" + kNoShortcutsText;
   return {};
 }
 
@@ -167,8 +183,12 @@ std::string TCopyForm::Install() {
     return failed;
   }
 
-  // Both shortcuts or none.
+  // Both shortcuts or none, and none to a program the archive did not hold.
   std::string program = InstallDir + kGameProgram;
+  if (!std::filesystem::is_regular_file(LauncherProgram(program), ec)) {
+    WizardEnd = TWizardEnd::Aborted;
+    return kNotInstalledText + std::string(kNoProgramText) + LauncherProgram(program) + "\r\n" + kNoShortcutsText;
+  }
   std::vector<std::string> wanted{LinkGroupDir + kShortcutName};
   if (!DesktopLinkDir.empty()) wanted.push_back(DesktopLinkDir + kShortcutName);
   std::vector<std::string> made;

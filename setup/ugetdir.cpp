@@ -35,6 +35,7 @@ void TFolderChooser::Show(const std::string& dir) {
   list->selected = -1;
   list->top = 0;
   edit->text = (folder == "/" ? std::string() : folder) + "/" + suffix;
+  edit->caret = edit->text.size();
   if (changed) changed();
 }
 
@@ -49,6 +50,12 @@ bool TakeFolder(const std::string& typed, std::string& folder) {
   std::string taken = ExpandFolder(typed);
   if (taken.empty() || taken[0] != '/') {
     MessageDlg(kSetupCaption, kNotAbsoluteText + typed, {"OK"});
+    return false;
+  }
+  // The archive component and the shortcuts take "\" for a separator: such a folder could
+  // not be installed into.
+  if (taken.find('\\') != std::string::npos) {
+    MessageDlg(kSetupCaption, kBackslashText + typed, {"OK"});
     return false;
   }
   std::string why;

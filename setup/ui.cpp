@@ -51,41 +51,26 @@ std::string FindFont(const char* pattern) {
 
 TTF_Font* FontOf(bool bold) { return bold && gBold ? gBold : gFont; }
 
-// Splits at line breaks, then wraps words to the width.
-std::vector<std::string> WrapLines(const std::string& text, int width, bool bold) {
-  std::vector<std::string> out;
-  std::string para;
-  auto flush = [&](const std::string& p) {
-    if (p.empty()) {
-      out.emplace_back();
-      return;
-    }
-    std::string line;
-    std::size_t i = 0;
-    while (i < p.size()) {
-      std::size_t sp = p.find(' ', i + 1);
-      if (sp == std::string::npos) sp = p.size();
-      std::string word = p.substr(i, sp - i);
-      if (!line.empty() && TextWidth(line + word, bold) > width) {
-        out.push_back(line);
-        line = word.substr(word.find_first_not_of(' ') == std::string::npos ? 0 : (line.empty() ? 0 : 1));
-      } else {
-        line += word;
-      }
-      i = sp;
-    }
-    out.push_back(line);
-  };
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t nl = text.find('\n', start);
-    std::string p = text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
-    if (!p.empty() && p.back() == '\r') p.pop_back();
-    flush(p);
-    if (nl == std::string::npos) break;
-    start = nl + 1;
-  }
-  return out;
+// Byte offsets of the UTF-8 character boundaries before and after `i`.
+std::size_t PrevChar(const std::string& s, std::size_t i) {
+  if (i == 0) return 0;
+  --i;
+  while (i > 0 && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) --i;
+  return i;
+}
+std::size_t NextChar(const std::string& s, std::size_t i) {
+  if (i >= s.size()) return s.size();
+  ++i;
+  while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+  return i;
+}
+
+// The longest start of `s` (whole characters) that fits `width`; at least one character so
+// that breaking a word always moves on.
+std::size_t FittingBytes(const std::string& s, int width, bool bold) {
+  std::size_t n = NextChar(s, 0);
+  while (n < s.size() && TextWidth(s.substr(0, NextChar(s, n)), bold) <= width) n = NextChar(s, n);
+  return n;
 }
 
 plat::Rect Abs(const TPage& p, plat::Rect r) { return {p.rect.x + r.x, p.rect.y + kTitle + r.y, r.w, r.h}; }
@@ -94,6 +79,36 @@ bool Focusable(const TWidget& w) {
   return w.visible && w.enabled &&
          (w.kind == TWidgetKind::Button || w.kind == TWidgetKind::CheckBox ||
           w.kind == TWidgetKind::Edit || w.kind == TWidgetKind::List);
+}
+
+// Width an edit line has for its text.
+int EditRoom(const TWidget& w) { return w.rect.w - 10; }
+
+// Keeps the caret on a character of the text and in view; answers the first byte shown (kept
+// in `top` so that the view moves only as the caret leaves it).
+std::size_t EditScroll(TWidget& w) {
+  w.caret = std::min(w.caret, w.text.size());
+  while (w.caret > 0 && (static_cast<unsigned char>(w.text[w.caret]) & 0xC0) == 0x80) --w.caret;
+  std::size_t first = std::min(static_cast<std::size_t>(std::max(w.top, 0)), w.caret);
+  while (first > 0 && (static_cast<unsigned char>(w.text[first]) & 0xC0) == 0x80) --first;
+  while (TextWidth(w.text.substr(first, w.caret - first)) > EditRoom(w)) first = NextChar(w.text, first);
+  // Text removed: show more of what lies before.
+  while (first > 0 && TextWidth(w.text.substr(PrevChar(w.text, first))) <= EditRoom(w))
+    first = PrevChar(w.text, first);
+  w.top = static_cast<int>(first);
+  return first;
+}
+
+// The dotted frame of the focused row.
+void DotFrame(plat::Surface& s, plat::Rect r) {
+  for (int x = r.x; x < r.x + r.w; x += 2) {
+    FillRect(s, {x, r.y, 1, 1}, kDark);
+    FillRect(s, {x, r.y + r.h - 1, 1, 1}, kDark);
+  }
+  for (int y = r.y; y < r.y + r.h; y += 2) {
+    FillRect(s, {r.x, y, 1, 1}, kDark);
+    FillRect(s, {r.x + r.w - 1, y, 1, 1}, kDark);
+  }
 }
 
 }  // namespace
@@ -141,6 +156,60 @@ int TextWidth(const std::string& utf8, bool bold) {
 
 int LineHeight() { return gFont ? TTF_FontLineSkip(gFont) : 16; }
 
+std::vector<std::string> WrapLines(const std::string& text, int width, bool bold) {
+  std::vector<std::string> out;
+  auto flush = [&](const std::string& p) {
+    std::string line;
+    std::size_t i = 0;
+    while (i < p.size()) {
+      std::size_t sp = p.find(' ', i + 1);
+      if (sp == std::string::npos) sp = p.size();
+      std::string word = p.substr(i, sp - i);
+      if (!line.empty() && TextWidth(line + word, bold) > width) {
+        out.push_back(line);
+        line = word[0] == ' ' ? word.substr(1) : word;  // the blank the line broke at goes
+      } else {
+        line += word;
+      }
+      // A word wider than the line itself is broken wherever it must be.
+      while (TextWidth(line, bold) > width) {
+        std::size_t fit = FittingBytes(line, width, bold);
+        out.push_back(line.substr(0, fit));
+        line.erase(0, fit);
+      }
+      i = sp;
+    }
+    out.push_back(line);
+  };
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t nl = text.find('\n', start);
+    std::string p = text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
+    if (!p.empty() && p.back() == '\r') p.pop_back();
+    flush(p);
+    if (nl == std::string::npos) break;
+    start = nl + 1;
+  }
+  return out;
+}
+
+std::string ElideMiddle(const std::string& utf8, int width, bool bold) {
+  if (TextWidth(utf8, bold) <= width) return utf8;
+  static const std::string kDots = "…";
+  // Keep as much of both ends as fits, the end (the file's own name) first when one
+  // character more fits only on one side.
+  std::size_t head = 0, tail = utf8.size();
+  auto shown = [&](std::size_t h, std::size_t t) { return utf8.substr(0, h) + kDots + utf8.substr(t); };
+  for (bool grew = true; grew;) {
+    grew = false;
+    std::size_t t = PrevChar(utf8, tail);
+    if (t > head && TextWidth(shown(head, t), bold) <= width) tail = t, grew = true;
+    std::size_t h = NextChar(utf8, head);
+    if (h < tail && TextWidth(shown(h, tail), bold) <= width) head = h, grew = true;
+  }
+  return shown(head, tail);
+}
+
 int DrawText(plat::Surface& s, int x, int y, const std::string& utf8, TColor color, bool bold) {
   if (!gFont || utf8.empty()) return 0;
   SDL_Color white{255, 255, 255, 255};
@@ -171,9 +240,17 @@ int DrawText(plat::Surface& s, int x, int y, const std::string& utf8, TColor col
 }
 
 int DrawTextBlock(plat::Surface& s, plat::Rect r, const std::string& utf8, TColor color, bool bold) {
+  std::vector<std::string> lines = WrapLines(utf8, r.w, bold);
+  std::size_t rows = r.h > 0 ? std::max(1, r.h / LineHeight()) : lines.size();
+  if (lines.size() > rows) {
+    std::size_t head = rows / 2, tail = rows - head - 1;
+    std::vector<std::string> kept(lines.begin(), lines.begin() + static_cast<long>(head));
+    kept.push_back("…");
+    kept.insert(kept.end(), lines.end() - static_cast<long>(tail), lines.end());
+    lines = std::move(kept);
+  }
   int y = r.y;
-  for (const std::string& line : WrapLines(utf8, r.w, bold)) {
-    if (y + LineHeight() > r.y + r.h + LineHeight() / 2 && r.h > 0) break;
+  for (const std::string& line : lines) {
     DrawText(s, r.x, y, line, color, bold);
     y += LineHeight();
   }
@@ -234,7 +311,8 @@ void TPage::Paint(plat::Surface& s) {
     bool focused = i == focus;
     switch (w.kind) {
       case TWidgetKind::Label:
-        DrawTextBlock(s, a, w.caption, w.color, w.bold);
+        if (w.oneLine) DrawText(s, a.x, a.y, ElideMiddle(w.caption, a.w, w.bold), w.color, w.bold);
+        else DrawTextBlock(s, a, w.caption, w.color, w.bold);
         break;
       case TWidgetKind::Button: {
         FillRect(s, a, kFace);
@@ -260,26 +338,29 @@ void TPage::Paint(plat::Surface& s) {
       case TWidgetKind::Edit: {
         FillRect(s, a, kWhite);
         FrameRect(s, a, kShadow, kLight);
-        std::string shown = w.text;
-        // Show the end of a long line.
-        while (!shown.empty() && TextWidth(shown) > a.w - 10) {
-          std::size_t cut = 1;
-          while (cut < shown.size() && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) ++cut;
-          shown.erase(0, cut);
+        std::size_t first = EditScroll(w);
+        std::string shown = w.text.substr(first);
+        std::size_t fit = shown.size();
+        while (fit > 0 && TextWidth(shown.substr(0, fit)) > EditRoom(w)) fit = PrevChar(shown, fit);
+        DrawText(s, a.x + 4, a.y + (a.h - LineHeight()) / 2, shown.substr(0, fit), text);
+        if (focused) {
+          int cx = a.x + 4 + TextWidth(w.text.substr(first, w.caret - first));
+          FillRect(s, {cx, a.y + 3, 1, a.h - 6}, kBlack);
         }
-        int tw = DrawText(s, a.x + 4, a.y + (a.h - LineHeight()) / 2, shown, text);
-        if (focused) FillRect(s, {a.x + 5 + tw, a.y + 3, 1, a.h - 6}, kBlack);
         break;
       }
       case TWidgetKind::List: {
         FillRect(s, a, kWhite);
         FrameRect(s, a, kShadow, kLight);
-        int rows = std::max(1, (a.h - 4) / LineHeight());
+        int rows = ListRows(w);
         for (int k = 0; k < rows && w.top + k < static_cast<int>(w.items.size()); ++k) {
           int idx = w.top + k;
           plat::Rect line{a.x + 2, a.y + 2 + k * LineHeight(), a.w - 4, LineHeight()};
           if (idx == w.selected) FillRect(s, line, kSelection);
-          DrawText(s, line.x + 2, line.y, w.items[idx], idx == w.selected ? kWhite : text);
+          DrawText(s, line.x + 2, line.y, ElideMiddle(w.items[idx], line.w - 4),
+                   idx == w.selected ? kWhite : text);
+          // The row the keys move from, framed in dots while the list has the focus.
+          if (focused && idx == std::max(w.selected, 0)) DotFrame(s, line);
         }
         break;
       }
@@ -298,7 +379,7 @@ void TPage::Paint(plat::Surface& s) {
   }
 }
 
-void TPage::Activate(TWidget* w, int y) {
+void TPage::Activate(TWidget* w, int x, int y) {
   switch (w->kind) {
     case TWidgetKind::Button:
       if (w->onClick) w->onClick();
@@ -317,6 +398,21 @@ void TPage::Activate(TWidget* w, int y) {
       }
       break;
     }
+    case TWidgetKind::Edit: {
+      // The caret goes to the character boundary nearest the click.
+      std::size_t first = EditScroll(*w);
+      int want = x - (Abs(*this, w->rect).x + 4);
+      std::size_t at = first;
+      while (at < w->text.size()) {
+        std::size_t next = NextChar(w->text, at);
+        int left = TextWidth(w->text.substr(first, at - first));
+        int right = TextWidth(w->text.substr(first, next - first));
+        if (want < (left + right) / 2) break;
+        at = next;
+      }
+      w->caret = at;
+      break;
+    }
     default:
       break;
   }
@@ -327,7 +423,7 @@ void TPage::MouseDown(int x, int y) {
     TWidget* w = widgets[i].get();
     if (!w->visible || !w->enabled || !Inside(Abs(*this, w->rect), x, y)) continue;
     if (Focusable(*w)) focus = i;
-    Activate(w, y);
+    Activate(w, x, y);
     return;
   }
 }
@@ -346,30 +442,68 @@ void TPage::KeyDown(int key) {
   }
   TWidget* w = focus >= 0 && focus < n ? widgets[focus].get() : nullptr;
   if (!w) return;
-  if (w->kind == TWidgetKind::Edit && key == plat::vk::Back && !w->text.empty()) {
-    std::size_t cut = w->text.size() - 1;
-    while (cut > 0 && (static_cast<unsigned char>(w->text[cut]) & 0xC0) == 0x80) --cut;
-    w->text.erase(cut);
-    if (w->onChange) w->onChange();
+  if (w->kind == TWidgetKind::Edit) {
+    EditKey(*w, key);
+  } else if (w->kind == TWidgetKind::List) {
+    ListKey(*w, key);
   } else if ((key == plat::vk::Return || key == plat::vk::Space) &&
              (w->kind == TWidgetKind::Button || w->kind == TWidgetKind::CheckBox)) {
-    Activate(w, 0);
-  } else if (w->kind == TWidgetKind::List && (key == plat::vk::Up || key == plat::vk::Down) &&
-             !w->items.empty()) {
-    w->selected = std::clamp(w->selected + (key == plat::vk::Up ? -1 : 1), 0,
-                             static_cast<int>(w->items.size()) - 1);
-    plat::Rect a = Abs(*this, w->rect);
-    int rows = std::max(1, (a.h - 4) / LineHeight());
-    w->top = std::clamp(w->top, std::max(0, w->selected - rows + 1), w->selected);
-    if (w->onClick) w->onClick();
+    Activate(w, 0, 0);
   }
+}
+
+void TPage::EditKey(TWidget& w, int key) {
+  EditScroll(w);
+  std::size_t before = w.text.size();
+  switch (key) {
+    case plat::vk::Left: w.caret = PrevChar(w.text, w.caret); break;
+    case plat::vk::Right: w.caret = NextChar(w.text, w.caret); break;
+    case plat::vk::Home: w.caret = 0; break;
+    case plat::vk::End: w.caret = w.text.size(); break;
+    case plat::vk::Back: {
+      std::size_t from = PrevChar(w.text, w.caret);
+      w.text.erase(from, w.caret - from);
+      w.caret = from;
+      break;
+    }
+    case plat::vk::Delete: w.text.erase(w.caret, NextChar(w.text, w.caret) - w.caret); break;
+    default: return;
+  }
+  EditScroll(w);
+  if (w.text.size() != before && w.onChange) w.onChange();
+}
+
+int TPage::ListRows(const TWidget& w) { return std::max(1, (w.rect.h - 4) / LineHeight()); }
+
+// Keys move the selection as in any list box; Return opens the folder selected, as a double
+// click would.
+void TPage::ListKey(TWidget& w, int key) {
+  int count = static_cast<int>(w.items.size()), rows = ListRows(w);
+  if (count == 0) return;
+  int to = w.selected;
+  switch (key) {
+    case plat::vk::Up: to = w.selected < 0 ? 0 : w.selected - 1; break;
+    case plat::vk::Down: to = w.selected + 1; break;
+    case plat::vk::Prior: to = std::max(w.selected, 0) - (rows - 1); break;
+    case plat::vk::Next: to = std::max(w.selected, 0) + (rows - 1); break;
+    case plat::vk::Home: to = 0; break;
+    case plat::vk::End: to = count - 1; break;
+    case plat::vk::Return:
+      if (w.selected >= 0 && w.onClick) w.onClick();
+      return;
+    default: return;
+  }
+  w.selected = std::clamp(to, 0, count - 1);
+  w.top = std::clamp(w.top, std::max(0, w.selected - rows + 1), w.selected);
 }
 
 void TPage::KeyPress(const std::string& utf8) {
   int n = static_cast<int>(widgets.size());
   TWidget* w = focus >= 0 && focus < n ? widgets[focus].get() : nullptr;
   if (!w || w->kind != TWidgetKind::Edit || utf8.empty() || static_cast<unsigned char>(utf8[0]) < 32) return;
-  w->text += utf8;
+  EditScroll(*w);
+  w->text.insert(w->caret, utf8);
+  w->caret += utf8.size();
   if (w->onChange) w->onChange();
 }
 
@@ -486,8 +620,11 @@ int MessageDlg(const std::string& caption, const std::string& text,
   box.name = "message";
   box.caption = caption;
   int width = 420;
-  int textHeight = static_cast<int>(WrapLines(text, width - 32, false).size()) * LineHeight();
-  int height = kTitle + 16 + textHeight + 16 + 28 + 14;
+  int frame = kTitle + 16 + 16 + 28 + 14;
+  // Text past the screen's height is elided in its middle.
+  int textHeight = std::min(static_cast<int>(WrapLines(text, width - 32, false).size()) * LineHeight(),
+                            (TScreen::kHeight - 40 - frame) / LineHeight() * LineHeight());
+  int height = frame + textHeight;
   box.rect = {(TScreen::kWidth - width) / 2, (TScreen::kHeight - height) / 2, width, height};
   TWidget* label = box.Add(TWidgetKind::Label, {16, 16, width - 32, textHeight}, text);
   label->color = 0;

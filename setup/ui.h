@@ -22,8 +22,14 @@ int TextWidth(const std::string& utf8, bool bold = false);
 int LineHeight();
 // Draws one line; returns its width.
 int DrawText(plat::Surface& s, int x, int y, const std::string& utf8, TColor color, bool bold = false);
-// Draws text split at "\r\n"/"\n" and wrapped to `width`; returns the height used.
+// Text split at "\r\n"/"\n" and wrapped to `width`: at blanks, and a word too long for a line
+// (a path) wherever it must be broken.
+std::vector<std::string> WrapLines(const std::string& utf8, int width, bool bold = false);
+// Draws the wrapped text; lines beyond the rectangle's height give way to one "…" line in the
+// middle, so its start and its end stay readable. Returns the height used.
 int DrawTextBlock(plat::Surface& s, plat::Rect r, const std::string& utf8, TColor color, bool bold = false);
+// The text as it fits `width` on one line: whole, or its middle replaced by "…".
+std::string ElideMiddle(const std::string& utf8, int width, bool bold = false);
 void FillRect(plat::Surface& s, plat::Rect r, TColor c);
 void FrameRect(plat::Surface& s, plat::Rect r, TColor light, TColor dark);
 
@@ -34,8 +40,11 @@ struct TWidget {
   plat::Rect rect;
   std::string caption;  // UTF-8
   std::string text;     // edit lines
+  std::size_t caret = 0;  // edit lines: byte offset of the caret in text
   bool checked = false, enabled = true, visible = true, bold = false;
+  bool oneLine = false;  // labels: a single line, elided in the middle when too long
   std::vector<std::string> items;  // lists
+  // Lists: the row selected and the first row shown; edit lines: the first byte shown.
   int selected = -1, top = 0;
   int position = 0;  // progress, 0..100
   TColor color = 0;
@@ -62,10 +71,14 @@ class TPage {
   void MouseDown(int x, int y);
   void KeyDown(int key);
   void KeyPress(const std::string& utf8);
+  // Rows a list shows at once.
+  static int ListRows(const TWidget& w);
 
  private:
-  // y: the height a list was clicked at, which picks its row.
-  void Activate(TWidget* w, int y);
+  // (x, y): where a list or an edit line was clicked, which picks its row or caret place.
+  void Activate(TWidget* w, int x, int y);
+  void EditKey(TWidget& w, int key);
+  void ListKey(TWidget& w, int key);
 };
 
 // The window and its page stack.

@@ -93,10 +93,15 @@ xs_alive() {
   kill -0 "$XS_WMPID" 2>/dev/null || { xs_fail "the window manager has exited"; return 1; }
 }
 
-# xs_wait_window PID: waits for a visible window of that process; its id in XS_WINDOW.
+# xs_wait_window PID: waits for a visible window of that process; its id in XS_WINDOW. Each
+# look is a search of its own: a window that vanishes while the tree is walked makes xdotool
+# give up that search.
+_xs_window_of() {
+  XS_WINDOW=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n 1)
+  [ -n "$XS_WINDOW" ]
+}
 xs_wait_window() {
-  XS_WINDOW=$(timeout "$XS_TIMEOUT" xdotool search --sync --onlyvisible --pid "$1" 2>/dev/null | head -n 1)
-  [ -n "$XS_WINDOW" ] || { xs_fail "no window of process $1 appeared"; return 1; }
+  xs_until _xs_window_of "$1" || { xs_fail "no window of process $1 appeared"; return 1; }
 }
 
 # xs_wait_tree PATTERN: waits for a window whose line in the window tree matches (for windows

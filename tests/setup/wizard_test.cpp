@@ -4,13 +4,16 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
 #include "platform/null/null.h"
 #include "platform/platform.h"
+#include "setup/archive/UnRAR.h"
 #include "setup/mainunit.h"
 #include "tests/setup/setup_fixture.h"
+#include "tools/mkrar/rarwriter.h"
 
 namespace zarn3set {
 namespace {
@@ -52,13 +55,17 @@ class Wizard : public TempDirTest {
     TempDirTest::TearDown();
   }
 
-  // Stands in for the archive component: two files, progress in steps, and the outcomes a
+  // Stands in for the archive component: the files of `packed`, each begun with its output
+  // name as the component gives it ("\" separators), progress in steps, and the outcomes a
   // test asks for.
   std::string Extract(const std::string& archive, TExtractEvents& ev) {
     extractedFrom = archive;
     fs::path out = fs::path(archive).parent_path();
-    for (const char* name : {"zarn", "data/zarn.res"}) {
-      ev.begin(name);
+    for (const std::string& name : packed) {
+      std::string output = (out / name).string();
+      std::replace(output.begin(), output.end(), '/', '\\');
+      ev.begin(output);
+      fileLines.push_back(zarn3set::Wizard->ProgressForm.Label1->caption);
       for (int p = 0; p <= 100; p += 25) {
         if (stopAt == p) {  // the user presses "Стоп" in the progress window
           int x, y;
@@ -114,7 +121,7 @@ class Wizard : public TempDirTest {
     plat::null::InjectMouseUp(screen.form->id, plat::MouseButton::Left, x, y);
     plat::ProcessMessages();
   }
-  // Empties the focused edit line with Backspace and types `utf8` into it.
+  // Empties the edit line with End and Backspace and types `utf8` into it.
   void Type(TPage& page, const std::string& utf8) {
     TWidget* edit = EditOf(page);
     ASSERT_NE(edit, nullptr);
@@ -122,6 +129,8 @@ class Wizard : public TempDirTest {
     page.CentreOf(edit, x, y);
     plat::null::InjectMouseDown(screen.form->id, plat::MouseButton::Left, x, y);
     plat::null::InjectMouseUp(screen.form->id, plat::MouseButton::Left, x, y);
+    plat::null::InjectKeyDown(screen.form->id, plat::vk::End);
+    plat::null::InjectKeyUp(screen.form->id, plat::vk::End);
     for (std::size_t i = 0; i < edit->text.size() + 2; ++i) {
       plat::null::InjectKeyDown(screen.form->id, plat::vk::Back);
       plat::null::InjectKeyUp(screen.form->id, plat::vk::Back);
@@ -144,6 +153,39 @@ class Wizard : public TempDirTest {
               Click(p, "Далее >");
             }};
   }
+  // Pixels of text (black) outside the places given (window coordinates; the whole page when
+  // none is) when the page is drawn alone.
+  int InkOutside(TPage& page, std::vector<const TWidget*> places = {}) {
+    std::vector<TPage*> shown{&page};
+    std::swap(shown, screen.stack);
+    screen.Repaint();
+    std::swap(shown, screen.stack);
+    std::vector<plat::Rect> rects;
+    if (places.empty()) rects.push_back(page.rect);
+    for (const TWidget* w : places) rects.push_back({page.rect.x + w->rect.x, page.rect.y + 22 + w->rect.y, w->rect.w, w->rect.h});
+    int ink = 0;
+    for (int y = 0; y < screen.surface.height; ++y)
+      for (int x = 0; x < screen.surface.width; ++x) {
+        if (std::any_of(rects.begin(), rects.end(), [&](const plat::Rect& r) {
+              return x >= r.x && y >= r.y && x < r.x + r.w && y < r.y + r.h;
+            }))
+          continue;
+        std::uint8_t cr, cg, cb;
+        plat::UnpackColour(screen.surface.format, screen.surface.pixels[static_cast<std::size_t>(y) * screen.surface.width + x], cr, cg, cb);
+        ink += cr < 32 && cg < 32 && cb < 32;
+      }
+    return ink;
+  }
+  Step Installed() {
+    return {"finish", [this](TPage& p) {
+              EXPECT_EQ(zarn3set::Wizard->CopyForm.Text->caption, kInstalledText);
+              Click(p, "Завершено");
+            }};
+  }
+  // Installs into `folder` with the group page as proposed; the closing page must say so.
+  void InstallInto(const std::string& folder) {
+    Walk({Press("welcome", "Начать"), TypeFolder(folder), Press("group", "Далее >"), Installed()});
+  }
   Step Message(const std::string& text, const std::string& button) {
     return {"message", [this, text, button](TPage& p) {
               EXPECT_EQ(p.widgets[0]->caption, text);
@@ -155,6 +197,8 @@ class Wizard : public TempDirTest {
   TScreen screen;
   std::vector<std::string> seen;
   std::vector<int> percents;
+  std::vector<std::string> packed{"zarn", "data/zarn.res"};
+  std::vector<std::string> fileLines;  // the progress window's file line at each file's start
   std::string extractedFrom, failure;
   int stopAt = -1;
 };
@@ -199,6 +243,8 @@ TEST_F(Wizard, InstallsThroughEveryPageInOrder) {
   EXPECT_NE(group.find("Exec="), std::string::npos);
   EXPECT_NE(group.find("/новая/zarn"), std::string::npos);
   EXPECT_TRUE(fs::exists(home / "Desktop" / kLauncherFileName));
+  // Each file's line is two blanks and its output name, install folder and all.
+  EXPECT_EQ(fileLines, (std::vector<std::string>{"  " + InstallDir + "zarn", "  " + InstallDir + "data/zarn.res"}));
   // The bar rose file by file to 100.
   ASSERT_EQ(percents.size(), 10u);
   EXPECT_EQ(percents[0], 0);
@@ -235,17 +281,25 @@ TEST_F(Wizard, AFolderThatCannotBeHadKeepsThePageOpenWithItsReason) {
              << p.widgets[0]->caption;
          Click(p, "OK");
        }},
+      // The archive component would take "\\" for a separator and fail late: refused here.
+      TypeFolder((dir / "a\\b").string()),
+      Message(kBackslashText + (dir / "a\\b").string(), "OK"),
       TypeFolder("/proc/zarn3set/ZarnIII"),
       Message(std::string(kCannotMakeFolderText) + "/proc/zarn3set/ZarnIII: No such file or directory", "OK"),
       TypeFolder("~"),
       Expect("group", [&](TPage& p) {
         EXPECT_EQ(InstallDir, home.string() + "/");
-        Click(p, "< Назад");
+        Type(p, "~/menu\\Zarn");
+        Click(p, "Далее >");
       }),
+      Message(std::string(kBackslashText) + "~/menu\\Zarn", "OK"),
+      Press("group", "< Назад"),
       Press("folder", "< Назад"),
       Press("welcome", "Выйти"),
   });
   EXPECT_EQ(status, 0);
+  EXPECT_FALSE(fs::exists(dir / "a\\b"));
+  EXPECT_FALSE(fs::exists(home / "menu\\Zarn"));
 }
 
 TEST_F(Wizard, WithoutADesktopOnlyTheGroupShortcutIsMade) {
@@ -270,19 +324,63 @@ TEST_F(Wizard, WithoutADesktopOnlyTheGroupShortcutIsMade) {
   EXPECT_FALSE(fs::exists(home / "Desktop"));
 }
 
+TEST_F(Wizard, UntickingTheDesktopBoxMakesOnlyTheGroupShortcut) {
+  Walk({
+      Press("welcome", "Начать"),
+      TypeFolder((dir / "game").string()),
+      Expect("group",
+             [&](TPage& p) {
+               Click(p, "Ярлык на рабочий стол");
+               EXPECT_FALSE(p.Find("Ярлык на рабочий стол")->checked);
+               Click(p, "Далее >");
+             }),
+      Installed(),
+  });
+  EXPECT_EQ(WizardEnd, TWizardEnd::Finished);
+  EXPECT_EQ(DesktopLinkDir, "");
+  EXPECT_TRUE(fs::exists(LinkGroupDir + kLauncherFileName));
+  EXPECT_TRUE(fs::is_directory(home / "Desktop"));
+  EXPECT_FALSE(fs::exists(home / "Desktop" / kLauncherFileName));
+}
+
+// A link standing where the archive's copy goes is replaced by the copy; the file it points
+// at, inside the install folder or not, keeps its bytes.
+TEST_F(Wizard, TheArchiveCopyReplacesALinkAndNeverWritesThroughIt) {
+  fs::path victim = dir / "victim.txt";
+  fs::path missing = dir / "made_through_a_link";
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> plant;
+  };
+  std::vector<Case> cases{
+      {"symbolic link", [&](const fs::path& at) { fs::create_symlink(victim, at); }},
+      {"hard link", [&](const fs::path& at) { fs::create_hard_link(victim, at); }},
+      {"dangling link", [&](const fs::path& at) { fs::create_symlink(missing, at); }},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Spit(victim, "not the archive");
+    fs::path target = dir / ("game" + std::to_string(++n));
+    fs::create_directories(target);
+    c.plant(target / kArchiveName);
+    seen.clear();
+    InstallInto(target.string());
+    EXPECT_EQ(Slurp(victim), "not the archive");
+    EXPECT_FALSE(fs::exists(missing));
+    EXPECT_FALSE(fs::is_symlink(target / kArchiveName));
+    EXPECT_EQ(Slurp(target / kArchiveName), "archive bytes");
+    EXPECT_EQ(fs::hard_link_count(victim), 1u);
+    // Only the archive and what it held: no half-written copy beside it.
+    EXPECT_EQ(setup_test::Listing(target), "data\ndata/zarn.res\nzarn\nzarn3.rar\n");
+  }
+}
+
 TEST_F(Wizard, InstallingFromTheInstallFolderItselfKeepsTheArchive) {
   fs::path target = dir / "same";
   Spit(target / kArchiveName, "the one archive");
   ArchiveSourceDir = target.string();
-  Walk({
-      Press("welcome", "Начать"),
-      TypeFolder(target.string()),
-      Press("group", "Далее >"),
-      Expect("finish", [&](TPage& p) {
-        EXPECT_EQ(zarn3set::Wizard->CopyForm.Text->caption, kInstalledText);
-        Click(p, "Завершено");
-      }),
-  });
+  InstallInto(target.string());
   EXPECT_EQ(Slurp(target / kArchiveName), "the one archive");
 }
 
@@ -327,6 +425,29 @@ TEST_F(WizardFailure, AFailedExtractionSaysSo) {
   EXPECT_EQ(Install((dir / "g").string(), {Finish(std::string(kNotInstalledText) + failure)}), 1);
 }
 
+TEST_F(WizardFailure, AnArchiveWithNothingInItInstallsNothing) {
+  packed.clear();
+  EXPECT_EQ(Install((dir / "g").string(), {Finish(std::string(kNotInstalledText) + kEmptyArchiveText)}), 1);
+  EXPECT_EQ(WizardEnd, TWizardEnd::Aborted);
+}
+
+TEST_F(WizardFailure, AnArchiveWithoutTheProgramMakesNoShortcutToIt) {
+  packed = {"data/zarn.res"};
+  EXPECT_EQ(Install((dir / "g").string(),
+                    {Finish(std::string(kNotInstalledText) + kNoProgramText + (dir / "g" / "zarn").string())}),
+            1);
+}
+
+// The same through the real component and library, on an archive that holds no entry at all.
+TEST_F(WizardFailure, AnEmptyRarArchiveInstallsNothing) {
+  ASSERT_TRUE(BindUnrarLibrary(ZARN_UNRAR_LIBRARY));
+  ExtractProc = ExtractWithComponent;
+  Spit(dir / "src" / kArchiveName, zarn_tools::WriteRar({}));
+  int status = Install((dir / "g").string(), {Finish(std::string(kNotInstalledText) + kEmptyArchiveText)});
+  UnbindUnrarLibrary();
+  EXPECT_EQ(status, 1);
+}
+
 TEST_F(WizardFailure, AStoppedExtractionSaysSo) {
   stopAt = 50;
   EXPECT_EQ(Install((dir / "g").string(), {Finish(kCancelledText)}), 1);
@@ -339,6 +460,34 @@ TEST_F(WizardFailure, AnArchiveThatCannotBeCopiedSaysWhy) {
   EXPECT_NE(finishText.find((dir / "g" / kArchiveName).string() + ": Is a directory\r\n"), std::string::npos)
       << finishText;
   EXPECT_TRUE(extractedFrom.empty());
+}
+
+// Names far longer than a line, in a message and on the closing page, stay inside them.
+TEST_F(WizardFailure, ALongNameInAFailureTextStaysInsideItsWindow) {
+  fs::path deep = dir;
+  for (int i = 0; i < 16; ++i) deep /= "очень_длинное_имя_папки_без_пробелов_" + std::to_string(i);
+  Spit(dir / "plain_file", "x");
+  fs::path underFile = dir / "plain_file";  // longer than the screen has lines for
+  for (int i = 0; i < 3; ++i) underFile /= deep.lexically_relative(dir);
+  fs::create_directories(deep / kArchiveName);  // the copy cannot be written
+  int status = Walk({
+      Press("welcome", "Начать"),
+      TypeFolder(underFile.string()),
+      {"message", [&](TPage& p) {
+         EXPECT_NE(p.widgets[0]->caption.find(underFile.string()), std::string::npos);
+         EXPECT_LE(p.rect.h, TScreen::kHeight);
+         EXPECT_EQ(InkOutside(p), 0);
+         Click(p, "OK");
+       }},
+      TypeFolder(deep.string()),
+      Press("group", "Далее >"),
+      Expect("finish", [&](TPage& p) {
+        EXPECT_NE(FinishText().find(deep.string()), std::string::npos);
+        EXPECT_EQ(InkOutside(p, {zarn3set::Wizard->CopyForm.Text, zarn3set::Wizard->CopyForm.Button2}), 0);
+        Click(p, "Завершено");
+      }),
+  });
+  EXPECT_EQ(status, 1);
 }
 
 TEST_F(WizardFailure, UnreadableFoldersEndTheSetupWithTheFoldersMessage) {
