@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "game/shell/netgame.h"
+#include "game/net/netgame.h"
 #include "game/shell/worldclock.h"
 #include "game/world/dobjects.h"
 

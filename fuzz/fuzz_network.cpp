@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "game/shell/netgame.h"
+#include "game/net/netgame.h"
 #include "game/world/dobjects.h"
 
 namespace {

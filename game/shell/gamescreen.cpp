@@ -1,6 +1,6 @@
 #include "game/shell/gamescreen.h"
 
-#include "game/shell/netgame.h"
+#include "game/net/netgame.h"
 
 #include <algorithm>
 #include <cmath>

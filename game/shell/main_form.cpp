@@ -10,7 +10,7 @@
 #include "game/menus/dmenus.h"
 #include "game/shell/Main.h"
 #include "game/shell/dresurse.h"
-#include "game/shell/netgame.h"
+#include "game/net/netgame.h"
 #include "game/shell/settings.h"
 #include "game/shell/soundout.h"
 #include "game/shell/worldclock.h"

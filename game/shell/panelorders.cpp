@@ -9,7 +9,7 @@
 
 #include "game/base/dvga.h"
 #include "game/menus/buildmenus.h"
-#include "game/shell/netrequests.h"
+#include "game/net/netrequests.h"
 #include "game/shell/playmouse.h"
 #include "game/shell/selection.h"
 #include "game/sound/dsnd.h"

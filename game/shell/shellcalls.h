@@ -11,7 +11,7 @@
 #include "game/shell/selection.h"
 #include "game/menus/campaign.h"
 #include "game/menus/gamemenu.h"
-#include "game/shell/netgame.h"
+#include "game/net/netgame.h"
 #include "game/menus/editormenus.h"
 #include "game/shell/editorscreens.h"
 

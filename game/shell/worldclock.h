@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "game/base/records.h"
-#include "game/shell/netgame.h"
+#include "game/net/netgame.h"
 #include "game/world/worldstep.h"
 
 namespace zarn {

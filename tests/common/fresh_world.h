@@ -6,7 +6,7 @@
 // world steps and draws by the role.
 #pragma once
 
-#include "game/shell/netgame.h"
+#include "game/net/netgame.h"
 #include "game/world/dobjects.h"
 #include "game/world/scenario.h"
 #include "game/world/tileindex.h"

@@ -11,8 +11,8 @@
 
 #include "game/base/dvga.h"
 #include "game/menus/netlobby.h"
-#include "game/shell/netgame.h"
-#include "game/shell/netrequests.h"
+#include "game/net/netgame.h"
+#include "game/net/netrequests.h"
 #include "game/world/dobjects.h"
 #include "platform/app.h"
 #include "platform/net.h"

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <memory>
 
-#include "game/shell/netgame.h"
+#include "game/net/netgame.h"
 #include "platform/net.h"
 #include "tests/common/golden.h"
 #include "tests/shell/game_fixture.h"

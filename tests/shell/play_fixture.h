@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "game/menus/dmenus.h"
-#include "game/shell/netrequests.h"
+#include "game/net/netrequests.h"
 #include "game/shell/selection.h"
 #include "game/world/messages.h"
 #include "tests/shell/campaign_world.h"

@@ -1,7 +1,7 @@
 #include <charconv>
 
 #include "game/base/maps.h"
-#include "game/shell/netgame.h"
+#include "game/net/netgame.h"
 
 namespace zarn {
 

@@ -6,8 +6,8 @@
 #include <map>
 
 #include "game/base/dvga.h"
-#include "game/shell/netgame.h"
-#include "game/shell/netrequests.h"
+#include "game/net/netgame.h"
+#include "game/net/netrequests.h"
 #include "game/world/dobjects.h"
 #include "platform/app.h"
 #include "platform/net.h"

@@ -1,11 +1,11 @@
-#include "game/shell/netrequests.h"
+#include "game/net/netrequests.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 
 #include "game/base/globals.h"
-#include "game/shell/netgame.h"
+#include "game/net/netgame.h"
 #include "game/world/dobjects.h"
 
 namespace zarn {

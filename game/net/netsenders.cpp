@@ -1,8 +1,8 @@
 // The server's broadcasts behind the world's network hooks, the client's requests behind the
 // others, and chat.
 #include "game/base/dvga.h"
-#include "game/shell/netgame.h"
-#include "game/shell/netrequests.h"
+#include "game/net/netgame.h"
+#include "game/net/netrequests.h"
 #include "game/sound/dsnd.h"
 #include "game/world/dobjects.h"
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "game/base/dvga.h"
-#include "game/shell/netgame.h"
-#include "game/shell/netrequests.h"
+#include "game/net/netgame.h"
+#include "game/net/netrequests.h"
 #include "game/sound/dsnd.h"
 #include "game/world/dobjects.h"
 
