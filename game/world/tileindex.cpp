@@ -28,15 +28,31 @@ void CellsOf(const TUnitRecord& u, std::int32_t& a, std::int32_t& b) {
   }
 }
 
+// A unit's own tile (its first node) files it in that tile's block too.
+void BlockUnlink(int slot, std::int32_t cell) {
+  const std::int16_t prev = BlockPrev[static_cast<std::size_t>(slot)], next = BlockNext[static_cast<std::size_t>(slot)];
+  if (prev != None) BlockNext[static_cast<std::size_t>(prev)] = next;
+  else BlockHead[static_cast<std::size_t>(BlockOfCell(cell))] = next;
+  if (next != None) BlockPrev[static_cast<std::size_t>(next)] = prev;
+}
+
+void BlockLink(int slot, std::int32_t cell) {
+  std::int16_t& head = BlockHead[static_cast<std::size_t>(BlockOfCell(cell))];
+  BlockPrev[static_cast<std::size_t>(slot)] = None;
+  BlockNext[static_cast<std::size_t>(slot)] = head;
+  if (head != None) BlockPrev[static_cast<std::size_t>(head)] = static_cast<std::int16_t>(slot);
+  head = static_cast<std::int16_t>(slot);
+}
+
 void Unlink(int node) {
   const std::int32_t cell = NodeCell[static_cast<std::size_t>(node)];
   if (cell < 0) return;
+  if (node % 2 == 0) BlockUnlink(node / 2, cell);
   const std::int16_t prev = Prev[static_cast<std::size_t>(node)], next = Next[static_cast<std::size_t>(node)];
   if (prev != None) Next[static_cast<std::size_t>(prev)] = next;
   else Head[static_cast<std::size_t>(cell)] = next;
   if (next != None) Prev[static_cast<std::size_t>(next)] = prev;
   NodeCell[static_cast<std::size_t>(node)] = -1;
-  --BlockNodes[static_cast<std::size_t>(BlockOfCell(cell))];
 }
 
 void Link(int node, std::int32_t cell) {
@@ -46,7 +62,7 @@ void Link(int node, std::int32_t cell) {
   if (head != None) Prev[static_cast<std::size_t>(head)] = static_cast<std::int16_t>(node);
   Head[static_cast<std::size_t>(cell)] = static_cast<std::int16_t>(node);
   NodeCell[static_cast<std::size_t>(node)] = cell;
-  ++BlockNodes[static_cast<std::size_t>(BlockOfCell(cell))];
+  if (node % 2 == 0) BlockLink(node / 2, cell);
 }
 
 void Place(int node, std::int32_t cell) {
@@ -111,7 +127,7 @@ int UnitsOffGrid() { return OffGridCount; }
 void RebuildTileIndex() {
   Head.fill(None);
   NodeCell.fill(-1);
-  BlockNodes.fill(0);
+  BlockHead.fill(None);
   HarvesterAt.fill(-1);
   HarvesterCount.fill(0);
   OffGrid.fill(false);
@@ -157,10 +173,19 @@ std::string TileIndexMismatch() {
         return Describe(s, "misplaced in the harvester lists");
     }
   }
-  std::array<std::uint16_t, BlockSide * BlockSide> blocks{};
-  for (const std::int32_t cell : NodeCell)
-    if (cell >= 0) ++blocks[static_cast<std::size_t>(BlockOfCell(cell))];
-  if (blocks != BlockNodes) return "the counts of the blocks are wrong";
+  // Each block's list is well linked and holds exactly the units whose own tile is in it.
+  int filed = 0, owned = 0;
+  for (int b = 0; b < BlockSide * BlockSide; ++b) {
+    std::int16_t prev = None;
+    for (std::int16_t s = BlockHead[static_cast<std::size_t>(b)]; s != None; prev = s, s = BlockNext[static_cast<std::size_t>(s)]) {
+      if (s < 0 || s > MaxUnitSlots || ++filed > MaxUnitSlots + 1) return "a block's list is broken";
+      const std::int32_t cell = NodeCell[static_cast<std::size_t>(2 * s)];
+      if (BlockPrev[static_cast<std::size_t>(s)] != prev || cell < 0 || BlockOfCell(cell) != b)
+        return Describe(s, "misfiled in the blocks");
+    }
+  }
+  for (int s = 0; s <= MaxUnitSlots; ++s) owned += NodeCell[static_cast<std::size_t>(2 * s)] >= 0 ? 1 : 0;
+  if (filed != owned) return "the blocks do not hold every unit on the grid";
   int listed = 0;
   for (const int n : HarvesterCount) listed += n;
   if (harvesters != listed) return "the harvester lists are too long";

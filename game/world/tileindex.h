@@ -50,14 +50,21 @@ inline std::array<std::int32_t, NodeCount> NodeCell = [] {
   return c;
 }();
 
-// Nodes linked in each block of 8 x 8 tiles, so that a search of a square passes over empty
-// ground a block at a time. Blocks run like the cells: one column of blocks per 8 columns.
+// The units whose own tile lies in each block of 8 x 8 tiles, doubly linked by slot, so that a
+// search of a square reads the units of a few blocks instead of every tile. Blocks run like the
+// cells: one column of blocks per 8 columns.
 inline constexpr int BlockShift = 3;
 inline constexpr int BlockSide = MapMaxSize >> BlockShift;
 inline int BlockOfCell(std::int32_t cell) {
   return ((cell / MapMaxSize) >> BlockShift) * BlockSide + ((cell % MapMaxSize) >> BlockShift);
 }
-inline std::array<std::uint16_t, BlockSide * BlockSide> BlockNodes{};
+inline std::array<std::int16_t, BlockSide * BlockSide> BlockHead = [] {
+  std::array<std::int16_t, BlockSide * BlockSide> h{};
+  h.fill(None);
+  return h;
+}();
+inline std::array<std::int16_t, MaxUnitSlots + 1> BlockNext{};
+inline std::array<std::int16_t, MaxUnitSlots + 1> BlockPrev{};
 
 // Counts every change told to the index, so that a list drawn from the unit table can tell
 // whether it is still current.
@@ -111,17 +118,12 @@ void ForEachUnitNearTile(long cx, long cy, long r, F&& f) {
   const long x0 = std::max<long>(1, cx - r), x1 = std::min<long>(MapMaxSize, cx + r);
   const long y0 = std::max<long>(1, cy - r), y1 = std::min<long>(MapMaxSize, cy + r);
   for (long bx = (x0 - 1) >> BlockShift; bx <= (x1 - 1) >> BlockShift; ++bx)
-    for (long by = (y0 - 1) >> BlockShift; by <= (y1 - 1) >> BlockShift; ++by) {
-      if (BlockNodes[static_cast<std::size_t>(bx * BlockSide + by)] == 0) continue;
-      const long xa = std::max(x0, (bx << BlockShift) + 1), xb = std::min(x1, (bx + 1) << BlockShift);
-      const long ya = std::max(y0, (by << BlockShift) + 1), yb = std::min(y1, (by + 1) << BlockShift);
-      for (long x = xa; x <= xb; ++x)
-        for (long y = ya; y <= yb; ++y)
-          ForEachUnitOnTile(x, y, [&](int i) {
-            // Each unit once, on its own tile, not on the one it steps into.
-            if (i >= 1 && i <= last && Units[i].X == x && Units[i].Y == y) f(i);
-          });
-    }
+    for (long by = (y0 - 1) >> BlockShift; by <= (y1 - 1) >> BlockShift; ++by)
+      for (std::int16_t s = BlockHead[static_cast<std::size_t>(bx * BlockSide + by)]; s != None;
+           s = BlockNext[static_cast<std::size_t>(s)]) {
+        const TUnitRecord& u = Units[s];
+        if (s >= 1 && s <= last && u.X >= x0 && u.X <= x1 && u.Y >= y0 && u.Y <= y1) f(s);
+      }
 }
 
 // Calls f(slot) for every live harvester of the owner, in no particular slot order.
