@@ -279,6 +279,8 @@ void TMainForm::FormActivate() {
   ScreenshotFailureTold = false;
   try {
     LoadSettings();
+    // A lost display ends the program as quitting does, so the settings are kept.
+    plat::OnDisplayLost = [] { SaveSettings(); };
     plat::SurfaceCreate(BackBitmap, ScreenWidth, ScreenHeight, BackBitmapFormat());
     FullScreenWanted = 1;
     WorldTickCount = 0;
@@ -413,6 +415,7 @@ void DestroyProgram() {
   delete MainForm;
   MainForm = nullptr;
   ResetHooks();
+  plat::OnDisplayLost = nullptr;
   DXFreeLibraries();
 }
 
