@@ -147,6 +147,8 @@ void DrawMouseCursor();
 // Frame counters of the cursors and menu animations, first to fourth.
 inline Table1<TAnimCounter, 4> AnimCounters{};
 void AnimCounterInit(TAnimCounter& counter, int frameCount, int firstSprite, int period);
+// The four counters of the animated pointers, as start-up and a resumed game set them.
+void InitPointerAnimCounters();
 void AnimCounterStep(TAnimCounter& counter);
 void DrawPictureCursor(const TAnimCounter& counter, int x, int y);
 

@@ -327,10 +327,7 @@ void TMainForm::FormActivate() {
     ClearScreen();
     SelectCursor(0);
     SetCursorColor(200);
-    AnimCounterInit(AnimCounters[1], 5, 260, 2);
-    AnimCounterInit(AnimCounters[2], 10, 265, 2);
-    AnimCounterInit(AnimCounters[3], 17, 275, 2);
-    AnimCounterInit(AnimCounters[4], 12, 292, 2);
+    InitPointerAnimCounters();
 
     ApplyGameSpeedHook();
     LoadSoundBank();

@@ -274,10 +274,7 @@ void ResumeLoadedGame() {
   CommonGameSetUp();
   ResetCursorState();
   ScrollNextTime = 0;
-  AnimCounterInit(AnimCounters[1], 5, 260, 2);
-  AnimCounterInit(AnimCounters[2], 10, 265, 2);
-  AnimCounterInit(AnimCounters[3], 17, 275, 2);
-  AnimCounterInit(AnimCounters[4], 12, 292, 2);
+  InitPointerAnimCounters();
   PlayNextTrack();
 }
 
