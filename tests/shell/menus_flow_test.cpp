@@ -243,11 +243,6 @@ class MenuLayoutTest : public MenusFlowTest {
     }
     ASSERT_EQ(GameScreen, ScreenGameMenu);
   }
-  // The picture with the pointer parked where it lights nothing.
-  void Park() {
-    plat::null::InjectMouseMove(FormId(), 620, 390);
-    Pass(2);
-  }
 };
 
 TEST_F(MenuLayoutTest, TheInGameMenuButtonsTakeClicksStrictlyInsideTheirRectangles) {
