@@ -198,7 +198,8 @@ void CentreViewOnSelection() {
 void ClearSelectionAndGroups() {
   ViewState.SelectedCount = 0;
   ViewState.SelectionKind = SelectedUnits;
-  for (TSelectionEntry& e : ViewState.Selection) e.InUse = 0;
+  // Whole entries, so that no group of a new game names an object of the game before.
+  for (TSelectionEntry& e : ViewState.Selection) e = TSelectionEntry{};
   for (TSelectionList& g : ViewState.Groups) g = ViewState.Selection;
 }
 
