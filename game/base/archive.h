@@ -139,6 +139,8 @@ inline std::array<std::uint16_t, 16> CursorMask{};
 extern const std::array<std::array<std::uint16_t, 16>, 8> CursorMasks;
 void ResetCursorState();
 void SetCursorColor(std::uint8_t colour);
+// The pointer's colour with no order waiting for a target.
+inline constexpr std::uint8_t CursorNormalColour = 200;
 void SetCursorShape(const std::array<std::uint16_t, 16>& mask);
 void SelectCursor(std::uint8_t type);
 void DrawCursorMask(int x, int y);

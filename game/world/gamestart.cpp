@@ -40,6 +40,9 @@ void CommonGameSetUp() {
   MenuButtonIdle = 1;
   // A click that left the play screen never saw its release here.
   BoxDragState = 0;
+  // Nor does an order of the game before wait for a target in this one.
+  PendingOrder = 0;
+  SetCursorColor(CursorNormalColour);
   SetUnitSlotsForPlayers(Mission.PlayerCount);
   SetBuildingSlotsForPlayers(Mission.PlayerCount);
   SetMinimapScalesFromMap();

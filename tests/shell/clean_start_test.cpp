@@ -34,6 +34,7 @@ std::string Differences(const std::vector<std::uint8_t>& a, const std::vector<st
       {"GameMap", sizeof(GameMap)},   {"ShroudMap", sizeof(ShroudMap)},
       {"OccupancyMap", sizeof(OccupancyMap)}, {"WorldTickCount", sizeof(WorldTickCount)},
       {"RandSeed", sizeof(RandSeed)}, {"ViewState", sizeof(ViewState)},
+      {"PendingOrder", sizeof(PendingOrder)},
       {"UnitSlots", sizeof(UnitSlots)}, {"BuildingSlots", sizeof(BuildingSlots)},
       {"the picture", sizeof(BackBuffer)}};
   std::string out;
@@ -78,6 +79,7 @@ class CleanStartTest : public GameTest {
     Park();
     std::vector<std::uint8_t> out = campaign_world::WorldBytes();
     campaign_world::AppendBytes(out, ViewState);
+    campaign_world::AppendBytes(out, PendingOrder);
     campaign_world::AppendBytes(out, UnitSlots);
     campaign_world::AppendBytes(out, BuildingSlots);
     // The parked pointer's animation runs on the program's clock, which goes on from game to
@@ -119,9 +121,11 @@ class CleanStartTest : public GameTest {
     PlayFirstMission();
     plat::SetTimerEnabled(MainForm->Timer1, false);
     campaign_world::Step(campaign_world::TicksPerMinute);
-    Click(60, 60);
+    ASSERT_GT(ViewState.SelectedCount, 0);
     int key = '2';
     MainForm->FormKeyDown(key, plat::kCtrl);  // stored as group 2
+    Click(280, 163);                          // a move order waiting for its target
+    ASSERT_NE(PendingOrder, 0);
     Key(plat::vk::Right);
     campaign_world::Step(campaign_world::TicksPerMinute);
   }
