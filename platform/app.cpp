@@ -150,6 +150,7 @@ void Shutdown() {
     gTasks.clear();
   }
   OnAppActivate = nullptr;
+  OnDisplayLost = nullptr;
   OnAppDeactivate = nullptr;
   OnMusicEnd = nullptr;
   gBackend.reset();

@@ -63,4 +63,8 @@ bool AppActive();
 inline std::function<void()> OnAppActivate;
 inline std::function<void()> OnAppDeactivate;
 
+// Runs when the display goes away under the program, just before it ends with status 1:
+// nothing can be shown any more, but files can still be written.
+inline std::function<void()> OnDisplayLost;
+
 }  // namespace plat

@@ -298,6 +298,13 @@ void AnimCounterInit(TAnimCounter& counter, int frameCount, int firstSprite, int
   counter.NextStep = static_cast<std::int32_t>(TickCount) + counter.Period;
 }
 
+void InitPointerAnimCounters() {
+  AnimCounterInit(AnimCounters[1], 5, 260, 2);
+  AnimCounterInit(AnimCounters[2], 10, 265, 2);
+  AnimCounterInit(AnimCounters[3], 17, 275, 2);
+  AnimCounterInit(AnimCounters[4], 12, 292, 2);
+}
+
 void AnimCounterStep(TAnimCounter& counter) {
   const auto now = static_cast<std::int32_t>(TickCount);
   if (now < counter.NextStep) return;

@@ -139,6 +139,8 @@ inline std::array<std::uint16_t, 16> CursorMask{};
 extern const std::array<std::array<std::uint16_t, 16>, 8> CursorMasks;
 void ResetCursorState();
 void SetCursorColor(std::uint8_t colour);
+// The pointer's colour with no order waiting for a target.
+inline constexpr std::uint8_t CursorNormalColour = 200;
 void SetCursorShape(const std::array<std::uint16_t, 16>& mask);
 void SelectCursor(std::uint8_t type);
 void DrawCursorMask(int x, int y);
@@ -147,6 +149,8 @@ void DrawMouseCursor();
 // Frame counters of the cursors and menu animations, first to fourth.
 inline Table1<TAnimCounter, 4> AnimCounters{};
 void AnimCounterInit(TAnimCounter& counter, int frameCount, int firstSprite, int period);
+// The four counters of the animated pointers, as start-up and a resumed game set them.
+void InitPointerAnimCounters();
 void AnimCounterStep(TAnimCounter& counter);
 void DrawPictureCursor(const TAnimCounter& counter, int x, int y);
 

@@ -280,6 +280,8 @@ void TMainForm::FormActivate() {
   ScreenshotFailureTold = false;
   try {
     LoadSettings();
+    // A lost display ends the program as quitting does, so the settings are kept.
+    plat::OnDisplayLost = [] { SaveSettings(); };
     plat::SurfaceCreate(BackBitmap, ScreenWidth, ScreenHeight, BackBitmapFormat());
     FullScreenWanted = 1;
     WorldTickCount = 0;
@@ -326,10 +328,7 @@ void TMainForm::FormActivate() {
     ClearScreen();
     SelectCursor(0);
     SetCursorColor(200);
-    AnimCounterInit(AnimCounters[1], 5, 260, 2);
-    AnimCounterInit(AnimCounters[2], 10, 265, 2);
-    AnimCounterInit(AnimCounters[3], 17, 275, 2);
-    AnimCounterInit(AnimCounters[4], 12, 292, 2);
+    InitPointerAnimCounters();
 
     ApplyGameSpeedHook();
     LoadSoundBank();
@@ -414,6 +413,7 @@ void DestroyProgram() {
   delete MainForm;
   MainForm = nullptr;
   ResetHooks();
+  plat::OnDisplayLost = nullptr;
   DXFreeLibraries();
 }
 

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 
+#include "game/base/archive.h"
+
 namespace zarn {
 
-// Cursor colours: normal (and over own objects), over a foreign unit or building, over a worm.
-inline constexpr std::uint8_t CursorNormalColour = 200;
+// Cursor colours: normal (CursorNormalColour, also over own objects), over a foreign unit or
+// building, over a worm.
 inline constexpr std::uint8_t CursorForeignColour = 12;
 inline constexpr std::uint8_t CursorWormColour = 17;
 

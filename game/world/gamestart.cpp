@@ -40,6 +40,9 @@ void CommonGameSetUp() {
   MenuButtonIdle = 1;
   // A click that left the play screen never saw its release here.
   BoxDragState = 0;
+  // Nor does an order of the game before wait for a target in this one.
+  PendingOrder = 0;
+  SetCursorColor(CursorNormalColour);
   SetUnitSlotsForPlayers(Mission.PlayerCount);
   SetBuildingSlotsForPlayers(Mission.PlayerCount);
   SetMinimapScalesFromMap();
@@ -198,7 +201,8 @@ void CentreViewOnSelection() {
 void ClearSelectionAndGroups() {
   ViewState.SelectedCount = 0;
   ViewState.SelectionKind = SelectedUnits;
-  for (TSelectionEntry& e : ViewState.Selection) e.InUse = 0;
+  // Whole entries, so that no group of a new game names an object of the game before.
+  for (TSelectionEntry& e : ViewState.Selection) e = TSelectionEntry{};
   for (TSelectionList& g : ViewState.Groups) g = ViewState.Selection;
 }
 
@@ -274,10 +278,7 @@ void ResumeLoadedGame() {
   CommonGameSetUp();
   ResetCursorState();
   ScrollNextTime = 0;
-  AnimCounterInit(AnimCounters[1], 5, 260, 2);
-  AnimCounterInit(AnimCounters[2], 10, 265, 2);
-  AnimCounterInit(AnimCounters[3], 17, 275, 2);
-  AnimCounterInit(AnimCounters[4], 12, 292, 2);
+  InitPointerAnimCounters();
   PlayNextTrack();
 }
 

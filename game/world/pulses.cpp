@@ -149,7 +149,11 @@ void ClearSecondProjectiles() {
 }
 
 void RemoveAllBlooms() {
-  for (TOssinBloomRecord& b : OssinBlooms) b.Removed = 1;
+  // Whole records: a new game's saved file must not carry an earlier game's bloom places.
+  for (TOssinBloomRecord& b : OssinBlooms) {
+    b = TOssinBloomRecord{};
+    b.Removed = 1;
+  }
 }
 
 void ClearGroundMarks() {

@@ -9,6 +9,7 @@
 
 #include "game/base/dvga.h"
 #include "game/world/filenotices.h"
+#include "game/world/ossinfields.h"
 #include "game/world/buildings.h"
 #include "game/world/gamestart.h"
 #include "game/world/pulses.h"
@@ -305,6 +306,10 @@ SaveGameResult ApplySaveGame(std::span<const std::uint8_t> save, std::span<const
   ViewState = s.View;
   if (DebugFlags.DebugMode == 0) DebugFlags = s.Debug;
   OssinFields = s.Fields;
+  // The cells are in place, as after a mission's start: a cell drained from now on re-tiles its
+  // neighbours. A game loaded before any mission ran kept the program's start-up bulk mode, and
+  // its drained fields left their edges drawn as they were.
+  OssinBulkMode = 0;
   OssinBlooms = s.Blooms;
   Worms = s.Worms;
   GroundMarks = s.GroundMarks;

@@ -1,5 +1,7 @@
 // What only X can tell or do: the size an X window really has, and the end of the program when
 // the X server goes away. Kept apart because the X headers define names that clash with ours.
+#include "platform/app.h"
+
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <dlfcn.h>
@@ -16,6 +18,15 @@ namespace {
 // which waits in Xlib for events of a server that is gone: the program spun for ever and took
 // no signal. Nothing can be shown any more, so the program ends here, saying why.
 int DisplayLost(Display*) {
+  // What the program keeps at its end is written first; a failure there must not stop the end.
+  static bool once = false;
+  if (!once && plat::OnDisplayLost) {
+    once = true;
+    try {
+      plat::OnDisplayLost();
+    } catch (...) {
+    }
+  }
   std::fprintf(stderr, "%s: the connection to the display was lost\n", program_invocation_short_name);
   std::fflush(nullptr);
   _exit(1);

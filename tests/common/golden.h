@@ -77,12 +77,18 @@ inline std::array<std::uint8_t, 768> Palette8() {
   return p;
 }
 
+// The back buffer as <build>/golden/<scene>.png; its path.
+inline std::filesystem::path WritePicture(const std::string& scene) {
+  const std::filesystem::path png = std::filesystem::path(ZARN_BINARY_DIR) / "golden" / (scene + ".png");
+  testpng::Write(png, zarn::ScreenWidth, zarn::ScreenHeight, zarn::BackBuffer, Palette8());
+  return png;
+}
+
 inline void ExpectPicture(const std::string& scene, std::uint64_t want) {
   const std::uint64_t got = BufferHash();
   const char* always = std::getenv("ZARN_GOLDEN_WRITE");
   const std::filesystem::path png = std::filesystem::path(ZARN_BINARY_DIR) / "golden" / (scene + ".png");
-  if (got != want || (always != nullptr && std::string(always) == "1"))
-    testpng::Write(png, zarn::ScreenWidth, zarn::ScreenHeight, zarn::BackBuffer, Palette8());
+  if (got != want || (always != nullptr && std::string(always) == "1")) WritePicture(scene);
   EXPECT_EQ(got, want) << scene << ": picture differs, see " << png << " (hash 0x" << std::hex << got << ")";
 }
 

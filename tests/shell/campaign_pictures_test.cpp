@@ -8,13 +8,7 @@ using namespace zarn;
 
 namespace {
 
-class CampaignPicturesTest : public GameTest {
- protected:
-  void Park() {
-    plat::null::InjectMouseMove(FormId(), 620, 390);
-    Pass(2);
-  }
-};
+using CampaignPicturesTest = GameTest;
 
 TEST_F(CampaignPicturesTest, FactionChoiceBriefingGameMenuVictoryAndTheNextBriefing) {
   StartGame();

@@ -54,6 +54,11 @@ class GameTest : public ShellTest {
     Key(plat::vk::Escape);
     ASSERT_EQ(zarn::GameScreen, zarn::ScreenGameMenu);
   }
+  // The pointer parked in the bottom-right corner, where it lights nothing (for pictures).
+  void Park() {
+    plat::null::InjectMouseMove(FormId(), 620, 390);
+    Pass(2);
+  }
   // Centre of a button.
   void Click(const zarn::MenuButtonRect& b) { Click((b.x1 + b.x2) / 2, (b.y1 + b.y2) / 2); }
 

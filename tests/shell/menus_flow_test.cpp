@@ -2,6 +2,7 @@
 // reach from the main menu left again by Esc or its back button.
 #include "game/base/cp1251.h"
 #include "game/shell/worldclock.h"
+#include "tests/common/golden.h"
 #include "tests/shell/game_fixture.h"
 
 using namespace zarn;
@@ -217,6 +218,167 @@ TEST_F(MenusFlowTest, HelpAndOrdersShowTheirTexts) {
   OpenMenu();
   Click(GameMenuButtons[7]);
   EXPECT_EQ(GameScreen, ScreenFactionChoice);
+}
+
+// The clickable rectangles of the in-game menu, options, help and orders screens as their
+// layout gives them. A button takes a click strictly inside its rectangle.
+struct TRect {
+  int X1, Y1, X2, Y2;
+};
+constexpr TRect GameMenuLayout[10] = {
+    {41, 20, 277, 36},   {41, 38, 277, 54},   {41, 56, 277, 72},   {41, 74, 277, 90},
+    {41, 92, 277, 108},  {41, 110, 277, 126}, {41, 128, 277, 144}, {41, 146, 277, 162},
+    {41, 164, 118, 180}, {136, 164, 277, 180},
+};
+constexpr std::uint8_t GameMenuTargets[10] = {ScreenSaveGame, ScreenLoadGame, ScreenOptions, ScreenHelp,
+                                              ScreenTopicList, ScreenOrders, ScreenMissionStart,
+                                              ScreenFactionChoice, ScreenMainMenu, ScreenPlay};
+constexpr TRect OptionsAccept{33, 175, 106, 191}, OptionsCancel{211, 175, 287, 191};
+// Help and orders: their back buttons take X1 <= X < X2 and Y1 <= Y < Y2.
+constexpr TRect HelpBack{132, 161, 188, 176}, OrdersBack{131, 169, 189, 184};
+
+class MenuLayoutTest : public MenusFlowTest {
+ protected:
+  // Back on the in-game menu from wherever a button led.
+  void BackToGameMenu() {
+    for (int guard = 0; guard < 6 && GameScreen != ScreenGameMenu; ++guard) {
+      switch (GameScreen) {
+        case ScreenPlay: Key(plat::vk::Escape); break;
+        case ScreenMissionStart: Click(BeginButton); break;
+        case ScreenFactionChoice: Click(FactionButtons[0]); break;
+        case ScreenMainMenu: Click(MainMenuButtons[0]); break;
+        default: Key(plat::vk::Escape); break;
+      }
+    }
+    ASSERT_EQ(GameScreen, ScreenGameMenu);
+  }
+};
+
+TEST_F(MenuLayoutTest, TheInGameMenuButtonsTakeClicksStrictlyInsideTheirRectangles) {
+  PlayFirstMission();
+  plat::SetTimerEnabled(MainForm->Timer1, false);
+  OpenMenu();
+  for (int i = 0; i < 10; ++i) {
+    const TRect& r = GameMenuLayout[i];
+    const int mx = (r.X1 + r.X2) / 2, my = (r.Y1 + r.Y2) / 2;
+    for (const auto& [x, y] : {std::pair{r.X1, my}, std::pair{r.X2, my}, std::pair{mx, r.Y1}, std::pair{mx, r.Y2}}) {
+      Click(x, y);
+      EXPECT_EQ(GameScreen, ScreenGameMenu) << "button " << i + 1 << " took (" << x << ", " << y << ")";
+      BackToGameMenu();
+    }
+    for (const auto& [x, y] : {std::pair{r.X1 + 1, r.Y1 + 1}, std::pair{r.X2 - 1, r.Y2 - 1}}) {
+      Click(x, y);
+      EXPECT_EQ(GameScreen, GameMenuTargets[i]) << "button " << i + 1 << " at (" << x << ", " << y << ")";
+      BackToGameMenu();
+    }
+  }
+}
+
+TEST_F(MenuLayoutTest, OptionsButtonsBoxesAndTheVolumeBarsStepOfFive) {
+  PlayFirstMission();
+  plat::SetTimerEnabled(MainForm->Timer1, false);
+  OpenMenu();
+  Click(GameMenuLayout[2].X1 + 1, GameMenuLayout[2].Y1 + 1);
+  ASSERT_EQ(GameScreen, ScreenOptions);
+  Park();
+  testgolden::ExpectPicture("options_screen", 0x983947f4d303be7aull);
+
+  // The buttons' edges do nothing (no box or bar lies there either).
+  const TGameOptions before = GameOptionsBackup;
+  for (const TRect& r : {OptionsAccept, OptionsCancel}) {
+    const int mx = (r.X1 + r.X2) / 2, my = (r.Y1 + r.Y2) / 2;
+    for (const auto& [x, y] : {std::pair{r.X1, my}, std::pair{r.X2, my}, std::pair{mx, r.Y1}, std::pair{mx, r.Y2}}) {
+      Click(x, y);
+      ASSERT_EQ(GameScreen, ScreenOptions) << "(" << x << ", " << y << ")";
+    }
+  }
+  EXPECT_TRUE(GameOptionsBackup == before);
+
+  // Each box at its place and width: a click on the first and on the last pixel of its
+  // caption area toggles it twice; one past the end does nothing.
+  struct TBox {
+    int X, Y, Width;
+    bool TGameOptions::*Field;
+  };
+  const TBox boxes[7] = {
+      {13, 91, 83, &TGameOptions::MusicEnable},       {13, 107, 149, &TGameOptions::UnitSpeak},
+      {13, 123, 280, &TGameOptions::UnitExecuteSpeak}, {13, 139, 164, &TGameOptions::SevnarSpeak},
+      {13, 155, 127, &TGameOptions::BuildSpeak},      {191, 154, 107, &TGameOptions::MessageEnable},
+      {191, 138, 72, &TGameOptions::StarCraftCursor},
+  };
+  for (const TBox& b : boxes) {
+    const bool was = GameOptionsBackup.*b.Field;
+    Click(b.X, b.Y + 5);
+    EXPECT_EQ(GameOptionsBackup.*b.Field, !was) << "box at (" << b.X << ", " << b.Y << ")";
+    Click(b.X + b.Width - 1, b.Y + 5);
+    EXPECT_EQ(GameOptionsBackup.*b.Field, was) << "box at (" << b.X << ", " << b.Y << "), its right end";
+    Click(b.X + b.Width, b.Y + 5);
+    EXPECT_EQ(GameOptionsBackup.*b.Field, was) << "box at (" << b.X << ", " << b.Y << "), past its end";
+  }
+
+  // The volume bar at (60, 53): a click left of the thumb lowers it by 5, right raises it by 5,
+  // within 0 to 100.
+  ASSERT_EQ(GameOptionsBackup.SoundVolume, 100);
+  Click(60 + 2, 53 + 4);
+  EXPECT_EQ(GameOptionsBackup.SoundVolume, 95);
+  Click(60 + 2, 53 + 4);
+  EXPECT_EQ(GameOptionsBackup.SoundVolume, 90);
+  Click(60 + 190, 53 + 4);
+  EXPECT_EQ(GameOptionsBackup.SoundVolume, 95);
+  for (int i = 0; i < 25; ++i) Click(60 + 2, 53 + 4);
+  EXPECT_EQ(GameOptionsBackup.SoundVolume, 0);
+  Click(60 + 190, 53 + 4);
+  EXPECT_EQ(GameOptionsBackup.SoundVolume, 5);
+  EXPECT_EQ(GameOptionsBackup.GameSpeed, before.GameSpeed) << "the volume bar moved the speed";
+  EXPECT_EQ(GameOptionsBackup.ScrollPause, before.ScrollPause) << "the volume bar moved the scrolling";
+
+  // Accept's inner corner keeps the volume; cancel's inner corners drop a change.
+  Click(OptionsAccept.X1 + 1, OptionsAccept.Y1 + 1);
+  ASSERT_EQ(GameScreen, ScreenGameMenu);
+  EXPECT_EQ(GameOptions.SoundVolume, 5);
+  for (const auto& [x, y] : {std::pair{OptionsCancel.X1 + 1, OptionsCancel.Y1 + 1},
+                             std::pair{OptionsCancel.X2 - 1, OptionsCancel.Y2 - 1}}) {
+    Click(GameMenuLayout[2].X1 + 1, GameMenuLayout[2].Y1 + 1);
+    Click(60 + 190, 53 + 4);
+    Click(x, y);
+    ASSERT_EQ(GameScreen, ScreenGameMenu);
+    EXPECT_EQ(GameOptions.SoundVolume, 5);
+  }
+  Click(GameMenuLayout[2].X1 + 1, GameMenuLayout[2].Y1 + 1);
+  Click(60 + 190, 53 + 4);
+  Click(OptionsAccept.X2 - 1, OptionsAccept.Y2 - 1);
+  EXPECT_EQ(GameOptions.SoundVolume, 10);
+}
+
+TEST_F(MenuLayoutTest, HelpAndOrdersBackButtonsAndTheirPictures) {
+  PlayFirstMission();
+  plat::SetTimerEnabled(MainForm->Timer1, false);
+  OpenMenu();  // its picture is pinned with the campaign's screens
+  const struct {
+    int Button;
+    std::uint8_t Screen;
+    TRect Back;
+    const char* Picture;
+    std::uint64_t Hash;
+  } screens[] = {{3, ScreenHelp, HelpBack, "help_screen", 0xe006aee140218009ull},
+                 {5, ScreenOrders, OrdersBack, "orders_screen", 0x61e02f3fca418d48ull}};
+  for (const auto& s : screens) {
+    Click(GameMenuLayout[s.Button].X1 + 1, GameMenuLayout[s.Button].Y1 + 1);
+    ASSERT_EQ(GameScreen, s.Screen);
+    Park();
+    testgolden::ExpectPicture(s.Picture, s.Hash);
+    const TRect& r = s.Back;
+    for (const auto& [x, y] : {std::pair{r.X1 - 1, r.Y1}, std::pair{r.X2, r.Y1}, std::pair{r.X1, r.Y1 - 1},
+                               std::pair{r.X1, r.Y2}}) {
+      Click(x, y);
+      EXPECT_EQ(GameScreen, s.Screen) << s.Picture << " took (" << x << ", " << y << ")";
+    }
+    Click(r.X1, r.Y1);
+    EXPECT_EQ(GameScreen, ScreenGameMenu) << s.Picture;
+    Click(GameMenuLayout[s.Button].X1 + 1, GameMenuLayout[s.Button].Y1 + 1);
+    Click(r.X2 - 1, r.Y2 - 1);
+    EXPECT_EQ(GameScreen, ScreenGameMenu) << s.Picture;
+  }
 }
 
 // Reached from the main menu, and how each is left: by Esc, or by its only button.

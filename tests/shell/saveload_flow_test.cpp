@@ -43,7 +43,8 @@ TEST_F(SaveLoadFlowTest, SavedFromTheGameMenuLoadedFromTheMainMenuIsTheSameWorld
   OpenSaveScreen();
   EXPECT_EQ(EditBox1.Text, "") << "no saved game yet";
   Type("abc");
-  static int tracks = 0;
+  static int tracks;
+  tracks = 0;  // the test may run more than once in a process
   PlayMusicProc = [](std::string_view) -> std::uint8_t { return static_cast<std::uint8_t>(++tracks); };
   Key(plat::vk::Return);
   ASSERT_EQ(GameScreen, ScreenPlay);

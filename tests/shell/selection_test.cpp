@@ -58,6 +58,13 @@ TEST_F(PlayTest, ABoxOverOnlyForeignUnitsSelectsTheFirstAloneAndASmallBoxNothing
   EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{own});
   Drag({unit.X, unit.Y + 3}, {unit.X - 7, unit.Y + 8});
   EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{own});
+  // Six pixels both ways is a box: it takes the foreign unit under it.
+  Drag({unit.X + 3, unit.Y}, {unit.X + 9, unit.Y + 6});
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{first});
+  Drag({unit.X + 9, unit.Y + 6}, {unit.X + 3, unit.Y});
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{first}) << "dragged up and left";
+  ClickCell(3, 2);
+  ASSERT_EQ(SelectedSlots(), std::vector<std::uint16_t>{own});
   // The shroud hides them from a box too.
   DebugFlags.ShadowEnabled = 1;
   for (int x = 9; x <= 13; ++x)
@@ -166,6 +173,29 @@ TEST_F(PlayTest, ControlGroupsStoreAndRecallAndPruneWhatIsGone) {
   EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{c});
   KeyPress('7');
   EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{c});
+
+  // A member that changed owner leaves the group for good; a group wholly gone over to another
+  // player leaves the selection alone.
+  const std::uint16_t d = Unit(16, 9, UnitLightTank);
+  const std::uint16_t e = Unit(18, 9, UnitLightTank);
+  BoxCells(16, 9, 18, 9);
+  ASSERT_EQ(SelectedSlots(), (std::vector<std::uint16_t>{d, e}));
+  KeyDown('5', plat::kCtrl);
+  ClickCell(14, 9);
+  Units[d].Owner = 2;
+  KeyPress('5');
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{e});
+  EXPECT_EQ(ViewState.SelectedCount, 1);
+  EXPECT_EQ(Units[d].Deselected, 1);
+  Units[d].Owner = 1;
+  ClickCell(14, 9);
+  KeyPress('5');
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{e}) << "a pruned member came back";
+  Units[e].Owner = 2;
+  ClickCell(14, 9);
+  KeyPress('5');
+  EXPECT_EQ(SelectedSlots(), std::vector<std::uint16_t>{c});
+  EXPECT_EQ(Units[e].Deselected, 1);
 
   // A building's slot stored as a group would come back as whatever unit has that slot.
   const std::uint16_t yard = FindBuilding(BuildingConstructionYard);

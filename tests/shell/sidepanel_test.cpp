@@ -186,8 +186,20 @@ TEST_F(SidePanel, StorageAndUpgradeFiguresAndTheNativeInfantrysNames) {
   Players[1].Credits = 5001;
   SelectOne(1, 1);
   DrawPanel();
+  const auto heading = Region(180, 167, 300, 173);
+  const auto rule = Region(178, 174, 232, 174);
   const auto stock = Region(180, 177, 300, 185);
+  const auto most = Region(180, 187, 300, 195);
+  EXPECT_EQ(heading, TextAlone(180, 167, 300, 173, "ОССИН"_cp1251));
   EXPECT_EQ(stock, TextAlone(180, 177, 300, 185, "ЕСТЬ:   2500"_cp1251));
+  EXPECT_EQ(most, TextAlone(180, 187, 300, 195, "МАКС: 2000"_cp1251));
+  // The rule under the heading: x 180 to 230 in the text colour.
+  ASSERT_EQ(rule.size(), 55u);
+  for (std::size_t i = 2; i <= 52; ++i) EXPECT_EQ(rule[i], PanelTextColour) << "x " << 178 + i;
+  DrawPanelBase();
+  const auto bare = Region(178, 174, 232, 174);
+  EXPECT_EQ(std::vector<std::uint8_t>(rule.begin(), rule.begin() + 2), std::vector<std::uint8_t>(bare.begin(), bare.begin() + 2));
+  EXPECT_EQ(std::vector<std::uint8_t>(rule.end() - 2, rule.end()), std::vector<std::uint8_t>(bare.end() - 2, bare.end()));
   TBuildingRecord& yard = AddBuilding(3, 12, 3, BuildingConstructionYard);
   yard.UpgradeIdle = 0;
   yard.UpgradeTarget = 250;

@@ -3,7 +3,9 @@
 # screen on the main menu (the button column must match the pinned start-up picture doubled),
 # entering a button plays the hover sound once (counted in the captured samples), a click on
 # the quit button ends it with status 0 and zarn.ini then holds the 22 keys in order; "-debug"
-# stays in a 640 x 400 window; a missing font gives a message and a non-zero status.
+# stays in a 640 x 400 window; a missing font gives a message and a non-zero status; the
+# display killed under it ends it within a second with status 1, the settings saved as at quit;
+# TERM ends it as its close box does (status 0, the settings file untouched).
 #
 #   tests/shell/xvfb_check.sh <zarn> <game folder> <test_shell> <reference PNG> <audio_bursts>
 #
@@ -119,5 +121,61 @@ xs_until press_and_gone || fail "without a font the program did not end"
 wait_exit || fail "without a font the program did not end"
 [ "$STATUS" -ne 0 ] || fail "without a font the program ended with status 0"
 
-echo "xvfb_check: passed (main menu shown, hover sound once, quit with 0, 22 keys, -debug windowed, missing font fails)"
+# --- The display goes away under the running game: it ends within a second with status 1,
+# saying why, and keeps the settings as quitting keeps them. ---
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+# gone_within MS WHAT: waits for the program, started at $FROM (ms), to end; fails when it took
+# more than MS. The shell is told of the end at once (no polling); a guard kills the program
+# after 10 s.
+gone_within() {
+  ( trap 'kill "$_sleep" 2>/dev/null; exit 0' TERM
+    sleep 10 & _sleep=$!
+    wait "$_sleep" && kill -9 "$APID" 2>/dev/null ) &
+  _guard=$!
+  wait "$APID"
+  STATUS=$?
+  TOOK=$(($(now_ms) - FROM))
+  kill "$_guard" 2>/dev/null
+  wait "$_guard" 2>/dev/null
+  APID=""
+  [ "$TOOK" -le "$1" ] || fail "$2: the program took $TOOK ms to end"
+}
+menu_up() {
+  xs_wait_window "$APID" || fail "the program's window never appeared"
+  xs_until column_matches || fail "the main menu did not come up"
+}
+xs_stop
+xs_start 640x400 || fail "no X session"
+fresh_game
+printf '[Options]\nMusicEnable=0\nGameSpeed=16\n' >"$WORK/game/zarn.ini"
+launch
+menu_up
+FROM=$(now_ms)
+kill -9 "$XS_XPID"
+gone_within 1000 "with the display gone"
+echo "xvfb_check: the display gone, the program ended in $TOOK ms"
+xs_cleanup
+[ "$STATUS" -eq 1 ] || fail "with the display gone the program ended with status $STATUS, not 1"
+grep -q "the connection to the display was lost" "$WORK/log" || fail "with the display gone the program did not say why"
+# The keys already in the file keep their places: the 22 in any order.
+sorted_words() { tr ' ' '\n' | sed '/^$/d' | sort | tr '\n' ' '; }
+KEYS=$(sed -n 's/^\([A-Za-z]*\)=.*/\1/p' "$WORK/game/zarn.ini" | tr '\n' ' ')
+[ "$(echo "$KEYS" | sorted_words)" = "$(echo "$WANT" | sorted_words)" ] ||
+  fail "with the display gone zarn.ini holds: $KEYS"
+grep -q '^GameSpeed=16' "$WORK/game/zarn.ini" || fail "with the display gone the settings read were not kept"
+
+# --- TERM ends it as its close box does: status 0, the settings file not written. ---
+xs_start 640x400 || fail "no X session"
+fresh_game
+printf '[Options]\nMusicEnable=0\nGameSpeed=16\n' >"$WORK/game/zarn.ini"
+cp "$WORK/game/zarn.ini" "$WORK/ini.before"
+launch
+menu_up
+FROM=$(now_ms)
+kill -TERM "$APID"
+gone_within 1000 "TERM"
+[ "$STATUS" -eq 0 ] || fail "TERM ended the program with status $STATUS"
+cmp -s "$WORK/ini.before" "$WORK/game/zarn.ini" || fail "TERM wrote the settings file"
+
+echo "xvfb_check: passed (main menu shown, hover sound once, quit with 0, 22 keys, -debug windowed, missing font fails, a lost display ends it in a second keeping the settings, TERM ends it)"
 exit 0

@@ -31,6 +31,7 @@ class TargetsTest : public ::testing::Test {
     DestroyAllBuildings();
     RemoveAllWorms();
     RemoveAllBlooms();
+    ClearOssinFields();  // a harvester would go for a field an earlier test left
     UnitSlots = BuildingSlots = 200;
     NetRole = RoleSingle;
     WorldTickCount = 1000;
