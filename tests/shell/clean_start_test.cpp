@@ -111,7 +111,7 @@ class CleanStartTest : public GameTest {
     const fs::path file = folder / "fresh.bin";
     const std::string command = "ZARN_PLATFORM=null " + env + " " + std::string(OutVariable) + "='" + file.string() +
                                 "' '" + fs::read_symlink("/proc/self/exe").string() +
-                                "' --gtest_also_run_disabled_tests --gtest_filter=CleanStartTest." + test +
+                                "' --gtest_filter=CleanStartTest." + test +
                                 " >/dev/null 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     std::ifstream in(file, std::ios::binary);
@@ -151,26 +151,16 @@ class CleanStartTest : public GameTest {
   }
 };
 
-// Run alone in a fresh process by the tests below: Telix's first mission from the main menu.
-TEST_F(CleanStartTest, DISABLED_MissionBAlone) {
-  StartGame();
-  Click(MainMenuButtons[0]);
-  WriteOut(PlayMissionB());
-}
-
-// Run alone in a fresh process: the saved game named by the parent, loaded from the main menu.
-TEST_F(CleanStartTest, DISABLED_LoadedAlone) {
-  const char* save = std::getenv(SaveVariable);
-  ASSERT_NE(save, nullptr);
-  StartGame();
-  fs::copy_file(save, folder / "save" / "clean.sav");
-  plat::SetTimerEnabled(MainForm->Timer1, false);
-  Click(MainMenuButtons[1]);
-  WriteOut(PlayLoaded());
-}
-
+// Each test runs itself again in a fresh process (the output file named in its environment),
+// where it plays only the game it compares with.
 TEST_F(CleanStartTest, MissionBAfterMissionAIsMissionBOfAFreshProgram) {
-  const std::vector<std::uint8_t> fresh = Fresh("DISABLED_MissionBAlone");
+  if (std::getenv(OutVariable) != nullptr) {  // the fresh run: Telix's first mission alone
+    StartGame();
+    Click(MainMenuButtons[0]);
+    WriteOut(PlayMissionB());
+    return;
+  }
+  const std::vector<std::uint8_t> fresh = Fresh("MissionBAfterMissionAIsMissionBOfAFreshProgram");
   ASSERT_FALSE(fresh.empty());
   PlayMissionA();
   OpenMenu();
@@ -180,11 +170,20 @@ TEST_F(CleanStartTest, MissionBAfterMissionAIsMissionBOfAFreshProgram) {
 }
 
 TEST_F(CleanStartTest, AGameLoadedAfterAnotherIsTheGameLoadedByAFreshProgram) {
+  if (const char* save = std::getenv(SaveVariable)) {  // the fresh run: the saved game loaded alone
+    StartGame();
+    fs::copy_file(save, folder / "save" / "clean.sav");
+    plat::SetTimerEnabled(MainForm->Timer1, false);
+    Click(MainMenuButtons[1]);
+    WriteOut(PlayLoaded());
+    return;
+  }
   PlayMissionA();
   ASSERT_TRUE(SaveGame("clean.sav"));
   const fs::path save = folder / "kept.sav";
   fs::copy_file(folder / "save" / "clean.sav", save);
-  const std::vector<std::uint8_t> fresh = Fresh("DISABLED_LoadedAlone", std::string(SaveVariable) + "='" + save.string() + "'");
+  const std::vector<std::uint8_t> fresh =
+      Fresh("AGameLoadedAfterAnotherIsTheGameLoadedByAFreshProgram", std::string(SaveVariable) + "='" + save.string() + "'");
   ASSERT_FALSE(fresh.empty());
   // Mission A goes on, changes more, then the saved game is loaded from the in-game menu.
   campaign_world::Step(campaign_world::TicksPerMinute);
