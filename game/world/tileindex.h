@@ -26,7 +26,9 @@ int UnitsOffGrid();
 
 // Empty when the index says what a scan of the unit table says, else what differs first.
 std::string TileIndexMismatch();
-// Set by the tests: CheckTileIndex then throws std::logic_error on a mismatch. Off in the game.
+// Set by the tests: CheckTileIndex then throws std::logic_error on a mismatch, and so do the
+// lists drawn from the building table (live slots, target blocks) when the table changed
+// without BuildingChanges. Off in the game.
 inline bool TileIndexSelfCheck = false;
 void CheckTileIndex();
 

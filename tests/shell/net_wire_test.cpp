@@ -10,20 +10,6 @@ using namespace zarn;
 
 namespace {
 
-// A plain server that records what one client sends.
-struct Recorder {
-  int id = 0;
-  int accepted = -1;
-  std::string received;
-  Recorder() {
-    plat::ServerEvents e;
-    e.OnAccept = [this](int c) { accepted = c; };
-    e.OnRead = [this](int, std::string_view d) { received.append(d); };
-    id = plat::ServerOpen(0, std::move(e), nullptr, "127.0.0.1");
-  }
-  ~Recorder() { plat::ServerClose(id); }
-};
-
 std::vector<std::string> Frame(std::string_view stream) {
   std::vector<std::string> out;
   TMessageFramer f;
@@ -34,14 +20,14 @@ std::vector<std::string> Frame(std::string_view stream) {
 }  // namespace
 
 TEST_F(NetTest, EveryRequestSenderWritesItsWireText) {
-  Recorder server;
+  RecordingServer server;
   ASSERT_GT(server.id, 0);
   GameOptions.NetService = std::to_string(plat::ServerPort(server.id));
   GameOptions.PlayerName = "Bob [x]";
   NetRole = RoleClient;
   LocalPlayer = 2;
   ConnectToServer("127.0.0.1");
-  ASSERT_TRUE(PumpUntil([&] { return ClientConnected == 1 && server.accepted >= 0; }));
+  ASSERT_TRUE(PumpUntil([&] { return ClientConnected == 1 && server.connection >= 0; }));
 
   struct Row {
     std::function<void()> send;
