@@ -18,9 +18,7 @@ void StepWorms() {
 }
 
 void StepUnits() {
-  const int last = LastUnitSlot();
-  for (int i = 0; i <= last; ++i)
-    if (Units[i].OffMap == 0) WorldClockCalls.UpdateUnit(Units[i]);
+  ForEachPlacedUnit(LastUnitSlot(), [](int i) { WorldClockCalls.UpdateUnit(Units[i]); });
 }
 
 void StepBuildings() {
@@ -29,8 +27,11 @@ void StepBuildings() {
 }
 
 void StepShots() {
-  for (int i = 1; i <= ShotSlots; ++i) WorldClockCalls.UpdateShot(UnitShots[i]);
-  for (int i = 1; i <= ShotSlots; ++i) WorldClockCalls.UpdateBuildingShot(BuildingShots[i]);
+  // Every slot in order; a shot not in flight does nothing, so only those in flight are visited.
+  for (int i = 1; i <= ShotSlots; ++i)
+    if (UnitShots[i].Active != 0) WorldClockCalls.UpdateShot(UnitShots[i]);
+  for (int i = 1; i <= ShotSlots; ++i)
+    if (BuildingShots[i].Active != 0) WorldClockCalls.UpdateBuildingShot(BuildingShots[i]);
 }
 
 void StepPlayers(int first, int last) {

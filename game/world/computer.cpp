@@ -12,6 +12,7 @@
 #include "game/world/orders.h"
 #include "game/world/ossinfields.h"
 #include "game/world/players.h"
+#include "game/world/tileindex.h"
 #include "game/world/units.h"
 
 namespace zarn {
@@ -27,11 +28,7 @@ bool OwnsLiveBuilding(std::uint8_t player, std::uint8_t kind) {
 }
 
 int CountLiveOfKind(std::uint8_t player, std::uint8_t unitKind) {
-  int n = 0;
-  const int last = LastUnitSlot();
-  for (int i = 1; i <= last; ++i)
-    if (Units[i].Free == 0 && Units[i].Owner == player && Units[i].Kind == unitKind) ++n;
-  return n;
+  return CountLiveUnits(player, unitKind, LastUnitSlot());
 }
 
 // Room for one more unit under the cap and the player's share of the slots.
@@ -157,14 +154,17 @@ void ProduceHarvesters(TPlayerRecord& p) {
     OrderUnitForPlayer(p, UnitHarvester);
 
   const bool ferryBusy = p.OutwardFerryPickUp != 0 || p.OutwardFerryDelivery != 0;
+  // The lowest slot of the idle ones goes.
   const int last = LastUnitSlot();
-  for (int i = 1; i <= last; ++i) {
+  int first = 0;
+  ForEachHarvesterOf(n, [&](int i) {
+    if (i < 1 || i > last || (first != 0 && i > first)) return;
     const TUnitRecord& u = Units[i];
-    if (u.Free != 0 || u.Owner != n || u.Kind != UnitHarvester || u.OffMap != 0 || u.State != StateIdle) continue;
-    if (u.Load >= u.Capacity || (ferryBusy && p.OutwardHarvester == i)) continue;
-    SendHarvesterToField(p, i);
-    return;
-  }
+    if (u.Free != 0 || u.Owner != n || u.Kind != UnitHarvester || u.OffMap != 0 || u.State != StateIdle) return;
+    if (u.Load >= u.Capacity || (ferryBusy && p.OutwardHarvester == i)) return;
+    first = i;
+  });
+  if (first != 0) SendHarvesterToField(p, first);
 }
 
 void SendHarvesterToField(TPlayerRecord& p, std::int32_t harvester) {

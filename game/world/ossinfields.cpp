@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "game/base/globals.h"
 #include "game/base/maps.h"
@@ -31,13 +32,59 @@ std::uint8_t NeighbourBit(std::int32_t dx, std::int32_t dy) {
 
 // Bits combine with OR: two cells on one tile (a map may list a tile twice) must not add up to
 // another neighbour's bit.
-std::uint8_t MaskOf(std::int32_t x, std::int32_t y, bool innerOnly) {
+template <typename Cells>
+std::uint8_t MaskAmong(const Cells& cells, std::int32_t x, std::int32_t y, bool innerOnly) {
   std::uint8_t mask = 0;
-  for (const TOssinFieldRecord& f : OssinFields) {
+  for (const TOssinFieldRecord& f : cells) {
     if (f.Free != 0 || (innerOnly && f.Inner != 1)) continue;
     mask |= NeighbourBit(static_cast<std::int32_t>(f.X) - x, static_cast<std::int32_t>(f.Y) - y);
   }
   return mask;
+}
+
+std::uint8_t MaskOf(std::int32_t x, std::int32_t y, bool innerOnly) { return MaskAmong(OssinFields, x, y, innerOnly); }
+
+// The live cells within `reach` of a tile, in slot order: all that retiling round the tile reads
+// or changes, gathered once instead of a walk over the whole table for every mask.
+class TNearCells {
+ public:
+  TNearCells(std::int32_t x, std::int32_t y, std::int32_t reach) {
+    for (TOssinFieldRecord& f : OssinFields)
+      if (f.Free == 0 && InSquare(f.X, f.Y, x, y, reach)) cells_.push_back(&f);
+  }
+  struct TIterator {
+    TOssinFieldRecord* const* at;
+    TOssinFieldRecord& operator*() const { return **at; }
+    TIterator& operator++() {
+      ++at;
+      return *this;
+    }
+    bool operator!=(const TIterator& o) const { return at != o.at; }
+  };
+  TIterator begin() const { return {cells_.data()}; }
+  TIterator end() const { return {cells_.data() + cells_.size()}; }
+
+ private:
+  std::vector<TOssinFieldRecord*> cells_;
+};
+
+// A cell that was surrounded last time is drawn from the inner set this time, by which of its
+// neighbours are surrounded themselves; whether it stays inner is decided for the next time.
+// `near` holds every live cell next to it.
+template <typename Cells>
+void RetileAmong(TOssinFieldRecord& cell, const Cells& near) {
+  if (cell.Free != 0) return;
+  cell.Image = 0;
+  const bool wasInner = cell.Inner == 1;
+  const std::uint8_t mask = MaskAmong(near, cell.X, cell.Y, false);
+  cell.Inner = mask == NeighbourAll ? 1 : 0;
+  cell.Image = wasInner ? OssinPicture(MaskAmong(near, cell.X, cell.Y, true), true) : OssinPicture(mask, false);
+}
+
+// The live cells of `near` round (x, y), each retiled; `near` reaches two tiles past them.
+void RetileAroundAmong(std::int32_t x, std::int32_t y, const TNearCells& near) {
+  for (TOssinFieldRecord& f : near)
+    if (f.Free == 0 && InSquare(f.X, f.Y, x, y, 1)) RetileAmong(f, near);
 }
 
 }  // namespace
@@ -104,25 +151,17 @@ std::uint16_t OssinPicture(std::uint8_t mask, bool inner) {
 
 void RetileOssinField(TOssinFieldRecord& cell) {
   if (cell.Free != 0) return;
-  cell.Image = 0;
-  // A cell that was surrounded last time is drawn from the inner set this time, by which of its
-  // neighbours are surrounded themselves; whether it stays inner is decided for the next time.
-  const bool wasInner = cell.Inner == 1;
-  const std::uint8_t mask = NeighbourMask(cell.X, cell.Y);
-  cell.Inner = mask == NeighbourAll ? 1 : 0;
-  cell.Image = wasInner ? OssinPicture(InnerNeighbourMask(cell.X, cell.Y), true) : OssinPicture(mask, false);
+  RetileAmong(cell, TNearCells(cell.X, cell.Y, 1));
 }
 
-void RetileAround(std::int32_t x, std::int32_t y) {
-  for (TOssinFieldRecord& f : OssinFields)
-    if (f.Free == 0 && InSquare(f.X, f.Y, x, y, 1)) RetileOssinField(f);
-}
+void RetileAround(std::int32_t x, std::int32_t y) { RetileAroundAmong(x, y, TNearCells(x, y, 2)); }
 
 void RetileWide(std::int32_t x, std::int32_t y) {
-  for (TOssinFieldRecord& f : OssinFields) {
+  const TNearCells near(x, y, 3);
+  for (TOssinFieldRecord& f : near) {
     if (f.Free != 0 || !InSquare(f.X, f.Y, x, y, 1)) continue;
-    RetileOssinField(f);
-    RetileAround(f.X, f.Y);
+    RetileAmong(f, near);
+    RetileAroundAmong(f.X, f.Y, near);
   }
 }
 

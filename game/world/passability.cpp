@@ -26,7 +26,7 @@ enum : std::uint8_t {
   OnAircraft = 8,        // kinds 14..15
 };
 
-std::uint8_t UnitFlags(const TUnitRecord& u, int player) {
+std::uint8_t UnitFlags(const tile_index::TUnitBrief& u, int player) {
   const int k = u.Kind;
   std::uint8_t f = 0;
   if (k < 14) f |= OnGround;
@@ -41,7 +41,7 @@ std::uint8_t UnitsOnTile(int x, int y, int player, int selfSlot) {
   std::uint8_t t = 0;
   const int last = LastUnitSlot();
   ForEachUnitOnTile(x, y, [&](int i) {
-    if (i != selfSlot && i >= 1 && i <= last) t |= UnitFlags(Units[i], player);
+    if (i != selfSlot && i >= 1 && i <= last) t |= UnitFlags(tile_index::Brief[static_cast<std::size_t>(i)], player);
   });
   return t;
 }

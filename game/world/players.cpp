@@ -1,6 +1,7 @@
 #include "game/world/players.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -14,6 +15,7 @@
 #include "game/world/ferries.h"
 #include "game/world/orders.h"
 #include "game/world/passability.h"
+#include "game/world/tileindex.h"
 #include "game/world/units.h"
 
 namespace zarn {
@@ -48,16 +50,30 @@ void ForgetIn(List& list, std::int32_t unit) {
 
 bool IsGroundUnit(std::uint8_t kind) { return kind != UnitCarrier && kind != UnitSkeltrel; }
 
-// Some ground unit on the way to the tile claims it already.
-bool TileClaimed(std::int32_t x, std::int32_t y, std::int32_t self) {
-  const int last = LastUnitSlot();
-  for (int i = 1; i <= last; ++i) {
-    const TUnitRecord& u = Units[i];
-    if (i == self || u.Free != 0 || u.OffMap != 0 || !IsGroundUnit(u.Kind)) continue;
-    if (u.State == StateMove && u.DestX == x && u.DestY == y) return true;
+// The tiles that some ground unit other than `self` is on the way to, marked in one walk over
+// the units for all the tiles a search asks about: a mark counts when it carries this search's
+// stamp, so nothing is cleared between searches.
+class TClaimedTiles {
+ public:
+  explicit TClaimedTiles(std::int32_t self) {
+    if (++stamp_ == 0) {  // wrapped: old marks could pass for new ones
+      marks_.fill(0);
+      stamp_ = 1;
+    }
+    ForEachPlacedUnit(LastUnitSlot(), [&](int i) {
+      const TUnitRecord& u = Units[i];
+      if (i == 0 || i == self || u.Free != 0 || !IsGroundUnit(u.Kind) || u.State != StateMove) return;
+      if (u.DestX >= 1 && u.DestX <= MapMaxSize && u.DestY >= 1 && u.DestY <= MapMaxSize)
+        marks_[CellIndex(u.DestX, u.DestY)] = stamp_;
+    });
   }
-  return false;
-}
+  // (x, y) on the grid.
+  bool Claimed(std::int32_t x, std::int32_t y) const { return marks_[CellIndex(x, y)] == stamp_; }
+
+ private:
+  static inline std::array<std::uint32_t, MapCellBytes> marks_{};
+  static inline std::uint32_t stamp_ = 0;
+};
 
 }  // namespace
 
@@ -202,6 +218,8 @@ void RebuildBasePoints(TPlayerRecord& p) {
 
 bool FindGatheringTile(const TPlayerRecord& p, const TUnitRecord& u, std::int32_t& x, std::int32_t& y) {
   const int points = std::clamp<std::int32_t>(p.BasePointCount, 0, 4);
+  if (points == 0) return false;
+  const TClaimedTiles claimed(u.Slot);
   double best = 255;
   bool found = false;
   for (int i = 1; i <= points; ++i) {
@@ -209,7 +227,8 @@ bool FindGatheringTile(const TPlayerRecord& p, const TUnitRecord& u, std::int32_
     for (std::int32_t block = 0; block < 2; ++block)
       for (std::int32_t ty = py; ty <= py + 1; ++ty)
         for (std::int32_t tx = px + 6 * block; tx <= px + 6 * block + 5; ++tx) {
-          if (CanEnter(u.Kind, u.Owner, tx, u.Slot, ty) != 1 || TileClaimed(tx, ty, u.Slot)) continue;
+          // A tile it can enter lies on the map.
+          if (CanEnter(u.Kind, u.Owner, tx, u.Slot, ty) != 1 || claimed.Claimed(tx, ty)) continue;
           const double d = TileDistance(tx, ty, u.X, u.Y);
           if (d < best) {
             best = d;

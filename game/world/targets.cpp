@@ -69,13 +69,17 @@ bool ChooseEnemyUnit(TUnitRecord& u) {
                        u.Kind == UnitRocketLauncher || u.Kind == UnitSkeltrel;
   Nearest n;
   const auto offer = [&](int i) {
+    // Friends and aircraft out of reach are told from the brief alone (exact for a live unit;
+    // a free slot fails below anyway).
+    const tile_index::TUnitBrief& brief = tile_index::Brief[static_cast<std::size_t>(i)];
+    if (brief.Owner == u.Owner || (!antiAir && brief.Kind >= UnitCarrier)) return;
     const TUnitRecord& e = Units[i];
     if (e.Free != 0 || e.OffMap != 0 || e.Owner == u.Owner) return;
     if (!antiAir && e.Kind >= UnitCarrier) return;
     if (!InRangeSquare(u, e.X, e.Y) || InsideMinRange(u, e.X, e.Y)) return;
     n.Offer(u, i, e.X, e.Y);
   };
-  ForEachUnitNearTile(u.X, u.Y, u.Range, offer);
+  ForEachUnitNearTile(u.X, u.Y, u.Range, offer, u.Owner);
   if (n.slot == 0) return false;
   u.TargetSlot = static_cast<std::uint16_t>(n.slot);
   SetTarget(u, n.x, n.y);
@@ -206,15 +210,21 @@ bool ArrivalEffects(TUnitRecord& u) {
     return false;
   }
   if (u.Kind < UnitLightTank) return true;
+  // Only the first is crushed: the lowest slot standing on the tile.
   const int last = LastUnitSlot();
-  for (int i = 1; i <= last; ++i) {
-    TUnitRecord& v = Units[i];
-    if (v.Free != 0 || v.OffMap != 0 || !IsInfantry(v.Kind) || v.Owner == u.Owner) continue;
-    if (v.X != u.X || v.Y != u.Y) continue;
-    if (NetRole != RoleSingle) NetCrushUnitProc(i);
-    else CrushUnit(v);
-    break;  // only the first is crushed
-  }
+  int first = 0;
+  const auto consider = [&](int i) {
+    if (i < 1 || i > last || (first != 0 && i > first)) return;
+    const TUnitRecord& v = Units[i];
+    if (v.Free != 0 || v.OffMap != 0 || !IsInfantry(v.Kind) || v.Owner == u.Owner) return;
+    if (v.X == u.X && v.Y == u.Y) first = i;
+  };
+  if (u.X >= 1 && u.X <= MapMaxSize && u.Y >= 1 && u.Y <= MapMaxSize) ForEachUnitOnTile(u.X, u.Y, consider);
+  else
+    for (int i = 1; i <= last && first == 0; ++i) consider(i);
+  if (first == 0) return true;
+  if (NetRole != RoleSingle) NetCrushUnitProc(first);
+  else CrushUnit(Units[first]);
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "game/world/tileindex.h"
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -92,10 +93,31 @@ void SetHarvester(int slot, bool is, int owner) {
   Harvesters[static_cast<std::size_t>(list)][static_cast<std::size_t>(count++)] = static_cast<std::uint16_t>(slot);
 }
 
+// A unit's own tile counts it in its block under its owner.
+void CountInBlock(int slot, int by) {
+  const std::int32_t cell = NodeCell[static_cast<std::size_t>(2 * slot)];
+  if (cell < 0) return;
+  auto& counts = BlockOwners[static_cast<std::size_t>(BlockOfCell(cell))];
+  for (const int k : {OwnerBucket(Brief[static_cast<std::size_t>(slot)].Owner), AllOwners})
+    counts[static_cast<std::size_t>(k)] = static_cast<std::uint16_t>(counts[static_cast<std::size_t>(k)] + by);
+}
+
+bool BitOf(const TSlotBits& bits, int slot) { return ((bits[static_cast<std::size_t>(slot >> 6)] >> (slot & 63)) & 1) != 0; }
+
+// A live unit counts under its owner and kind.
+void CountLive(int slot, int by) {
+  if (!BitOf(LiveBits, slot)) return;
+  const TUnitBrief& b = Brief[static_cast<std::size_t>(slot)];
+  LiveOwned[b.Owner] = static_cast<std::uint16_t>(LiveOwned[b.Owner] + by);
+  LiveOwnedKinds[b.Owner][b.Kind] = static_cast<std::uint16_t>(LiveOwnedKinds[b.Owner][b.Kind] + by);
+}
+
 void Update(int slot, const TUnitRecord& u) {
   ++Changes;
+  CountLive(slot, -1);
   std::int32_t a = -1, b = -1;
   CellsOf(u, a, b);
+  CountInBlock(slot, -1);
   Place(2 * slot, a);
   Place(2 * slot + 1, b);
   const bool offGrid = OnMap(u) && !OnGrid(u.X, u.Y);
@@ -104,6 +126,13 @@ void Update(int slot, const TUnitRecord& u) {
     OffGridCount += offGrid ? 1 : -1;
   }
   SetHarvester(slot, u.Free == 0 && u.Kind == UnitHarvester, u.Owner);
+  Brief[static_cast<std::size_t>(slot)] = {u.X, u.Y, u.Owner, u.Kind};
+  CountInBlock(slot, +1);
+  const auto word = static_cast<std::size_t>(slot >> 6);
+  const std::uint64_t bit = std::uint64_t{1} << (slot & 63);
+  PlacedBits[word] = u.OffMap == 0 ? PlacedBits[word] | bit : PlacedBits[word] & ~bit;
+  LiveBits[word] = u.Free == 0 ? LiveBits[word] | bit : LiveBits[word] & ~bit;
+  CountLive(slot, +1);
 }
 
 std::string Describe(int slot, const char* what) {
@@ -132,11 +161,35 @@ void RebuildTileIndex() {
   HarvesterCount.fill(0);
   OffGrid.fill(false);
   OffGridCount = 0;
+  PlacedBits.fill(0);
+  LiveBits.fill(0);
+  LiveOwned.fill(0);
+  for (auto& kinds : LiveOwnedKinds) kinds.fill(0);
+  for (auto& counts : BlockOwners) counts.fill(0);
   for (int s = 0; s <= MaxUnitSlots; ++s) Update(s, Units[s]);
+}
+
+int CountLiveUnits(int owner, int kind, int last) {
+  if (owner < 0 || owner > 255 || kind > 255) return 0;
+  last = std::clamp(last, 0, MaxUnitSlots);
+  int n = kind < 0 ? LiveOwned[static_cast<std::size_t>(owner)]
+                   : LiveOwnedKinds[static_cast<std::size_t>(owner)][static_cast<std::size_t>(kind)];
+  // The counts cover every slot: slot 0 and those past the last are taken off again.
+  const auto counted = [&](int s) {
+    const TUnitBrief& b = Brief[static_cast<std::size_t>(s)];
+    return b.Owner == owner && (kind < 0 || b.Kind == kind) ? 1 : 0;
+  };
+  if (BitOf(LiveBits, 0)) n -= counted(0);
+  ForEachSlotIn(LiveBits, last + 1, MaxUnitSlots, [&](int s) { n -= counted(s); });
+  return n;
 }
 
 std::string TileIndexMismatch() {
   int harvesters = 0, offGrid = 0;
+  static std::array<std::uint16_t, 256> owned;
+  static std::array<std::array<std::uint16_t, 256>, 256> ownedKinds;
+  owned.fill(0);
+  for (auto& kinds : ownedKinds) kinds.fill(0);
   for (int s = 0; s <= MaxUnitSlots; ++s) {
     const TUnitRecord& u = Units[s];
     std::int32_t a = -1, b = -1;
@@ -162,6 +215,15 @@ std::string TileIndexMismatch() {
       }
       if (!found) return Describe(s, "missing from its tile's list");
     }
+    const TUnitBrief& brief = Brief[static_cast<std::size_t>(s)];
+    if (u.Free == 0 && (brief.X != u.X || brief.Y != u.Y || brief.Owner != u.Owner || brief.Kind != u.Kind))
+      return Describe(s, "its place, owner or kind changed unnoticed");
+    if (BitOf(PlacedBits, s) != (u.OffMap == 0)) return Describe(s, "lifted or put down unnoticed");
+    if (BitOf(LiveBits, s) != (u.Free == 0)) return Describe(s, "made or removed unnoticed");
+    if (u.Free == 0) {
+      ++owned[u.Owner];
+      ++ownedKinds[u.Owner][u.Kind];
+    }
     const bool harvester = u.Free == 0 && u.Kind == UnitHarvester;
     const std::int16_t at = HarvesterAt[static_cast<std::size_t>(s)];
     if (harvester != (at >= 0)) return Describe(s, "missing from or left in the harvester list");
@@ -174,18 +236,23 @@ std::string TileIndexMismatch() {
     }
   }
   // Each block's list is well linked and holds exactly the units whose own tile is in it.
-  int filed = 0, owned = 0;
+  int filed = 0, gridded = 0;
   for (int b = 0; b < BlockSide * BlockSide; ++b) {
     std::int16_t prev = None;
+    std::array<std::uint16_t, OwnerBuckets + 1> counts{};
     for (std::int16_t s = BlockHead[static_cast<std::size_t>(b)]; s != None; prev = s, s = BlockNext[static_cast<std::size_t>(s)]) {
       if (s < 0 || s > MaxUnitSlots || ++filed > MaxUnitSlots + 1) return "a block's list is broken";
       const std::int32_t cell = NodeCell[static_cast<std::size_t>(2 * s)];
       if (BlockPrev[static_cast<std::size_t>(s)] != prev || cell < 0 || BlockOfCell(cell) != b)
         return Describe(s, "misfiled in the blocks");
+      ++counts[static_cast<std::size_t>(OwnerBucket(Units[s].Owner))];
+      ++counts[AllOwners];
     }
+    if (counts != BlockOwners[static_cast<std::size_t>(b)]) return "a block's count of units by owner is wrong";
   }
-  for (int s = 0; s <= MaxUnitSlots; ++s) owned += NodeCell[static_cast<std::size_t>(2 * s)] >= 0 ? 1 : 0;
-  if (filed != owned) return "the blocks do not hold every unit on the grid";
+  for (int s = 0; s <= MaxUnitSlots; ++s) gridded += NodeCell[static_cast<std::size_t>(2 * s)] >= 0 ? 1 : 0;
+  if (filed != gridded) return "the blocks do not hold every unit on the grid";
+  if (owned != LiveOwned || ownedKinds != LiveOwnedKinds) return "the counts of live units by owner are wrong";
   int listed = 0;
   for (const int n : HarvesterCount) listed += n;
   if (harvesters != listed) return "the harvester lists are too long";

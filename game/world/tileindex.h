@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <string>
 
@@ -68,6 +69,33 @@ inline std::array<std::int16_t, BlockSide * BlockSide> BlockHead = [] {
 inline std::array<std::int16_t, MaxUnitSlots + 1> BlockNext{};
 inline std::array<std::int16_t, MaxUnitSlots + 1> BlockPrev{};
 
+// What a search reads of each slot, kept beside the lists so that a walk through them does not
+// load a unit record for every neighbour it passes over: as the record had it at its last change.
+struct TUnitBrief {
+  std::int32_t X = 0, Y = 0;
+  std::uint8_t Owner = 0, Kind = 0;
+};
+inline std::array<TUnitBrief, MaxUnitSlots + 1> Brief{};
+
+// How many units of each owner have their own tile in each block (players 1..8; 0 for any other
+// owner; the last entry is all of them), so that a search for enemies passes over the blocks
+// that hold friends alone.
+inline constexpr int OwnerBuckets = MaxPlayers + 1;
+inline constexpr int AllOwners = OwnerBuckets;
+inline int OwnerBucket(int owner) { return owner >= 1 && owner <= MaxPlayers ? owner : 0; }
+inline std::array<std::array<std::uint16_t, OwnerBuckets + 1>, BlockSide * BlockSide> BlockOwners{};
+
+// Live units (Free 0) of every slot by owner, and by owner and kind, so that a count of a
+// player's units does not walk the table.
+inline std::array<std::uint16_t, 256> LiveOwned{};
+inline std::array<std::array<std::uint16_t, 256>, 256> LiveOwnedKinds{};
+
+// One bit for each slot: those whose OffMap is 0, and those whose Free is 0, so that a walk over
+// the table visits only those.
+using TSlotBits = std::array<std::uint64_t, (MaxUnitSlots + 64) / 64>;
+inline TSlotBits PlacedBits{};
+inline TSlotBits LiveBits{};
+
 // Counts every change told to the index, so that a list drawn from the unit table can tell
 // whether it is still current.
 inline std::uint32_t Changes = 0;
@@ -108,8 +136,10 @@ void ForEachUnitOnTile(long x, long y, F&& f) {
 // half-width r round (cx, cy), and perhaps for other slots 1..LastUnitSlot() too, which f must
 // still test; in no particular slot order. Reads the tiles of the square, or the unit table
 // where that is shorter (or a unit stands off the grid).
+// The owner, when given (not 0), tells that the caller wants no unit of that player: blocks that
+// hold only that player's units are passed over.
 template <typename F>
-void ForEachUnitNearTile(long cx, long cy, long r, F&& f) {
+void ForEachUnitNearTile(long cx, long cy, long r, F&& f, int notOwner = 0) {
   const int last = LastUnitSlot();
   const long side = 2 * r + 1;
   if (UnitsOffGrid() != 0 || side * side > last) {
@@ -117,16 +147,47 @@ void ForEachUnitNearTile(long cx, long cy, long r, F&& f) {
     return;
   }
   using namespace tile_index;
+  const int skip = OwnerBucket(notOwner);
   const long x0 = std::max<long>(1, cx - r), x1 = std::min<long>(MapMaxSize, cx + r);
   const long y0 = std::max<long>(1, cy - r), y1 = std::min<long>(MapMaxSize, cy + r);
   for (long bx = (x0 - 1) >> BlockShift; bx <= (x1 - 1) >> BlockShift; ++bx)
-    for (long by = (y0 - 1) >> BlockShift; by <= (y1 - 1) >> BlockShift; ++by)
-      for (std::int16_t s = BlockHead[static_cast<std::size_t>(bx * BlockSide + by)]; s != None;
-           s = BlockNext[static_cast<std::size_t>(s)]) {
-        const TUnitRecord& u = Units[s];
+    for (long by = (y0 - 1) >> BlockShift; by <= (y1 - 1) >> BlockShift; ++by) {
+      const auto block = static_cast<std::size_t>(bx * BlockSide + by);
+      if (skip != 0 && BlockOwners[block][AllOwners] == BlockOwners[block][static_cast<std::size_t>(skip)]) continue;
+      for (std::int16_t s = BlockHead[block]; s != None; s = BlockNext[static_cast<std::size_t>(s)]) {
+        const TUnitBrief& u = Brief[static_cast<std::size_t>(s)];
         if (s >= 1 && s <= last && u.X >= x0 && u.X <= x1 && u.Y >= y0 && u.Y <= y1) f(s);
       }
+    }
 }
+
+// Calls f(slot) for every slot first..last whose bit is set, in slot order, as a scan of the
+// table would: a slot is looked at when the walk reaches it, so a unit placed, lifted, made or
+// removed by f on a later slot is visited or passed over just the same.
+template <typename F>
+void ForEachSlotIn(const tile_index::TSlotBits& bits, int first, int last, F&& f) {
+  last = std::min(last, MaxUnitSlots);
+  for (int i = std::max(first, 0); i <= last;) {
+    const std::uint64_t word = bits[static_cast<std::size_t>(i >> 6)] >> (i & 63);
+    if (word == 0) {
+      i = (i | 63) + 1;
+      continue;
+    }
+    i += std::countr_zero(word);
+    if (i > last) return;
+    f(i);
+    ++i;
+  }
+}
+
+// Every slot 0..last whose OffMap is 0 (the world clock's units).
+template <typename F>
+void ForEachPlacedUnit(int last, F&& f) {
+  ForEachSlotIn(tile_index::PlacedBits, 0, last, f);
+}
+
+// Live units of slots 1..last of the owner, of the kind or of any kind (kind < 0).
+int CountLiveUnits(int owner, int kind, int last);
 
 // Calls f(slot) for every live harvester of the owner, in no particular slot order.
 template <typename F>

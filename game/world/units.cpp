@@ -9,6 +9,7 @@
 #include "game/world/messages.h"
 #include "game/world/orders.h"
 #include "game/world/placement.h"
+#include "game/world/tileindex.h"
 #include "game/base/mapview.h"
 #include "game/world/players.h"
 #include "game/world/tileindex.h"
@@ -73,11 +74,7 @@ std::uint16_t CountLiveBlooms() {
 }
 
 std::uint16_t CountUnitsOfPlayer(std::uint8_t player) {
-  const int last = LastUnitSlot();
-  std::uint16_t n = 0;
-  for (int i = 1; i <= last; ++i)
-    if (Units[i].Free == 0 && Units[i].Owner == player) ++n;
-  return n;
+  return static_cast<std::uint16_t>(CountLiveUnits(player, -1, LastUnitSlot()));
 }
 
 std::uint16_t CountBuildingsOfPlayer(std::uint8_t player) {

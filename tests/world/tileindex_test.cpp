@@ -124,4 +124,76 @@ TEST_F(TileIndexTest, StaysRightThroughACrowdedMelee) {
   EXPECT_LT(CountLiveUnits(), slot - 1) << "nobody fought";
 }
 
+// The walks and counts that stand in for scans of the unit table give what the scan gives.
+TEST_F(TileIndexTest, WalksAndCountsAnswerAsAScanOfTheTable) {
+  UnitSlots = 10;
+  Put(0, UnitCarrier, 1, 3, 3);  // slot 0 is never counted
+  for (int s = 1; s <= 8; ++s) Put(s, s % 2 ? UnitLightTank : UnitTrike, s <= 5 ? 1 : 2, s + 1, 9);
+  Put(11, UnitLightTank, 1, 20, 20);  // past the last slot in play
+  StopCarrier(Units[4]);
+  StopCarrier(Units[7]);
+  const auto scanned = [](int owner, int kind) {
+    int n = 0;
+    for (int i = 1; i <= LastUnitSlot(); ++i)
+      n += Units[i].Free == 0 && Units[i].Owner == owner && (kind < 0 || Units[i].Kind == kind) ? 1 : 0;
+    return n;
+  };
+  for (const int owner : {1, 2, 3})
+    for (const int kind : {-1, int{UnitLightTank}, int{UnitTrike}, int{UnitCarrier}})
+      EXPECT_EQ(CountLiveUnits(owner, kind, LastUnitSlot()), scanned(owner, kind)) << owner << " " << kind;
+  EXPECT_EQ(CountUnitsOfPlayer(1), 5);
+
+  // Units lifted and put down by the walk itself, ahead of it and behind it: the walk visits what
+  // a scan that looks at each slot as it reaches it visits.
+  const auto walk = [](bool indexed) {
+    std::vector<int> visited;
+    const auto visit = [&](int i) {
+      visited.push_back(i);
+      if (i == 2) {
+        UnloadAt(Units[4], 15, 15);  // ahead: visited
+        StopCarrier(Units[5]);       // ahead: passed over
+        StopCarrier(Units[1]);       // behind
+      }
+    };
+    if (indexed) ForEachPlacedUnit(LastUnitSlot(), visit);
+    else
+      for (int i = 0; i <= LastUnitSlot(); ++i)
+        if (Units[i].OffMap == 0) visit(i);
+    return visited;
+  };
+  const TUnitTable before = Units;
+  const std::vector<int> scan = walk(false);
+  Units = before;
+  RebuildTileIndex();
+  EXPECT_EQ(walk(true), scan);
+  EXPECT_EQ(scan, (Slots{0, 1, 2, 3, 4, 6, 8}));
+  EXPECT_EQ(TileIndexMismatch(), "");
+}
+
+// A search for another player's units passes over the blocks that hold the owner's units alone,
+// and still finds an enemy among friends.
+TEST_F(TileIndexTest, ASearchForEnemiesPassesOverBlocksOfFriends) {
+  int slot = 1;
+  for (int x = 1; x <= 24; x += 2)
+    for (int y = 1; y <= 24; y += 3) Put(slot++, UnitLightTank, 1, x, y);
+  const auto offered = [](int owner) {
+    Slots slots;
+    ForEachUnitNearTile(12, 12, 6, [&](int s) { slots.push_back(s); }, owner);
+    return slots;
+  };
+  EXPECT_EQ(offered(1), Slots{});
+  EXPECT_FALSE(offered(2).empty());
+  Put(slot, UnitTrike, 2, 13, 14);
+  const Slots withEnemy = offered(1);
+  EXPECT_NE(std::find(withEnemy.begin(), withEnemy.end(), slot), withEnemy.end());
+  // Given away, it is a friend again; taken back, an enemy.
+  Units[slot].Owner = 1;
+  UnitTilesChanged(Units[slot]);
+  EXPECT_EQ(offered(1), Slots{});
+  Units[slot].Owner = 2;
+  UnitTilesChanged(Units[slot]);
+  EXPECT_EQ(offered(1).empty(), false);
+  EXPECT_EQ(TileIndexMismatch(), "");
+}
+
 }  // namespace

@@ -114,6 +114,7 @@ TEST_F(UnitsTest, SlotSearchAndCountsCoverTheLastSlotButNeverSlotZero) {
   EXPECT_EQ(slot, 5);
   Units[5].Free = 0;
   Units[5].Owner = 7;
+  RebuildTileIndex();  // written directly
   EXPECT_EQ(FindFreeUnitSlot(slot), 1);  // slot 0 and slot 6 are free but not in play
   EXPECT_EQ(CountLiveUnits(), 5);
   EXPECT_EQ(CountUnitsOfPlayer(7), 1);
