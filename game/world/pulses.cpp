@@ -212,6 +212,13 @@ void NewOssinField(std::int32_t x, std::int32_t y, std::int32_t amount) {
   NetInitOssinFieldProc(slot, x, y, amount);
 }
 
+void EmptyTheWorld() {
+  ClearOssinFields();
+  ClearWorldObjects();
+  RemoveAllBlooms();
+  ClearGroundMarks();
+}
+
 void ClearWorldObjects() {
   KillAllUnits();
   DestroyAllBuildings();

@@ -3,6 +3,7 @@
 // them, and the world timer driven one event at a time.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -44,14 +45,20 @@ class NetGameTest : public GameTest {
     while (GameOptions.Partners > partners) Click(36, 124);
     ASSERT_EQ(GameOptions.Partners, partners);
   }
-  // Lobby -> map choice -> the server's waiting screen, listening on a free port.
+  // Lobby -> map choice ("alm1") -> the server's waiting screen, listening on a free port.
   void EnterAsServer(int partners, bool start = true) {
     using namespace zarn;
     ASSERT_NO_FATAL_FAILURE(OpenLobby(true, partners, start));
     GameOptions.NetService = "0";
     Click(LobbyAcceptButton);
     ASSERT_EQ(GameScreen, ScreenNetMapChoice);
+    // The list puts the newest map first, and the copies of the game folder are made within the
+    // same moment: the map is chosen by its name.
+    const auto row = std::find(FileListBox.Items.begin(), FileListBox.Items.end(), "alm1");
+    ASSERT_NE(row, FileListBox.Items.end());
+    FileListBox.Selection = static_cast<std::uint16_t>(row - FileListBox.Items.begin());
     Click(MapChoiceAcceptButton);
+    ASSERT_EQ(MapFileName, "alm1.map");
     ASSERT_EQ(GameScreen, ScreenPlay);
     Pass(2);
     ASSERT_TRUE(ServerRunning());

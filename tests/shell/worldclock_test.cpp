@@ -5,7 +5,7 @@
 
 #include "game/base/dvga.h"
 #include "game/shell/worldclock.h"
-#include "tests/common/fresh_world.h"
+#include "game/world/dobjects.h"
 
 using namespace zarn;
 
@@ -64,7 +64,7 @@ class WorldClock : public ::testing::Test {
  protected:
   void SetUp() override {
     // Units of an earlier test would stand off the map yet in the tile index.
-    fresh_world::FreshWorld();
+    EmptyTheWorld();
     Log.clear();
     WorldClockCalls = Recording;
     SetDefaultOptions();
