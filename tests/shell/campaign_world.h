@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "game/base/random.h"
+#include "game/net/netgame.h"
 #include "game/shell/worldclock.h"
 #include "game/world/dobjects.h"
 
@@ -224,6 +225,9 @@ inline void CopyCampaignFiles(const fs::path& game) {
 // seed. The world is the mission start's to set.
 inline void FreshProgram(std::uint32_t seed) {
   ResetHooks();
+  // With the hooks reset, a mission start cannot end a network game an earlier test left open.
+  NetTeardown();
+  NetRole = RoleSingle;
   WorldTickCount = 0;
   TickCount = 0;
   WorldClockCalls = DefaultWorldClockCalls;
