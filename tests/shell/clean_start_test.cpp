@@ -139,6 +139,33 @@ class CleanStartTest : public NetGameTest {
     net += "\nZed:" + zed->received + "\nAnn:" + ann->received + "\n";
     return Shown(net);
   }
+  // The network game of a client, from the main menu, with a server that the test scripts:
+  // seated in seat 2, a side chosen, the start, a snapshot and a while of play. Then the world,
+  // the view, the picture and the network's state: the client's seat, connection number and
+  // sides offered, and all that it sent.
+  std::vector<std::uint8_t> JoinNetGame(bool start) {
+    RecordingServer server;
+    EXPECT_NO_FATAL_FAILURE(EnterAsClient(server, start));
+    server.Send("[130 1 0 1 1 1 1 1 1 ]");
+    EXPECT_TRUE(PassUntil([] { return SideChoiceOpen == 1; }));
+    const TSphereRect& s = SideChooser.Spheres[3];
+    Click((s.X1 + s.X2) / 2, (s.Y1 + s.Y2) / 2);
+    EXPECT_TRUE(PassUntil([&] { return server.received.find("[30 2 3 ]") != std::string::npos; }));
+    server.Send("[131 ]");
+    EXPECT_TRUE(PassUntil([] { return SideChoiceOpen == 0; }));
+    Randomize(4242);
+    server.Send("[154 ][156 17 ][157 alm1.map ][114 1 23 7 400 ][114 2 24 7 500 ][142 1 10 10 0 1 12 ]"
+                "[142 2 30 20 3 2 12 ][158 18 12 2 ]");
+    EXPECT_TRUE(PassUntil([] { return NetGameStarted == 1; }));
+    server.Send("[116 2 31 20 16 0 2 0 ][116 1 11 10 16 0 2 0 ][143 1500 1 ]");
+    EXPECT_TRUE(PassUntil([] { return Units[2].X == 31 && Units[1].X == 11; }));
+    for (int i = 0; i < 20; ++i) Tick();
+    std::string net = "player " + std::to_string(LocalPlayer) + ", connection " + std::to_string(OwnConnectionIndex) +
+                      ", connected " + std::to_string(ClientConnected) + ", sides";
+    for (const std::uint8_t a : SideAvailable) net += " " + std::to_string(a);
+    net += "\nsent:" + server.received + "\n";
+    return Shown(net);
+  }
   // From the main menu: the map editor on a new map, and then the scenario editor on it. What
   // each shows (the world, the view and the picture), one after the other.
   std::vector<std::uint8_t> EnterEditors() {
@@ -316,6 +343,32 @@ TEST_F(CleanStartTest, TheEditorsEnteredAfterAGameAreTheOnesAFreshProgramEnters)
   const auto half = static_cast<std::ptrdiff_t>(after.size() / 2);
   Compare({after.begin(), after.begin() + half}, {fresh.begin(), fresh.begin() + half});  // map editor
   Compare({after.begin() + half, after.end()}, {fresh.begin() + half, fresh.end()});      // scenario editor
+}
+
+// A network game joined after a single game and a network game served: a mission played a
+// while, then a two-player network game served, started and left, then the main menu.
+TEST_F(CleanStartTest, ANetworkGameJoinedAfterOtherGamesIsTheOneAFreshProgramJoins) {
+  if (std::getenv(OutVariable) != nullptr) {  // the fresh run: the network game alone
+    WriteOut(JoinNetGame(true));
+    return;
+  }
+  const std::vector<std::uint8_t> fresh = Fresh("ANetworkGameJoinedAfterOtherGamesIsTheOneAFreshProgramJoins");
+  ASSERT_FALSE(fresh.empty());
+  PlayMissionA();
+  OpenMenu();
+  Click(GameMenuButtons[8]);
+  {
+    ASSERT_NO_FATAL_FAILURE(EnterAsServer(2, false));
+    auto bob = Join("Bob", 2);
+    Tick();
+    ASSERT_EQ(NetGameStarted, 1);
+    for (int i = 0; i < 30; ++i) Tick();
+    Key(plat::vk::Escape);
+    ASSERT_EQ(GameScreen, ScreenGameMenu);
+  }
+  Click(GameMenuButtons[8]);
+  ASSERT_EQ(GameScreen, ScreenMainMenu);
+  Compare(JoinNetGame(false), fresh);
 }
 
 }  // namespace
