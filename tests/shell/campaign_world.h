@@ -228,7 +228,9 @@ inline void FreshProgram(std::uint32_t seed) {
   // With the hooks reset, a mission start cannot end a network game an earlier test left open.
   NetTeardown();
   NetRole = RoleSingle;
-  WorldTickCount = 0;
+  // The interface clock of a program just started. The world's records keep its absolute
+  // values (a shot's next step, a marker's frames, an explosion's), so a later start plays the
+  // same but its tables differ by the time the program has run.
   TickCount = 0;
   WorldClockCalls = DefaultWorldClockCalls;
   Randomize(seed);
