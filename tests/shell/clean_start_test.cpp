@@ -1,7 +1,10 @@
 // A game started after another in the same program run is the game a fresh program starts:
-// mission B played after mission A equals mission B alone, and a saved game loaded after
-// another game equals it loaded alone, byte for byte at the same ticks (the world, the view and
-// selection, and the picture). The fresh run is this test program again, in a process of its own.
+// mission B played after mission A equals mission B alone, a saved game loaded after another
+// game equals it loaded alone, a network game served or joined after other games equals it
+// served or joined alone (over loopback), and the editors entered after a game equal them
+// entered alone, byte for byte at the same ticks (the world, the view and selection, the
+// picture, and for a network game its seats, connection numbers and wire). The fresh run is
+// this test program again, in a process of its own.
 #include <unistd.h>
 
 #include <algorithm>
