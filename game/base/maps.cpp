@@ -48,7 +48,9 @@ void SetMapSizeAndClear(int width, int height) {
   if (height < 1 || height > MapMaxSize) ThrowRangeError(height, 1, MapMaxSize);
   GameMap.Width = static_cast<std::uint16_t>(width);
   GameMap.Height = static_cast<std::uint16_t>(height);
-  for (int x = 1; x <= width; ++x) std::memset(&GameMap.Cells[CellIndex(x, 1)], 0, static_cast<std::size_t>(height));
+  // The whole grid: the cells beside a smaller map (which the edges' neighbour tests read) must
+  // not keep the terrain of a larger map before it.
+  std::memset(GameMap.Cells, 0, sizeof GameMap.Cells);
   TerrainChanged();
 }
 
@@ -94,8 +96,8 @@ MapFileResult ApplyMapFile(std::span<const std::uint8_t> bytes) {
     if (p.X < 1 || p.X > w || p.Y < 1 || p.Y > h) return MapFileResult::BadPlacement;
   }
 
-  GameMap.Width = static_cast<std::uint16_t>(w);
-  GameMap.Height = static_cast<std::uint16_t>(h);
+  // Cleared whole first, as a new map is: nothing of a larger map before stays beside it.
+  SetMapSizeAndClear(w, h);
   const std::uint8_t* terrain = bytes.data() + 4;
   for (int y = 1; y <= h; ++y)
     for (int x = 1; x <= w; ++x) GameMap.Cell(x, y) = terrain[(y - 1) * w + (x - 1)];

@@ -158,7 +158,11 @@ void NewMapTerrain() {
 }
 
 void ResetGroundMarks() {
-  for (TGroundMark& m : GroundMarks) m.Free = 1;
+  // Whole marks: a new game's saved file must not carry the places of an earlier game's marks.
+  for (TGroundMark& m : GroundMarks) {
+    m = TGroundMark{};
+    m.Free = 1;
+  }
 }
 
 i32 FindFreeGroundMark() {

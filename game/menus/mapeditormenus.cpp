@@ -182,6 +182,11 @@ void NewMapClick() {
       ResetLastViewPos();
       ClearOssinFields();
       RemoveAllBlooms();
+      // A new map is new work: the objects and records of a game played before are no part
+      // of it (nor of a scenario made on it), and its shroud is the new map's.
+      ClearWorldObjects();
+      InitShroud();
+      ResetGameRecords();
       OpenMapEditorMenu();
       break;
     case 2:

@@ -67,6 +67,7 @@ void NetLobbyClick() {
   if (InsideButton(LobbyAcceptButton, x, y)) {
     PlayButtonSound();
     NetGameStarted = 0;
+    ResetGameRecords();
     GameOptions.PlayerName = EditBox1.Text;
     GameOptions.Server = EditBox2.Text;
     GameOptions.Partners = std::clamp<std::int32_t>(GameOptions.Partners, 1, MaxPlayers);

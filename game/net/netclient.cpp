@@ -100,7 +100,12 @@ void LoadMap(std::string_view text) {
     return;
   }
   // A damaged file is reported by the loader itself.
-  if (!LoadMapFile(name)) GiveUpNetGame();
+  if (!LoadMapFile(name)) {
+    GiveUpNetGame();
+    return;
+  }
+  // The game's map is this one now, not the one of a game before (a saved game names it).
+  MapFileName = std::string(name);
 }
 
 }  // namespace

@@ -91,10 +91,7 @@ void NetGameSetup() {
   HideMessageLine();
   HideMessageLine2();
 
-  ClearOssinFields();
-  ClearWorldObjects();
-  RemoveAllBlooms();
-  ClearGroundMarks();
+  EmptyTheWorld();
   ResetOwnerMirror();
   ForgetSlabsLaid();
 

@@ -92,6 +92,8 @@ void PrepareEditor() {
   StartPalettePulses();
   ResetCursorState();
   if (!MapExists) RemoveAllBlooms();
+  // No selection or control group of a game before reaches the editor.
+  ClearSelectionAndGroups();
   ViewState.SelectedCount = 1;
   ViewState.SelectionKind = 0;
   ViewState.Selection[1].Index = 1;

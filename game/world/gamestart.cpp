@@ -274,6 +274,15 @@ void StartGame() {
   PlayNextTrack();
 }
 
+void ResetGameRecords() {
+  for (TPlayerRecord& p : Players) p = TPlayerRecord{};
+  Mission = TMissionRecord{};
+  dobjectsInitialization();
+  WorldTickCount = 0;
+  UnitSlots = DefaultUnitSlots;
+  BuildingSlots = DefaultBuildingSlots;
+}
+
 void ResumeLoadedGame() {
   CommonGameSetUp();
   ResetCursorState();

@@ -79,6 +79,12 @@ bool BloomAt(std::int32_t x, std::int32_t y);
 
 // A new game on a world that has just been built.
 void StartGame();
+// The players, the mission record, the clock and the slot counts as a fresh program has them,
+// for a network game and a new map: no game before leaves its time (the status line, the
+// players' timers), its goal (the computer players' attack pace), its slot counts or the
+// records of players not in the new game behind. The lobby, the map choice, the network set-up
+// and the scenario editor fill in the rest.
+void ResetGameRecords();
 // After a saved game is loaded or a network game starts: selection, view and effects stay.
 void ResumeLoadedGame();
 

@@ -124,28 +124,46 @@ void RemoveWorm(TWormRecord& w) {
   w.Deselected = 1;
 }
 
+// The resets free whole records: a slot handed out again fills only some of its fields, and a
+// new game must not inherit the rest from the game before (nor show them in its saved file).
+// Each record is first removed as it stands (off the map, the tile index and the occupancy),
+// then blanked and removed again, which leaves it as the program starts with it.
 void RemoveAllWorms() {
-  for (TWormRecord& w : Worms) RemoveWorm(w);
+  for (TWormRecord& w : Worms) {
+    w = TWormRecord{};
+    RemoveWorm(w);
+  }
 }
 
 void KillAllUnits() {
-  for (TUnitRecord& u : Units) RemoveUnit(u);
+  for (TUnitRecord& u : Units) {
+    RemoveUnit(u);
+    u = TUnitRecord{};
+    RemoveUnit(u);
+  }
 }
 
 void DestroyAllBuildings() {
-  for (TBuildingRecord& b : Buildings) RemoveBuilding(b);
+  for (TBuildingRecord& b : Buildings) {
+    RemoveBuilding(b);
+    b = TBuildingRecord{};
+    RemoveBuilding(b);
+  }
 }
 
 void ClearEffectSlots() {
-  for (TExplosionRecord& e : Explosions) e.Free = 1;
+  for (TExplosionRecord& e : Explosions) {
+    e = TExplosionRecord{};
+    e.Free = 1;
+  }
 }
 
 void ClearProjectiles() {
-  for (TShotRecord& s : UnitShots) s.Active = 0;
+  for (TShotRecord& s : UnitShots) s = TShotRecord{};
 }
 
 void ClearSecondProjectiles() {
-  for (TShotRecord& s : BuildingShots) s.Active = 0;
+  for (TShotRecord& s : BuildingShots) s = TShotRecord{};
 }
 
 void RemoveAllBlooms() {
@@ -157,12 +175,19 @@ void RemoveAllBlooms() {
 }
 
 void ClearGroundMarks() {
-  for (TDecalRecord& d : Decals) d.Free = 1;
+  for (TDecalRecord& d : Decals) {
+    d = TDecalRecord{};
+    d.Free = 1;
+  }
 }
 
 void ClearOssinFields() {
   OssinBulkMode = 1;
-  for (TOssinFieldRecord& f : OssinFields) FreeOssinField(f);
+  for (TOssinFieldRecord& f : OssinFields) {
+    FreeOssinField(f);
+    f = TOssinFieldRecord{};
+    FreeOssinField(f);
+  }
   OssinBulkMode = 0;
 }
 
@@ -185,6 +210,13 @@ void NewOssinField(std::int32_t x, std::int32_t y, std::int32_t amount) {
   // The server draws the amount itself and sends it, so that every machine holds the same cell.
   if (NetRole == RoleServer && amount <= 0) amount = 100 * (Random(5) + 1) + 300;
   NetInitOssinFieldProc(slot, x, y, amount);
+}
+
+void EmptyTheWorld() {
+  ClearOssinFields();
+  ClearWorldObjects();
+  RemoveAllBlooms();
+  ClearGroundMarks();
 }
 
 void ClearWorldObjects() {

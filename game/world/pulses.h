@@ -50,6 +50,9 @@ void ClearOssinFields();
 // Everything the world holds, emptied: units, buildings, ground marks, explosions, both shot
 // tables and worms.
 void ClearWorldObjects();
+// The world emptied as a network game's set-up empties it: resource cells, the objects above,
+// blooms and decals.
+void EmptyTheWorld();
 
 // First free resource-cell slot, 0 when none.
 std::int32_t FindFreeOssinFieldSlot();

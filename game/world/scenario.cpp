@@ -129,6 +129,8 @@ ScenarioFileResult ApplyScenarioFile(std::span<const std::uint8_t> bytes) {
   UnitList = units;
   BuildingList = buildings;
   Mission = mission;
+  // Whole records: a player not in this mission keeps nothing of a game before it.
+  for (TPlayerRecord& p : Players) p = TPlayerRecord{};
   ResetPlayerRecords();
   WorldTickCount = 0;
   for (std::int32_t k = 1; k <= Mission.PlayerCount; ++k)

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "game/base/random.h"
+#include "game/net/netgame.h"
 #include "game/shell/worldclock.h"
 #include "game/world/dobjects.h"
-#include "tests/common/fresh_world.h"
 
 namespace campaign_world {
 
@@ -127,9 +127,11 @@ inline void ClearWorld() {
   RemoveAllBlooms();
 }
 
-// Back to the empty world of a fresh program after a mission.
+// After a mission: the world emptied and the players, mission record and clock of a fresh
+// program, by the game's own resets.
 inline void ClearMissionWorld() {
-  fresh_world::FreshWorld();
+  EmptyTheWorld();
+  ResetGameRecords();
   MapFileName = "alm1.map";
 }
 
@@ -213,17 +215,22 @@ class TGameFolder {
   fs::path old_, dir_;
 };
 
-// The world as a fresh program has it, single play on the play screen at a fixed seed.
 // The campaign's maps and scenarios of a game folder, copied into the current folder.
 inline void CopyCampaignFiles(const fs::path& game) {
   for (const char* d : {"maps", "scenes"})
     fs::copy(game / d, d, fs::copy_options::overwrite_existing | fs::copy_options::recursive);
 }
 
+// The hooks, the clocks and the generator as a fresh program has them, single play at a fixed
+// seed. The world is the mission start's to set.
 inline void FreshProgram(std::uint32_t seed) {
-  fresh_world::FreshWorld();
   ResetHooks();
-  WorldTickCount = 0;
+  // With the hooks reset, a mission start cannot end a network game an earlier test left open.
+  NetTeardown();
+  NetRole = RoleSingle;
+  // The interface clock of a program just started. The world's records keep its absolute
+  // values (a shot's next step, a marker's frames, an explosion's), so a later start plays the
+  // same but its tables differ by the time the program has run.
   TickCount = 0;
   WorldClockCalls = DefaultWorldClockCalls;
   Randomize(seed);

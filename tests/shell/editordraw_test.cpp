@@ -25,6 +25,9 @@ class EditorDrawTest : public ShellTest {
   // A 64 x 64 map with ground, rock, resource cells and a bloom, in the map editor.
   void MapEditorWithTerrain() {
     Start({"-editor"});
+    // Built by hand, without the editors' own new map: emptied as the game empties a world.
+    EmptyTheWorld();
+    ResetGameRecords();
     SetMapSizeAndClear(64, 64);
     ResetMapPlacements();
     MapExists = 1;

@@ -94,8 +94,10 @@ TEST_F(NetClientTest, TheMapNameIsABareFileNameAndAMissingMapEndsTheConnection) 
   fs::current_path(fs::path(ZARN_BINARY_DIR) / "game");
   GameOptions.MessageEnable = true;
   MessageLine.Hidden = 1;
+  MapFileName = "field.map";  // the map of a game before
   ClientInterpretMessage("[157   alm2.map  ]");
   EXPECT_EQ(MessageLine.Hidden, 1);
+  EXPECT_EQ(MapFileName, "alm2.map");
   ClientInterpretMessage("[157 ..\\data\\zarn.res]");
   EXPECT_EQ(MessageLine.Hidden, 0);
   MessageLine.Hidden = 1;

@@ -18,7 +18,6 @@
 #include "platform/net.h"
 #include "platform/null/null.h"
 #include "platform/platform.h"
-#include "tests/common/fresh_world.h"
 
 // A plain client that records what the server sends.
 struct RawClient {
@@ -77,9 +76,14 @@ class NetTest : public ::testing::Test {
     GameOptions.NetService = "0";  // any free port
     BytesSent = BytesReceived = 0;
     Randomize(1025);
-    // The world, role and seats of a fresh program: a freed slot keeps what an earlier test
-    // left in it, and InitUnit and InitBuilding do not set every field.
-    fresh_world::FreshWorld();
+    // The world, role, seats, players and selection as the game's own resets leave them: the
+    // tests below build their worlds by hand, without a game start.
+    NetTeardown();
+    NetRole = RoleSingle;
+    EmptyTheWorld();
+    ResetGameRecords();
+    ClearSelectionAndGroups();
+    LocalPlayer = 1;
     SetMapSizeAndClear(64, 64);
     ResetPlayerRecords();
     SideChooserCreate(SideChooser, 33, 142);

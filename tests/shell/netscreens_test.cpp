@@ -2,14 +2,8 @@
 // end: the lobby, the server's map choice, the server waiting for its players, a client waiting
 // for its server, a lost server, the start, and leaving a game as the server and as a client.
 // Every one of them leads on, by a button or by Esc.
-#include <chrono>
-#include <memory>
-
-#include "game/net/netgame.h"
-#include "platform/net.h"
 #include "tests/common/golden.h"
-#include "tests/shell/game_fixture.h"
-#include "tests/shell/net_fixture.h"
+#include "tests/shell/netgame_fixture.h"
 
 using namespace zarn;
 
@@ -18,99 +12,7 @@ namespace {
 // The panel's menu button, inside its rows 158..163.
 constexpr int MenuButtonX = 160, MenuButtonY = 160;
 
-class NetScreensTest : public GameTest {
- protected:
-  void TearDown() override {
-    CloseServer();
-    CloseClient();
-    GameTest::TearDown();
-  }
-  void Park() {
-    plat::null::InjectMouseMove(FormId(), 620, 390);
-    Pass(2);
-  }
-  // Loop passes until `done`, at most `seconds` of real time (the sockets are real).
-  template <class F>
-  bool PassUntil(F done, int seconds = 20) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      Pass(1);
-      plat::NetPoll(1);
-    }
-    return true;
-  }
-  // Main menu -> lobby, with the settings a player would set there.
-  void OpenLobby(bool asServer, int partners, bool start = true) {
-    if (start) StartGame();
-    plat::SetTimerEnabled(MainForm->Timer1, false);
-    Click(MainMenuButtons[2]);
-    ASSERT_EQ(GameScreen, ScreenNetLobby);
-    if (GameOptions.AsServer != asServer) Click(20, 158);
-    ASSERT_EQ(GameOptions.AsServer, asServer);
-    while (GameOptions.Partners < partners) Click(220, 124);
-    while (GameOptions.Partners > partners) Click(36, 124);
-    ASSERT_EQ(GameOptions.Partners, partners);
-  }
-  // Lobby -> map choice -> the server's waiting screen, listening on a free port.
-  void EnterAsServer(int partners) {
-    ASSERT_NO_FATAL_FAILURE(OpenLobby(true, partners));
-    GameOptions.NetService = "0";
-    Click(LobbyAcceptButton);
-    ASSERT_EQ(GameScreen, ScreenNetMapChoice);
-    Click(MapChoiceAcceptButton);
-    ASSERT_EQ(GameScreen, ScreenPlay);
-    Pass(2);
-    ASSERT_TRUE(ServerRunning());
-  }
-  // A client seated, named and given a side by the server on the waiting screen.
-  std::unique_ptr<RawClient> Join(const std::string& name, int side) {
-    // As the protocol makes a client: a first connection, dropped once it is up, then the
-    // second, which the server seats.
-    const std::int32_t before = NextConnectionIndex;
-    {
-      RawClient first(ListeningPort());
-      EXPECT_TRUE(PassUntil([&] { return first.connected && NextConnectionIndex > before; }));
-    }
-    auto c = std::make_unique<RawClient>(ListeningPort());
-    EXPECT_TRUE(PassUntil([&] { return c->received.find("[161 ") != std::string::npos; }));
-    const std::size_t at = c->received.find("[129 ");
-    std::int32_t connection = 0, seat = 0;
-    std::sscanf(c->received.c_str() + at, "[129 %d %d ]", &connection, &seat);
-    c->Send("[29 " + std::to_string(connection) + " " + std::to_string(seat) + " " + name + " ]");
-    EXPECT_TRUE(PassUntil([&] { return c->received.find("[130 ") != std::string::npos; }));
-    c->Send("[30 " + std::to_string(seat) + " " + std::to_string(side) + " ]");
-    EXPECT_TRUE(PassUntil([&] { return c->received.find("[131 ") != std::string::npos; }));
-    return c;
-  }
-  // Lobby -> the client's waiting screen, for the server at 127.0.0.1 on `port`.
-  void AcceptAsClient(std::uint16_t port, bool start) {
-    ASSERT_NO_FATAL_FAILURE(OpenLobby(false, 2, start));
-    GameOptions.NetService = std::to_string(port);
-    Click(100, 80);  // the server's line, its old text away and the address typed
-    for (int i = 0; i < 30; ++i) Key(plat::vk::Back);
-    Type("127.0.0.1");
-    Click(LobbyAcceptButton);
-    ASSERT_EQ(GameScreen, ScreenPlay);
-  }
-  // Lobby -> the client's waiting screen, connected to `server` and seated in seat 2.
-  void EnterAsClient(RecordingServer& server, bool start = true) {
-    ASSERT_GT(server.id, 0);
-    ASSERT_NO_FATAL_FAILURE(AcceptAsClient(plat::ServerPort(server.id), start));
-    // Our client connects twice, keeping the second connection.
-    ASSERT_TRUE(PassUntil([&] { return server.accepts == 2 && server.connection >= 0 && ClientConnected; }));
-    server.Send("[129 1 2 ][160 400 ][161 400 ]");
-    ASSERT_TRUE(PassUntil([&] { return server.received.find("[29 1 2 ") != std::string::npos; }));
-  }
-  // One world timer event.
-  void Tick() {
-    plat::SetTimerEnabled(MainForm->Timer1, true);
-    plat::null::AdvanceClock(plat::TimerInterval(MainForm->Timer1) + 1);
-    plat::ProcessMessages();
-    plat::SetTimerEnabled(MainForm->Timer1, false);
-    Pass(2);
-  }
-};
+using NetScreensTest = NetGameTest;
 
 TEST_F(NetScreensTest, TheServerListsItsPlayersWhileItWaitsAndEscLeavesForTheLobby) {
   ASSERT_NO_FATAL_FAILURE(EnterAsServer(3));

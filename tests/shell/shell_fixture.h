@@ -15,7 +15,6 @@
 #include "game/shell/settings.h"
 #include "platform/app.h"
 #include "platform/null/null.h"
-#include "tests/common/fresh_world.h"
 
 namespace fs = std::filesystem;
 
@@ -37,7 +36,6 @@ class ShellTest : public ::testing::Test {
     for (const auto& e : fs::directory_iterator(game))
       fs::copy_file(e.path(), folder / "data" / e.path().filename());
     zarn::ProgramFolderOverride = folder;
-    fresh_world::FreshWorld();
   }
   void TearDown() override {
     if (zarn::MainForm) zarn::DestroyProgram();

@@ -5,7 +5,8 @@
 
 #include "game/base/dvga.h"
 #include "game/shell/worldclock.h"
-#include "tests/common/fresh_world.h"
+#include "game/net/netgame.h"
+#include "game/world/dobjects.h"
 
 using namespace zarn;
 
@@ -63,8 +64,11 @@ std::vector<int> Range(int from, int to) {
 class WorldClock : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Units of an earlier test would stand off the map yet in the tile index.
-    fresh_world::FreshWorld();
+    // Units of an earlier test would stand off the map yet in the tile index, and a network
+    // game of an earlier test would leave its role.
+    EmptyTheWorld();
+    NetTeardown();
+    NetRole = RoleSingle;
     Log.clear();
     WorldClockCalls = Recording;
     SetDefaultOptions();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "game/world/dobjects.h"
@@ -65,17 +66,20 @@ TEST_F(PulsesTest, PulsesStepAsTheirSequences) {
   EXPECT_EQ(WhitePulse.Level, 60);
 }
 
-TEST_F(PulsesTest, WorldResetsLeaveEveryTableEmpty) {
+TEST_F(PulsesTest, WorldResetsLeaveEveryTableEmptyAndItsRecordsBlank) {
   UnitSlots = BuildingSlots = 10;  // the resets ignore the slot counts in play
-  for (TUnitRecord& u : Units) u.Free = u.OffMap = 0;
-  for (TBuildingRecord& b : Buildings) b.Free = 0, b.Kind = 0;
+  // Each record also keeps a place of its own, as the records of a game under way do.
+  const auto at = [](const auto& table, const auto& r) { return static_cast<std::uint16_t>(&r - &*table.begin()); };
+  for (TUnitRecord& u : Units) u.Free = u.OffMap = 0, u.DestX = at(Units, u);
+  for (TBuildingRecord& b : Buildings) b.Free = 0, b.Kind = 0, b.Health = at(Buildings, b);
   ++BuildingChanges;
   InitBuilding(Buildings[3000], 3, 3, BuildingPowerPlant, 1, 0, 3000);
-  for (TShotRecord& s : UnitShots) s.Active = 1;
-  for (TShotRecord& s : BuildingShots) s.Active = 1;
-  for (TExplosionRecord& e : Explosions) e.Free = 0;
-  for (TOssinBloomRecord& b : OssinBlooms) b.Removed = 0;
-  for (TDecalRecord& d : Decals) d.Free = 0;
+  for (TShotRecord& s : UnitShots) s.Active = 1, s.PixelX = at(UnitShots, s);
+  for (TShotRecord& s : BuildingShots) s.Active = 1, s.PixelX = at(BuildingShots, s);
+  for (TExplosionRecord& e : Explosions) e.Free = 0, e.TileX = at(Explosions, e);
+  for (TOssinBloomRecord& b : OssinBlooms) b.Removed = 0, b.X = at(OssinBlooms, b);
+  for (TDecalRecord& d : Decals) d.Free = 0, d.PixelX = at(Decals, d);
+  for (TGroundMark& m : GroundMarks) m.Free = 0, m.X = at(GroundMarks, m);
   for (int i = 1; i <= WormSlots; ++i) CreateWorm(Worms[i], i, i, i);
   for (int i = 1; i <= OssinFieldSlots; ++i) InitOssinField(OssinFields[i], 1 + i % 20, 1 + i % 19);
 
@@ -88,6 +92,7 @@ TEST_F(PulsesTest, WorldResetsLeaveEveryTableEmpty) {
   ClearGroundMarks();
   RemoveAllWorms();
   ClearOssinFields();
+  ResetGroundMarks();
 
   auto all = [](auto& table, auto pred) { return std::all_of(table.begin(), table.end(), pred); };
   EXPECT_TRUE(all(Units, [](auto& u) { return u.Free == 1 && u.OffMap == 1; }));
@@ -101,6 +106,21 @@ TEST_F(PulsesTest, WorldResetsLeaveEveryTableEmpty) {
   EXPECT_TRUE(all(Worms, [](auto& w) { return w.Removed == 1 && w.PathLength == 0 && w.Prey == 0; }));
   EXPECT_TRUE(all(OssinFields, [](auto& f) { return f.Free == 1 && f.Tiled == 0; }));
   EXPECT_EQ(OssinBulkMode, 0);
+  // Whole records freed: every slot alike, nothing of what stood there before left in any.
+  auto alike = [](const auto& table) {
+    return std::all_of(table.begin(), table.end(),
+                       [&](const auto& r) { return std::memcmp(&r, &*table.begin(), sizeof r) == 0; });
+  };
+  EXPECT_TRUE(alike(Units));
+  EXPECT_TRUE(alike(Buildings));
+  EXPECT_TRUE(alike(UnitShots));
+  EXPECT_TRUE(alike(BuildingShots));
+  EXPECT_TRUE(alike(Explosions));
+  EXPECT_TRUE(alike(OssinBlooms));
+  EXPECT_TRUE(alike(Decals));
+  EXPECT_TRUE(alike(GroundMarks));
+  EXPECT_TRUE(alike(Worms));
+  EXPECT_TRUE(alike(OssinFields));
   UnitSlots = DefaultUnitSlots;
   BuildingSlots = DefaultBuildingSlots;
 }

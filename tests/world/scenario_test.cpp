@@ -52,6 +52,9 @@ TEST_F(ScenarioTest, HeaderLayoutTitlesAndPlayersAboveTheCount) {
   EmptyWorld();
   WorldTickCount = 999;
   MapFileName = "other.map";
+  // A player of a larger game before: nothing of it stays.
+  InitPlayerRecord(Players[5], 5, 3, 7000);
+  Players[5].UnitsMade = 12;
   ASSERT_FALSE(LoadScenario("empty.scn"));
   EXPECT_EQ(MapFileName, "test.map");
   EXPECT_EQ(WorldTickCount, 0);
@@ -63,7 +66,9 @@ TEST_F(ScenarioTest, HeaderLayoutTitlesAndPlayersAboveTheCount) {
     EXPECT_EQ(Players[k].Credits, 3000 + 2000 * k);
   }
   EXPECT_EQ(Players[3].Side, 2);
-  for (int k = 4; k <= 8; ++k) EXPECT_EQ(Players[k].Destroyed, 1) << k;
+  TPlayerRecord out{};
+  out.Destroyed = 1;
+  for (int k = 4; k <= 8; ++k) EXPECT_EQ(std::memcmp(&Players[k], &out, sizeof out), 0) << k;
   EXPECT_EQ(EditorSide, 1);
   EXPECT_EQ(EditorPlayer, 1);
 }
