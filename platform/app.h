@@ -10,6 +10,12 @@ namespace plat {
 
 enum class BackendKind : std::uint8_t { None, Null, Sdl };
 
+// Set before Init: windows are drawn by the processor alone, never through the graphics
+// library. A program of still pages needs nothing of it, and without a graphics card the
+// library brings a thread per core whose teardown held up the program's end under a loaded
+// machine by up to two seconds after it had exited.
+inline bool DrawWithProcessorOnly = false;
+
 // ZARN_PLATFORM=null picks the null back end; otherwise SDL (a missing display is an error).
 // False with a readable reason when no back end can start. Safe to call again after Shutdown.
 bool Init(std::string* error = nullptr);

@@ -18,6 +18,7 @@ int main() {
   // A write past the file-size limit fails with an error the pages report, not a signal.
   std::signal(SIGXFSZ, SIG_IGN);
   std::string error;
+  plat::DrawWithProcessorOnly = true;  // still pages
   if (!plat::Init(&error)) {
     std::fprintf(stderr, "zarn3set: %s\n", error.c_str());
     return 2;

@@ -148,6 +148,12 @@ class SdlBackend final : public Backend {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // A click that activates a window is a click, as the game was made to take it.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (DrawWithProcessorOnly) {
+      // The software renderer draws into the window's own surface, which must not be a
+      // texture of the graphics library either.
+      SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+      SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
       if (error)
         *error = std::string("No display (SDL: ") + SDL_GetError() +

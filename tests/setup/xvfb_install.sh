@@ -8,7 +8,7 @@
 #       message), leaving by "Выйти", and a missing archive (its message, status 1); no
 #       launcher is left by any of them. The folder page by keys: the folder list walked and
 #       opened (its focused row framed), the edit line edited inside its text (the caret
-#       shown); TERM ends the installer within 3 s, on any page.
+#       shown); TERM ends the installer within a second, on any page.
 #   xvfb_install.sh full <zarn3set> <out folder> <zarn3.rar> <libunrar.so> <packed folder> <test_setup>
 #       all of the above, then a real install into a long path: the progress window's file
 #       line caught with the installer stopped and compared with the same line drawn by
@@ -17,7 +17,7 @@
 #       installed game starting from its launcher; and a full target (a file-size limit)
 #       failing with the closing page's failure text and no launcher; last, the display
 #       killed under the installer and the installed game, which must both end (the
-#       installer within 3 s) with status 1.
+#       installer within a second) with status 1.
 #
 # Exit 0: passed; 1: failed.
 set -u
@@ -255,8 +255,8 @@ click $NEXT
 wait_page group
 [ -d "$WORK/home/Games/alpha_ZarnIII" ] ||
   fail "the folder page's keys did not give ~/Games/alpha_ZarnIII: $(grep '^zarn3set: folder' "$WORK/log")"
-# TERM on any page ends the installer, with a message up too; it runs its ordinary clean-up
-# (window, renderer, fonts), which a loaded machine slows: 3 s at most.
+# TERM on any page ends the installer within a second, with a message up too; it runs its
+# ordinary clean-up (window, renderer, fonts).
 # shellcheck disable=SC2086
 click $BACK
 wait_page folder 2
@@ -267,7 +267,7 @@ click $NEXT
 xs_wait_log "$WORK/log" "^zarn3set: message " || fail "no message for a relative folder"
 T0=$(ms)
 kill -TERM "$APID"
-end_within "$T0" "$APID" 3000 || fail "TERM did not end the installer within 3 s (message up)"
+end_within "$T0" "$APID" 1000 || fail "TERM did not end the installer within a second (message up)"
 APID=""
 [ "$XS_STATUS" = 0 ] || fail "TERM ended the installer with $XS_STATUS, not 0"
 echo "xvfb_install: the folder page by keys, TERM with a message up ($TOOK ms): passed"
@@ -289,7 +289,7 @@ launch
 wait_page welcome
 T0=$(ms)
 kill -TERM "$APID"
-end_within "$T0" "$APID" 3000 || fail "TERM did not end the installer within 3 s"
+end_within "$T0" "$APID" 1000 || fail "TERM did not end the installer within a second"
 APID=""
 [ "$XS_STATUS" = 0 ] || fail "TERM ended the installer with $XS_STATUS, not 0"
 no_launchers
@@ -388,7 +388,7 @@ no_launchers
 echo "xvfb_install: a full target: passed"
 
 # 5. The display is killed under the installer and the installed game: both end (the installer
-# within 3 s), with status 1, saying why (they spun for ever before, deaf to TERM).
+# within a second), with status 1, saying why (they spun for ever before, deaf to TERM).
 fresh
 launch
 wait_page welcome
@@ -400,11 +400,13 @@ lost_fail() {
   xs_kill "$GPID"
   fail "$@"
 }
+# Its still pages are drawn by the processor alone: the graphics library's threads (one per core
+# without a graphics card) held up its end on a loaded machine by up to two seconds.
+THREADS=$(ls "/proc/$APID/task" | wc -l)
+[ "$THREADS" -le 3 ] || lost_fail "the installer runs $THREADS threads: $(cat /proc/$APID/task/*/comm | sort -u | tr '\n' ' ')"
 xs_kill "$XS_WMPID"
 XS_WMPID=""
 # The time runs from the server's end: on a loaded machine its own shutdown takes a while.
-# Unloaded both end within 100 ms; on a loaded machine a program busy in its renderer when
-# the server goes takes longer (the installer up to 2.2 s was seen), hence 3 s.
 kill -TERM "$XS_XPID"
 wait "$XS_XPID" 2>/dev/null
 XS_XPID=""
@@ -412,7 +414,7 @@ T0=$(ms)
 TOOKS=""
 for who in installer game; do
   if [ $who = installer ]; then pid=$APID log="$WORK/log"; else pid=$GPID log="$WORK/game.log"; fi
-  limit=3000
+  limit=1000
   [ $who = game ] && limit=10000  # the game's own bound; its check is the game's
   end_within "$T0" "$pid" $limit || lost_fail "the $who did not end within $limit ms of its display's end"
   [ "$XS_STATUS" = 1 ] || lost_fail "the $who ended with $XS_STATUS, not 1"
