@@ -69,13 +69,12 @@ bool ChooseEnemyUnit(TUnitRecord& u) {
                        u.Kind == UnitRocketLauncher || u.Kind == UnitSkeltrel;
   Nearest n;
   const auto offer = [&](int i) {
-    // Friends and aircraft out of reach are told from the brief alone (exact for a live unit;
-    // a free slot fails below anyway).
+    // Owner and kind are read from the brief, which holds them exactly for a live unit (a free
+    // slot fails on its record), so that friends cost no load of their record.
     const tile_index::TUnitBrief& brief = tile_index::Brief[static_cast<std::size_t>(i)];
     if (brief.Owner == u.Owner || (!antiAir && brief.Kind >= UnitCarrier)) return;
     const TUnitRecord& e = Units[i];
-    if (e.Free != 0 || e.OffMap != 0 || e.Owner == u.Owner) return;
-    if (!antiAir && e.Kind >= UnitCarrier) return;
+    if (e.Free != 0 || e.OffMap != 0) return;
     if (!InRangeSquare(u, e.X, e.Y) || InsideMinRange(u, e.X, e.Y)) return;
     n.Offer(u, i, e.X, e.Y);
   };

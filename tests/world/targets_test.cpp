@@ -73,6 +73,16 @@ TEST_F(TargetsTest, AUnitIsPreferredToABuildingAndSideOneIgnoresWorms) {
   EXPECT_EQ(P(sideZero.TargetClass, sideZero.TargetSlot), P(TargetWorm, 2));
 }
 
+// Aircraft are targets only of the units that can shoot upward.
+TEST_F(TargetsTest, OnlyAntiAircraftUnitsTakeAnAircraft) {
+  TUnitRecord& tank = Put(1, UnitLightTank, 1, 10, 10);
+  TUnitRecord& trooper = Put(2, UnitHeavyTrooper, 1, 10, 11);
+  Put(3, UnitCarrier, 2, 12, 11);
+  EXPECT_EQ(FindTarget(tank), 0);
+  ASSERT_EQ(FindTarget(trooper), 1);
+  EXPECT_EQ(P(trooper.TargetClass, trooper.TargetSlot), P(TargetUnit, 3));
+}
+
 TEST_F(TargetsTest, LauncherSkipsWhatItCouldNotFireAt) {
   TUnitRecord& launcher = Put(1, UnitRocketLauncher, 1, 10, 10);  // range 8, minimum 3
   Put(2, UnitQuad, 2, 13, 11);  // 3.16 away, but the larger difference is 3: too close to fire
