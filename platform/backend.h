@@ -48,7 +48,10 @@ class Backend {
   virtual void WindowResize(int id, int w, int h) = 0;
   virtual bool WindowFullScreen(int id, bool on, std::string* error) = 0;
   virtual void WindowSize(int id, int& w, int& h) = 0;  // the coordinates of mouse events
+  // Takes the desktop's room; WindowSize tells the size it got.
+  virtual void WindowMaximize(int id) = 0;
   virtual void CursorShow(bool show) = 0;
+  virtual void CursorShape(SystemCursor cursor) = 0;
   // Shows `s` inside `logical` (a rectangle of the form's logical picture of size lw x lh).
   virtual bool WindowPresent(int id, const Surface& s, Rect logical, int lw, int lh) = 0;
   virtual void ShowMessage(int parent, const std::string& title, const std::string& text,

@@ -18,6 +18,7 @@ int gMainFormId = 0;
 int gPendingActivation = 0;  // shown form still waiting for its first activation
 bool gAppActive = false;
 bool gCursorShown = true;
+SystemCursor gCursor = SystemCursor::Arrow;
 KeyboardState gKeys{};
 
 constexpr std::uint64_t kDoubleClickMs = 500;
@@ -102,6 +103,17 @@ void MapPointer(Form* f, int wx, int wy, int& lx, int& ly, bool& inside) {
   inside = lx >= 0 && ly >= 0 && lx < f->clientWidth && ly < f->clientHeight;
   lx = std::clamp(lx, 0, f->clientWidth - 1);
   ly = std::clamp(ly, 0, f->clientHeight - 1);
+}
+
+// A maximised form's logical picture takes the window's size; true when it changed.
+bool FollowWindow(Form* f) {
+  int w = f->clientWidth, h = f->clientHeight;
+  if (detail::Current()) detail::Current()->WindowSize(f->id, w, h);
+  if (w <= 0 || h <= 0 || w > 16384 || h > 16384 || (w == f->clientWidth && h == f->clientHeight))
+    return false;
+  f->clientWidth = w;
+  f->clientHeight = h;
+  return true;
 }
 
 ShiftState MouseShift() {
@@ -228,6 +240,7 @@ void DispatchEvent(const RawEvent& ev) {
     case RawEvent::FocusLost: Deactivate(f); break;
     case RawEvent::CloseRequest: CloseForm(f); break;
     case RawEvent::Resized:
+      if (f->maximized) FollowWindow(f);
       if (f->OnResize) f->OnResize();
       break;
     case RawEvent::FullScreenLost:
@@ -252,6 +265,7 @@ void FormsShutdown() {
   gPendingActivation = 0;
   gAppActive = false;
   gCursorShown = true;
+  gCursor = SystemCursor::Arrow;
   gKeys.fill(0);
 }
 
@@ -383,11 +397,25 @@ bool SetFullScreen(Form* form, bool on, std::string* error) {
   return true;
 }
 
+void MaximizeForm(Form* form) {
+  if (!form) return;
+  form->maximized = true;
+  if (detail::Current()) detail::Current()->WindowMaximize(form->id);
+  if (FollowWindow(form) && form->OnResize) form->OnResize();
+}
+
 void ShowCursor(bool show) {
   gCursorShown = show;
   if (detail::Current()) detail::Current()->CursorShow(show);
 }
 bool CursorShown() { return gCursorShown; }
+
+void SetSystemCursor(SystemCursor cursor) {
+  if (cursor == gCursor) return;
+  gCursor = cursor;
+  if (detail::Current()) detail::Current()->CursorShape(cursor);
+}
+SystemCursor CurrentSystemCursor() { return gCursor; }
 
 bool Present(Form* form, const Surface& surface, bool stretch) {
   detail::Backend* b = detail::Current();

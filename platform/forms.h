@@ -26,6 +26,7 @@ struct Form {
   bool active = false;
   bool fullScreen = false;
   bool everActivated = false;
+  bool maximized = false;  // the logical picture follows the window's size
 
   std::function<void(MouseButton, ShiftState, int x, int y)> OnMouseDown;
   std::function<void(MouseButton, ShiftState, int x, int y)> OnMouseUp;
@@ -67,8 +68,16 @@ void SetClientSize(Form* form, int width, int height);
 // Full screen is the desktop's own mode with the picture scaled and centred. False (and the
 // form stays windowed) with the reason when it cannot be had.
 bool SetFullScreen(Form* form, bool on, std::string* error = nullptr);
+// Maximised: the window takes the room the desktop gives it, and from then on the logical
+// picture is the window's own size, whatever the window system or the user makes it (OnResize
+// tells of each change).
+void MaximizeForm(Form* form);
 void ShowCursor(bool show);
 bool CursorShown();
+// The desktop's own pointer shapes, for every window of ours.
+enum class SystemCursor : std::uint8_t { Arrow, Wait };
+void SetSystemCursor(SystemCursor cursor);
+SystemCursor CurrentSystemCursor();
 
 // Shows the surface in the form: 1:1 centred when it is smaller than the client area and
 // `stretch` is false, else stretched over it. False when the surface is lost or empty.

@@ -37,6 +37,8 @@ void InjectKeyUp(int form, int key);
 void InjectText(int form, const std::string& cp1251);
 void InjectFocus(int form, bool gained);
 void InjectClose(int form);
+// The window system gives the window another client size (the user or the window manager).
+void InjectResize(int form, int w, int h);
 void InjectDeviceReset(int form);  // presentation loses its surfaces
 void InjectJoystick(int index, const JoystickState& state);
 void RemoveJoysticks();
@@ -72,6 +74,7 @@ void SetAudioAvailable(bool available);
 
 std::string Caption(int form);
 bool CursorVisible();
+SystemCursor CursorShape();  // the shape the pointer has over our windows
 void WindowSize(int form, int& w, int& h);
 
 }  // namespace plat::null

@@ -31,6 +31,7 @@ struct State {
   bool fullScreenAvailable = true;
   bool sendsFocus = false;
   bool cursor = true;
+  SystemCursor cursorShape = SystemCursor::Arrow;
   bool audioAvailable = true;
   bool audioOpen = false;
   std::uint32_t rate = 44100;
@@ -139,7 +140,14 @@ class NullBackend final : public detail::Backend {
       h = it->second.h;
     }
   }
+  void WindowMaximize(int id) override {
+    auto it = state_.windows.find(id);
+    if (it == state_.windows.end()) return;
+    it->second.w = state_.desktopW;
+    it->second.h = state_.desktopH;
+  }
   void CursorShow(bool show) override { state_.cursor = show; }
+  void CursorShape(SystemCursor cursor) override { state_.cursorShape = cursor; }
   bool WindowPresent(int id, const Surface& s, Rect logical, int lw, int lh) override {
     int ww = lw, wh = lh;
     WindowSize(id, ww, wh);
@@ -257,6 +265,14 @@ void InjectFocus(int form, bool gained) {
   Push(RawEvent{gained ? RawEvent::FocusGained : RawEvent::FocusLost, form});
 }
 void InjectClose(int form) { Push(RawEvent{RawEvent::CloseRequest, form}); }
+void InjectResize(int form, int w, int h) {
+  if (!gState || w <= 0 || h <= 0) return;
+  auto it = gState->windows.find(form);
+  if (it == gState->windows.end()) return;
+  it->second.w = w;
+  it->second.h = h;
+  Push(RawEvent{RawEvent::Resized, form});
+}
 void InjectDeviceReset(int form) { Push(RawEvent{RawEvent::DeviceReset, form}); }
 void InjectJoystick(int index, const JoystickState& state) { S().joysticks[index] = state; }
 void RemoveJoysticks() { S().joysticks.clear(); }
@@ -279,6 +295,7 @@ std::string Caption(int form) {
   return it == S().windows.end() ? "" : it->second.caption;
 }
 bool CursorVisible() { return S().cursor; }
+SystemCursor CursorShape() { return S().cursorShape; }
 void WindowSize(int form, int& w, int& h) {
   w = h = 0;
   if (gState) {

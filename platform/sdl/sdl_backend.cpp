@@ -168,6 +168,8 @@ class SdlBackend final : public Backend {
     return true;
   }
   ~SdlBackend() override {
+    for (SDL_Cursor* c : cursors_)
+      if (c) SDL_FreeCursor(c);
     for (auto& [id, w] : wins_) Free(w);
     wins_.clear();
     for (auto& [i, j] : joysticks_) SDL_JoystickClose(j);
@@ -381,7 +383,25 @@ class SdlBackend final : public Backend {
   void WindowSize(int id, int& w, int& h) override {
     if (Win* win = Find(id)) SDL_GetWindowSize(win->window, &w, &h);
   }
+  void WindowMaximize(int id) override {
+    Win* w = Find(id);
+    if (!w) return;
+    SDL_SetWindowResizable(w->window, SDL_TRUE);  // a fixed-size window is not maximised
+    // With no window manager nothing maximises a window: it takes the desktop's room itself.
+    SDL_Rect area;
+    int display = SDL_GetWindowDisplayIndex(w->window);
+    if (display >= 0 && SDL_GetDisplayUsableBounds(display, &area) == 0 && area.w > 0 && area.h > 0) {
+      SDL_SetWindowPosition(w->window, area.x, area.y);
+      SDL_SetWindowSize(w->window, area.w, area.h);
+    }
+    SDL_MaximizeWindow(w->window);
+  }
   void CursorShow(bool show) override { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+  void CursorShape(SystemCursor cursor) override {
+    SDL_Cursor*& c = cursors_[cursor == SystemCursor::Wait ? 1 : 0];
+    if (!c) c = SDL_CreateSystemCursor(cursor == SystemCursor::Wait ? SDL_SYSTEM_CURSOR_WAIT : SDL_SYSTEM_CURSOR_ARROW);
+    if (c) SDL_SetCursor(c);  // without one the pointer keeps its shape
+  }
 
   bool WindowPresent(int id, const Surface& s, Rect logical, int lw, int lh) override {
     Win* w = Find(id);
@@ -678,6 +698,7 @@ class SdlBackend final : public Backend {
   std::map<int, Win> wins_;
   std::deque<RawEvent> pending_;  // made by us, delivered before the system's
   int realW_ = 0, realH_ = 0;
+  SDL_Cursor* cursors_[2] = {};  // arrow, wait: made when first asked for
   std::map<int, SDL_Joystick*> joysticks_;
   bool audio_ = false;
   std::uint32_t rate_ = 44100;
