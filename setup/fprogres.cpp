@@ -8,6 +8,7 @@ namespace zarn3set {
 TProgressForm::TProgressForm() {
   page.name = "progress";
   page.rect = {(TScreen::kWidth - 528) / 2, (TScreen::kHeight - 166) / 2, 528, 166};
+  page.busy = true;
   Label1 = page.Add(TWidgetKind::Label, {16, 12, 496, 20});
   Label1->oneLine = true;  // a long install path must not hide the file's name
   PBar = page.Add(TWidgetKind::Progress, {16, 40, 496, 22});

@@ -133,7 +133,6 @@ std::string TCopyForm::Extracting(const std::string& archive) {
   progress.SetPMax(100);
   progress.SetPPos(0);
   progress.SetText("");
-  progress.StopButton->visible = true;
   progress.Show("Extracting ZARN III");
   TExtractEvents events;
   int files = 0;

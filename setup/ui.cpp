@@ -512,11 +512,12 @@ void TPage::KeyPress(const std::string& utf8) {
 bool TScreen::Create(const std::string& caption, std::string* error) {
   form = plat::CreateForm(caption, kWidth, kHeight, error);
   if (!form) return false;
-  if (!plat::SurfaceCreate(surface, kWidth, kHeight, plat::PixelFormat::Rgb565)) {
+  plat::MaximizeForm(form);
+  FitWindow();
+  if (surface.pixels.empty()) {
     if (error) *error = "Cannot make the window's picture";
     return false;
   }
-  background.SetBounds(0, 0, kWidth, kHeight);
   background.autoSize = false;
   background.SetStretch(true);
   background.color = 0x00804000;
@@ -539,8 +540,9 @@ bool TScreen::Create(const std::string& caption, std::string* error) {
     canClose = false;
     closeRequested = true;
   };
+  form->OnMouseMove = [this](plat::ShiftState, int, int) { UpdateCursor(); };
   form->OnActivate = [this] { dirty = true; };
-  form->OnResize = [this] { dirty = true; };
+  form->OnResize = [this] { FitWindow(); };
   plat::ShowForm(form);
   Screen = this;
   return true;
@@ -553,8 +555,46 @@ void TScreen::Destroy() {
   plat::SurfaceRelease(surface);
 }
 
+namespace {
+// Centred; a page larger than the window keeps its top left corner in view.
+void Centre(TPage& page, int width, int height) {
+  page.rect.x = std::max(0, (width - page.rect.w) / 2);
+  page.rect.y = std::max(0, (height - page.rect.h) / 2);
+}
+}  // namespace
+
+void TScreen::FitWindow() {
+  if (!form) return;
+  int w = form->clientWidth, h = form->clientHeight;
+  if (w == surface.width && h == surface.height && !surface.pixels.empty()) return;
+  plat::Surface made;
+  // Without memory for the new size the old picture is shown stretched.
+  if (!plat::SurfaceCreate(made, w, h, plat::PixelFormat::Rgb565)) return;
+  plat::SurfaceRelease(surface);
+  surface = std::move(made);
+  width = w;
+  height = h;
+  background.SetBounds(0, 0, w, h);
+  for (TPage* p : stack) Centre(*p, w, h);
+  dirty = true;
+  Trace("window " + std::to_string(w) + " x " + std::to_string(h));
+  UpdateCursor();
+}
+
+void TScreen::UpdateCursor() {
+  if (!form) return;
+  bool busy = false;
+  for (auto it = stack.rbegin(); it != stack.rend(); ++it)
+    if (Inside((*it)->rect, form->mouseX, form->mouseY)) {
+      busy = (*it)->busy;
+      break;
+    }
+  plat::SetSystemCursor(busy ? plat::SystemCursor::Wait : plat::SystemCursor::Arrow);
+}
+
 void TScreen::Push(TPage* page) {
   page->visible = true;
+  Centre(*page, width, height);
   if (page->focus < 0)
     for (int i = 0; i < static_cast<int>(page->widgets.size()); ++i)
       if (page->widgets[i]->kind == TWidgetKind::Edit && page->widgets[i]->enabled) {
@@ -563,17 +603,19 @@ void TScreen::Push(TPage* page) {
       }
   stack.push_back(page);
   dirty = true;
+  UpdateCursor();
 }
 
 void TScreen::Pop(TPage* page) {
   page->visible = false;
   std::erase(stack, page);
   dirty = true;
+  UpdateCursor();
 }
 
 void TScreen::Repaint() {
   if (!form) return;
-  FillRect(surface, {0, 0, kWidth, kHeight}, background.color);
+  FillRect(surface, {0, 0, surface.width, surface.height}, background.color);
   background.Paint(surface);
   DrawText(surface, 16, 10, "Zarn III", kWhite, true);
   for (TPage* p : stack) p->Paint(surface);
@@ -623,9 +665,9 @@ int MessageDlg(const std::string& caption, const std::string& text,
   int frame = kTitle + 16 + 16 + 28 + 14;
   // Text past the screen's height is elided in its middle.
   int textHeight = std::min(static_cast<int>(WrapLines(text, width - 32, false).size()) * LineHeight(),
-                            (TScreen::kHeight - 40 - frame) / LineHeight() * LineHeight());
+                            (Screen->height - 40 - frame) / LineHeight() * LineHeight());
   int height = frame + textHeight;
-  box.rect = {(TScreen::kWidth - width) / 2, (TScreen::kHeight - height) / 2, width, height};
+  box.rect = {0, 0, width, height};  // centred when shown
   TWidget* label = box.Add(TWidgetKind::Label, {16, 16, width - 32, textHeight}, text);
   label->color = 0;
   int bw = 88, gap = 10;

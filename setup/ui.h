@@ -62,6 +62,7 @@ class TPage {
   int focus = -1;
   int modalResult = 0;  // a modal loop ends when this is not 0
   bool visible = false;
+  bool busy = false;  // the pointer is an hourglass over it
 
   TWidget* Add(TWidgetKind kind, plat::Rect r, const std::string& caption = {});
   TWidget* Find(const std::string& caption);
@@ -81,20 +82,27 @@ class TPage {
   void ListKey(TWidget& w, int key);
 };
 
-// The window and its page stack.
+// The window, maximised, with its picture stretched over it, and its page stack: each page
+// centred in it, the top one drawn last.
 class TScreen {
  public:
+  // The window's size before it is maximised.
   static constexpr int kWidth = 640, kHeight = 480;
   bool Create(const std::string& caption, std::string* error);
   void Destroy();
   plat::Form* form = nullptr;
-  plat::Surface surface;
+  plat::Surface surface;  // the window's size
+  int width = kWidth, height = kHeight;
   TRxGIFAnimator background;
   std::vector<TPage*> stack;
   bool dirty = true;
 
   void Push(TPage* page);  // shown on top (modeless)
   void Pop(TPage* page);
+  // Takes the window's present size: the picture is made anew and the pages centred in it.
+  void FitWindow();
+  // The hourglass over a busy page under the pointer, the arrow elsewhere.
+  void UpdateCursor();
   // Runs the page modally until its modalResult is set, the window is closed (answers -1)
   // or the loop ends.
   int RunModal(TPage& page);

@@ -7,10 +7,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
+#include <utility>
 
 #include "platform/null/null.h"
 #include "platform/platform.h"
 #include "setup/archive/UnRAR.h"
+#include "setup/images/RxGIF.h"
 #include "setup/mainunit.h"
 #include "tests/setup/setup_fixture.h"
 #include "tools/mkrar/rarwriter.h"
@@ -39,6 +42,7 @@ class Wizard : public TempDirTest {
     for (const char* v : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DESKTOP_DIR"}) unsetenv(v);
     ASSERT_TRUE(plat::Init(plat::BackendKind::Null));
     plat::null::SetJumpToTimers(true);
+    plat::null::SetDesktopSize(800, 600);  // the window is maximised to it
     std::string error;
     ASSERT_TRUE(UiInit(&error)) << error;
     ASSERT_TRUE(screen.Create(kSetupCaption, &error)) << error;
@@ -52,6 +56,7 @@ class Wizard : public TempDirTest {
     plat::Shutdown();
     ExtractProc = ExtractWithComponent;
     ArchiveSourceDir.clear();
+    WizardPictures = {};
     TempDirTest::TearDown();
   }
 
@@ -65,15 +70,26 @@ class Wizard : public TempDirTest {
       std::string output = (out / name).string();
       std::replace(output.begin(), output.end(), '/', '\\');
       ev.begin(output);
-      fileLines.push_back(zarn3set::Wizard->ProgressForm.Label1->caption);
+      TProgressForm& progress = zarn3set::Wizard->ProgressForm;
+      fileLines.push_back(progress.Label1->caption);
+      if (name == packed.front()) {
+        // The pointer beside the progress window, then over it.
+        stopShown = progress.StopButton->visible;
+        for (bool over : {false, true}) {
+          plat::Rect r = progress.page.rect;
+          plat::null::InjectMouseMove(screen.form->id, over ? r.x + r.w / 2 : r.x - 1, r.y + r.h / 2);
+          screen.Pump();
+          cursors.push_back(plat::null::CursorShape());
+        }
+      }
       for (int p = 0; p <= 100; p += 25) {
-        if (stopAt == p) {  // the user presses "Стоп" in the progress window
+        if (stopAt >= 0 && p == 25) {  // a click where the hidden "Стоп" button lies
           int x, y;
-          TPage& pw = zarn3set::Wizard->ProgressForm.page;
-          pw.CentreOf(zarn3set::Wizard->ProgressForm.StopButton, x, y);
+          progress.page.CentreOf(progress.StopButton, x, y);
           plat::null::InjectMouseDown(screen.form->id, plat::MouseButton::Left, x, y);
           plat::null::InjectMouseUp(screen.form->id, plat::MouseButton::Left, x, y);
         }
+        if (stopAt == p) plat::null::InjectClose(screen.form->id);
         ev.progress(p);
         percents.push_back(zarn3set::Wizard->ProgressForm.PBar->position);
         if (ev.stopped()) return "";
@@ -200,7 +216,9 @@ class Wizard : public TempDirTest {
   std::vector<std::string> packed{"zarn", "data/zarn.res"};
   std::vector<std::string> fileLines;  // the progress window's file line at each file's start
   std::string extractedFrom, failure;
-  int stopAt = -1;
+  int stopAt = -1;  // the window is closed at this percent of the first file
+  bool stopShown = true;
+  std::vector<plat::SystemCursor> cursors;
 };
 
 TEST_F(Wizard, InstallsThroughEveryPageInOrder) {
@@ -251,6 +269,50 @@ TEST_F(Wizard, InstallsThroughEveryPageInOrder) {
   EXPECT_EQ(percents[4], 100);
   EXPECT_EQ(percents[9], 100);
   EXPECT_EQ(zarn3set::WizardStep, 3);
+  // An hourglass over the progress window only; no "Стоп" button in it.
+  EXPECT_EQ(cursors, (std::vector<plat::SystemCursor>{plat::SystemCursor::Arrow, plat::SystemCursor::Wait}));
+  EXPECT_FALSE(stopShown);
+}
+
+// The background window is maximised with its picture stretched over it, and the pages are
+// centred in it; when the window system gives the window another size, all follow.
+TEST_F(Wizard, ThePictureFillsTheMaximisedWindowAndThePagesAreCentredInIt) {
+  TBitmap halves;  // red over blue
+  halves.Create(2, 2, 24);
+  for (int x = 0; x < 2; ++x) {
+    halves.SetPixel(x, 0, {255, 0, 0});
+    halves.SetPixel(x, 1, {0, 0, 255});
+  }
+  TGIFImage gif;
+  gif.Assign(halves);
+  WizardPictures.background = gif.WriteData();
+  auto colour = [](int x, int y) {
+    const plat::null::Frame& f = plat::null::LastFrame();
+    TRGB c{};
+    plat::UnpackColour(f.format, f.pixels[static_cast<std::size_t>(y) * f.width + x], c.r, c.g, c.b);
+    return c;
+  };
+  Walk({Expect("welcome", [&](TPage& p) {
+    for (auto [w, h] : {std::pair{800, 600}, std::pair{1000, 700}}) {
+      SCOPED_TRACE(w);
+      if (w != 800) {
+        plat::null::InjectResize(screen.form->id, w, h);
+        plat::ProcessMessages();
+      }
+      screen.Repaint();
+      const plat::null::Frame& f = plat::null::LastFrame();
+      ASSERT_EQ(f.width, w);
+      ASSERT_EQ(f.height, h);
+      EXPECT_EQ(f.window.w, w);
+      EXPECT_EQ(p.rect.x, (w - 536) / 2);
+      EXPECT_EQ(p.rect.y, (h - 348) / 2);
+      const TRGB red{255, 0, 0}, blue{0, 0, 255};
+      const std::tuple<int, int, TRGB> spots[] = {
+          {0, 0, red}, {w - 1, h / 2 - 1, red}, {0, h / 2, blue}, {w - 1, h - 1, blue}};
+      for (auto [x, y, c] : spots) EXPECT_EQ(colour(x, y), c) << x << "," << y;
+    }
+    Click(p, "Выйти");
+  })});
 }
 
 TEST_F(Wizard, BackReturnsToEarlierPagesAndLeavingInstallsNothing) {
@@ -448,10 +510,12 @@ TEST_F(WizardFailure, AnEmptyRarArchiveInstallsNothing) {
   EXPECT_EQ(status, 1);
 }
 
-TEST_F(WizardFailure, AStoppedExtractionSaysSo) {
+// Closing the window stops the extraction; the hidden "Стоп" button stops nothing.
+TEST_F(WizardFailure, ClosingTheWindowStopsTheExtraction) {
   stopAt = 50;
-  EXPECT_EQ(Install((dir / "g").string(), {Finish(kCancelledText)}), 1);
-  EXPECT_FALSE(fs::exists(dir / "g" / "data" / "zarn.res"));
+  EXPECT_EQ(Install((dir / "g").string(), {}), 1);
+  EXPECT_EQ(percents, (std::vector<int>{0, 25, 50}));
+  EXPECT_FALSE(fs::exists(dir / "g" / "zarn"));
 }
 
 TEST_F(WizardFailure, AnArchiveThatCannotBeCopiedSaysWhy) {
@@ -475,7 +539,7 @@ TEST_F(WizardFailure, ALongNameInAFailureTextStaysInsideItsWindow) {
       TypeFolder(underFile.string()),
       {"message", [&](TPage& p) {
          EXPECT_NE(p.widgets[0]->caption.find(underFile.string()), std::string::npos);
-         EXPECT_LE(p.rect.h, TScreen::kHeight);
+         EXPECT_LE(p.rect.h, screen.height);
          EXPECT_EQ(InkOutside(p), 0);
          Click(p, "OK");
        }},

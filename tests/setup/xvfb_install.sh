@@ -4,6 +4,7 @@
 # kept in the output folder when a check fails).
 #
 #   xvfb_install.sh pages <zarn3set> <out folder>
+#       the window maximised with its picture from corner to corner, the pages centred in it,
 #       the pages in order and back, a folder that cannot be made (the page stays with its
 #       message), leaving by "Выйти", and a missing archive (its message, status 1); no
 #       launcher is left by any of them. The folder page by keys: the folder list walked and
@@ -35,11 +36,30 @@ xs_session xvfb_install installer:log
 fail() { xs_failed "$@"; }
 mkdir -p "$OUT"
 
-# Page geometry (the window is 640 x 480; a page's widgets sit 22 pixels under its title bar).
-PX=52        # left of every page
-PY=66        # top of the 348-pixel pages
-FY=127       # top of the closing page (226 pixels high)
 at() { echo "$(($1)) $(($2))"; }
+# Page geometry: the window is maximised and every page centred in it; a page's widgets sit 22
+# pixels under its title bar. Taken once the installer has drawn at the size the window has.
+layout() {
+  PX=$(((WW - 536) / 2))  # left of every page
+  PY=$(((WH - 348) / 2))  # top of the 348-pixel pages
+  FY=$(((WH - 226) / 2))  # top of the closing page (226 pixels high)
+  START="$(at $PX+330+45 $PY+22+286+14)"
+  QUIT="$(at $PX+430+45 $PY+22+286+14)"
+  NEXT="$(at $PX+430+45 $PY+22+286+14)"
+  BACK="$(at $PX+330+45 $PY+22+286+14)"
+  EDIT="$(at $PX+76+200 $PY+22+252)"
+  DONE="$(at $PX+223+45 $FY+22+160+14)"
+}
+_settled() {
+  eval "$(xdotool getwindowgeometry --shell "$WIN")" || return 1
+  [ "$(grep '^zarn3set: window ' "$WORK/log" | tail -n 1)" = "zarn3set: window $WIDTH x $HEIGHT" ] || return 1
+  WW=$WIDTH
+  WH=$HEIGHT
+}
+settle() {
+  xs_until _settled || fail "the installer did not draw at its window's size: $(grep '^zarn3set: window ' "$WORK/log" | tail -n 1)"
+  layout
+}
 
 # A fresh installation medium and a fresh home for each run.
 fresh() {
@@ -58,6 +78,7 @@ launch() {
   APID=$!
   xs_wait_window "$APID" || fail "no installer window"
   WIN=$XS_WINDOW
+  settle
 }
 
 # The n-th "shown PAGE" line of the trace (counting from 1).
@@ -80,6 +101,13 @@ _props() {
   import -window "$WIN" "$WORK/shot.png" 2>/dev/null || return 1
   for p in "$@"; do
     set -- $p
+    if [ "$1" = "!" ]; then  # "! x y r g b": anything but that colour
+      shift
+      got=$(pixel "$1" "$2") || return 1
+      # shellcheck disable=SC2086
+      ! near $got "$3" "$4" "$5" || { LAST="($1,$2) is $got, wanted anything else"; return 1; }
+      continue
+    fi
     got=$(pixel "$1" "$2") || return 1
     # shellcheck disable=SC2086
     near $got "$3" "$4" "$5" || { LAST="($1,$2) is $got, wanted $3 $4 $5"; return 1; }
@@ -126,10 +154,15 @@ BLUE="10 36 106"   # title bars
 FACE="212 208 200" # panels
 WHITE="255 255 255"
 
-# The pages: title bar, the panel, and each page's own controls.
+SKY="16 40 120"    # the top of the pictures
+SAND="218 179 116" # their bottom
+
+# The pages: title bar, the panel, and each page's own controls. Around the welcome page, the
+# background picture from corner to corner of the window.
 check_welcome() {
   check welcome "$(at $PX+520 $PY+8) $BLUE" "$(at $PX+300 $PY+22+280) $FACE" \
-    "$(at $PX+12+55 $PY+22+12) 16 40 120" "$(at $PX+12+55 $PY+22+12+255) 218 179 116"
+    "$(at $PX+12+55 $PY+22+12) $SKY" "$(at $PX+12+55 $PY+22+12+255) $SAND" \
+    "0 0 $SKY" "$(at $WW-1 0) $SKY" "$(at $WW-1 $WH-1) $SAND"
 }
 check_folder() {  # list and edit line white; no picture on this page
   check "folder$1" "$(at $PX+520 $PY+8) $BLUE" "$(at $PX+16+150 $PY+22+180) $WHITE" \
@@ -141,14 +174,8 @@ check_group() {  # the desktop box is white with its check mark drawn through th
 }
 check_finish() {  # the short closing page: its own title bar, and no page above it
   check "finish$1" "$(at $PX+520 $FY+8) $BLUE" "$(at $PX+300 $FY+22+140) $FACE" \
-    "$(at $PX+300 $PY+8) 41 56 115"
+    "! $(at $PX+300 $PY+8) $BLUE" "! $(at $PX+300 $PY+8) $FACE"
 }
-START="$(at $PX+330+45 $PY+22+286+14)"
-QUIT="$(at $PX+430+45 $PY+22+286+14)"
-NEXT="$(at $PX+430+45 $PY+22+286+14)"
-BACK="$(at $PX+330+45 $PY+22+286+14)"
-EDIT="$(at $PX+76+200 $PY+22+252)"
-DONE="$(at $PX+223+45 $FY+22+160+14)"
 
 ended_with() {
   xs_wait_gone "$APID" || fail "the installer did not end"
@@ -187,6 +214,7 @@ xkbcomp -xkb "$DISPLAY" - 2>/dev/null | grep -q "key <FK17> *{ *\[ *Cyrillic_a *
 fresh
 launch
 wait_page welcome
+[ "$WW" -ge 1000 ] && [ "$WH" -ge 740 ] || fail "the window is $WW x $WH: not maximised on a 1024 x 768 screen"
 check_welcome
 # shellcheck disable=SC2086
 click $START
@@ -327,7 +355,7 @@ ZARN3SET_PROGRESS_TEXT="  $NAME" ZARN3SET_PROGRESS_PPM="$WORK/line.ppm" ZARN_PLA
 # title bar.
 same_line() {
   import -window "$WIN" "$WORK/shot.png" 2>/dev/null &&
-    convert "$WORK/shot.png" -crop 496x20+72+191 +repage "$WORK/line.png" &&
+    convert "$WORK/shot.png" -crop "496x20+$(((WW - 528) / 2 + 16))+$(((WH - 166) / 2 + 22 + 12))" +repage "$WORK/line.png" &&
     [ "$(compare -metric AE -fuzz 3% "$WORK/line.png" "$WORK/line.ppm" null: 2>&1)" = 0 ]
 }
 if ! XS_TIMEOUT=10 xs_until same_line; then
