@@ -182,8 +182,10 @@ std::string TZipCommon::NextVolumeName() const {
   int n = volumeCounter_ + 1;
   std::string num = std::to_string(n);
   std::string ext;
-  if (volumeLetter_ == 0 && volumeDigits_ > 0)
-    ext = (n < 10 ? "00" : n < 100 ? "0" : "") + num;
+  if (n >= 100)
+    ext = num;  // r99 is followed by 100, the letter gives way to the third digit
+  else if (volumeLetter_ == 0 && volumeDigits_ > 0)
+    ext = (n < 10 ? "00" : "0") + num;
   else
     ext = std::string(1, volumeLetter_ ? volumeLetter_ : 'r') + (n < 10 ? "0" : "") + num;
   return stem + "." + ext;

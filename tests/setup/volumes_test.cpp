@@ -75,6 +75,27 @@ TEST_F(Volumes, ASetComesOutByteForByteAcrossItsVolumes) {
   }
 }
 
+// Past r99 the counter takes the whole extension: 100, 101, ...
+TEST_F(Volumes, ASetGoesOnPastR99WithThreeDigits) {
+  std::vector<std::filesystem::path> set = WriteSet(60);
+  ASSERT_GT(set.size(), 102u);
+  for (std::size_t i = 101; i < set.size(); ++i) {  // the writer names them s00, s01, ...
+    std::filesystem::path named = root_ / ("game." + std::to_string(i - 1));
+    std::filesystem::rename(set[i], named);
+    set[i] = named;
+  }
+  std::vector<std::string> offered;
+  unrar_.OnNextVolume = [&](TZipCommon*, std::string&, std::string& name, int id, bool exists, bool&) {
+    offered.push_back(name + " " + std::to_string(id) + (exists ? "+" : "-"));
+  };
+  EXPECT_EQ(Run(set[0].string()), "");
+  ExpectAllOut();
+  ASSERT_EQ(offered.size(), set.size() - 1);
+  EXPECT_EQ(offered[99], "game.r99 99+");
+  EXPECT_EQ(offered[100], "game.100 100+");
+  EXPECT_EQ(offered[101], "game.101 101+");
+}
+
 TEST_F(Volumes, AMissingVolumeIsAskedForAndABrokenChainIsTold) {
   std::vector<std::filesystem::path> set = WriteSet(1000);
   std::filesystem::path disk2 = root_ / "disk2";
