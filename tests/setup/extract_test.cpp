@@ -107,10 +107,13 @@ TEST_F(RealLibrary, DamagedHeadersAreCaught) {
   EXPECT_EQ(begun, SlashToBackslash(out_.string()) + "\\one.dat;");
   unrar_.OnBegin = nullptr;
 
-  // The main header's CRC: the archive does not open.
-  broken = bytes;
-  broken[7 + 5] ^= 1;
-  EXPECT_EQ(Extract(broken), "Invalid or unsupported archive type for this operation");
+  // A main header that fails its CRC (the CRC itself, its size, a reserved byte that nothing
+  // else reads): the archive does not open.
+  for (std::size_t at : {7 + 0, 7 + 5, 7 + 9}) {
+    broken = bytes;
+    broken[at] ^= 1;
+    EXPECT_EQ(Extract(broken), "Invalid or unsupported archive type for this operation") << at;
+  }
   // Cut inside the second entry: what is there comes out, then the error.
   std::filesystem::remove_all(out_);
   EXPECT_EQ(Extract(bytes.substr(0, zarn_tools::EntryHeaderOffset(entries, 1) + 20)),

@@ -672,8 +672,9 @@ TEST_F(ProgramFiles, IconsAndCursorsComeFromAProgramFilesResources) {
     EXPECT_EQ(list.AddResource(exe, "MAINICON"), 0);
     EXPECT_EQ(list.AddResource(exe, "#7"), 1);
     list.InsertResource(1, exe, "arrow");
-    EXPECT_EQ(changes, 3);
-    ASSERT_EQ(list.GetCount(), 3);
+    list.InsertResource(3, exe, "#7");  // at the end: the index equal to the count
+    EXPECT_EQ(changes, 4);
+    ASSERT_EQ(list.GetCount(), 4);
     TIcon* main = list.Get(0);
     EXPECT_EQ(GetLe16(main->data, 2), 1);  // an icon file of one image
     EXPECT_EQ(main->Width(), 16);
@@ -685,6 +686,7 @@ TEST_F(ProgramFiles, IconsAndCursorsComeFromAProgramFilesResources) {
     EXPECT_EQ(GetLe16(arrow->data, 12), 5);
     EXPECT_EQ(arrow->ToBitmap().Pixel(4, 4), (TRGB{0, 200, 0}));
     EXPECT_EQ(list.Get(2)->Width(), 2);
+    EXPECT_EQ(list.Get(3)->data, list.Get(2)->data);
     // What cannot be found or read leaves the list as it was.
     const std::string before = list.SaveToStream();
     try {
@@ -694,10 +696,43 @@ TEST_F(ProgramFiles, IconsAndCursorsComeFromAProgramFilesResources) {
       EXPECT_STREQ(e.what(), "Resource NOPE not found");
     }
     EXPECT_THROW(list.AddResource(exe, "#2"), EResNotFound);  // an image, not a group
-    EXPECT_THROW(list.InsertResource(4, exe, "#7"), EListError);
+    EXPECT_THROW(list.InsertResource(5, exe, "#7"), EListError);
     EXPECT_THROW(list.AddResource(exe, "BROKEN"), EInvalidGraphic);  // names a missing image
     EXPECT_EQ(list.SaveToStream(), before);
-    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(changes, 4);
+  }
+}
+
+// Of a group's images the one nearest 32 x 32 is taken, and of equally near ones the one of
+// most colours; a size byte of 0 is 256.
+TEST(IconList, TheImageNearestThirtyTwoSquareIsTakenThenTheMostColours) {
+  struct Case {
+    std::vector<std::pair<int, int>> images;  // size, bits per pixel
+    std::size_t want;
+  };
+  const Case cases[] = {
+      {{{24, 24}, {32, 1}, {48, 24}}, 1},  // the size before the colours
+      {{{32, 4}, {32, 24}, {32, 8}}, 1},
+      {{{16, 8}, {64, 24}, {48, 4}}, 0},   // 16 and 48 equally near
+      {{{256, 24}, {64, 24}}, 1},
+  };
+  for (const Case& c : cases) {
+    std::vector<Res> res;
+    std::vector<std::pair<int, std::string>> members;
+    for (std::size_t i = 0; i < c.images.size(); ++i) {
+      const std::uint8_t k = static_cast<std::uint8_t>(40 * i);
+      members.emplace_back(static_cast<int>(i + 1), IconImage(c.images[i].first, {k, 100, static_cast<std::uint8_t>(255 - k)}));
+      res.push_back({kRtIcon, "#" + std::to_string(i + 1), members.back().second});
+    }
+    std::string group = Group(false, members);
+    for (std::size_t i = 0; i < c.images.size(); ++i) Le(group, 6 + 14 * i + 6, static_cast<std::uint32_t>(c.images[i].second), 2);
+    res.push_back({kRtGroupIcon, "G", group});
+    TModule exe;
+    exe.LoadFromStream(ProgramFile(res));
+    TIconList list;
+    list.AddResource(exe, "G");
+    const std::uint8_t k = static_cast<std::uint8_t>(40 * c.want);
+    EXPECT_EQ(list.Get(0)->ToBitmap().Pixel(1, 1), (TRGB{k, 100, static_cast<std::uint8_t>(255 - k)})) << c.want;
   }
 }
 

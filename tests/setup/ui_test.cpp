@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "platform/keys.h"
 #include "platform/surface.h"
 #include "setup/mainunit.h"
 #include "setup/ui.h"
+#include "tests/setup/setup_fixture.h"
 
 namespace zarn3set {
 namespace {
@@ -156,6 +158,27 @@ TEST_F(Widgets, TheFolderListIsWalkedByKeysAndOpensOnReturn) {
   EXPECT_TRUE(opened.empty());
   Keys({Return});
   EXPECT_EQ(opened, std::vector<int>{2});
+}
+
+TEST_F(Widgets, PickingAFolderPutsTheCaretAtTheEndOfTheNewPath) {
+  std::filesystem::path root = setup_test::TempDir("zarn3set_ui");
+  ASSERT_FALSE(root.empty());
+  std::filesystem::create_directories(root / "игры");
+  TFolderChooser chooser;
+  chooser.Build(page, "folder", "", 100, "Папка:", "ZarnIII");
+  chooser.Show(root.string());
+  auto focus = [&](const TWidget* w) {
+    for (std::size_t i = 0; i < page.widgets.size(); ++i)
+      if (page.widgets[i].get() == w) page.focus = static_cast<int>(i);
+  };
+  focus(chooser.edit);
+  page.KeyDown(plat::vk::Home);
+  ASSERT_EQ(chooser.edit->caret, 0u);
+  focus(chooser.list);  // "..", then "игры"
+  Keys({plat::vk::Down, plat::vk::Down, plat::vk::Return});
+  EXPECT_EQ(chooser.edit->text, (root / "игры").string() + "/ZarnIII");
+  EXPECT_EQ(chooser.edit->caret, chooser.edit->text.size());
+  std::filesystem::remove_all(root);
 }
 
 TEST_F(Widgets, TheFocusedListFramesItsRowInDots) {

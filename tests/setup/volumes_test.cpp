@@ -228,9 +228,12 @@ TEST_F(RealLibrary, AnArchiveIsFoundAnywhereInsideAProgram) {
     EXPECT_EQ(Slurp(out_ / "data" / "army.dat"), "army");
     EXPECT_EQ(Slurp(out_ / "zarn"), "game");
   }
-  // A marker with no sound main header behind it is passed over.
+  // A marker with no sound main header behind it is passed over: none at all, or one that
+  // fails its CRC.
   std::string decoy = std::string("Rar!\x1a\x07\x00", 7) + "not a header at all";
-  Spit(root_ / "setup.exe", Program(5000, decoy + Pattern(90000, 4) + archive));
+  std::string badCrc = archive;
+  badCrc[7 + 9] ^= 1;  // a reserved byte of the main header
+  Spit(root_ / "setup.exe", Program(5000, decoy + badCrc + Pattern(90000, 4) + archive));
   EXPECT_EQ(Run((root_ / "setup.exe").string()), "");
   EXPECT_EQ(Slurp(out_ / "zarn"), "game");
   // A program with no archive is not one.
@@ -296,6 +299,11 @@ TEST_F(OutputModes, StreamsAndMemoryGetTheSelectedDataAndNoFileIsWritten) {
   EXPECT_EQ(Try([&] { unrar_.ExtractToMemory(small.data(), 300); }), "Error writing to file");
   EXPECT_EQ(small.substr(300), "GUARD");
   EXPECT_EQ(small.substr(0, 4), "army");
+  // So is an entry larger than what is left of the block, though an empty block would hold it.
+  std::string tight(702, '#');
+  tight += "GUARD";
+  EXPECT_EQ(Try([&] { unrar_.ExtractToMemory(tight.data(), 702); }), "Error writing to file");
+  EXPECT_EQ(tight.substr(702), "GUARD");
   // A stream that fails and a closed handle fail the same way.
   std::ostringstream failing;
   failing.setstate(std::ios::badbit);
