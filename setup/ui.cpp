@@ -521,19 +521,22 @@ bool TScreen::Create(const std::string& caption, std::string* error) {
   background.autoSize = false;
   background.SetStretch(true);
   background.color = 0x00804000;
-  form->OnMouseDown = [this](plat::MouseButton b, plat::ShiftState, int x, int y) {
-    if (b != plat::MouseButton::Left || stack.empty()) return;
-    stack.back()->MouseDown(x, y);
+  // The top page takes the input until it has closed: a second click or Return that came in
+  // the same pass must not step the wizard past the page that follows.
+  auto taking = [this]() -> TPage* { return stack.empty() || stack.back()->modalResult ? nullptr : stack.back(); };
+  form->OnMouseDown = [this, taking](plat::MouseButton b, plat::ShiftState, int x, int y) {
+    if (b != plat::MouseButton::Left || !taking()) return;
+    taking()->MouseDown(x, y);
     dirty = true;
   };
-  form->OnKeyDown = [this](int& key, plat::ShiftState) {
-    if (stack.empty()) return;
-    stack.back()->KeyDown(key);
+  form->OnKeyDown = [this, taking](int& key, plat::ShiftState) {
+    if (!taking()) return;
+    taking()->KeyDown(key);
     dirty = true;
   };
-  form->OnKeyPress = [this](std::uint8_t& ch) {
-    if (stack.empty()) return;
-    stack.back()->KeyPress(plat::Cp1251ToUtf8(std::string(1, static_cast<char>(ch))));
+  form->OnKeyPress = [this, taking](std::uint8_t& ch) {
+    if (!taking()) return;
+    taking()->KeyPress(plat::Cp1251ToUtf8(std::string(1, static_cast<char>(ch))));
     dirty = true;
   };
   form->OnCloseQuery = [this](bool& canClose) {
@@ -663,9 +666,9 @@ int MessageDlg(const std::string& caption, const std::string& text,
   box.caption = caption;
   int width = 420;
   int frame = kTitle + 16 + 16 + 28 + 14;
-  // Text past the screen's height is elided in its middle.
+  // Text past the window's height is elided in its middle; a line at least is shown.
   int textHeight = std::min(static_cast<int>(WrapLines(text, width - 32, false).size()) * LineHeight(),
-                            (Screen->height - 40 - frame) / LineHeight() * LineHeight());
+                            std::max(1, (Screen->height - 40 - frame) / LineHeight()) * LineHeight());
   int height = frame + textHeight;
   box.rect = {0, 0, width, height};  // centred when shown
   TWidget* label = box.Add(TWidgetKind::Label, {16, 16, width - 32, textHeight}, text);

@@ -330,6 +330,25 @@ TEST_F(Wizard, BackReturnsToEarlierPagesAndLeavingInstallsNothing) {
   EXPECT_FALSE(fs::exists(dir / "one" / kArchiveName));
 }
 
+// A double click, or Return pressed twice, before the page has closed steps one page only.
+TEST_F(Wizard, TwoPressesInOnePassStepOnePage) {
+  auto twice = [this](TPage& p, bool keys) {
+    int x, y;
+    p.CentreOf(p.Find(keys ? "Начать" : "Далее >"), x, y);
+    for (int i = 0; i < 2; ++i) {
+      if (keys) plat::null::InjectKeyDown(screen.form->id, plat::vk::Return);
+      else plat::null::InjectClick(screen.form->id, x, y);
+    }
+    plat::ProcessMessages();
+  };
+  Walk({Expect("welcome", [&](TPage& p) { twice(p, true); }),
+        TypeFolder((dir / "game").string()),
+        Expect("group", [&](TPage& p) { Click(p, "< Назад"); }),
+        Expect("folder", [&](TPage& p) { twice(p, false); }),
+        Press("group", "< Назад"), Press("folder", "< Назад"), Press("welcome", "Выйти")});
+  EXPECT_TRUE(extractedFrom.empty());
+}
+
 TEST_F(Wizard, AFolderThatCannotBeHadKeepsThePageOpenWithItsReason) {
   Spit(dir / "plain_file", "x");
   std::string underFile = (dir / "plain_file" / "ZarnIII").string();
