@@ -1,9 +1,10 @@
 #!/bin/sh
 # The picture library's clipboard under a virtual X display, against another program that uses
 # the X clipboard (xclip): what we offer is read by it byte for byte and recognised by
-# ImageMagick; what it offers (a bitmap, an icon under its older type) we paste, even while
-# our offer still runs (ours no longer answers once xclip has taken the clipboard). An answer
-# to a requestor whose window is gone ends nothing, beside an SDL window and after it.
+# ImageMagick (the game's pictures too); what it offers (a bitmap, an icon under its older type)
+# we paste, even while our offer still runs (ours no longer answers once xclip has taken the
+# clipboard). An answer to a requestor whose window is gone ends nothing, beside an SDL window
+# and after it.
 #
 #   xvfb_clipboard.sh <clipboard_check>
 #
@@ -69,6 +70,15 @@ echo paste-gif >&3
 xs_wait_log "$WORK/log" '^frames ' || fail "the first offer's process did not paste"
 got=$(grep '^frames ' "$WORK/log")
 [ "$got" = "frames 1 5x3 16 32 48" ] || fail "the first offer's process pasted '$got', not xclip's bitmap"
+stop_offer
+got=$("$BIN" paste-dib) || fail "the game's picture could not paste xclip's bitmap"
+[ "$got" = "dib 5x3 24 102030" ] || fail "the game's picture pasted '$got' from xclip's bitmap"
+
+# The game's pictures offer theirs as a bitmap file.
+offer copy-dib
+clip -t image/bmp -o > "$WORK/dib.bmp" || fail "xclip could not read the game's picture"
+got=$(convert "$WORK/dib.bmp" -format '%w %h %[pixel:p{0,0}] %[pixel:p{1,0}] %[pixel:p{2,0}]' info:)
+[ "$got" = "3 2 srgb(255,0,0) srgb(0,0,255) srgb(0,0,0)" ] || fail "the game's picture is '$got'"
 stop_offer
 
 # An icon, both ways; xclip offers it under the older type.

@@ -6,6 +6,9 @@
 //   clipboard_check copy-icon DIR   the same with an icon (DIR/sent.ico)
 //   clipboard_check paste-gif       prints "frames N WxH r g b" (frame 0, pixel (0, 0))
 //   clipboard_check paste-icon      prints "icon WxH r g b"
+//   clipboard_check copy-dib        offers the game's 3 x 2 picture of 24 bits (red, blue, black
+//                                   in the top row), prints "copied" and serves until its input ends
+//   clipboard_check paste-dib       prints "dib WxH bits v" (v: pixel (0, 0) in hex)
 //   clipboard_check x-errors        with a window of the SDL back end open, then after the back
 //                                   end has ended: offers a picture to a requestor whose window
 //                                   is gone before the answer; prints "x errors ignored N"
@@ -17,6 +20,7 @@
 #include <string>
 #include <thread>
 
+#include "game/dx/DIB.h"
 #include "platform/app.h"
 #include "platform/forms.h"
 #include "setup/images/IcoList.h"
@@ -144,13 +148,24 @@ int main(int argc, char** argv) {
       ServeUntilInputEnds();
     } else if (mode == "paste-gif") {
       PasteGif();
+    } else if (mode == "copy-dib") {
+      zarn::TDIB dib;
+      dib.SetSize(3, 2, 24);
+      dib.SetPixel(0, 0, 0xFF0000);
+      dib.SetPixel(1, 0, 0x0000FF);
+      dib.CopyToClipboard();
+      ServeUntilInputEnds();
+    } else if (mode == "paste-dib") {
+      zarn::TDIB dib;
+      dib.LoadFromClipboardFormat();
+      std::printf("dib %dx%d %d %x\n", dib.Width(), dib.Height(), dib.BitCount(), dib.GetPixel(0, 0));
     } else if (mode == "paste-icon") {
       TIcon icon;
       icon.LoadFromClipboardFormat();
       TRGB c = icon.ToBitmap().Pixel(0, 0);
       std::printf("icon %dx%d %d %d %d\n", icon.Width(), icon.Height(), c.r, c.g, c.b);
     } else {
-      std::fprintf(stderr, "usage: clipboard_check copy-gif DIR | copy-icon DIR | paste-gif | paste-icon | x-errors\n");
+      std::fprintf(stderr, "usage: clipboard_check copy-gif DIR | copy-icon DIR | paste-gif | paste-icon | copy-dib | paste-dib | x-errors\n");
       return 1;
     }
   } catch (const std::exception& e) {
