@@ -60,6 +60,10 @@ TPixelFormat MakeDIBPixelFormatMask(std::uint32_t rMask, std::uint32_t gMask, st
   return f;
 }
 
+TDIBSharedImage::~TDIBSharedImage() {
+  if (Palette) PaletteManager().DeletePalette(Palette);
+}
+
 std::int32_t TDIBSharedImage::InfoBlockSize() const {
   if (Empty()) return 0;
   const bool masks = BitCount == 16 || BitCount == 32;
@@ -127,7 +131,8 @@ TPixelFormat CheckFormat(std::int32_t bitCount, const TPixelFormat& asked) {
 // New storage; pixels cleared unless compressed (the reader supplies the encoded bytes).
 std::shared_ptr<TDIBSharedImage> MakeStorage(std::int32_t width, std::int32_t height,
                                              std::int32_t bitCount, bool compressed,
-                                             const TColorTable& table, const TPixelFormat& format) {
+                                             const TColorTable& table, const TPixelFormat& format,
+                                             bool plainMemory) {
   const TPixelFormat f = CheckFormat(bitCount, format);
   if (width <= 0 || height <= 0) return EmptySharedImage();
   const std::int32_t stride = StrideOf(bitCount, width);
@@ -144,14 +149,15 @@ std::shared_ptr<TDIBSharedImage> MakeStorage(std::int32_t width, std::int32_t he
   img->ColorCount = bitCount <= 8 ? (1 << bitCount) : 0;
   img->PixelFormat = f;
   img->Compressed = compressed;
+  img->PlainMemory = plainMemory || compressed;
   if (!compressed) img->Bits.assign(static_cast<std::size_t>(size), 0);
   return img;
 }
 
 // A private, decoded copy of an image.
-std::shared_ptr<TDIBSharedImage> DecodedCopy(const TDIBSharedImage& src) {
-  auto img =
-      MakeStorage(src.Width, src.Height, src.BitCount, false, src.ColorTable, src.PixelFormat);
+std::shared_ptr<TDIBSharedImage> DecodedCopy(const TDIBSharedImage& src, bool plainMemory) {
+  auto img = MakeStorage(src.Width, src.Height, src.BitCount, false, src.ColorTable,
+                         src.PixelFormat, plainMemory);
   if (img->Empty()) return img;
   if (src.Compressed)
     DecodeDIBRle(src.Bits, src.BitCount == 4, src.Width, src.Height, src.WidthBytes,
@@ -160,6 +166,78 @@ std::shared_ptr<TDIBSharedImage> DecodedCopy(const TDIBSharedImage& src) {
     img->Bits = src.Bits;
   img->PaletteChanged = true;
   return img;
+}
+
+// Pixel x of a row of the bit count.
+std::uint32_t ValueAt(const std::uint8_t* row, std::int32_t x, std::int32_t bits) {
+  switch (bits) {
+    case 1:
+      return (row[x / 8] >> (7 - x % 8)) & 1;
+    case 4:
+      return (x & 1) ? row[x / 2] & 0x0F : row[x / 2] >> 4;
+    case 8:
+      return row[x];
+    case 16:
+      return static_cast<std::uint32_t>(row[2 * x] | row[2 * x + 1] << 8);
+    case 24:
+      return static_cast<std::uint32_t>(row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16);
+    default: {
+      std::uint32_t v;
+      std::memcpy(&v, row + 4 * x, 4);
+      return v;
+    }
+  }
+}
+
+void PutValue(std::uint8_t* row, std::int32_t x, std::int32_t bits, std::uint32_t v) {
+  switch (bits) {
+    case 1: {
+      const auto bit = static_cast<std::uint8_t>(0x80 >> (x % 8));
+      row[x / 8] = static_cast<std::uint8_t>((v & 1) ? row[x / 8] | bit : row[x / 8] & ~bit);
+      break;
+    }
+    case 4: {
+      std::uint8_t& b = row[x / 2];
+      b = (x & 1) ? static_cast<std::uint8_t>((b & 0xF0) | (v & 0x0F))
+                  : static_cast<std::uint8_t>((b & 0x0F) | ((v & 0x0F) << 4));
+      break;
+    }
+    case 8:
+      row[x] = static_cast<std::uint8_t>(v);
+      break;
+    case 16:
+      row[2 * x] = static_cast<std::uint8_t>(v);
+      row[2 * x + 1] = static_cast<std::uint8_t>(v >> 8);
+      break;
+    case 24:
+      row[3 * x] = static_cast<std::uint8_t>(v);
+      row[3 * x + 1] = static_cast<std::uint8_t>(v >> 8);
+      row[3 * x + 2] = static_cast<std::uint8_t>(v >> 16);
+      break;
+    default:
+      std::memcpy(row + 4 * x, &v, 4);
+      break;
+  }
+}
+
+// A channel of a packed value scaled to 8 bits, and back.
+std::uint8_t Channel(std::uint32_t v, std::uint32_t mask, int shift, int bits) {
+  if (bits <= 0) return 0;
+  const std::uint32_t max = (1u << bits) - 1;
+  return static_cast<std::uint8_t>(((v & mask) >> shift) * 255 / max);
+}
+std::uint32_t Pack(std::uint8_t c, int shift, int bits) {
+  if (bits <= 0) return 0;
+  const std::uint32_t max = (1u << bits) - 1;
+  return ((c * max + 127) / 255) << shift;
+}
+
+TColor ColorOfImage(const TDIBSharedImage& img, std::uint32_t v) {
+  if (img.BitCount <= 8) return v < 256 ? QuadColor(img.ColorTable[v]) : 0;
+  const TPixelFormat& f = img.PixelFormat;
+  return RGBColor(Channel(v, f.RBitMask, f.RShift, f.RBitCount),
+                  Channel(v, f.GBitMask, f.GShift, f.GBitCount),
+                  Channel(v, f.BBitMask, f.BShift, f.BBitCount));
 }
 
 }  // namespace
@@ -216,6 +294,15 @@ void DecodeDIBRle(std::span<const std::uint8_t> d, bool rle4, std::int32_t width
 // ---------------------------------------------------------------------------------------------
 // TDIB
 
+int TDIBCanvas::Width() { return dib_.Width(); }
+int TDIBCanvas::Height() { return dib_.Height(); }
+TColor TDIBCanvas::Pixel(int x, int y) { return dib_.ColorOf(dib_.GetPixel(x, y)); }
+void TDIBCanvas::SetPixel(int x, int y, TColor colour) {
+  if (x < 0 || y < 0 || x >= dib_.Width() || y >= dib_.Height()) return;
+  dib_.Unshare(false);  // the drawing is this picture's alone
+  dib_.SetPixel(x, y, dib_.ValueOf(colour));
+}
+
 TDIB::TDIB() : image_(EmptySharedImage()) {}
 
 TDIB::TDIB(const TDIB& other) : image_(EmptySharedImage()) { Assign(&other); }
@@ -234,30 +321,141 @@ void TDIB::SwitchImage(std::shared_ptr<TDIBSharedImage> image) {
   pixelFormat_ = image_->PixelFormat;
 }
 
-void TDIB::Assign(const TDIB* source) {
+void TDIB::Assign(const TGraphic* source) {
   if (source == this) return;
   if (!source) {
     Clear();
-    return;
+  } else if (const auto* dib = dynamic_cast<const TDIB*>(source)) {
+    SwitchImage(dib->image_);
+  } else if (const auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
+    AssignBitmap(*bitmap);
+  } else {
+    pixelFormat_ = MakeDIBPixelFormat(8, 8, 8);
+    SetSize(source->Width(), source->Height(), 24);
+    if (Empty()) return;
+    std::memset(PixelPointer(), 0, static_cast<std::size_t>(Size()));
+    source->Draw(Canvas(), plat::Rect{0, 0, Width(), Height()});
   }
-  SwitchImage(source->image_);
+}
+
+void TDIB::AssignBitmap(const TBitmap& bitmap) {
+  TColorTable table{};
+  std::copy_n(bitmap.Palette.begin(), std::min<std::size_t>(bitmap.Palette.size(), 256), table.begin());
+  colorTable_ = table;
+  ApplyColorTable();
+  const int bits = bitmap.BitCount();
+  if (bits == 16)
+    pixelFormat_ = bitmap.HasMasks ? MakeDIBPixelFormatMask(bitmap.RMask, bitmap.GMask, bitmap.BMask)
+                                   : MakeDIBPixelFormat(5, 5, 5);
+  else
+    pixelFormat_ = MakeDIBPixelFormat(8, 8, 8);
+  SetSize(bitmap.Width(), bitmap.Height(), bits);
+  if (Empty()) return;
+  std::memset(PixelPointer(), 0, static_cast<std::size_t>(Size()));
+  bitmap.Draw(Canvas(), plat::Rect{0, 0, Width(), Height()});
 }
 
 void TDIB::Clear() { SwitchImage(EmptySharedImage()); }
 
-void TDIB::Unshare() {
+void TDIB::Unshare(bool keepPlainMemory) {
   if (image_->Empty()) return;
-  if (image_.use_count() > 1 || image_->Compressed) {
+  if (image_.use_count() > 1 || image_->Compressed || (image_->PlainMemory && !keepPlainMemory)) {
     const TColorTable keep = colorTable_;
-    SwitchImage(DecodedCopy(*image_));
+    SwitchImage(DecodedCopy(*image_, image_->PlainMemory && keepPlainMemory));
     colorTable_ = keep;
   }
 }
 
+void TDIB::EnsureSection() {
+  if (image_->Empty() || !image_->PlainMemory) return;
+  const TColorTable keep = colorTable_;
+  SwitchImage(DecodedCopy(*image_, false));
+  colorTable_ = keep;
+}
+
+TCanvas& TDIB::Canvas() {
+  EnsureSection();
+  if (!canvas_) canvas_ = std::make_unique<TDIBCanvas>(*this);
+  return *canvas_;
+}
+
+HPALETTE TDIB::GetPalette() const {
+  TDIBSharedImage& img = *image_;
+  if (img.Empty() || img.ColorCount == 0) return nullptr;
+  if (img.PaletteChanged || !img.Palette) {
+    img.PaletteChanged = false;
+    if (img.Palette) PaletteManager().DeletePalette(img.Palette);
+    img.Palette = PaletteManager().AllocPalette(
+        std::span<const TDIBQuad>(img.ColorTable.data(), static_cast<std::size_t>(img.ColorCount)));
+  }
+  return img.Palette;
+}
+
+void TDIB::SetPalette(HPALETTE palette) {
+  if (!palette) return;
+  TColorTable table{};
+  std::copy_n(palette->Entries.begin(), std::min<std::size_t>(palette->Entries.size(), 256),
+              table.begin());
+  colorTable_ = table;
+  ApplyColorTable();
+}
+
+TColor TDIB::ColorOf(std::uint32_t value) const { return ColorOfImage(*image_, value); }
+
+std::uint32_t TDIB::ValueOf(TColor c) const {
+  const auto r = static_cast<std::uint8_t>(c), g = static_cast<std::uint8_t>(c >> 8),
+             b = static_cast<std::uint8_t>(c >> 16);
+  const TDIBSharedImage& img = *image_;
+  if (img.BitCount > 8) {
+    const TPixelFormat& f = img.PixelFormat;
+    return Pack(r, f.RShift, f.RBitCount) | Pack(g, f.GShift, f.GBitCount) |
+           Pack(b, f.BShift, f.BBitCount);
+  }
+  std::uint32_t best = 0;
+  int bestDistance = 1 << 30;
+  for (int i = 0; i < img.ColorCount; ++i) {
+    const TDIBQuad& q = img.ColorTable[static_cast<std::size_t>(i)];
+    const int dr = q.rgbRed - r, dg = q.rgbGreen - g, db = q.rgbBlue - b;
+    const int d = dr * dr + dg * dg + db * db;
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = static_cast<std::uint32_t>(i);
+      if (d == 0) break;
+    }
+  }
+  return best;
+}
+
+void TDIB::Draw(TCanvas& canvas, plat::Rect rect) const {
+  if (Empty()) return;
+  const bool colours = ColorCount() > 0;
+  HPALETTE old;
+  if (colours) {
+    old = canvas.SelectPalette(GetPalette());
+    ++canvas.RealizeCount;
+  }
+  const int oldMode = canvas.StretchMode;
+  canvas.StretchMode = COLORONCOLOR;
+  const TDIBSharedImage& img = *image_;
+  std::vector<std::uint8_t> decoded;
+  const std::uint8_t* bits = img.Bits.data();
+  if (img.Compressed) {
+    decoded.assign(static_cast<std::size_t>(img.Size), 0);
+    DecodeDIBRle(img.Bits, img.BitCount == 4, img.Width, img.Height, img.WidthBytes, decoded.data());
+    bits = decoded.data();
+  }
+  StretchColours(canvas, rect, img.Width, img.Height, [&](int x, int y) {
+    const std::uint8_t* row = bits + static_cast<std::int64_t>(img.Height - 1 - y) * img.WidthBytes;
+    return ColorOfImage(img, ValueAt(row, x, img.BitCount));
+  });
+  canvas.StretchMode = oldMode;
+  if (colours) canvas.SelectPalette(old);
+}
+
 void TDIB::ApplyColorTable() {
   if (colorTable_ == image_->ColorTable) return;
-  if (image_->Empty()) return;
-  Unshare();
+  if (image_->Empty()) return;  // the empty image is everyone's
+  Unshare(true);
   image_->ColorTable = colorTable_;
   image_->PaletteChanged = true;
 }
@@ -270,7 +468,8 @@ void TDIB::SetSize(std::int32_t width, std::int32_t height, std::int32_t bitCoun
     Clear();
     return;
   }
-  auto img = MakeStorage(width, height, bitCount, false, colorTable_, pixelFormat_);
+  auto img = MakeStorage(width, height, bitCount, false, colorTable_, pixelFormat_,
+                         image_->PlainMemory);
   img->PaletteChanged = true;
   SwitchImage(std::move(img));
 }
@@ -295,7 +494,7 @@ void TDIB::SetHeight(std::int32_t height) {
 
 std::uint8_t* TDIB::PixelPointer() {
   if (Empty()) return nullptr;
-  Unshare();
+  Unshare(true);
   return image_->Bits.data();
 }
 
@@ -314,7 +513,7 @@ const std::uint8_t* TDIB::ScanLineReadOnly(std::int32_t y) {
 void TDIB::Decompress() {
   if (image_->Compressed) {
     const TColorTable keep = colorTable_;
-    SwitchImage(DecodedCopy(*image_));
+    SwitchImage(DecodedCopy(*image_, image_->PlainMemory));
     colorTable_ = keep;
   }
 }
@@ -322,58 +521,12 @@ void TDIB::Decompress() {
 std::uint32_t TDIB::GetPixel(std::int32_t x, std::int32_t y) {
   if (x < 0 || x >= Width()) return 0;
   const std::uint8_t* row = ScanLineReadOnly(y);
-  if (!row) return 0;
-  switch (BitCount()) {
-    case 1:
-      return (row[x / 8] >> (7 - x % 8)) & 1;
-    case 4:
-      return (x & 1) ? row[x / 2] & 0x0F : row[x / 2] >> 4;
-    case 8:
-      return row[x];
-    case 16:
-      return static_cast<std::uint32_t>(row[2 * x] | row[2 * x + 1] << 8);
-    case 24:
-      return static_cast<std::uint32_t>(row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16);
-    default: {
-      std::uint32_t v;
-      std::memcpy(&v, row + 4 * x, 4);
-      return v;
-    }
-  }
+  return row ? ValueAt(row, x, BitCount()) : 0;
 }
 
 void TDIB::SetPixel(std::int32_t x, std::int32_t y, std::uint32_t v) {
   if (x < 0 || x >= Width()) return;
-  std::uint8_t* row = ScanLine(y);
-  if (!row) return;
-  switch (BitCount()) {
-    case 1: {
-      const auto bit = static_cast<std::uint8_t>(0x80 >> (x % 8));
-      row[x / 8] = static_cast<std::uint8_t>((v & 1) ? row[x / 8] | bit : row[x / 8] & ~bit);
-      break;
-    }
-    case 4: {
-      std::uint8_t& b = row[x / 2];
-      b = (x & 1) ? static_cast<std::uint8_t>((b & 0xF0) | (v & 0x0F))
-                  : static_cast<std::uint8_t>((b & 0x0F) | ((v & 0x0F) << 4));
-      break;
-    }
-    case 8:
-      row[x] = static_cast<std::uint8_t>(v);
-      break;
-    case 16:
-      row[2 * x] = static_cast<std::uint8_t>(v);
-      row[2 * x + 1] = static_cast<std::uint8_t>(v >> 8);
-      break;
-    case 24:
-      row[3 * x] = static_cast<std::uint8_t>(v);
-      row[3 * x + 1] = static_cast<std::uint8_t>(v >> 8);
-      row[3 * x + 2] = static_cast<std::uint8_t>(v >> 16);
-      break;
-    default:
-      std::memcpy(row + 4 * x, &v, 4);
-      break;
-  }
+  if (std::uint8_t* row = ScanLine(y)) PutValue(row, x, BitCount(), v);
 }
 
 void TDIB::LoadFromStream(TStream& stream) {
@@ -443,7 +596,7 @@ void TDIB::ReadData(TStream& stream) {
     const std::int32_t width = h.biWidth;
     const std::int32_t height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
     const bool compressed = comp == BI_RLE8 || comp == BI_RLE4;
-    auto img = MakeStorage(width, height, bits, compressed, table, format);
+    auto img = MakeStorage(width, height, bits, compressed, table, format, image_->PlainMemory);
     if (!img->Empty()) {
       if (compressed) {
         if (h.biSizeImage > stream.Remaining()) throw EInvalidGraphic(SInvalidDIB);
@@ -511,6 +664,35 @@ bool TDIB::SaveToFile(const std::filesystem::path& path) const {
   const std::vector<std::uint8_t> bytes = SaveToBytes();
   return plat::WriteFileAtomically(
       path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+void TDIB::SaveToClipboardFormat(plat::TClipFormat& format, std::string& data,
+                                 HPALETTE& palette) const {
+  TMemoryStream s;
+  WriteData(s);
+  format = plat::CF_DIB;
+  data.assign(s.Bytes().begin(), s.Bytes().end());
+  palette = nullptr;
+}
+
+void TDIB::LoadFromClipboardFormat(plat::TClipFormat, const std::string& data, const HPALETTE&) {
+  TReadOnlyStream s(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(data.data()),
+                                                  data.size()));
+  ReadData(s);
+}
+
+void TDIB::CopyToClipboard() const {
+  plat::TClipFormat format;
+  std::string data;
+  HPALETTE palette;
+  SaveToClipboardFormat(format, data, palette);
+  plat::ClipboardSetData({{format, std::move(data)}});
+}
+
+void TDIB::LoadFromClipboardFormat() {
+  const auto data = plat::ClipboardGetData(plat::CF_DIB);
+  if (!data) throw EInvalidGraphic("Unsupported clipboard format");
+  LoadFromClipboardFormat(plat::CF_DIB, *data, nullptr);
 }
 
 }  // namespace zarn

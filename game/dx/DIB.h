@@ -1,6 +1,7 @@
 // Device-independent bitmaps: pictures whose pixels are kept as the BMP format stores them
 // (rows bottom-up, each padded to 4 bytes), shared between copies until one is written.
 // Reads and writes BMP files, keeping run-length encoded pixels encoded until they are needed.
+// Pictures live in plain memory until a canvas is asked for; then in a section of their own.
 #pragma once
 
 #include <array>
@@ -9,9 +10,12 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "game/dx/DXClass.h"
+#include "game/dx/Graphics.h"
+#include "platform/clipboard.h"
 
 namespace zarn {
 
@@ -66,16 +70,11 @@ struct TBitmapCoreHeader {
   std::uint16_t bcPlanes;
   std::uint16_t bcBitCount;
 };
-// A colour table entry as the file stores it (blue, green, red, reserved).
-struct TDIBQuad {
-  std::uint8_t rgbBlue, rgbGreen, rgbRed, rgbReserved;
-  bool operator==(const TDIBQuad&) const = default;
-};
 #pragma pack(pop)
 static_assert(sizeof(TBitmapFileHeader) == 14 && offsetof(TBitmapFileHeader, bfOffBits) == 10);
 static_assert(sizeof(TBitmapInfoHeader) == 40 && offsetof(TBitmapInfoHeader, biCompression) == 16);
 static_assert(offsetof(TBitmapInfoHeader, biClrUsed) == 32);
-static_assert(sizeof(TBitmapCoreHeader) == 12 && sizeof(TDIBQuad) == 4);
+static_assert(sizeof(TBitmapCoreHeader) == 12);
 
 using TColorTable = std::array<TDIBQuad, 256>;
 // Entry i = (i, i, i).
@@ -92,6 +91,11 @@ TPixelFormat MakeDIBPixelFormatMask(std::uint32_t rMask, std::uint32_t gMask, st
 
 // The storage that pictures share.
 struct TDIBSharedImage {
+  TDIBSharedImage() = default;
+  TDIBSharedImage(const TDIBSharedImage&) = delete;
+  TDIBSharedImage& operator=(const TDIBSharedImage&) = delete;
+  ~TDIBSharedImage();
+
   std::int32_t BitCount = 0;
   std::int32_t Width = 0;
   std::int32_t Height = 0;
@@ -103,7 +107,10 @@ struct TDIBSharedImage {
   bool PaletteChanged = false;
   // Encoded pixels: Bits holds the run-length data as read, until it is decoded.
   bool Compressed = false;
+  // Pixels in plain memory, with no section and no device context.
+  bool PlainMemory = true;
   std::vector<std::uint8_t> Bits;  // rows bottom-up, or the encoded bytes
+  HPALETTE Palette;                // from the palette manager, made when first asked for
 
   bool Empty() const { return Width <= 0 || Height <= 0; }
   // The bytes that follow the file header: header, masks, colour table.
@@ -114,20 +121,39 @@ struct TDIBSharedImage {
   }
 };
 
-class TDIB {
+class TDIB;
+
+// The canvas of a picture: every drawing first makes the picture's image its own.
+class TDIBCanvas : public TCanvas {
+ public:
+  explicit TDIBCanvas(TDIB& dib) : dib_(dib) {}
+  int Width() override;
+  int Height() override;
+  TColor Pixel(int x, int y) override;
+  void SetPixel(int x, int y, TColor colour) override;
+
+ private:
+  TDIB& dib_;
+};
+
+class TDIB : public TGraphic {
  public:
   TDIB();
   TDIB(const TDIB& other);
   TDIB& operator=(const TDIB& other);
-  ~TDIB();
+  ~TDIB() override;
 
-  // None empties; another picture is shared until one of them is written.
-  void Assign(const TDIB* source);
-  bool Empty() const { return image_->Empty(); }
+  // None empties; another picture is shared until one of them is written; a picture gives its
+  // graphic; a bitmap is copied with its palette, pixel format and bit count; any other graphic
+  // is drawn into a 24-bit image of its size.
+  void Assign(std::nullptr_t) { Clear(); }
+  void Assign(const TGraphic* source);
+  void Assign(const TPicture* source) { Assign(source ? source->Graphic() : nullptr); }
+  bool Empty() const override { return image_->Empty(); }
   void Clear();
 
-  std::int32_t Width() const { return image_->Width; }
-  std::int32_t Height() const { return image_->Height; }
+  std::int32_t Width() const override { return image_->Width; }
+  std::int32_t Height() const override { return image_->Height; }
   std::int32_t BitCount() const { return image_->BitCount; }
   std::int32_t WidthBytes() const { return image_->WidthBytes; }
   std::int64_t Size() const { return image_->Size; }
@@ -145,6 +171,10 @@ class TDIB {
   const TPixelFormat& PixelFormat() const { return pixelFormat_; }
   void SetPixelFormat(const TPixelFormat& f) { pixelFormat_ = f; }
   bool PaletteChanged() const { return image_->PaletteChanged; }
+  // The shared palette of the image's colours (none without a colour table).
+  HPALETTE GetPalette() const;
+  // The palette's entries become the colour table (the picture takes the palette over).
+  void SetPalette(HPALETTE palette);
 
   // New, cleared storage; 0 or less for a side empties the picture. Bit counts 1, 4, 8, 16
   // (5-5-5 or 5-6-5), 24 and 32 (8-8-8).
@@ -161,8 +191,18 @@ class TDIB {
   // nothing.
   std::uint32_t GetPixel(std::int32_t x, std::int32_t y);
   void SetPixel(std::int32_t x, std::int32_t y, std::uint32_t value);
+  // A value's colour, and the value nearest a colour (the first of equals in a colour table).
+  TColor ColorOf(std::uint32_t value) const;
+  std::uint32_t ValueOf(TColor colour) const;
   // Decodes run-length pixels now (pictures decode by themselves when pixels are asked for).
   void Decompress();
+
+  // The image leaves plain memory for a section with a device context (decoded).
+  void EnsureSection();
+  bool HasDeviceContext() const { return !image_->Empty() && !image_->PlainMemory; }
+  TCanvas& Canvas();
+  // Stretched into the rectangle; encoded pixels are drawn as they are, the picture unchanged.
+  void Draw(TCanvas& canvas, plat::Rect rect) const override;
 
   // BMP file: a 14-byte file header, then the information block and the pixels. An empty
   // stream leaves the picture unchanged; any fault throws EInvalidGraphic and the picture keeps
@@ -177,11 +217,24 @@ class TDIB {
   void LoadFromFile(const std::filesystem::path& path);
   bool SaveToFile(const std::filesystem::path& path) const;
 
+  // The clipboard's form: the device-independent bitmap format with the WriteData bytes, no
+  // palette.
+  void SaveToClipboardFormat(plat::TClipFormat& format, std::string& data, HPALETTE& palette) const;
+  void LoadFromClipboardFormat(plat::TClipFormat format, const std::string& data,
+                               const HPALETTE& palette);
+  // Through the clipboard itself (the X selection under a desktop).
+  void CopyToClipboard() const;
+  void LoadFromClipboardFormat();
+
  private:
+  friend class TDIBCanvas;
   void SwitchImage(std::shared_ptr<TDIBSharedImage> image);
-  void Unshare();
+  // A private, decoded image; it stays in plain memory only when it was and keepPlainMemory.
+  void Unshare(bool keepPlainMemory);
+  void AssignBitmap(const TBitmap& bitmap);
 
   std::shared_ptr<TDIBSharedImage> image_;
+  std::unique_ptr<TDIBCanvas> canvas_;
   TColorTable colorTable_ = GreyscaleColorTable();
   TPixelFormat pixelFormat_ = MakeDIBPixelFormat(8, 8, 8);
 };

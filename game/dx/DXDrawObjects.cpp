@@ -348,6 +348,25 @@ void TDirectDrawSurfaceCanvas::Release() {
   surface_.Unlock();
 }
 
+int TDirectDrawSurfaceCanvas::Width() { return surface_.Width(); }
+int TDirectDrawSurfaceCanvas::Height() { return surface_.Height(); }
+
+TColor TDirectDrawSurfaceCanvas::Pixel(int x, int y) {
+  const std::uint16_t* p = Handle();
+  if (!p || x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
+  std::uint8_t r, g, b;
+  plat::UnpackColour(surface_.pixels_.format, p[static_cast<std::ptrdiff_t>(y) * Pitch() + x], r, g, b);
+  return RGBColor(r, g, b);
+}
+
+void TDirectDrawSurfaceCanvas::SetPixel(int x, int y, TColor c) {
+  std::uint16_t* p = Handle();
+  if (!p || x < 0 || y < 0 || x >= Width() || y >= Height()) return;
+  p[static_cast<std::ptrdiff_t>(y) * Pitch() + x] =
+      plat::PackColour(surface_.pixels_.format, static_cast<std::uint8_t>(c),
+                       static_cast<std::uint8_t>(c >> 8), static_cast<std::uint8_t>(c >> 16));
+}
+
 void TDirectDrawSurfaceCanvas::Draw(int x, int y, const plat::Surface& picture) {
   if (!Handle()) return;
   CopyRect(surface_.pixels_, plat::Rect{x, y, picture.width, picture.height}, picture,
@@ -600,6 +619,45 @@ void TDirectDrawSurface::Assign(const TDirectDrawSurface* source) {
   desc_.dwCaps &= ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX);
   made_ = true;
   keyColour_ = source->keyColour_;
+}
+
+void TDirectDrawSurface::Assign(TGraphic* source) {
+  if (!source) {
+    Release();
+    return;
+  }
+  CopyGraphic(*source, source->Width(), source->Height(),
+              plat::Rect{0, 0, source->Width(), source->Height()});
+}
+
+void TDirectDrawSurface::CopyGraphic(TGraphic& graphic, int width, int height,
+                                     plat::Rect source) {
+  if (width == 0) width = source.w;
+  if (height == 0) height = source.h;
+  SetSize(width, height);
+  if (!made_) return;
+  TDirectDrawSurfaceCanvas& canvas = Canvas();
+  const plat::Rect whole{0, 0, width, height};
+  if (auto* dib = dynamic_cast<TDIB*>(&graphic)) {
+    canvas.CopyMode = cmSrcCopy;
+    StretchBlt(canvas, whole, dib->Canvas(), source);
+  } else if (graphic.Width() == width && graphic.Height() == height) {
+    graphic.Draw(canvas, plat::Rect{-source.x, -source.y, width, height});
+  } else {
+    TDIB part;
+    part.SetSize(source.w, source.h, 24);
+    graphic.Draw(part.Canvas(), plat::Rect{-source.x, -source.y, graphic.Width(), graphic.Height()});
+    StretchBlt(canvas, whole, part.Canvas(), plat::Rect{0, 0, source.w, source.h});
+  }
+  canvas.Release();
+}
+
+void TDirectDrawSurface::AssignTo(TDIB& dest) {
+  dest.SetSize(Width(), Height(), 24);
+  if (dest.Empty()) return;
+  TDirectDrawSurfaceCanvas& canvas = Canvas();
+  StretchBlt(dest.Canvas(), ClientRect(), canvas, ClientRect());
+  canvas.Release();
 }
 
 // ---------------------------------------------------------------------------------------------

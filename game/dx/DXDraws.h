@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "game/dx/DIB.h"
 #include "game/dx/DXClass.h"
 #include "game/dx/DXForms.h"
 #include "platform/surface.h"
@@ -171,10 +172,10 @@ class TDirectDrawPalette : public TDirectX {
 };
 
 // A device context of a surface: the locked pixels and a few drawing operations on them.
-class TDirectDrawSurfaceCanvas {
+class TDirectDrawSurfaceCanvas : public TCanvas {
  public:
   explicit TDirectDrawSurfaceCanvas(TDirectDrawSurface& surface) : surface_(surface) {}
-  ~TDirectDrawSurfaceCanvas();
+  ~TDirectDrawSurfaceCanvas() override;
   TDirectDrawSurfaceCanvas(const TDirectDrawSurfaceCanvas&) = delete;
   TDirectDrawSurfaceCanvas& operator=(const TDirectDrawSurfaceCanvas&) = delete;
 
@@ -184,6 +185,12 @@ class TDirectDrawSurfaceCanvas {
   bool HandleAllocated() const { return pixels_ != nullptr; }
   int Pitch() const;  // in pixels
   void Release();
+
+  // Colours converted from and to the surface's pixel format.
+  int Width() override;
+  int Height() override;
+  TColor Pixel(int x, int y) override;
+  void SetPixel(int x, int y, TColor colour) override;
 
   // Draws a 16-bit picture 1:1 at (x, y) or stretched into dst, clipped to the surface and
   // converted to its pixel format.
@@ -249,8 +256,17 @@ class TDirectDrawSurface : public TDirectX {
   void SetKeyColor(std::uint16_t colour) { SetColorKey(DDCKEY_SRCBLT, colour, colour); }
   std::uint16_t KeyColor() const { return keyColour_; }
 
-  // Null releases; another surface with memory is duplicated.
+  // Null releases; another surface with memory is duplicated; a graphic, or a picture's, is
+  // copied in at its own size.
+  void Assign(std::nullptr_t) { Release(); }
   void Assign(const TDirectDrawSurface* source);
+  void Assign(TGraphic* source);
+  void Assign(const TPicture* source) { Assign(source ? source->Graphic() : nullptr); }
+  // The surface becomes width x height (0: the rectangle's) holding the graphic's source
+  // rectangle, stretched. A picture leaves plain memory for its canvas.
+  void CopyGraphic(TGraphic& graphic, int width, int height, plat::Rect source);
+  // The whole surface into a 24-bit picture of its size.
+  void AssignTo(TDIB& dest);
 
  private:
   friend class TDirectDraw;

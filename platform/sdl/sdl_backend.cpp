@@ -16,6 +16,7 @@
 
 #include "platform/app.h"
 #include "platform/backend.h"
+#include "platform/clipboard.h"
 
 namespace plat::detail {
 
@@ -154,6 +155,10 @@ class SdlBackend final : public Backend {
       SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
       SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     }
+    // SDL's video end puts back the X error handler it found at its start: ours, so that an
+    // error of a late request (at the closing of SDL's connections, or on the clipboard's, which
+    // serves to the end) does not end the program.
+    KeepXErrorsHarmless();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
       if (error)
         *error = std::string("No display (SDL: ") + SDL_GetError() +
@@ -176,6 +181,7 @@ class SdlBackend final : public Backend {
     AudioClose();
     gSdl = nullptr;
     SDL_Quit();
+    KeepXErrorsHarmless();
   }
 
   BackendKind Kind() const override { return BackendKind::Sdl; }

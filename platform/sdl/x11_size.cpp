@@ -1,6 +1,7 @@
 // What only X can tell or do: the size an X window really has, and the end of the program when
 // the X server goes away. Kept apart because the X headers define names that clash with ours.
 #include "platform/app.h"
+#include "platform/clipboard.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -31,20 +32,11 @@ int DisplayLost(Display*) {
   std::fflush(nullptr);
   _exit(1);
 }
-
-// Xlib's own handler ends the program on any protocol error, such as a message to another
-// client's window that has just gone away (seen at exit under a window manager). Such an error
-// costs nothing of ours: it is told and the program goes on.
-int ProtocolError(Display*, XErrorEvent* e) {
-  std::fprintf(stderr, "%s: X error %d of request %d ignored\n", program_invocation_short_name,
-               static_cast<int>(e->error_code), static_cast<int>(e->request_code));
-  return 0;
-}
 }  // namespace
 #endif
 
 // Under X, makes a lost display end the program at once and a protocol error not end it (SDL's
-// X library must be loaded).
+// X library must be loaded; SDL's video start has installed a handler of its own, ours replaces it).
 void EndOnDisplayLoss() {
 #if defined(SDL_VIDEO_DRIVER_X11)
   void* lib = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
@@ -52,11 +44,9 @@ void EndOnDisplayLoss() {
   using Handler = int (*)(Display*);
   using SetHandler = Handler (*)(Handler);
   if (auto set = reinterpret_cast<SetHandler>(dlsym(lib, "XSetIOErrorHandler"))) set(DisplayLost);
-  using ErrorHandler = int (*)(Display*, XErrorEvent*);
-  using SetErrorHandler = ErrorHandler (*)(ErrorHandler);
-  if (auto set = reinterpret_cast<SetErrorHandler>(dlsym(lib, "XSetErrorHandler"))) set(ProtocolError);
   dlclose(lib);
 #endif
+  KeepXErrorsHarmless();
 }
 
 // The size an X window really has. Under X with no window manager, SDL switches a window to

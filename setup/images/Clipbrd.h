@@ -1,40 +1,22 @@
-// The clipboard of the picture library: formats registered by name, each holding bytes. Under
-// X (a display, and not the null platform) the contents are the desktop's CLIPBOARD selection,
-// offered to other programs and read from them under the formats' MIME types; otherwise they
-// stay in the process.
+// The picture library's clipboard is the platform's (shared with the game's pictures).
 #pragma once
 
-#include <optional>
-#include <stdexcept>
-#include <string>
-#include <utility>
-#include <vector>
+#include "platform/clipboard.h"
 
 namespace zarn3set {
 
-using TClipFormat = unsigned;
-inline constexpr TClipFormat CF_TEXT = 1;
-inline constexpr TClipFormat CF_BITMAP = 2;  // a bitmap, as the bytes of a BMP file
-// Registered names get numbers from here on; the same name always gets the same number.
-TClipFormat RegisterClipboardFormat(const std::string& name);
-std::string ClipboardFormatName(TClipFormat format);
-// The type other programs know the format by ("image/gif" for "GIF Image", whose data go
-// there without the 4-byte length they carry here).
-std::string ClipboardFormatMime(TClipFormat format);
-
-class EClipboardError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// Replaces the whole contents. Raises EClipboardError when the desktop refuses it.
-void ClipboardSetData(std::vector<std::pair<TClipFormat, std::string>> items);
-bool ClipboardHasFormat(TClipFormat format);
-// The data of a format, or nothing; what another program offers is read within a few seconds
-// and at most 64 MiB of it.
-std::optional<std::string> ClipboardGetData(TClipFormat format);
-void ClipboardClear();
-// True while the contents go through the X selection.
-bool ClipboardUsesX();
+using plat::CF_BITMAP;
+using plat::CF_DIB;
+using plat::CF_TEXT;
+using plat::ClipboardClear;
+using plat::ClipboardFormatMime;
+using plat::ClipboardFormatName;
+using plat::ClipboardGetData;
+using plat::ClipboardHasFormat;
+using plat::ClipboardSetData;
+using plat::ClipboardUsesX;
+using plat::EClipboardError;
+using plat::RegisterClipboardFormat;
+using plat::TClipFormat;
 
 }  // namespace zarn3set

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace zarn {
@@ -208,6 +210,160 @@ TEST(DIB, PicturesShareTheirImageUntilOneIsWritten) {
   e.SetHeight(0);
   EXPECT_TRUE(e.Empty());
   EXPECT_TRUE(e.SaveToBytes().empty());
+}
+
+// A canvas that records what it is given, and the palette and stretch mode it had then.
+struct Probe : TCanvas {
+  TColor px[4][4] = {};
+  HPALETTE seenPalette;
+  int seenMode = -1;
+  int Width() override { return 4; }
+  int Height() override { return 4; }
+  TColor Pixel(int x, int y) override { return px[y][x]; }
+  void SetPixel(int x, int y, TColor c) override {
+    px[y][x] = c;
+    seenPalette = Palette();
+    seenMode = StretchMode;
+  }
+};
+
+// Two colours side by side: (4, 5, 6) then (1, 2, 3).
+struct Swatch : TGraphic {
+  std::int32_t Width() const override { return 2; }
+  std::int32_t Height() const override { return 1; }
+  void Draw(TCanvas& c, plat::Rect r) const override {
+    StretchColours(c, r, 2, 1, [](int x, int) { return x ? RGBColor(1, 2, 3) : RGBColor(4, 5, 6); });
+  }
+};
+
+// Colour i of the Bmp helper's table.
+TColor Colour(int i) { return RGBColor(static_cast<std::uint8_t>(3 * i), static_cast<std::uint8_t>(2 * i), static_cast<std::uint8_t>(i)); }
+
+TEST(DIB, DrawStretchesThroughItsPaletteAndLeavesThePictureAsItWas) {
+  // RLE8, 2 x 2: the bottom row 3 4, the top row 1 2.
+  TDIB d;
+  d.LoadFromBytes(Bmp(2, 2, 8, BI_RLE8, 256, Bytes{1, 3, 1, 4, 0, 0, 1, 1, 1, 2, 0, 1}));
+  Probe canvas;
+  d.Draw(canvas, plat::Rect{0, 0, 4, 4});
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x)
+      EXPECT_EQ(canvas.px[y][x], Colour(1 + (x >= 2) + 2 * (y >= 2))) << x << ", " << y;
+  EXPECT_EQ(canvas.seenPalette, d.GetPalette());  // selected while drawing
+  EXPECT_EQ(canvas.seenMode, COLORONCOLOR);
+  EXPECT_EQ(canvas.Palette(), nullptr);  // and both put back
+  EXPECT_EQ(canvas.StretchMode, 0);
+  EXPECT_EQ(canvas.RealizeCount, 1);
+  EXPECT_TRUE(d.Compressed());
+  EXPECT_FALSE(d.HasDeviceContext());
+  TDIB empty;
+  empty.Draw(canvas, plat::Rect{0, 0, 4, 4});
+  EXPECT_EQ(canvas.RealizeCount, 1);
+}
+
+TEST(DIB, ACanvasTakesThePictureIntoASectionOfItsOwn) {
+  TDIB a;
+  a.LoadFromBytes(Bmp(2, 1, 8, BI_RGB, 256, Bytes{5, 6, 0, 0}));
+  EXPECT_FALSE(a.HasDeviceContext());
+  TDIB plain(a);
+  TCanvas& c = a.Canvas();
+  EXPECT_TRUE(a.HasDeviceContext());
+  EXPECT_FALSE(plain.HasDeviceContext());
+  TDIB b(a);  // shares the section until the canvas draws
+  EXPECT_EQ(c.Pixel(0, 0), Colour(5));
+  c.SetPixel(1, 0, Colour(7));
+  EXPECT_EQ(a.GetPixel(1, 0), 7u);
+  EXPECT_EQ(b.GetPixel(1, 0), 6u);
+  EXPECT_FALSE(a.SharesImageWith(b));
+}
+
+TEST(DIB, EqualColourTablesShareOnePaletteOfTheManager) {
+  const int before = PaletteManager().Count();
+  {
+    const Bytes file = Bmp(2, 1, 8, BI_RGB, 256, Bytes{5, 6, 0, 0});
+    TDIB a, b, rgb;
+    a.LoadFromBytes(file);
+    b.LoadFromBytes(file);
+    const HPALETTE pa = a.GetPalette();
+    ASSERT_TRUE(pa);
+    EXPECT_EQ(pa->Entries.size(), 256u);
+    EXPECT_EQ(pa->Entries[5], (TDIBQuad{5, 10, 15, 0}));
+    EXPECT_EQ(b.GetPalette(), pa);
+    EXPECT_EQ(PaletteManager().UseCount(pa), 2);
+    EXPECT_EQ(PaletteManager().Count(), before + 1);
+    rgb.SetSize(2, 2, 24);
+    EXPECT_EQ(rgb.GetPalette(), nullptr);
+
+    auto grey = std::make_shared<TGDIPalette>();
+    const TColorTable g = GreyscaleColorTable();
+    grey->Entries.assign(g.begin(), g.end());
+    b.SetPalette(grey);
+    EXPECT_EQ(b.ImageColorTable()[5], (TDIBQuad{5, 5, 5, 0}));
+    EXPECT_EQ(a.ImageColorTable()[5], (TDIBQuad{5, 10, 15, 0}));
+    EXPECT_NE(b.GetPalette(), pa);
+    EXPECT_EQ(PaletteManager().UseCount(pa), 1);
+  }
+  EXPECT_EQ(PaletteManager().Count(), before);
+}
+
+TEST(DIB, TheClipboardCarriesThePictureWithoutItsFileHeader) {
+  ASSERT_FALSE(plat::ClipboardUsesX());  // the tests' own clipboard, in the process
+  const Bytes file = Bmp(2, 1, 8, BI_RGB, 256, Bytes{5, 6, 0, 0});
+  TDIB a, b;
+  a.LoadFromBytes(file);
+  plat::TClipFormat format = 0;
+  std::string data;
+  HPALETTE palette = std::make_shared<TGDIPalette>();
+  a.SaveToClipboardFormat(format, data, palette);
+  EXPECT_EQ(format, 8u);
+  EXPECT_EQ(palette, nullptr);
+  EXPECT_EQ(Bytes(data.begin(), data.end()), Bytes(file.begin() + 14, file.end()));
+  a.CopyToClipboard();
+  b.LoadFromClipboardFormat();
+  EXPECT_EQ(b.SaveToBytes(), a.SaveToBytes());
+  plat::ClipboardClear();
+  EXPECT_THROW(b.LoadFromClipboardFormat(), EInvalidGraphic);
+}
+
+TEST(DIB, AssignTakesABitmapsFormatAndDrawsAnyOtherGraphicIn24Bits) {
+  struct Case {
+    int bits;
+    bool masks;
+    std::uint32_t value;
+    TPixelFormat format;
+  } const cases[] = {
+      {8, false, 2, MakeDIBPixelFormat(8, 8, 8)},
+      {16, false, 0x7C00, MakeDIBPixelFormat(5, 5, 5)},
+      {16, true, 0xF800, MakeDIBPixelFormat(5, 6, 5)},
+      {32, false, 0xFF8040, MakeDIBPixelFormat(8, 8, 8)},
+  };
+  for (const Case& c : cases) {
+    TBitmap bm(3, 2, c.bits);
+    if (c.bits == 8) bm.Palette[2] = {40, 50, 60, 0};
+    if (c.masks) {
+      bm.HasMasks = true;
+      bm.RMask = 0xF800, bm.GMask = 0x7E0, bm.BMask = 0x1F;
+    }
+    bm.SetValue(2, 1, c.value);
+    TDIB d;
+    d.Assign(&bm);
+    EXPECT_EQ(d.BitCount(), c.bits);
+    EXPECT_EQ(d.Width(), 3);
+    EXPECT_EQ(d.PixelFormat(), c.format) << c.bits;
+    EXPECT_EQ(d.GetPixel(2, 1), c.value) << c.bits;
+    EXPECT_EQ(d.GetPixel(0, 0), 0u) << c.bits;
+    if (c.bits == 8) {
+      EXPECT_EQ(d.ImageColorTable()[2], (TDIBQuad{40, 50, 60, 0}));
+    }
+  }
+  TPicture picture;
+  picture.SetGraphic(std::make_unique<Swatch>());
+  TDIB d;
+  d.Assign(&picture);
+  EXPECT_EQ(d.BitCount(), 24);
+  EXPECT_EQ(d.GetPixel(0, 0), 0x040506u);
+  EXPECT_EQ(d.GetPixel(1, 0), 0x010203u);
+  d.Assign(static_cast<const TPicture*>(nullptr));
+  EXPECT_TRUE(d.Empty());
 }
 
 TEST(DIB, RejectsHostileFilesAndKeepsTheOldPicture) {

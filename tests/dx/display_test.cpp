@@ -391,6 +391,55 @@ TEST_F(Display, SurfacesFallBackToSystemMemory) {
   EXPECT_TRUE(draw->CanDraw());
 }
 
+// Two colours side by side: red then blue.
+struct Swatch : TGraphic {
+  std::int32_t Width() const override { return 2; }
+  std::int32_t Height() const override { return 1; }
+  void Draw(TCanvas& c, plat::Rect r) const override {
+    StretchColours(c, r, 2, 1, [](int x, int) { return x ? RGBColor(0, 0, 255) : RGBColor(255, 0, 0); });
+  }
+};
+
+TEST_F(Display, SurfacesTakeGraphicsStretchedAndGiveA24BitPicture) {
+  ShowAndActivate();
+  TDirectDrawSurface s(*draw->DDraw());
+  const auto shown = [&](int w) {
+    std::string row;
+    for (std::uint16_t p : s.Pixels().pixels)
+      row += p == 0xF800 ? 'r' : p == 0x07E0 ? 'g' : p == 0x001F ? 'b' : p == 0 ? '.' : '?';
+    return std::to_string(s.Width()) + "x" + std::to_string(s.Height()) + " " + row.substr(0, static_cast<std::size_t>(w));
+  };
+  // A picture of red, green, blue, black over a black row.
+  TDIB pic;
+  pic.SetSize(4, 2, 24);
+  pic.SetPixel(0, 0, 0xFF0000);
+  pic.SetPixel(1, 0, 0x00FF00);
+  pic.SetPixel(2, 0, 0x0000FF);
+  s.CopyGraphic(pic, 4, 2, plat::Rect{1, 0, 2, 1});  // green and blue, each doubled both ways
+  EXPECT_EQ(shown(8), "4x2 ggbbggbb");
+  s.CopyGraphic(pic, 0, 0, plat::Rect{0, 0, 3, 2});  // a size of 0 is the rectangle's
+  EXPECT_EQ(shown(6), "3x2 rgb...");
+  Swatch swatch;
+  s.CopyGraphic(swatch, 2, 1, plat::Rect{1, 0, 1, 1});  // of the size: drawn at minus (1, 0)
+  EXPECT_EQ(shown(2), "2x1 b.");
+  s.CopyGraphic(swatch, 4, 1, plat::Rect{0, 0, 2, 1});  // otherwise through a 24-bit picture
+  EXPECT_EQ(shown(4), "4x1 rrbb");
+  TPicture holder;
+  holder.SetGraphic(std::make_unique<Swatch>());
+  s.Assign(&holder);  // at the graphic's own size
+  EXPECT_EQ(shown(2), "2x1 rb");
+
+  TDIB out;
+  s.AssignTo(out);
+  EXPECT_EQ(out.BitCount(), 24);
+  EXPECT_EQ(out.Width(), 2);
+  EXPECT_EQ(out.Height(), 1);
+  EXPECT_EQ(out.GetPixel(0, 0), 0xFF0000u);  // red, as a 24-bit value stores it
+  EXPECT_EQ(out.GetPixel(1, 0), 0x0000FFu);
+  s.Assign(nullptr);
+  EXPECT_FALSE(s.HasInterface());
+}
+
 TEST_F(Display, FrameClockRunsInTheIdlePassAndHearsActivation) {
   TDXTimer timer;
   form->AddTimer(timer);

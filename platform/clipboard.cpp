@@ -1,25 +1,27 @@
-#include "setup/images/Clipbrd.h"
-
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <poll.h>
-#include <unistd.h>
+#include "platform/clipboard.h"
 
 #include <algorithm>
-#include <chrono>
+#include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
+
+#if ZARN_HAVE_X11
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <errno.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
 #include <thread>
+#endif
 
-#include "setup/lebytes.h"
-
-namespace zarn3set {
+namespace plat {
 namespace {
-
-constexpr std::size_t kMaxRead = 64u << 20;
-constexpr auto kReadTime = std::chrono::seconds(5);
 
 std::mutex& NamesLock() {
   static std::mutex m;
@@ -41,6 +43,84 @@ Store& TheStore() {
   return *s;
 }
 
+std::atomic<int> xErrorsIgnored{0};
+
+std::uint32_t Le32(const std::string& s, std::size_t at) {
+  std::uint32_t v = 0;
+  if (at <= s.size() && s.size() - at >= 4) std::memcpy(&v, s.data() + at, 4);
+  return v;
+}
+void PutLe32(std::string& s, std::uint32_t v) { s.append(reinterpret_cast<const char*>(&v), 4); }
+
+// Bytes from the start of a device-independent bitmap to its pixels: header, masks, colour
+// table; 0 when the header cannot be read.
+std::size_t DibInfoSize(const std::string& dib) {
+  const std::uint32_t size = Le32(dib, 0);
+  if (size == 12) {
+    if (dib.size() < 12) return 0;
+    const unsigned bits = static_cast<unsigned char>(dib[10]) | static_cast<unsigned char>(dib[11]) << 8;
+    return 12 + (bits <= 8 ? 3u << bits : 0);
+  }
+  if (size < 40 || dib.size() < 40) return 0;
+  const unsigned bits = static_cast<unsigned char>(dib[14]) | static_cast<unsigned char>(dib[15]) << 8;
+  const std::uint32_t compression = Le32(dib, 16);
+  std::uint64_t colours = Le32(dib, 32);
+  if (colours == 0 && bits <= 8) colours = 1u << bits;
+  if (colours > 256) colours = 256;
+  const std::uint64_t masks = size == 40 && compression == 3 ? 12 : 0;
+  const std::uint64_t total = size + masks + colours * 4;
+  return total <= dib.size() ? static_cast<std::size_t>(total) : 0;
+}
+
+bool WantX() {
+  const char* display = std::getenv("DISPLAY");
+  const char* platform = std::getenv("ZARN_PLATFORM");
+  return display && *display && !(platform && std::strcmp(platform, "null") == 0);
+}
+
+// The X types hold files: "GIF Image" data lose the length they carry first, a DIB gains the
+// file header of a BMP file. What cannot be converted becomes empty.
+std::string ToX(TClipFormat f, const std::string& data) {
+  if (f == CF_DIB) {
+    const std::size_t info = DibInfoSize(data);
+    if (info == 0) return std::string();
+    std::string out("BM");
+    PutLe32(out, static_cast<std::uint32_t>(14 + data.size()));
+    PutLe32(out, 0);
+    PutLe32(out, static_cast<std::uint32_t>(14 + info));
+    return out + data;
+  }
+  if (ClipboardFormatName(f) != "GIF Image") return data;
+  const std::uint32_t n = Le32(data, 0);
+  return data.size() >= 4 && n <= data.size() - 4 ? data.substr(4, n) : std::string();
+}
+
+std::string FromX(TClipFormat f, const std::string& data) {
+  if (f == CF_DIB) {
+    // The pixels follow the colour table at once, whatever gap the file left.
+    if (data.size() < 14 || data.compare(0, 2, "BM") != 0) return std::string();
+    const std::string dib = data.substr(14);
+    const std::size_t info = DibInfoSize(dib);
+    const std::uint32_t offset = Le32(data, 10);
+    if (info == 0 || offset < 14 + info || offset > data.size()) return std::string();
+    return dib.substr(0, info) + data.substr(offset);
+  }
+  if (ClipboardFormatName(f) != "GIF Image") return data;
+  std::string out;
+  PutLe32(out, static_cast<std::uint32_t>(data.size()));
+  return out + data;
+}
+
+}  // namespace
+
+int XErrorsIgnored() { return xErrorsIgnored.load(); }
+
+#if ZARN_HAVE_X11
+namespace {
+
+constexpr std::size_t kMaxRead = 64u << 20;
+constexpr auto kReadTime = std::chrono::seconds(5);
+
 // The X side: one connection and window that own the selection, served by a thread.
 struct XSide {
   Display* dpy = nullptr;
@@ -60,9 +140,7 @@ XSide& X() {
   return *x;
 }
 
-// A requestor that went away, or a bad atom from another program, must not end ours: errors
-// on the clipboard's connections are ignored (Xlib's own handler would exit); those of other
-// connections (the window's) go to the handler that was there before.
+// The clipboard's own connections: a requestor that goes away there is routine and not told.
 std::mutex& ConnectionsLock() {
   static std::mutex* m = new std::mutex;
   return *m;
@@ -71,18 +149,23 @@ std::vector<Display*>& Connections() {
   static auto* v = new std::vector<Display*>;
   return *v;
 }
-XErrorHandler previousHandler = nullptr;
 
 int OnXError(Display* dpy, XErrorEvent* e) {
+  ++xErrorsIgnored;
+  bool clipboard;
   {
     std::lock_guard<std::mutex> hold(ConnectionsLock());
     const auto& ours = Connections();
-    if (std::find(ours.begin(), ours.end(), dpy) != ours.end()) return 0;
+    clipboard = std::find(ours.begin(), ours.end(), dpy) != ours.end();
   }
-  return previousHandler ? previousHandler(dpy, e) : 0;
+  if (!clipboard)
+    std::fprintf(stderr, "%s: X error %d of request %d ignored\n", program_invocation_short_name,
+                 static_cast<int>(e->error_code), static_cast<int>(e->request_code));
+  return 0;
 }
 
 Display* OpenConnection() {
+  KeepXErrorsHarmless();  // before the connection's first request
   Display* dpy = XOpenDisplay(nullptr);
   if (dpy) {
     std::lock_guard<std::mutex> hold(ConnectionsLock());
@@ -99,12 +182,6 @@ void CloseConnection(Display* dpy) {
   XCloseDisplay(dpy);
 }
 
-bool WantX() {
-  const char* display = std::getenv("DISPLAY");
-  const char* platform = std::getenv("ZARN_PLATFORM");
-  return display && *display && !(platform && std::strcmp(platform, "null") == 0);
-}
-
 Atom AtomOf(Display* dpy, TClipFormat f) {
   return XInternAtom(dpy, ClipboardFormatMime(f).c_str(), False);
 }
@@ -119,22 +196,6 @@ const std::pair<TClipFormat, std::string>* ItemOfAtom(
       return &item;
   }
   return nullptr;
-}
-
-// "GIF Image" data carry their length first; the X type holds the GIF file alone.
-bool LengthFirst(TClipFormat f) { return ClipboardFormatName(f) == "GIF Image"; }
-
-std::string ToX(TClipFormat f, const std::string& data) {
-  if (!LengthFirst(f)) return data;
-  const std::uint32_t n = GetLe32(data, 0);
-  return data.size() >= 4 && n <= data.size() - 4 ? data.substr(4, n) : std::string();
-}
-
-std::string FromX(TClipFormat f, const std::string& data) {
-  if (!LengthFirst(f)) return data;
-  std::string out;
-  PutLe32(out, static_cast<std::uint32_t>(data.size()));
-  return out + data;
 }
 
 void Answer(XSide& x, const XSelectionRequestEvent& rq) {
@@ -171,7 +232,8 @@ void Answer(XSide& x, const XSelectionRequestEvent& rq) {
     }
   }
   XSendEvent(x.dpy, rq.requestor, False, 0, reinterpret_cast<XEvent*>(&ev));
-  XFlush(x.dpy);
+  // A requestor that went away is told here, within the answer, not at some later request.
+  XSync(x.dpy, False);
 }
 
 void Serve(XSide* x) {
@@ -182,13 +244,7 @@ void Serve(XSide* x) {
       while (XPending(x->dpy)) {
         XEvent e;
         XNextEvent(x->dpy, &e);
-        if (e.type == SelectionRequest) {
-          Answer(*x, e.xselectionrequest);
-        } else if (e.type == SelectionClear && e.xselectionclear.selection == x->clipboard) {
-          std::lock_guard<std::mutex> store(TheStore().m);
-          TheStore().ours = false;  // another program's contents now
-          TheStore().items.clear();
-        }
+        if (e.type == SelectionRequest) Answer(*x, e.xselectionrequest);
       }
     }
     if (poll(fds, 2, -1) < 0) continue;
@@ -200,11 +256,6 @@ void Serve(XSide* x) {
 XSide* OpenX() {
   XSide& x = X();
   if (x.dpy || x.failed) return x.dpy ? &x : nullptr;
-  static std::once_flag threads;
-  std::call_once(threads, [] {
-    XInitThreads();
-    previousHandler = XSetErrorHandler(OnXError);
-  });
   x.dpy = OpenConnection();
   if (!x.dpy || pipe(x.wake) != 0) {
     if (x.dpy) CloseConnection(x.dpy);
@@ -325,10 +376,90 @@ bool Listed(const std::string& type) {
   return false;
 }
 
-// True when the contents are ours (so the store answers).
+// Takes the selection for what the store now holds; false when the desktop refused it.
+bool XTake() {
+  std::lock_guard<std::mutex> hold(XLock());
+  XSide* x = OpenX();
+  if (!x) return true;
+  XSetSelectionOwner(x->dpy, x->clipboard, x->win, CurrentTime);
+  const bool owner = XGetSelectionOwner(x->dpy, x->clipboard) == x->win;
+  XFlush(x->dpy);
+  return owner;
+}
+
+// Whether the selection is still ours: asked of the server, which knows at once when another
+// program has taken it (the notice to us may not have been read yet).
+bool XStillOwner() {
+  std::lock_guard<std::mutex> hold(XLock());
+  const XSide& x = X();
+  return !x.dpy || XGetSelectionOwner(x.dpy, x.clipboard) == x.win;
+}
+
+bool XOpened() {
+  std::lock_guard<std::mutex> hold(XLock());
+  return OpenX() != nullptr;
+}
+
+// What another program offers of a format.
+std::optional<std::string> XRead(TClipFormat format) {
+  // Only what the owner lists: some owners answer any type with what they hold.
+  std::optional<std::string> got;
+  for (const std::string& type : Types(format))
+    if (Listed(type) && (got = Request(type))) break;
+  if (!got) return got;
+  return FromX(format, *got);
+}
+
+bool XHas(TClipFormat format) {
+  for (const std::string& type : Types(format))
+    if (Listed(type)) return true;
+  return false;
+}
+
+}  // namespace
+
+void KeepXErrorsHarmless() {
+  static std::once_flag threads;
+  std::call_once(threads, [] { XInitThreads(); });
+  XSetErrorHandler(OnXError);
+}
+
+#else  // no X library: the clipboard stays in the process
+
+namespace {
+bool XTake() { return true; }
+bool XStillOwner() { return true; }
+// Whether the selection is still ours: asked of the server, which knows at once when another
+// program has taken it (the notice to us may not have been read yet).
+bool XStillOwner() {
+  std::lock_guard<std::mutex> hold(XLock());
+  const XSide& x = X();
+  return !x.dpy || XGetSelectionOwner(x.dpy, x.clipboard) == x.win;
+}
+
+bool XOpened() { return false; }
+std::optional<std::string> XRead(TClipFormat) { return std::nullopt; }
+bool XHas(TClipFormat) { return false; }
+}  // namespace
+
+void KeepXErrorsHarmless() {}
+
+#endif
+
+namespace {
+
+// True when the contents are ours (so the store answers); once another program has taken the
+// clipboard, ours are dropped.
 bool OursNow() {
+  {
+    std::lock_guard<std::mutex> hold(TheStore().m);
+    if (!TheStore().ours) return false;
+  }
+  if (XStillOwner()) return true;
   std::lock_guard<std::mutex> hold(TheStore().m);
-  return TheStore().ours;
+  TheStore().ours = false;
+  TheStore().items.clear();
+  return false;
 }
 
 }  // namespace
@@ -344,6 +475,7 @@ TClipFormat RegisterClipboardFormat(const std::string& name) {
 std::string ClipboardFormatName(TClipFormat format) {
   if (format == CF_TEXT) return "Text";
   if (format == CF_BITMAP) return "Bitmap";
+  if (format == CF_DIB) return "DIB";
   std::lock_guard<std::mutex> hold(NamesLock());
   const auto& names = Names();
   return format >= 0xC000u && format - 0xC000u < names.size() ? names[format - 0xC000u] : std::string();
@@ -351,18 +483,14 @@ std::string ClipboardFormatName(TClipFormat format) {
 
 std::string ClipboardFormatMime(TClipFormat format) {
   static const std::map<std::string, std::string> known{
-      {"Text", "text/plain"}, {"Bitmap", "image/bmp"}, {"GIF Image", "image/gif"},
-      {"Icon Image", "image/vnd.microsoft.icon"}};
+      {"Text", "text/plain"}, {"Bitmap", "image/bmp"}, {"DIB", "image/bmp"},
+      {"GIF Image", "image/gif"}, {"Icon Image", "image/vnd.microsoft.icon"}};
   const std::string name = ClipboardFormatName(format);
   auto it = known.find(name);
   return it != known.end() ? it->second : "application/x-zarn-" + name;
 }
 
-bool ClipboardUsesX() {
-  if (!WantX()) return false;
-  std::lock_guard<std::mutex> hold(XLock());
-  return OpenX() != nullptr;
-}
+bool ClipboardUsesX() { return WantX() && XOpened(); }
 
 void ClipboardSetData(std::vector<std::pair<TClipFormat, std::string>> items) {
   {
@@ -370,19 +498,11 @@ void ClipboardSetData(std::vector<std::pair<TClipFormat, std::string>> items) {
     TheStore().items = std::move(items);
     TheStore().ours = true;
   }
-  if (!WantX()) return;
-  std::lock_guard<std::mutex> hold(XLock());
-  XSide* x = OpenX();
-  if (!x) return;
-  XSetSelectionOwner(x->dpy, x->clipboard, x->win, CurrentTime);
-  const bool owner = XGetSelectionOwner(x->dpy, x->clipboard) == x->win;
-  XFlush(x->dpy);
-  if (!owner) {
-    std::lock_guard<std::mutex> store(TheStore().m);
-    TheStore().ours = false;
-    TheStore().items.clear();
-    throw EClipboardError("Cannot open clipboard");
-  }
+  if (!WantX() || XTake()) return;
+  std::lock_guard<std::mutex> store(TheStore().m);
+  TheStore().ours = false;
+  TheStore().items.clear();
+  throw EClipboardError("Cannot open clipboard");
 }
 
 void ClipboardClear() { ClipboardSetData({}); }
@@ -394,12 +514,7 @@ std::optional<std::string> ClipboardGetData(TClipFormat format) {
       if (f == format) return data;
     return std::nullopt;
   }
-  // Only what the owner lists: some owners answer any type with what they hold.
-  std::optional<std::string> got;
-  for (const std::string& type : Types(format))
-    if (Listed(type) && (got = Request(type))) break;
-  if (!got) return got;
-  return FromX(format, *got);
+  return XRead(format);
 }
 
 bool ClipboardHasFormat(TClipFormat format) {
@@ -408,9 +523,7 @@ bool ClipboardHasFormat(TClipFormat format) {
     return std::any_of(TheStore().items.begin(), TheStore().items.end(),
                        [&](const auto& item) { return item.first == format; });
   }
-  for (const std::string& type : Types(format))
-    if (Listed(type)) return true;
-  return false;
+  return XHas(format);
 }
 
-}  // namespace zarn3set
+}  // namespace plat
