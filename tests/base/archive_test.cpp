@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
+#include <string>
 #include <filesystem>
 #include <fstream>
 
@@ -276,6 +278,48 @@ TEST(Cursor, MasksTypesAndPictureCursors) {
   EXPECT_EQ(BackBuffer[10 * 320 + 10], 16);  // mask 0 has its top-left bit set
   ResetCursorState();
   EXPECT_EQ(CursorRecord.Type, 1);
+}
+
+// Each mask row for row, and where each mask type is drawn against the pointer.
+TEST(Cursor, EightMasksAndTheirHotSpots) {
+  const std::array<std::array<std::uint16_t, 16>, 8> masks = {{
+      {0xC000, 0xA000, 0x9000, 0x8800, 0x8000, 0x0200, 0x8100, 0x8F80, 0xA000, 0xC000, 0x8000},
+      {0x0400, 0x0400, 0x0400, 0x0400, 0x0000, 0xF5E0, 0x0000, 0x0400, 0x0400, 0x0400, 0x0400},
+      {0xFC3F, 0x8001, 0x8001, 0x8001, 0x8001, 0x8001, 0, 0, 0, 0, 0x8001, 0x8001, 0x8001, 0x8001,
+       0x8001, 0xFC3F},
+      {0x9009, 0x500A, 0x300C, 0xF00F, 0, 0, 0, 0, 0, 0, 0, 0, 0xF00F, 0x300C, 0x500A, 0x9009},
+      {0x0500, 0x0D00, 0x1500, 0x2500, 0x4500, 0x8500, 0x4500, 0x2500, 0x1500, 0x0D00, 0x0500},
+      {0xA000, 0xB000, 0xA800, 0xA400, 0xA200, 0xA100, 0xA200, 0xA400, 0xA800, 0xB000, 0xA000},
+      {0x0400, 0x0A00, 0x1100, 0x2080, 0x4040, 0xFFE0, 0x0000, 0xFFE0},
+      {0xFFE0, 0x0000, 0xFFE0, 0x4040, 0x2080, 0x1100, 0x0A00, 0x0400},
+  }};
+  // Types 2 and 3 (and 0) are picture cursors; the others draw their mask off the pointer.
+  const struct {
+    std::uint8_t type;
+    int dx, dy;
+  } spots[] = {{1, -5, -5}, {4, 0, -5}, {5, -7, -5}, {6, -5, 0}, {7, -5, -7}};
+  ResetClipRect();
+  SetCursorColor(15);
+  for (std::uint8_t type = 0; type < 8; ++type) {
+    SelectCursor(type);
+    EXPECT_EQ(CursorMask, masks[type]) << "type " << int{type};
+  }
+  MouseX = 100;
+  MouseY = 60;
+  for (const auto& s : spots) {
+    SCOPED_TRACE("type " + std::to_string(s.type));
+    SelectCursor(s.type);
+    BackBuffer.fill(0);
+    DrawMouseCursor();
+    const auto drawn = BackBuffer;
+    BackBuffer.fill(0);
+    for (int row = 0; row < 16; ++row)
+      for (int col = 0; col < 16; ++col)
+        if (masks[s.type][static_cast<std::size_t>(row)] & (0x8000u >> col))
+          BackBuffer[static_cast<std::size_t>((60 + s.dy + row) * 320 + 100 + s.dx + col)] = 15;
+    EXPECT_TRUE(drawn == BackBuffer);
+  }
+  ResetCursorState();
 }
 
 TEST(AnimCounter, CyclesAtMostOncePerPeriod) {

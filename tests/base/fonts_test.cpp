@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "game/base/dvga.h"
 
@@ -115,10 +116,11 @@ TEST_F(Fonts, FileErrorsNameTheFile) {
   std::ofstream(missing, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   EXPECT_EQ(LoadFont(missing, buffers[0]), 1);
-  EXPECT_EQ(ErrorText(0), "Ok");
-  EXPECT_EQ(ErrorText(3), "Path not found");
-  EXPECT_EQ(ErrorText(101), "Need *.hit file");
-  EXPECT_EQ(ErrorText(77), "Error");
+  const std::pair<int, const char*> texts[] = {
+      {0, "Ok"},           {3, "Path not found"},  {4, "Files open too much"}, {5, "Access denied"},
+      {12, "Incorrect access code to file"}, {50, "Font table is full"}, {101, "Need *.hit file"},
+      {1, "Error"},        {77, "Error"},          {-2, "Error"}};
+  for (const auto& [code, text] : texts) EXPECT_EQ(ErrorText(code), text) << code;
   std::filesystem::remove_all(dir);
 }
 

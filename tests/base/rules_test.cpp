@@ -241,3 +241,139 @@ TEST(RuleSelection, FirstActiveSlotFindsTheSingleSelectedUnit) {
   EXPECT_EQ(FirstActiveSlot(), 1);
   ViewState = saved;
 }
+
+// The three rule tables row for row, as the game's rules give them.
+TEST(RuleTables, UnitsBuildingsAndItemsRowForRow) {
+  struct UnitRow {
+    std::int32_t health;
+    std::int16_t damage;
+    std::uint16_t range, minRange;
+    std::int32_t fireInterval;
+    const char* caption;
+  };
+  const UnitRow units[] = {
+      {20, 1, 2, 1, 18, "ПЕХОТИНЕЦ"},      {40, 3, 2, 1, 18, "ПЕХОТА"},
+      {25, 2, 5, 3, 27, "ГВАРДЕЕЦ"},       {60, 6, 5, 3, 13, "ГВАРДИЯ"},
+      {40, 3, 3, 1, 18, "ТРАЙК"},          {70, 5, 3, 1, 18, "КВАД"},
+      {100, 10, 4, 1, 36, "ТАНК"},         {200, 20, 6, 1, 54, "ОСАДНЫЙ ТАНК"},
+      {100, 25, 8, 3, 54, "РПУ"},          {100, 30, 7, 1, 36, "ТРЕМОЛАН-ТАНК"},
+      {100, 0, 10, 1, 1, "ХАРВЕСТЕР"},     {300, 40, 5, 1, 27, "ГРОМАДОР"},
+      {100, 0, 2, 1, 1, "ПСД"},            {100, 0, 8, 3, 54, "ПЕРВОЛАН"},
+      {100, 0, 3, 1, 1, "НОСИТЕЛЬ"},       {100, 10, 7, 1, 36, "СКЕЛЬТРЕЛ"},
+  };
+  static_assert(std::size(units) == UnitKindCount);
+  for (std::uint8_t k = 0; k < UnitKindCount; ++k) {
+    SCOPED_TRACE("unit kind " + std::to_string(k));
+    const UnitRow& want = units[k];
+    std::int32_t health;
+    std::int16_t damage;
+    std::uint16_t turn, range, minRange;
+    UnitTypeStats(k, health, damage, turn, range, minRange);
+    EXPECT_EQ(health, want.health);
+    EXPECT_EQ(damage, want.damage);
+    EXPECT_EQ(range, want.range);
+    EXPECT_EQ(minRange, want.minRange);
+    EXPECT_EQ(turn, 1);
+    EXPECT_EQ(UnitFireInterval(k), want.fireInterval);
+    EXPECT_EQ(UnitCaption(k), ToFontCodePage(Utf8ToCp1251(want.caption)));
+  }
+
+  struct BuildingRow {
+    std::int32_t health;
+    std::int16_t damage;
+    std::uint16_t cost, range, minRange, period;
+    std::uint8_t footprint;
+    std::uint16_t frames;
+    const char* caption;
+  };
+  const BuildingRow buildings[] = {
+      {200, 100, 5, 1, 1, 3, 0, 1, ""},
+      {0, 100, 50, 1, 1, 2, 0, 1, "СТЕНА"},
+      {200, 100, 900, 1, 1, 3, 1, 1, "КОНСТРУКТОРСКИЙ ДВОР"},
+      {100, 100, 300, 1, 1, 540, 1, 1, "ВЕТРЯК"},
+      {300, 100, 400, 1, 1, 18, 2, 2, "ЭЛЕВАТОР"},
+      {100, 100, 150, 1, 1, 1, 1, 1, "СИЛОС"},
+      {300, 100, 400, 10, 1, 8, 1, 3, "РАДАР"},
+      {200, 100, 300, 1, 1, 2, 1, 1, "КАЗАРМА"},
+      {400, 100, 400, 1, 1, 2, 1, 1, "АКАДЕМИЯ"},
+      {300, 100, 400, 1, 1, 54, 1, 2, "Л-ЗАВОД"},
+      {500, 100, 600, 1, 1, 72, 2, 2, "Т-ЗАВОД"},
+      {400, 100, 700, 1, 1, 2, 2, 1, "Р-ЗАВОД"},
+      {600, 100, 500, 1, 1, 72, 2, 5, "А-ЗАВОД"},
+      {400, 100, 500, 1, 1, 1, 1, 1, "Х-ЦЕНТР"},
+      {600, 100, 500, 4, 1, 1, 3, 1, "КОСМОПОРТ"},
+      {1000, 100, 1000, 1, 1, 1, 3, 1, "ДВОРЕЦ"},
+      {140, 10, 125, 5, 1, 1, 0, 1, "ОРУДИЙНАЯ БАШНЯ"},
+      {200, 15, 250, 7, 3, 1, 0, 1, "РАКЕТНАЯ БАШНЯ"},
+  };
+  static_assert(std::size(buildings) == BuildingKindCount);
+  for (std::uint8_t k = 0; k < BuildingKindCount; ++k) {
+    SCOPED_TRACE("building kind " + std::to_string(k));
+    const BuildingRow& want = buildings[k];
+    std::int32_t health;
+    std::int16_t damage;
+    std::uint16_t period, range, minRange, cost;
+    BuildingTypeStats(k, health, damage, period, range, minRange, cost);
+    EXPECT_EQ(health, want.health);
+    EXPECT_EQ(damage, want.damage);
+    EXPECT_EQ(cost, want.cost);
+    EXPECT_EQ(range, want.range);
+    EXPECT_EQ(minRange, want.minRange);
+    EXPECT_EQ(period, want.period);
+    EXPECT_EQ(FootprintClass(k), want.footprint);
+    EXPECT_EQ(BuildingAnimFrames(k), want.frames);
+    EXPECT_EQ(BuildingCaption(k), ToFontCodePage(Utf8ToCp1251(want.caption)));
+    EXPECT_EQ(BuildingFireInterval(k), k == BuildingPalace ? 16200 : k >= 16 ? 27 : 0);
+  }
+
+  struct ItemRow {
+    std::uint16_t price;
+    const char *longName, *shortName, *picture;
+  };
+  const ItemRow items[] = {
+      {60, "Пехотинец", "Пехотинец", "bsolder.img"},
+      {100, "Отряд пехоты", "Отряд пехоты", "bsolder.img"},
+      {100, "Тяжёлый пехотинец", "Т-пехота", "btruper.img"},
+      {150, "Отряд тяжёлой пехоты", "Отряд Т-пехоты", "btruper.img"},
+      {150, "Трайк", "Трайк", "btrike.img"},
+      {200, "Квад", "Квад", "bbtr.img"},
+      {300, "Лёгкий танк", "Лёгкий танк", "b1tank.img"},
+      {600, "Осадный танк", "Осадный танк", "bbtank.img"},
+      {450, "Ракетная пусковая установка", "РПУ", "brtank.img"},
+      {600, "Тремолан-танк", "Тремолан-танк", "bttank.img"},
+      {300, "Харвестер", "Харвестер", "bharvest.img"},
+      {800, "Громадор", "Громадор", "bgromdor.img"},
+      {900, "Передвижной сборочный двор", "ПСД", "bpsd.img"},
+      {750, "Перволан", "Перволан", "bperwoln.img"},
+      {800, "Носитель", "Носитель", "bnositel.img"},
+      {600, "Скельтрел", "Скельтрел", "bstelth.img"},
+      {5, "Плита", "Плита", "bplita.img"},
+      {20, "Плиты", "Плиты", "bplita2.img"},
+      {900, "Конструкторский двор", "Конструкторский двор", "bkdvor.img"},
+      {300, "Ветряк", "Ветряк", "benergy.img"},
+      {400, "Элеватор", "Элеватор", "belevatr.img"},
+      {150, "Силос", "Силос", "bsilos.img"},
+      {400, "Радар", "Радар", "bradar.img"},
+      {300, "Казарма", "Казарма", "bkazarma.img"},
+      {400, "Академия", "Академия", "bakademy.img"},
+      {400, "Завод лёгких бронемашин", "Л-Завод", "blzavod.img"},
+      {600, "Завод тяжёлой техники", "Т-Завод", "btzavod.img"},
+      {700, "Ремонтный завод", "Р-завод", "brzavod.img"},
+      {500, "Авиа-завод", "А-завод", "bazavod.img"},
+      {500, "Научный центр", "Научный центр", "bxcenter.img"},
+      {500, "Космопорт", "Космопорт", "bsport.img"},
+      {1000, "Дворец", "Дворец", "bpalace.img"},
+      {125, "Орудийная башня", "Орудийная башня", "bturret.img"},
+      {250, "Ракетная башня", "Ракетная башня", "brturret.img"},
+      {50, "Стена", "Стена", "bwall.img"},
+  };
+  static_assert(std::size(items) == ItemCount);
+  for (std::uint8_t item = 1; item <= ItemCount; ++item) {
+    SCOPED_TRACE("item " + std::to_string(item));
+    const ItemRow& want = items[item - 1];
+    EXPECT_EQ(ItemCost(item), want.price);
+    EXPECT_EQ(UnitLongName(item), ToFontCodePage(Utf8ToCp1251(want.longName)));
+    EXPECT_EQ(UnitShortName(item), ToFontCodePage(Utf8ToCp1251(want.shortName)));
+    EXPECT_EQ(TypeImageName(item, 0), want.picture);
+  }
+}

@@ -155,8 +155,10 @@ TEST(TimeTexts, MinutesSecondsHoursAndNegatives) {
 }
 
 TEST(SmallTexts, SideNamesAndPadding) {
-  EXPECT_EQ(SideName(0), "Горвассен"_cp1251);
-  EXPECT_EQ(SideName(8), "Теневик"_cp1251);
+  const std::string_view names[] = {"Горвассен"_cp1251, "Алмирет"_cp1251,  "Теликс"_cp1251,
+                                     "Древокари"_cp1251, "Оскран"_cp1251,   "Железяка"_cp1251,
+                                     "Чужой"_cp1251,     "Терран"_cp1251,   "Теневик"_cp1251};
+  for (int side = 0; side < 9; ++side) EXPECT_EQ(SideName(side), names[side]) << side;
   EXPECT_EQ(SideName(9), "");
   EXPECT_EQ(SideName(-1), "");
   EXPECT_EQ(PadString("7", 2, '0', true), "07");

@@ -121,6 +121,20 @@ TEST_F(NetLoopbackTest, AConnectionLeftWithoutItsPairIsSeatedAfterAWhile) {
   const auto next = PairedClient(ListeningPort());
   ASSERT_TRUE(PumpUntil([&] { return next->received.size() >= 10; }));
   EXPECT_EQ(next->received.substr(0, 10), "[129 3 4 ]");
+  // A lone connection seated by the wait starts the count afresh: of the next two connections
+  // the first waits and the second is admitted, as the second of any pair.
+  RawClient stray(ListeningPort());
+  ASSERT_TRUE(PumpUntil([&] { return stray.connected && NextConnectionIndex == 5; }));
+  plat::null::AdvanceClock(UnpairedAdmitMs);
+  AdmitWaitingConnections();
+  EXPECT_EQ(SeatConnection(5), 4);
+  RawClient pairFirst(ListeningPort());
+  ASSERT_TRUE(PumpUntil([&] { return pairFirst.connected && NextConnectionIndex == 6; }));
+  RawClient pairSecond(ListeningPort());
+  ASSERT_TRUE(PumpUntil([&] { return pairSecond.received.size() >= 10; }, 5));
+  EXPECT_EQ(pairSecond.received.substr(0, 10), "[129 6 6 ]");
+  EXPECT_EQ(pairFirst.received, "");
+  EXPECT_EQ(SeatConnection(7), -1);
 }
 
 TEST_F(NetLoopbackTest, AClientConnectsTwiceKeepsTheSecondAndRetriesAtMostOnceASecond) {

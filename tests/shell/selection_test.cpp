@@ -2,7 +2,9 @@
 // the double click, control groups and the per-frame check of the selection.
 #include <algorithm>
 #include <map>
+#include <string>
 
+#include "game/shell/worldclock.h"
 #include "tests/shell/play_fixture.h"
 
 namespace {
@@ -311,6 +313,75 @@ TEST_F(PlayTest, AClickThatLeftThePlayScreenLeavesNoBoxBehind) {
   Frame();
   EXPECT_EQ(ViewState.SelectedCount, 0);
   EXPECT_EQ(Units[a].Deselected, 1);
+}
+
+// The play screen's hot keys, each from the same start: speed 16, music and sound on, a unit
+// at (45, 30) selected, the view at (1, 1). The Ctrl keys act only on the play screen.
+TEST_F(PlayTest, HotKeysSetTheSpeedCentreTheViewAndToggleMusicAndSound) {
+  ViewState.ViewX = 35;
+  ViewState.ViewY = 25;
+  const std::uint16_t tank = Unit(45, 30, UnitLightTank);
+  ClickCell(45, 30);
+  ASSERT_EQ(SelectedSlots(), std::vector<std::uint16_t>{tank});
+  const TGameOptions saved = GameOptions;
+  struct Row {
+    const char* what;
+    int key;
+    plat::ShiftState shift;
+    int screen, speedBefore;
+    bool musicBefore, soundBefore;
+    int speed, intervalMs;
+    bool music, sound;
+    int viewX, viewY;
+    std::string_view message;  // empty: none shown
+  };
+  const Row rows[] = {
+      {"=", plat::vk::OemPlus, 0, 0, 16, true, true, 17, 53, true, true, 1, 1, ""},
+      {"= at the top", plat::vk::OemPlus, 0, 0, 17, true, true, 17, 53, true, true, 1, 1, ""},
+      {"= from 15", plat::vk::OemPlus, 0, 0, 15, true, true, 16, 106, true, true, 1, 1, ""},
+      {"-", plat::vk::OemMinus, 0, 0, 16, true, true, 15, 159, true, true, 1, 1, ""},
+      {"- at the bottom", plat::vk::OemMinus, 0, 0, 15, true, true, 15, 159, true, true, 1, 1, ""},
+      {"- from 17", plat::vk::OemMinus, 0, 0, 17, true, true, 16, 106, true, true, 1, 1, ""},
+      {"Ctrl+C", 'C', plat::kCtrl, 0, 16, true, true, 16, 106, true, true, 35, 25, ""},
+      {"C", 'C', 0, 0, 16, true, true, 16, 106, true, true, 1, 1, ""},
+      {"Ctrl+M off", 'M', plat::kCtrl, 0, 16, true, true, 16, 106, false, true, 1, 1,
+       "Музыка отключена"_cp1251},
+      {"Ctrl+M on", 'M', plat::kCtrl, 0, 16, false, true, 16, 106, true, true, 1, 1,
+       "Музыка включена"_cp1251},
+      {"M", 'M', 0, 0, 16, true, true, 16, 106, true, true, 1, 1, ""},
+      {"Ctrl+S off", 'S', plat::kCtrl, 0, 16, true, true, 16, 106, true, false, 1, 1,
+       "Звуки отключены"_cp1251},
+      {"Ctrl+S on", 'S', plat::kCtrl, 0, 16, true, false, 16, 106, true, true, 1, 1,
+       "Звуки включены"_cp1251},
+      {"S", 'S', 0, 0, 16, true, true, 16, 106, true, true, 1, 1, ""},
+      {"Ctrl+M in the game menu", 'M', plat::kCtrl, 7, 16, true, true, 16, 106, true, true, 1, 1, ""},
+      {"Ctrl+C in the game menu", 'C', plat::kCtrl, 7, 16, true, true, 16, 106, true, true, 1, 1, ""},
+      {"= in the game menu", plat::vk::OemPlus, 0, 7, 16, true, true, 16, 106, true, true, 1, 1, ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    GameScreen = static_cast<std::uint8_t>(r.screen);
+    GameOptions.GameSpeed = r.speedBefore;
+    ApplyGameSpeed();
+    GameOptions.MusicEnable = r.musicBefore;
+    GameOptions.SoundEnable = r.soundBefore;
+    ViewState.ViewX = ViewState.ViewY = 1;
+    HideMessageLine();
+    KeyDown(r.key, r.shift);
+    EXPECT_EQ(GameOptions.GameSpeed, r.speed);
+    EXPECT_EQ(WorldTimerInterval, r.intervalMs);
+    EXPECT_EQ(GameOptions.MusicEnable, r.music);
+    EXPECT_EQ(GameOptions.SoundEnable, r.sound);
+    EXPECT_EQ(ViewState.ViewX, r.viewX);
+    EXPECT_EQ(ViewState.ViewY, r.viewY);
+    if (r.message.empty())
+      EXPECT_EQ(MessageLine.Hidden, 1);
+    else
+      EXPECT_EQ(MessageShown(), FontTextOf(r.message));
+  }
+  GameScreen = 0;
+  GameOptions = saved;
+  ApplyGameSpeed();
 }
 
 }  // namespace

@@ -250,8 +250,12 @@ TEST_F(ShellTest, PressClickReleaseAndDoubleClickComeInOrder) {
   EXPECT_EQ(RightButtonUp, 1);
 }
 
+// The frame guard leaves full screen for the window before it quits.
 TEST_F(ShellTest, AnExceptionInAFrameQuitsInOrder) {
+  WriteIni("[Options]\nScreenMode=0\n");
   Start();
+  ASSERT_TRUE(static_cast<TDXForm*>(MainForm)->FullScreen());
+  ASSERT_FALSE(plat::null::CursorVisible());
   ScreenProcs[21].Frame = [] { throw std::runtime_error("frame failed"); };
   ::testing::internal::CaptureStderr();
   Pass(2);
@@ -260,6 +264,46 @@ TEST_F(ShellTest, AnExceptionInAFrameQuitsInOrder) {
   EXPECT_TRUE(plat::Terminated());
   EXPECT_TRUE(fs::exists(folder / "zarn.ini"));
   EXPECT_FALSE(static_cast<TDXForm*>(MainForm)->FullScreen());
+  int w = 0, h = 0;
+  plat::null::WindowSize(FormId(), w, h);
+  EXPECT_EQ(std::pair(w, h), std::pair(320, 200));
+  EXPECT_TRUE(plat::null::CursorVisible());
+}
+
+// Alt+Enter in debug mode toggles full screen; back in a window, the window and the pointer are
+// those of the screen mode. Without debug mode the key is only stored.
+TEST_F(ShellTest, AltEnterTogglesFullScreenAndBackToTheModesWindow) {
+  Start({"-debug"});
+  auto* form = static_cast<TDXForm*>(MainForm);
+  const struct {
+    int mode, w, h;
+    bool cursor;
+  } modes[] = {{1, 640, 400, false}, {2, 640, 400, false}, {0, 320, 200, true}};
+  auto altEnter = [] {
+    int key = plat::vk::Return;
+    MainForm->FormKeyDown(key, plat::kAlt);
+  };
+  for (const auto& m : modes) {
+    SCOPED_TRACE("screen mode " + std::to_string(m.mode));
+    GameOptions.ScreenMode = m.mode;
+    ApplyScreenMode();
+    ASSERT_FALSE(form->FullScreen());
+    altEnter();
+    EXPECT_TRUE(form->FullScreen());
+    EXPECT_FALSE(plat::null::CursorVisible());
+    altEnter();
+    EXPECT_FALSE(form->FullScreen());
+    int w = 0, h = 0;
+    plat::null::WindowSize(FormId(), w, h);
+    EXPECT_EQ(std::pair(w, h), std::pair(m.w, m.h));
+    EXPECT_EQ(plat::null::CursorVisible(), m.cursor);
+    Pass(1);
+    EXPECT_EQ(plat::null::LastFrame().width, m.w);
+  }
+  DebugFlags.DebugMode = 0;
+  altEnter();
+  EXPECT_FALSE(form->FullScreen());
+  EXPECT_EQ(KeyCode, plat::vk::Return);
 }
 
 TEST_F(ShellTest, BriefingsAndAdvisorSectionsAreCopiedByKey) {

@@ -194,4 +194,16 @@ TEST_F(TargetsTest, NearestTargetsFromTheTilesAndTheTicksBuildingList) {
   EXPECT_EQ(FindTarget(tank), 0);
 }
 
+// A large building is in range by its nearest footprint tile, though its anchor lies outside the
+// range square (and in another block of the building list).
+TEST_F(TargetsTest, ABuildingIsInRangeByItsNearestFootprintTile) {
+  TUnitRecord& tank = Put(1, UnitLightTank, 1, 22, 22);  // range 4: tiles 18..26
+  InitBuilding(Buildings[3], 15, 15, BuildingPalace, 2, 0, 3);  // 15..17: one tile short
+  EXPECT_EQ(FindTarget(tank), 0);
+  InitBuilding(Buildings[4], 16, 16, BuildingPalace, 2, 0, 4);  // 16..18
+  ASSERT_EQ(FindTarget(tank), 1);
+  EXPECT_EQ(P(tank.TargetClass, tank.TargetSlot), P(TargetBuilding, 4));
+  EXPECT_EQ(P(tank.TargetX, tank.TargetY), P(18, 18));
+}
+
 }  // namespace
