@@ -369,18 +369,15 @@ bool LoadGame(std::string_view name) {
     TellFileProblem(SaveFileText, name, MissingText);
     return false;
   }
-  const auto size = std::filesystem::file_size(path, ec);
   std::vector<std::uint8_t> save;
-  if (ec || size > MaxSaveFileSize || !ReadWholeFile(path, save)) {
+  if (!ReadWholeFile(path, MaxSaveFileSize, save)) {
     TellFileProblem(SaveFileText, name, DamagedText);
     return false;
   }
   const std::string mapName = SaveGameMapName(save);
   std::vector<std::uint8_t> map;
   if (IsPlainFileName(mapName)) {
-    const std::filesystem::path mapPath = NativePath("maps\\" + mapName);
-    const auto mapSize = std::filesystem::file_size(mapPath, ec);
-    if (ec || mapSize > MapFileSize(MapMaxSize, MapMaxSize) || !ReadWholeFile(mapPath, map)) {
+    if (!ReadWholeFile(NativePath("maps\\" + mapName), MapFileSize(MapMaxSize, MapMaxSize), map)) {
       TellFileProblem(MapsFileText, mapName, MissingText);
       return false;
     }

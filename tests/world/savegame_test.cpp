@@ -1,3 +1,6 @@
+#include <sys/resource.h>
+#include <sys/wait.h>
+
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -312,6 +315,24 @@ TEST_F(SaveGameTest, WritingWithoutTheFolderOrOverAFailureKeepsPlaying) {
   EXPECT_FALSE(SaveGame("folder.sav"));
   EXPECT_TRUE(fs::is_directory("save/folder.sav"));
   EXPECT_EQ(Shown.size(), 1u);
+  for (const auto& e : fs::directory_iterator("save"))
+    EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+
+  // The file-size limit (a full quota) reached half way: told as a save not written, in a
+  // process of its own, which must not be ended by the signal for it.
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const rlimit limit{4096, 4096};
+    Shown.clear();
+    const bool refused = ::setrlimit(RLIMIT_FSIZE, &limit) == 0 && !SaveGame("game.sav");
+    const bool told = Shown.size() == 1 && Shown[0] == std::string("Файл save\\game.sav не записан"_cp1251);
+    ::_exit(refused && told ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_EQ(Bytes("save/game.sav"), old);
   for (const auto& e : fs::directory_iterator("save"))
     EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
