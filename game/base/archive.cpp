@@ -49,16 +49,17 @@ int ReadGameFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std
   try {
     switch (plat::ReadRegularFile(path, maxBytes, bytes)) {
       case plat::ReadResult::Ok: return 0;
-      case plat::ReadResult::NotRegular: return NotRegularFileCode;
       case plat::ReadResult::TooLarge: return FileTooLargeCode;
       case plat::ReadResult::CannotRead: return ReadFailureCode;
+      case plat::ReadResult::NotRegular:  // a folder is refused as the system refuses to open it
       case plat::ReadResult::CannotOpen: break;
     }
   } catch (const std::bad_alloc&) {
     return OutOfMemoryCode;
   }
   const int code = OpenErrorCode(path);
-  return code != 0 ? code : 2;
+  std::error_code ec;
+  return code != 0 ? code : std::filesystem::exists(path, ec) ? NotRegularFileCode : 2;
 }
 
 void CloseAllArchives() { ArchiveCount = 0; }

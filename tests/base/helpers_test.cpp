@@ -111,7 +111,7 @@ TEST(Files, PipesDevicesAndOversizedFilesAreRefusedByName) {
   } cases[] = {
       {"pipe.dat", NotRegularFileCode, "File data\\pipe.dat is not a regular file"},
       {"zero.dat", NotRegularFileCode, "File data\\zero.dat is not a regular file"},
-      {"folder.dat", NotRegularFileCode, "File data\\folder.dat is not a regular file"},
+      {"folder.dat", 5, "File data\\folder.dat: Access denied"},
       {"big.dat", FileTooLargeCode, "File data\\big.dat is larger than a file of its kind can be"},
       {"none.dat", 2, "File data\\none.dat not found"},
       {"full.dat", 0, nullptr},
