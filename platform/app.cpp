@@ -1,6 +1,10 @@
 // The application loop: window events first, then due timers, then the idle handler.
 #include "platform/app.h"
 
+#include <signal.h>
+
+#include <atomic>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -32,6 +36,56 @@ std::vector<detail::RawEvent> gHeld;
 
 std::mutex gTaskMutex;
 std::vector<std::function<void()>> gTasks;
+
+// TERM and INT close the main form from the loop, as the window's close box does.
+constexpr int kQuitSignals[] = {SIGTERM, SIGINT};
+volatile std::sig_atomic_t gQuitSignal = 0;
+std::atomic<int> gModalBoxes{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+struct sigaction gOldQuitActions[2];
+bool gQuitSignalsInstalled = false;
+
+void OnQuitSignal(int sig) {
+  if (gModalBoxes.load(std::memory_order_relaxed) > 0) {
+    // A message box runs a loop of the window system's own that hears nothing of ours: the
+    // program ends now, as the signal's own action would end it.
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+    return;
+  }
+  gQuitSignal = sig;
+}
+
+void InstallQuitSignals() {
+  if (gQuitSignalsInstalled) return;
+  for (int i = 0; i < 2; ++i) {
+    ::sigaction(kQuitSignals[i], nullptr, &gOldQuitActions[i]);
+    // A signal the program was started to ignore (in the background) stays ignored.
+    if (gOldQuitActions[i].sa_handler == SIG_IGN) continue;
+    struct sigaction sa {};
+    sa.sa_handler = OnQuitSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(kQuitSignals[i], &sa, nullptr);
+  }
+  gQuitSignalsInstalled = true;
+}
+
+void RestoreQuitSignals() {
+  if (!gQuitSignalsInstalled) return;
+  for (int i = 0; i < 2; ++i) ::sigaction(kQuitSignals[i], &gOldQuitActions[i], nullptr);
+  gQuitSignalsInstalled = false;
+  gQuitSignal = 0;
+}
+
+// A quit signal that arrived since the last pass closes the main form (or ends a program that
+// has none).
+void AnswerQuitSignal() {
+  if (gQuitSignal == 0) return;
+  gQuitSignal = 0;
+  if (Form* f = MainForm()) CloseForm(f);
+  else Terminate();
+}
 
 Timer* FindTimer(int id) {
   for (Timer& t : gTimers)
@@ -93,6 +147,8 @@ bool TasksPending() {
 
 namespace detail {
 Backend* Current() { return gBackend.get(); }
+void EnterModalBox() { gModalBoxes.fetch_add(1); }
+void LeaveModalBox() { gModalBoxes.fetch_sub(1); }
 void TimersShutdown() { gTimers.clear(); }
 // Used by the null back end to find where its virtual clock should jump.
 std::uint64_t NextTimerDue(bool& any) {
@@ -134,6 +190,8 @@ bool Init(BackendKind kind, std::string* error) {
     if (error) *error = "No such back end";
     return false;
   }
+  // After the back end, whose library may have put its own handlers there.
+  InstallQuitSignals();
   gTerminated = false;
   return true;
 }
@@ -153,6 +211,7 @@ void Shutdown() {
   OnDisplayLost = nullptr;
   OnAppDeactivate = nullptr;
   OnMusicEnd = nullptr;
+  RestoreQuitSignals();
   gBackend.reset();
   gTerminated = false;
 }
@@ -245,6 +304,7 @@ void ProcessMessages(bool mayWait) {
     for (const detail::RawEvent& h : held)
       if (!gTerminated) detail::DispatchEvent(h);
   }
+  AnswerQuitSignal();
   while (!gTerminated && gBackend->PollEvent(ev)) detail::DispatchEvent(ev);
   detail::DeliverFirstActivations();
   if (gTerminated) return;

@@ -77,6 +77,10 @@ std::unique_ptr<Backend> MakeSdlBackend(std::string* error);
 #endif
 
 Backend* Current();  // null before Init
+// Around a message box, whose loop is the window system's: a quit signal then ends the program
+// at once instead of waiting for the loop.
+void EnterModalBox();
+void LeaveModalBox();
 
 // Shared parts the loop calls.
 void DispatchEvent(const RawEvent& ev);

@@ -433,8 +433,12 @@ bool Present(Form* form, const Surface& surface, bool stretch) {
 
 void MessageBox(Form* parent, const std::string& title, const std::string& text,
                 MessageKind kind) {
-  if (detail::Current())
-    detail::Current()->ShowMessage(parent ? parent->id : 0, title, text, kind);
+  if (!detail::Current()) return;
+  struct Modal {
+    Modal() { detail::EnterModalBox(); }
+    ~Modal() { detail::LeaveModalBox(); }
+  } modal;
+  detail::Current()->ShowMessage(parent ? parent->id : 0, title, text, kind);
 }
 
 }  // namespace plat

@@ -3,8 +3,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "platform/system.h"
 
@@ -114,19 +112,24 @@ bool IniLoad(IniFile& ini, const std::filesystem::path& path, std::string* error
     IniParse(ini, "");
     return true;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (error) *error = "Cannot read " + path.string() + ": " + std::strerror(errno);
-    return false;
-  }
-  std::ostringstream buf;
-  buf << in.rdbuf();
-  if (in.bad()) {
-    if (error) *error = "Cannot read " + path.string();
-    return false;
+  // A settings file of hand-written lines; anything larger is not one.
+  constexpr std::uintmax_t MaxIniBytes = 1u << 20;
+  std::string text;
+  switch (ReadRegularFile(path, MaxIniBytes, text)) {
+    case ReadResult::Ok:
+      break;
+    case ReadResult::NotRegular:
+      if (error) *error = "File " + path.string() + " is not a regular file";
+      return false;
+    case ReadResult::TooLarge:
+      if (error) *error = "File " + path.string() + " is larger than a settings file can be";
+      return false;
+    default:
+      if (error) *error = "Cannot read " + path.string() + ": " + std::strerror(errno);
+      return false;
   }
   ini.path = path;
-  IniParse(ini, buf.str());
+  IniParse(ini, text);
   return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <random>
+#include <csignal>
 
 namespace plat {
 namespace {
@@ -87,47 +88,100 @@ void LibraryFree(void* library) {
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::string* error) {
+  IgnoreFileSizeSignal();
   std::filesystem::path dir = path.parent_path();
   if (dir.empty()) dir = ".";
-  std::random_device rd;
-  std::filesystem::path tmp =
-      dir / ("." + path.filename().string() + ".tmp" + std::to_string(rd() % 1000000));
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  std::filesystem::path tmp = path;
+  tmp += ".tmp" + std::to_string(::getpid());
+  auto fail = [&](const std::string& what, int fd) {
+    if (error) *error = Errno(what + path.string());
+    if (fd >= 0) ::close(fd);
+    ::unlink(tmp.c_str());
+    return false;
+  };
+  // A leftover of an ended run is removed; a link planted there is never followed.
+  ::unlink(tmp.c_str());
+  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
     if (error) *error = Errno("Cannot write " + path.string());
     return false;
   }
   std::size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (error) *error = Errno("Cannot write " + path.string());
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return false;
-    }
+    if (n <= 0) return fail("Cannot write ", fd);
     done += static_cast<std::size_t>(n);
   }
   // Keep the mode of the file being replaced.
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    if (error) *error = Errno("Cannot write " + path.string());
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
-    if (error) *error = Errno("Cannot replace " + path.string());
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (::fsync(fd) != 0) return fail("Cannot write ", fd);
+  if (::close(fd) != 0) return fail("Cannot write ", -1);
+  if (::rename(tmp.c_str(), path.c_str()) != 0) return fail("Cannot replace ", -1);
+  const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     ::fsync(dfd);
     ::close(dfd);
   }
   return true;
+}
+
+void IgnoreFileSizeSignal() {
+  // Past the file-size limit a write then fails with EFBIG like any other, instead of the
+  // signal ending the program with the temporary file left behind. A handler of the program's
+  // own is left alone.
+  static const bool done = [] {
+    struct sigaction old {};
+    if (::sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL) ::signal(SIGXFSZ, SIG_IGN);
+    return true;
+  }();
+  (void)done;
+}
+
+namespace {
+
+template <typename Buffer>
+ReadResult ReadRegular(const std::filesystem::path& path, std::uintmax_t maxBytes, Buffer& out) {
+  // Non-blocking, so that a named pipe does not wait for a writer; it is refused below.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return ReadResult::CannotOpen;
+  struct stat st {};
+  ReadResult result = ReadResult::Ok;
+  if (::fstat(fd, &st) != 0) result = ReadResult::CannotRead;
+  else if (!S_ISREG(st.st_mode)) result = ReadResult::NotRegular;
+  else if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) result = ReadResult::TooLarge;
+  Buffer bytes;
+  if (result == ReadResult::Ok) {
+    bytes.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    // One byte more than the file held, to see it grow past what was judged.
+    char extra = 0;
+    while (result == ReadResult::Ok) {
+      void* at = done < bytes.size() ? static_cast<void*>(bytes.data() + done) : &extra;
+      const std::size_t want = done < bytes.size() ? bytes.size() - done : 1;
+      const ssize_t n = ::read(fd, at, want);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) result = ReadResult::CannotRead;
+      else if (n == 0) break;
+      else if (done >= bytes.size()) result = ReadResult::TooLarge;
+      else done += static_cast<std::size_t>(n);
+    }
+    bytes.resize(done);
+  }
+  ::close(fd);
+  if (result == ReadResult::Ok) out = std::move(bytes);
+  return result;
+}
+
+}  // namespace
+
+ReadResult ReadRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std::string& out) {
+  return ReadRegular(path, maxBytes, out);
+}
+ReadResult ReadRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes,
+                           std::vector<std::uint8_t>& out) {
+  return ReadRegular(path, maxBytes, out);
 }
 
 std::filesystem::path HomeFolder() { return EnvPath("HOME"); }

@@ -2,9 +2,11 @@
 // folders and its launchers (for the installer).
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace plat {
 
@@ -13,10 +15,20 @@ void* LibraryLoad(const std::string& name, std::string* error = nullptr);
 void* LibrarySymbol(void* library, const std::string& symbol, std::string* error = nullptr);
 void LibraryFree(void* library);
 
-// Writes to a temporary file beside `path`, flushes it and renames it into place: a failed
-// write never destroys the old file.
+// Writes to a temporary file beside `path` ("<path>.tmp<pid>"), flushes it and renames it into
+// place: a failed write (a full disk, the file-size limit) never destroys the old file and leaves
+// no temporary file behind. Every writer of both programs goes through here.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::string* error = nullptr);
+// SIGXFSZ is ignored (unless the program handles it), so that a write past the limit fails.
+void IgnoreFileSizeSignal();
+
+// Reads a whole file that is a regular file of at most `maxBytes`: a named pipe, a device or a
+// link to one, or a file larger than its kind can be, is refused without being read or waited on.
+enum class ReadResult { Ok, CannotOpen, NotRegular, TooLarge, CannotRead };
+ReadResult ReadRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std::string& out);
+ReadResult ReadRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes,
+                           std::vector<std::uint8_t>& out);
 
 // The current user's folders, or empty when they cannot be found.
 std::filesystem::path HomeFolder();

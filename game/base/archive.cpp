@@ -6,19 +6,22 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <system_error>
 
 #include "game/base/files.h"
 #include "game/base/globals.h"
 #include "game/base/options.h"
 #include "game/base/video.h"
+#include "platform/system.h"
 
 namespace zarn {
 
 int OpenErrorCode(const std::filesystem::path& path) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) return 5;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking: a named pipe must not hold the game until someone writes to it.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd >= 0) {
     ::close(fd);
     return 0;
@@ -42,15 +45,21 @@ int OpenErrorCode(const std::filesystem::path& path) {
   }
 }
 
-int ReadGameFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
-  // Only regular files: a folder or a device must not be read as data.
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    const int code = OpenErrorCode(path);
-    return code != 0 ? code : 5;
+int ReadGameFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std::vector<std::uint8_t>& bytes) {
+  try {
+    switch (plat::ReadRegularFile(path, maxBytes, bytes)) {
+      case plat::ReadResult::Ok: return 0;
+      case plat::ReadResult::TooLarge: return FileTooLargeCode;
+      case plat::ReadResult::CannotRead: return ReadFailureCode;
+      case plat::ReadResult::NotRegular:  // a folder is refused as the system refuses to open it
+      case plat::ReadResult::CannotOpen: break;
+    }
+  } catch (const std::bad_alloc&) {
+    return OutOfMemoryCode;
   }
-  if (const int code = OpenErrorCode(path)) return code;
-  return ReadWholeFile(path, bytes) ? 0 : ReadFailureCode;
+  const int code = OpenErrorCode(path);
+  std::error_code ec;
+  return code != 0 ? code : std::filesystem::exists(path, ec) ? NotRegularFileCode : 2;
 }
 
 void CloseAllArchives() { ArchiveCount = 0; }
@@ -61,7 +70,7 @@ std::uint16_t ArchiveBufferSize(std::string_view gamePath) {
   const auto size = std::filesystem::file_size(path, ec);
   if (ec) {
     const int code = OpenErrorCode(path);
-    ArchiveError = static_cast<std::int16_t>(code != 0 ? code : 5);
+    ArchiveError = static_cast<std::int16_t>(code != 0 ? code : NotRegularFileCode);
     return 0;
   }
   const std::uintmax_t thousands = size / 1000 + 1 + 64;
@@ -120,7 +129,7 @@ std::uint16_t OpenResourceArchive(std::string_view gamePath, std::vector<std::ui
   }
   const std::filesystem::path path = NativePath(gamePath);
   std::vector<std::uint8_t> file;
-  if (const int code = ReadGameFile(path, file)) {
+  if (const int code = ReadGameFile(path, MaxArchiveFileBytes, file)) {
     ArchiveError = static_cast<std::int16_t>(code == ReadFailureCode ? ArchiveErrorRead : code);
     return 1;
   }

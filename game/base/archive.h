@@ -95,10 +95,19 @@ struct TResourceHandle {
 // Runtime result code of a file that does not open: 2 not found, 3 path not found,
 // 4 too many open files, 5 access denied; 0 when it opens.
 int OpenErrorCode(const std::filesystem::path& path);
-// Reads a whole regular file: 0, an open code as above, or ReadFailureCode (the runtime's
-// disk read error) when reading fails.
+// Reads a whole regular file of at most maxBytes: 0, an open code as above, ReadFailureCode (the
+// runtime's disk read error) when reading fails, or one of the codes below.
 inline constexpr int ReadFailureCode = 100;
-int ReadGameFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes);
+inline constexpr int OutOfMemoryCode = 8;  // as the system's own "not enough memory"
+inline constexpr int NotRegularFileCode = 150;  // a named pipe, a device, a link to one
+inline constexpr int FileTooLargeCode = 151;  // larger than any file of its kind
+int ReadGameFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std::vector<std::uint8_t>& bytes);
+// The most the game reads of each kind of data file: the archive's buffer size counts thousands
+// in 16 bits; a font holds under 64 KB of glyphs and the largest sheet 28 KB; a sound bank of
+// short effects stays far below its limit.
+inline constexpr std::uintmax_t MaxArchiveFileBytes = 0xFFFFull * 1000;
+inline constexpr std::uintmax_t MaxSheetFileBytes = 1u << 20;
+inline constexpr std::uintmax_t MaxSoundBankBytes = 64u << 20;
 
 void CloseAllArchives();
 // Buffer size in thousands of bytes: file size div 1000 + 1 + 64; 0 when the file does not

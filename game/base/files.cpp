@@ -1,13 +1,9 @@
 #include "game/base/files.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
 #include <system_error>
 
 #include "game/base/cp1251.h"
+#include "platform/system.h"
 
 namespace zarn {
 
@@ -62,45 +58,16 @@ std::filesystem::path NativePath(std::string_view gamePath) {
   return result;
 }
 
-bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) return false;
-  in.seekg(0, std::ios::beg);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) return false;
-  out = std::move(bytes);
-  return true;
+bool ReadWholeFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std::vector<std::uint8_t>& out) {
+  return plat::ReadRegularFile(path, maxBytes, out) == plat::ReadResult::Ok;
 }
 
 bool ReplaceFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-  std::filesystem::path temp = path;
-  temp += ".tmp" + std::to_string(::getpid());
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  std::size_t done = 0;
-  bool ok = true;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) {
-      if (n < 0 && errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+  return plat::WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-  return ReplaceFileAtomically(
-      path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  return plat::WriteFileAtomically(path, bytes);
 }
 
 }  // namespace zarn

@@ -14,11 +14,14 @@ namespace zarn {
 
 std::filesystem::path NativePath(std::string_view gamePath);
 
-// Whole-file read; false when the file cannot be opened or read.
-bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out);
+// Whole-file read of a regular file of at most maxBytes, the most a file of its kind can hold;
+// false when it cannot be opened or read, is larger, or is no regular file (a named pipe or a
+// device is refused without waiting on it).
+bool ReadWholeFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std::vector<std::uint8_t>& out);
 
 // Writes to a temporary file beside the target, flushes it and renames it into place: a failed
-// write never destroys the old file. False (and the old file untouched) on any failure.
+// write (a full disk, the file-size limit) never destroys the old file nor leaves the temporary
+// one. False (and the old file untouched) on any failure.
 bool ReplaceFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 

@@ -4,6 +4,7 @@
 #include <bit>
 
 #include "game/base/archive.h"
+#include "game/base/cp1251.h"
 #include "game/base/files.h"
 #include "game/base/video.h"
 
@@ -51,7 +52,7 @@ std::uint16_t LoadFont(std::string_view gamePath, std::vector<std::uint8_t>& buf
     return 0;
   }
   std::vector<std::uint8_t> file;
-  if (const int code = ReadGameFile(NativePath(gamePath), file)) {
+  if (const int code = ReadGameFile(NativePath(gamePath), MaxSheetFileBytes, file)) {
     FileError = code;
     ErrorFileName = std::string(gamePath);
     return 0;
@@ -249,6 +250,12 @@ std::string ErrorText(int code) {
 
 static_assert(FontErrorBadHeader == ArchiveErrorBadHeader && FontErrorShort == DataFileReadError);
 
+std::string OutOfMemoryText(std::string_view gamePath) {
+  return std::string("Файл "_cp1251) + std::string(gamePath) + std::string(" не загружен: недостаточно памяти"_cp1251);
+}
+
+std::string_view OutOfMemoryText() { return "Недостаточно памяти"_cp1251; }
+
 std::string FileProblemText(std::string_view gamePath, int code) {
   const std::string file = "File " + std::string(gamePath);
   switch (code) {
@@ -263,6 +270,9 @@ std::string FileProblemText(std::string_view gamePath, int code) {
     case 12:
     case 50:
     case 101: return file + ": " + ErrorText(code);
+    case NotRegularFileCode: return file + " is not a regular file";
+    case FileTooLargeCode: return file + " is larger than a file of its kind can be";
+    case OutOfMemoryCode: return OutOfMemoryText(gamePath);
     default: return file + " cannot be read (error " + std::to_string(code) + ")";
   }
 }

@@ -75,5 +75,9 @@ std::string ErrorText(int code);
 // What the player is told when a data file fails to load at start-up: the file and what is
 // wrong with it (codes of the font, archive and sheet loaders and of the runtime).
 std::string FileProblemText(std::string_view gamePath, int code);
+// Memory ran out while the file was loaded: the file is not to blame (cp1251).
+std::string OutOfMemoryText(std::string_view gamePath);
+// Memory ran out with no one file to name (cp1251).
+std::string_view OutOfMemoryText();
 
 }  // namespace zarn

@@ -112,12 +112,11 @@ MapFileResult ReadMapFile(std::string_view name) {
   const std::filesystem::path path = MapPath(name);
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return MapFileResult::CannotRead;
-  const auto size = std::filesystem::file_size(path, ec);
-  if (ec) return MapFileResult::CannotRead;
   // Judge the length before reading, so a huge file is never pulled into memory.
-  if (size > MaxMapFileSize) return MapFileResult::BadLength;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (!ec && size > MaxMapFileSize) return MapFileResult::BadLength;
   std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes)) return MapFileResult::CannotRead;
+  if (!ReadWholeFile(path, MaxMapFileSize, bytes)) return MapFileResult::CannotRead;
   return ApplyMapFile(bytes);
 }
 

@@ -99,9 +99,12 @@ int PutSheetBytes(std::span<const std::uint8_t> bytes, TSheetRef sheet, int firs
 namespace {
 
 int ReadDataFile(std::string_view gamePath, std::vector<std::uint8_t>& bytes) {
-  const int code = ReadGameFile(NativePath(gamePath), bytes);
+  const int code = ReadGameFile(NativePath(gamePath), MaxSheetFileBytes, bytes);
   if (code == 0) return 0;
-  return code == ReadFailureCode ? DataFileReadError : DataFileOpenError;
+  if (code == ReadFailureCode) return DataFileReadError;
+  // These say more than "does not open".
+  if (code == OutOfMemoryCode || code == NotRegularFileCode || code == FileTooLargeCode) return code;
+  return DataFileOpenError;
 }
 
 }  // namespace

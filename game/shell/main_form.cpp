@@ -70,12 +70,17 @@ plat::PixelFormat BackBitmapFormat() {
   return GameOptions.PaletteType == 0 ? plat::PixelFormat::Rgb555 : plat::PixelFormat::Rgb565;
 }
 
-void ReportFileProblem(const std::string& text) {
-  const std::string utf8 = plat::Cp1251ToUtf8(text);
+namespace {
+
+void ReportProblemUtf8(const std::string& utf8) {
   std::fprintf(stderr, "ZARN III: %s\n", utf8.c_str());
   plat::Form* parent = MainForm ? MainForm->Handle() : nullptr;
   plat::MessageBox(parent, "ZARN III", utf8, plat::MessageKind::Error);
 }
+
+}  // namespace
+
+void ReportFileProblem(const std::string& text) { ReportProblemUtf8(plat::Cp1251ToUtf8(text)); }
 
 void HaltWithMessage(const std::string& text) {
   ReportFileProblem(text);
@@ -279,7 +284,8 @@ void TMainForm::FormActivate() {
   StartedUp = true;
   ScreenshotFailureTold = false;
   try {
-    LoadSettings();
+    // Unreadable settings are told; the game starts with its own and does not overwrite them.
+    if (std::string why; !LoadSettings(&why)) ReportProblemUtf8(why);
     // A lost display ends the program as quitting does, so the settings are kept.
     plat::OnDisplayLost = [] { SaveSettings(); };
     plat::SurfaceCreate(BackBitmap, ScreenWidth, ScreenHeight, BackBitmapFormat());
@@ -293,7 +299,7 @@ void TMainForm::FormActivate() {
       return;
     }
     if (GraphicsLoadError == GraphicsArchiveNoBuffer) {
-      HaltWithMessage(std::string(ResourceArchiveFile) + ": not enough memory");
+      HaltWithMessage(OutOfMemoryText(ResourceArchiveFile));
       return;
     }
     if (!GraphicsProblems.empty()) {
@@ -349,6 +355,9 @@ void TMainForm::FormActivate() {
     // the checks that drive the real program; the menus stay the way back.
     if (const char* scene = std::getenv("ZARN_TEST_SCENARIO"); scene != nullptr && *scene != '\0')
       StartScenarioAtOnce(scene);
+  } catch (const std::bad_alloc&) {
+    // Whatever was being loaded is not to blame.
+    HaltWithMessage(std::string(OutOfMemoryText()));
   } catch (const std::exception& e) {
     HaltWithMessage(e.what());
   }

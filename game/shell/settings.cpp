@@ -47,9 +47,9 @@ void ClampGameOptions() {
   o.NetPort = std::clamp(o.NetPort, 1, 65535);
 }
 
-bool LoadSettings() {
+bool LoadSettings(std::string* why) {
   plat::IniFile ini;
-  if (!plat::IniLoad(ini, SettingsPath())) return false;
+  if (!plat::IniLoad(ini, SettingsPath(), why)) return false;
   TGameOptions o = GameOptions;
   o.MusicEnable = ReadBool(ini, "MusicEnable", o.MusicEnable);
   o.SoundEnable = ReadBool(ini, "SoundEnable", o.SoundEnable);

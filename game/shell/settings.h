@@ -24,8 +24,9 @@ std::filesystem::path SettingsPath();
 
 // Overwrites GameOptions from the file (missing keys and files keep the current values), holds
 // the numbers to what the game can run with, and hands the network values to the sockets.
-// False only when the file exists but cannot be read (GameOptions then stays as it was).
-bool LoadSettings();
+// False only when the file exists but cannot be read, or is no regular file of a settings
+// file's size (GameOptions then stays as it was); `why` then names the file (UTF-8).
+bool LoadSettings(std::string* why = nullptr);
 // Writes the 22 keys; every other line of the file stays. False when the file cannot be written.
 bool SaveSettings();
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <new>
 
 #include "game/base/archive.h"
 #include "game/base/files.h"
@@ -39,19 +40,20 @@ void StartSoundDevice() {
 void LoadSoundBank() {
   SoundBankLoaded = false;
   if (!SoundWaves) return;
+  // The collection is left as it was on any failure; effects stay silent and the player is told
+  // why.
+  std::vector<std::uint8_t> bytes;
+  if (const int code = ReadGameFile(NativePath(SoundBankFile), MaxSoundBankBytes, bytes)) {
+    ReportFileProblem(FileProblemText(SoundBankFile, code));
+    return;
+  }
   try {
-    SoundWaves->Items().LoadFromFile(NativePath(SoundBankFile));
+    SoundWaves->Items().LoadFromBytes(bytes);
     SoundBankLoaded = true;
+  } catch (const std::bad_alloc&) {
+    ReportFileProblem(OutOfMemoryText(SoundBankFile));
   } catch (const std::exception& e) {
-    // The collection is left as it was; effects stay silent and the player is told why.
-    const std::filesystem::path path = NativePath(SoundBankFile);
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec)) {
-      ReportFileProblem("File " + std::string(SoundBankFile) + " is damaged: " + e.what());
-    } else {
-      const int code = OpenErrorCode(path);
-      ReportFileProblem(FileProblemText(SoundBankFile, code != 0 ? code : 2));
-    }
+    ReportFileProblem("File " + std::string(SoundBankFile) + " is damaged: " + e.what());
   }
 }
 

@@ -174,7 +174,7 @@ void ReplaceHarvester(TPlayerRecord& p) {
     p.ReplacementReady = 1;
     return;
   }
-  --p.UnitsMade;
+  AddSaturating(p.UnitsMade, -1);
   TUnitRecord& harvester = Units[h];
   StopCarrier(harvester);
   harvester.Load = 5;
@@ -187,7 +187,7 @@ void ReplaceHarvester(TPlayerRecord& p) {
   p.DeliveryY = cy;
   TUnitRecord& c = DeliveryCarrier();
   InitUnit(c, cx, cy, DeliveryCarrierSlot, refinery->Side, n, UnitCarrier);
-  --p.UnitsMade;
+  AddSaturating(p.UnitsMade, -1);
   // The harvester is aboard for real: a carrier that goes down takes it along.
   c.CargoCount = 1;
   c.Cargo[1] = h;

@@ -18,6 +18,7 @@
 #include "game/world/orders.h"
 #include "game/world/ossinfields.h"
 #include "game/world/passability.h"
+#include "game/world/players.h"
 #include "game/world/placement.h"
 #include "game/world/tileindex.h"
 #include "game/world/units.h"
@@ -251,8 +252,8 @@ void RefineryUnload(TBuildingRecord& r) {
     const std::uint16_t amount = std::min<std::uint16_t>(HarvestTake, h.Load);
     const double factor = LacksIncomeBonusBuilding(r.Owner) ? 1.0 : IncomeBonusFactor;
     const auto gain = static_cast<std::int32_t>(factor * amount);
-    if (NetRole != RoleClient) owner.Credits += gain;
-    owner.ResourceDelivered += gain;
+    if (NetRole != RoleClient) AddCredits(owner, gain);
+    AddResourceDelivered(owner, gain);
     h.Load = static_cast<std::uint16_t>(h.Load - amount);
   }
   if (h.Load != 0) return;

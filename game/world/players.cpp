@@ -120,11 +120,15 @@ void PlayerTick(TPlayerRecord& p) {
   if (NetRole == RoleSingle) ComputerPlayerThink(p);
 }
 
-void AddUnitMade(TPlayerRecord& p) { ++p.UnitsMade; }
-void AddBuildingMade(TPlayerRecord& p) { ++p.BuildingsMade; }
-void AddUnitDestroyed(TPlayerRecord& p) { ++p.UnitsDestroyed; }
-void AddBuildingDestroyed(TPlayerRecord& p) { ++p.BuildingsDestroyed; }
-void AddResourceDelivered(TPlayerRecord& p, std::int32_t amount) { p.ResourceDelivered += amount; }
+void AddSaturating(std::int32_t& counter, std::int64_t amount) {
+  counter = static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{counter} + amount, INT32_MIN, INT32_MAX));
+}
+void AddCredits(TPlayerRecord& p, std::int32_t amount) { AddSaturating(p.Credits, amount); }
+void AddUnitMade(TPlayerRecord& p) { AddSaturating(p.UnitsMade, 1); }
+void AddBuildingMade(TPlayerRecord& p) { AddSaturating(p.BuildingsMade, 1); }
+void AddUnitDestroyed(TPlayerRecord& p) { AddSaturating(p.UnitsDestroyed, 1); }
+void AddBuildingDestroyed(TPlayerRecord& p) { AddSaturating(p.BuildingsDestroyed, 1); }
+void AddResourceDelivered(TPlayerRecord& p, std::int32_t amount) { AddSaturating(p.ResourceDelivered, amount); }
 
 std::string_view PlayerColourName(std::int32_t index) {
   static constexpr std::string_view Names[9] = {

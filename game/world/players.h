@@ -26,6 +26,11 @@ void InitPlayerRecord(TPlayerRecord& player, std::uint8_t number, std::uint8_t s
 // games or the computer player of single play.
 void PlayerTick(TPlayerRecord& player);
 
+// Money and statistics stop at the ends of their 32 bits: a saved game or a scenario may hold any
+// figure, and play only ever adds to it.
+void AddSaturating(std::int32_t& counter, std::int64_t amount);
+void AddCredits(TPlayerRecord& player, std::int32_t amount);
+
 // Statistics, each one field of the record.
 void AddUnitMade(TPlayerRecord& player);
 void AddBuildingMade(TPlayerRecord& player);

@@ -9,6 +9,7 @@
 #include "game/sound/dsnd.h"
 #include "game/world/buildings.h"
 #include "game/world/messages.h"
+#include "game/world/players.h"
 #include "game/world/units.h"
 
 namespace zarn {
@@ -19,7 +20,7 @@ constexpr std::string_view ProductionDoneText = "Изготовление зав
 constexpr std::string_view UpgradeDoneText = "Модернизация завершена"_cp1251;
 
 void Refund(std::uint8_t player, std::int32_t amount) {
-  if (TPlayerRecord* p = PlayerRecord(player)) p->Credits += amount;
+  if (TPlayerRecord* p = PlayerRecord(player)) AddCredits(*p, amount);
 }
 
 // CostStep takes a 16-bit amount; larger prices take the largest step rather than wrapping.

@@ -22,6 +22,7 @@ namespace {
 constexpr std::string_view NoSaveFolderText = "Каталог save отсутствует"_cp1251;
 
 constexpr std::uint16_t MaxPathLength = 10;
+constexpr std::int32_t MaxSavedTick = INT32_MAX / 2;
 constexpr std::size_t MaxSaveUnits = MaxUnitSlots + 1;  // slot 0 too
 constexpr std::size_t MaxSaveFileSize = SaveGameFileSize(MaxSaveUnits, MaxBuildingSlots, MapMaxSize, MapMaxSize);
 
@@ -107,6 +108,10 @@ bool RecordsOk(const TSaveImage& s) {
   auto onMap = [w, h](std::int64_t x, std::int64_t y) { return x >= 1 && x <= w && y >= 1 && y <= h; };
 
   if (s.Header.MapNameLength > sizeof s.Header.MapName) return false;
+  // Both clocks count up from 0 at 19 steps a second at most; a figure play cannot reach in a
+  // year would overflow them and every "now + period" on the way.
+  if (s.Header.WorldTick < 0 || s.Header.WorldTick > MaxSavedTick || s.Header.Tick < 0 || s.Header.Tick > MaxSavedTick)
+    return false;
   if (s.Mission.PlayerCount < 1 || s.Mission.PlayerCount > MaxPlayers) return false;
 
   std::bitset<MaxUnitSlots + 1> unitSeen;
@@ -364,18 +369,15 @@ bool LoadGame(std::string_view name) {
     TellFileProblem(SaveFileText, name, MissingText);
     return false;
   }
-  const auto size = std::filesystem::file_size(path, ec);
   std::vector<std::uint8_t> save;
-  if (ec || size > MaxSaveFileSize || !ReadWholeFile(path, save)) {
+  if (!ReadWholeFile(path, MaxSaveFileSize, save)) {
     TellFileProblem(SaveFileText, name, DamagedText);
     return false;
   }
   const std::string mapName = SaveGameMapName(save);
   std::vector<std::uint8_t> map;
   if (IsPlainFileName(mapName)) {
-    const std::filesystem::path mapPath = NativePath("maps\\" + mapName);
-    const auto mapSize = std::filesystem::file_size(mapPath, ec);
-    if (ec || mapSize > MapFileSize(MapMaxSize, MapMaxSize) || !ReadWholeFile(mapPath, map)) {
+    if (!ReadWholeFile(NativePath("maps\\" + mapName), MapFileSize(MapMaxSize, MapMaxSize), map)) {
       TellFileProblem(MapsFileText, mapName, MissingText);
       return false;
     }

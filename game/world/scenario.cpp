@@ -164,10 +164,9 @@ bool LoadScenario(std::string_view name) {
     TellFileProblem(ScenesFileText, name, MissingText);
     return true;
   }
-  // Judge the length before reading, so a huge file is never pulled into memory.
-  const auto size = std::filesystem::file_size(path, ec);
-  if (ec || size > MaxScenarioFileSize || !ReadWholeFile(path, bytes)) {
-    TellFileProblem(ScenesFileText, name, ec ? MissingText : DamagedText);
+  // A file longer than any scenario is never pulled into memory.
+  if (!ReadWholeFile(path, MaxScenarioFileSize, bytes)) {
+    TellFileProblem(ScenesFileText, name, DamagedText);
     return true;
   }
   if (ApplyScenarioFile(bytes) != ScenarioFileResult::Ok) {

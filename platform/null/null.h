@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,8 @@ struct Box {
 };
 const std::vector<Box>& MessageBoxes();
 void ClearMessageBoxes();
+// Runs while a box is shown, as the person answering it would; unset, a box returns at once.
+void SetMessageBoxAnswer(std::function<void()> answer);
 
 // Every sound and music call, one line each, e.g. "play 3 loop=0", "music play x.mid".
 const std::vector<std::string>& AudioLog();

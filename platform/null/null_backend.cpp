@@ -42,6 +42,7 @@ struct State {
   std::uint64_t frames = 0;
   Frame last;
   std::vector<Box> boxes;
+  std::function<void()> boxAnswer;
   std::vector<std::string> audioLog;
   std::vector<std::int16_t> capture;
 };
@@ -165,6 +166,7 @@ class NullBackend final : public detail::Backend {
   void ShowMessage(int, const std::string& title, const std::string& text,
                    MessageKind kind) override {
     state_.boxes.push_back(Box{title, text, kind});
+    if (state_.boxAnswer) state_.boxAnswer();
   }
 
   bool AudioOpen(std::uint32_t& rate, std::string* error) override {
@@ -283,6 +285,7 @@ void LoseSurface(Surface& s) { s.epoch = 0; }
 
 const std::vector<Box>& MessageBoxes() { return S().boxes; }
 void ClearMessageBoxes() { S().boxes.clear(); }
+void SetMessageBoxAnswer(std::function<void()> answer) { S().boxAnswer = std::move(answer); }
 const std::vector<std::string>& AudioLog() { return S().audioLog; }
 void ClearAudioLog() { S().audioLog.clear(); }
 const std::vector<std::int16_t>& AudioCapture() { return S().capture; }

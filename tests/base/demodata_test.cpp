@@ -23,7 +23,7 @@ const fs::path kGame = fs::path(ZARN_BINARY_DIR) / "game";
 
 Bytes Read(const fs::path& p) {
   Bytes b;
-  EXPECT_TRUE(zarn::ReadWholeFile(p, b)) << p;
+  EXPECT_TRUE(zarn::ReadWholeFile(p, zarn::MaxArchiveFileBytes, b)) << p;
   return b;
 }
 

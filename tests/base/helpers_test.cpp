@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "game/base/dvga.h"
@@ -79,12 +81,54 @@ TEST(Files, NativePathMatchesCaseAndReplacesAtomically) {
   ASSERT_TRUE(ReplaceFileAtomically(target, std::string_view("first")));
   ASSERT_TRUE(ReplaceFileAtomically(target, std::string_view("second")));
   std::vector<std::uint8_t> back;
-  ASSERT_TRUE(ReadWholeFile(target, back));
+  ASSERT_TRUE(ReadWholeFile(target, 6, back));
   EXPECT_EQ(std::string(back.begin(), back.end()), "second");
   // A folder that does not exist: refused, nothing left behind.
   EXPECT_FALSE(ReplaceFileAtomically(dir / "none" / "x.bin", std::string_view("y")));
-  EXPECT_FALSE(ReadWholeFile(dir / "none" / "x.bin", back));
+  EXPECT_FALSE(ReadWholeFile(dir / "none" / "x.bin", 6, back));
   EXPECT_EQ(std::string(back.begin(), back.end()), "second");
   fs::current_path(old);
+  fs::remove_all(dir);
+}
+
+// Only regular files are read, and no more than their kind can hold: a named pipe is not waited
+// on and a link to a device that never ends is not read until memory runs out. The player is
+// told which file.
+TEST(Files, PipesDevicesAndOversizedFilesAreRefusedByName) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("zarn_reads_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  ASSERT_EQ(::mkfifo((dir / "pipe.dat").c_str(), 0644), 0);
+  fs::create_symlink("/dev/zero", dir / "zero.dat");
+  fs::create_directory(dir / "folder.dat");
+  { std::ofstream(dir / "big.dat") << std::string(MaxSheetFileBytes + 1, 'x'); }
+  { std::ofstream(dir / "full.dat") << std::string(MaxSheetFileBytes, 'x'); }
+  const struct {
+    const char* name;
+    int code;
+    const char* text;
+  } cases[] = {
+      {"pipe.dat", NotRegularFileCode, "File data\\pipe.dat is not a regular file"},
+      {"zero.dat", NotRegularFileCode, "File data\\zero.dat is not a regular file"},
+      {"folder.dat", 5, "File data\\folder.dat: Access denied"},
+      {"big.dat", FileTooLargeCode, "File data\\big.dat is larger than a file of its kind can be"},
+      {"none.dat", 2, "File data\\none.dat not found"},
+      {"full.dat", 0, nullptr},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::uint8_t> bytes{1, 2, 3};
+    const int code = ReadGameFile(dir / c.name, MaxSheetFileBytes, bytes);
+    EXPECT_EQ(code, c.code) << c.name;
+    EXPECT_EQ(ReadWholeFile(dir / c.name, MaxSheetFileBytes, bytes), c.code == 0) << c.name;
+    if (c.code != 0) {
+      EXPECT_EQ(bytes.size(), 3u) << c.name;  // the buffer is left as it was
+      EXPECT_EQ(FileProblemText(std::string("data\\") + c.name, code), c.text);
+    } else {
+      EXPECT_EQ(bytes.size(), MaxSheetFileBytes);
+    }
+  }
+  EXPECT_EQ(FileProblemText("data\\zarn.snd", OutOfMemoryCode),
+            std::string("Файл data\\zarn.snd не загружен: недостаточно памяти"_cp1251));
   fs::remove_all(dir);
 }

@@ -1,3 +1,9 @@
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
 #include <string>
 #include <thread>
 #include <vector>
@@ -109,4 +115,60 @@ TEST(PlatformInit, UnknownBackendIsAClearError) {
   EXPECT_FALSE(Init(&error));
   EXPECT_NE(error.find("vga"), std::string::npos);
   setenv("ZARN_PLATFORM", "null", 1);
+}
+
+// TERM ends the program within a second: between passes of the loop by closing the main form, as
+// the window's close box does, and at once, by the signal itself, while a message box (whose loop
+// is the window system's, not ours) waits for an answer that never comes.
+TEST(QuitSignal, TermEndsTheProgramWithinASecondBoxOrNot) {
+  for (const bool box : {false, true}) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ::close(ready[0]);
+      auto tell = [fd = ready[1]] { (void)!::write(fd, "r", 1); };
+      setenv("ZARN_PLATFORM", "null", 1);
+      if (!Init()) ::_exit(10);
+      Form* form = CreateForm("zarn", 320, 200);
+      ShowForm(form);
+      if (box) {
+        null::SetMessageBoxAnswer([tell] {
+          tell();
+          for (;;) ::pause();
+        });
+        MessageBox(form, "ZARN III", "never answered");
+        ::_exit(11);
+      }
+      SetIdleHandler([tell](bool& done) {
+        static bool told = false;
+        if (!told) tell();
+        told = true;
+        done = true;
+      });
+      plat::Run();
+      ::_exit(plat::Terminated() ? 0 : 12);
+    }
+    ::close(ready[1]);
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    ::close(ready[0]);
+    const auto sent = std::chrono::steady_clock::now();
+    ::kill(child, SIGTERM);
+    int status = 0;
+    pid_t done = 0;
+    while ((done = ::waitpid(child, &status, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() - sent < std::chrono::seconds(1))
+      ::poll(nullptr, 0, 5);
+    if (done == 0) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+    }
+    EXPECT_EQ(done, child) << (box ? "with a box open: " : "") << "still running a second after TERM";
+    if (box)
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    else
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
 }

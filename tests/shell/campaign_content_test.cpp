@@ -167,8 +167,8 @@ TEST_F(CampaignContentTest, EachEncyclopediaPageIsHeadedByItsRowAndNamesItsSubje
 // share of its pixels by a step of brightness the eye sees at once.
 TEST(BuildIcons, EveryPairThatCanShareAListIsToldApart) {
   std::vector<std::uint8_t> icons, palette;
-  ASSERT_TRUE(ReadWholeFile(fs::path(ZARN_BINARY_DIR) / "game" / "data" / "icons.dat", icons));
-  ASSERT_TRUE(ReadWholeFile(fs::path(ZARN_BINARY_DIR) / "game" / "data" / "army.dat", palette));
+  ASSERT_TRUE(ReadWholeFile(fs::path(ZARN_BINARY_DIR) / "game" / "data" / "icons.dat", MaxSheetFileBytes, icons));
+  ASSERT_TRUE(ReadWholeFile(fs::path(ZARN_BINARY_DIR) / "game" / "data" / "army.dat", MaxSheetFileBytes, palette));
   constexpr std::size_t IconBytes = 30 * 22;
   ASSERT_EQ(icons.size(), 43 * IconBytes);
   ASSERT_GE(palette.size(), 768u);

@@ -1,16 +1,19 @@
-// Drawing the play screen runs every frame: with units or a worm selected it must not touch the
-// heap. Counted by replacing the global operator new in this test program (compiled out under
-// the sanitizers, which bring their own).
+// The heap of this test program is our own (compiled out under the sanitizers, which bring
+// theirs): counted, to see that drawing the play screen every frame does not touch it, and
+// limited, to see the program start where memory runs short.
 #if !defined(__SANITIZE_ADDRESS__)
 
 #include <cstdlib>
 #include <new>
 
 #include "tests/shell/playscreen_fixture.h"
+#include "tests/shell/shell_fixture.h"
 
 namespace {
 bool counting = false;
 int allocations = 0;
+// Allocations of this size or more fail, as under a low limit of address space.
+std::size_t failFrom = SIZE_MAX;
 }  // namespace
 
 // These replace the global pair: GCC cannot see that, and takes free() for a mismatch.
@@ -18,6 +21,7 @@ int allocations = 0;
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t n) {
   if (counting) ++allocations;
+  if (n >= failFrom) throw std::bad_alloc();
   if (void* p = std::malloc(n ? n : 1)) return p;
   throw std::bad_alloc();
 }
@@ -59,6 +63,30 @@ TEST_F(FrameHeap, AFrameWithUnitsOrAWormSelectedAllocatesNothing) {
   CreateWorm(Worms[1], 10, 10, 1);
   SelectOne(1, SelectedWorm);
   EXPECT_EQ(AllocationsOfTwoFrames(), 0) << "a worm";
+}
+
+// With too little memory the player is told so, naming what could not be loaded, instead of
+// being told that a sound file or the archive is damaged: the game goes on without its sound
+// bank (2.7 MB), and it cannot go on without the pictures' archive (1.1 MB).
+TEST_F(ShellTest, MemoryRunningOutAtStartUpIsToldAsSuch) {
+  const struct {
+    std::size_t failFrom;
+    bool runs;
+    const char* text;
+  } cases[] = {
+      {2'000'000, true, "Файл data\\zarn.snd не загружен: недостаточно памяти"},
+      {1'000'000, false, "Файл data\\zarn.res не загружен: недостаточно памяти"},
+  };
+  for (const auto& c : cases) {
+    TearDown();
+    SetUp();
+    failFrom = c.failFrom;
+    Start({"-debug"});
+    failFrom = SIZE_MAX;
+    ASSERT_EQ(plat::null::MessageBoxes().size(), 1u) << c.failFrom;
+    EXPECT_EQ(plat::null::MessageBoxes()[0].text, c.text);
+    EXPECT_EQ(!plat::Terminated(), c.runs) << c.text;
+  }
 }
 
 }  // namespace

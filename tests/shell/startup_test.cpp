@@ -1,4 +1,6 @@
 // The program's start-up, shutdown, keys and pointer on the null back end.
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "game/menus/dmenus.h"
@@ -163,6 +165,35 @@ TEST_F(ShellTest, AMissingOrDamagedSoundBankIsNamedAndTheGameGoesOnSilent) {
   EXPECT_EQ(GameScreen, 21);
   ASSERT_EQ(plat::null::MessageBoxes().size(), 1u);
   EXPECT_EQ(plat::null::MessageBoxes()[0].text, "File data\\zarn.snd not found");
+}
+
+// A named pipe is not waited on and a link to a device that never ends is not read: each is
+// refused by name. Without settings, a sheet or the sound bank the game goes on; without a font
+// or the archive it cannot.
+TEST_F(ShellTest, PipesAndEndlessFilesAreRefusedByNameWithoutWaiting) {
+  ASSERT_EQ(::mkfifo((folder / "zarn.ini").c_str(), 0644), 0);
+  fs::remove(folder / "data" / "crows.dat");
+  ASSERT_EQ(::mkfifo((folder / "data" / "crows.dat").c_str(), 0644), 0);
+  fs::remove(folder / "data" / "zarn.snd");
+  fs::create_symlink("/dev/zero", folder / "data" / "zarn.snd");
+  Start({"-debug"});
+  EXPECT_EQ(GameScreen, 21);
+  const auto& boxes = plat::null::MessageBoxes();
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[0].text, "File " + (folder / "zarn.ini").string() + " is not a regular file");
+  EXPECT_EQ(boxes[1].text, "File data\\crows.dat is not a regular file");
+  EXPECT_EQ(boxes[2].text, "File data\\zarn.snd is not a regular file");
+  EXPECT_FALSE(SoundBankLoaded);
+
+  for (const char* file : {"year2000.fnt", "zarn.res"}) {
+    TearDown();
+    SetUp();
+    fs::remove(folder / "data" / file);
+    fs::create_symlink("/dev/zero", folder / "data" / file);
+    EXPECT_NE(RunWithoutArguments(), 0) << file;
+    ASSERT_EQ(plat::null::MessageBoxes().size(), 1u) << file;
+    EXPECT_EQ(plat::null::MessageBoxes()[0].text, std::string("File data\\") + file + " is not a regular file");
+  }
 }
 
 TEST_F(ShellTest, DebugNeverGoesFullScreenAndTheDefaultDoes) {

@@ -5,7 +5,8 @@
 # the quit button ends it with status 0 and zarn.ini then holds the 22 keys in order; "-debug"
 # stays in a 640 x 400 window; a missing font gives a message and a non-zero status; the
 # display killed under it ends it within a second with status 1, the settings saved as at quit;
-# TERM ends it as its close box does (status 0, the settings file untouched).
+# TERM ends it as its close box does (status 0, the settings file untouched), and ends it within a
+# second with a message box open (a settings file that is a named pipe).
 #
 #   tests/shell/xvfb_check.sh <zarn> <game folder> <test_shell> <reference PNG> <audio_bursts>
 #
@@ -177,5 +178,18 @@ gone_within 1000 "TERM"
 [ "$STATUS" -eq 0 ] || fail "TERM ended the program with status $STATUS"
 cmp -s "$WORK/ini.before" "$WORK/game/zarn.ini" || fail "TERM wrote the settings file"
 
-echo "xvfb_check: passed (main menu shown, hover sound once, quit with 0, 22 keys, -debug windowed, missing font fails, a lost display ends it in a second keeping the settings, TERM ends it)"
+# --- A settings file that is a named pipe is told in a box at start-up instead of holding it for
+# good; TERM with that box open still ends the program within a second (by the signal itself). ---
+fresh_game
+rm -f "$WORK/game/zarn.ini"
+mkfifo "$WORK/game/zarn.ini" || fail "mkfifo"
+launch
+xs_wait_tree '"ZARN III": ' || fail "with a pipe for zarn.ini no message box appeared"
+grep -q "zarn.ini is not a regular file" "$WORK/log" || fail "the box does not name zarn.ini"
+FROM=$(now_ms)
+kill -TERM "$APID"
+gone_within 1000 "TERM with a box open"
+[ "$STATUS" -eq 143 ] || fail "TERM with a box open ended the program with status $STATUS"
+
+echo "xvfb_check: passed (main menu shown, hover sound once, quit with 0, 22 keys, -debug windowed, missing font fails, a lost display ends it in a second keeping the settings, TERM ends it, with a box open too)"
 exit 0

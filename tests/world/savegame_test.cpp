@@ -1,3 +1,6 @@
+#include <sys/resource.h>
+#include <sys/wait.h>
+
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -169,6 +172,8 @@ TEST_F(SaveGameTest, DamagedAndHostileSavesAreRefusedAndTheGameGoesOn) {
       {"map name too long", [](auto& b) { b[0] = 128; }},
       {"map name leaves maps", [](auto& b) { b[1] = '/'; }},
       {"map missing", [](auto& b) { b[1] = 'X'; }},
+      {"world clock no game reaches", [&](auto& b) { put32(b, 136, std::numeric_limits<std::int32_t>::max()); }},
+      {"interface clock below 0", [&](auto& b) { put32(b, 140, -1); }},
   };
 
   // What must survive every refusal: the running game, whole.
@@ -194,6 +199,50 @@ TEST_F(SaveGameTest, DamagedAndHostileSavesAreRefusedAndTheGameGoesOn) {
   EXPECT_FALSE(LoadGame("none.sav"));
   EXPECT_EQ(Shown.back(), std::string("Файл save\\none.sav отсутствует"_cp1251));
   EXPECT_EQ(EncodeSaveGame(), before);
+}
+
+// Money and statistics near the top of their 32 bits load from a saved game or a scenario (the
+// files hold whatever figure was written), and play then stops them at the top instead of
+// wrapping them below zero.
+TEST_F(SaveGameTest, FiguresNearTheTopLoadAndPlayStopsThemThere) {
+  constexpr std::int32_t Top = std::numeric_limits<std::int32_t>::max();
+  GameUnderWay();
+  Players[1].Credits = Top - 10;
+  Players[1].ResourceDelivered = Top - 10;
+  Players[1].UnitsMade = Top;
+  Players[1].BuildingsMade = Top;
+  ASSERT_TRUE(SaveGame("rich.sav"));
+  EmptyWorld();
+  ASSERT_TRUE(LoadGame("rich.sav"));
+  ASSERT_EQ(Players[1].Credits, Top - 10);
+
+  // A refinery of player 1 empties a harvester of 17: 17 more than the top allows.
+  auto harvest = [] {
+    TBuildingRecord& r = Buildings[9];
+    if (r.Free != 0) InitBuilding(r, 40, 20, BuildingRefinery, 1, 1, 9);
+    InitUnit(Units[30], 44, 24, 30, 1, 1, UnitHarvester);
+    Units[30].Load = 17;
+    StopCarrier(Units[30]);
+    r.DockFree = 0;
+    r.TargetSlot = 30;
+    r.NextActionTick = 0;
+    RefineryUnload(r);
+    EXPECT_EQ(Units[30].Load, 0);
+  };
+  harvest();
+  EXPECT_EQ(Players[1].Credits, Top);
+  EXPECT_EQ(Players[1].ResourceDelivered, Top);
+  EXPECT_EQ(Players[1].UnitsMade, Top);  // the harvester made above counts no further
+  EXPECT_EQ(Players[1].BuildingsMade, Top);
+
+  // The same from a scenario's start credits.
+  Players[1].Credits = Top - 3;
+  ASSERT_TRUE(SaveScenario("rich.scn"));
+  Players[1].Credits = 0;
+  ASSERT_FALSE(LoadScenario("rich.scn"));
+  ASSERT_EQ(Players[1].Credits, Top - 3);
+  harvest();
+  EXPECT_EQ(Players[1].Credits, Top);
 }
 
 TEST_F(SaveGameTest, TheViewIsSettledAgainstTheLoadedWorld) {
@@ -266,6 +315,24 @@ TEST_F(SaveGameTest, WritingWithoutTheFolderOrOverAFailureKeepsPlaying) {
   EXPECT_FALSE(SaveGame("folder.sav"));
   EXPECT_TRUE(fs::is_directory("save/folder.sav"));
   EXPECT_EQ(Shown.size(), 1u);
+  for (const auto& e : fs::directory_iterator("save"))
+    EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+
+  // The file-size limit (a full quota) reached half way: told as a save not written, in a
+  // process of its own, which must not be ended by the signal for it.
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const rlimit limit{4096, 4096};
+    Shown.clear();
+    const bool refused = ::setrlimit(RLIMIT_FSIZE, &limit) == 0 && !SaveGame("game.sav");
+    const bool told = Shown.size() == 1 && Shown[0] == std::string("Файл save\\game.sav не записан"_cp1251);
+    ::_exit(refused && told ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_EQ(Bytes("save/game.sav"), old);
   for (const auto& e : fs::directory_iterator("save"))
     EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
