@@ -36,6 +36,9 @@ void InjectKeyDown(int form, int key, bool repeat = false);
 void InjectKeyUp(int form, int key);
 void InjectText(int form, const std::string& cp1251);
 void InjectFocus(int form, bool gained);
+// The pointer crossing the window's border (a move to a point outside the window leaves it too).
+void InjectMouseEnter(int form);
+void InjectMouseLeave(int form);
 void InjectClose(int form);
 void InjectDeviceReset(int form);  // presentation loses its surfaces
 void InjectJoystick(int index, const JoystickState& state);

@@ -256,6 +256,8 @@ void InjectText(int form, const std::string& cp1251) {
 void InjectFocus(int form, bool gained) {
   Push(RawEvent{gained ? RawEvent::FocusGained : RawEvent::FocusLost, form});
 }
+void InjectMouseEnter(int form) { Push(RawEvent{RawEvent::MouseEnter, form}); }
+void InjectMouseLeave(int form) { Push(RawEvent{RawEvent::MouseLeave, form}); }
 void InjectClose(int form) { Push(RawEvent{RawEvent::CloseRequest, form}); }
 void InjectDeviceReset(int form) { Push(RawEvent{RawEvent::DeviceReset, form}); }
 void InjectJoystick(int index, const JoystickState& state) { S().joysticks[index] = state; }
