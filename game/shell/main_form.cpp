@@ -402,6 +402,7 @@ bool CreateProgram(int argc, char** argv, std::string* error) {
   ResetClipRect();
   MouseButtonUp = 1;
   RightButtonUp = 1;
+  NetRole = RoleSingle;  // a program starts in single play, whatever ran before it
   ProgramExitCode = 0;
   InstallScreenProcs();
   CommandLineParameter = argc > 1 && argv[1] ? argv[1] : "";
