@@ -18,6 +18,7 @@ struct RawEvent {
   enum Kind : std::uint8_t {
     None, MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, Text, FocusGained, FocusLost,
     CloseRequest, Resized, DeviceReset,
+    MouseEnter, MouseLeave,  // the pointer came over the window or left it
     FullScreenLost  // the window system did not keep the window full screen
   };
   Kind kind = None;

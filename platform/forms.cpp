@@ -116,6 +116,25 @@ bool FollowWindow(Form* f) {
   return true;
 }
 
+// Tells the form when the pointer crosses its border. A pointer event at a point outside the
+// window counts as leaving it: the window system reports the last move of a pointer on its way
+// out, and moves of a held button carried outside, at their own points.
+void PointerCrossing(Form* f, bool inside) {
+  if (f->pointerInside == inside) return;
+  f->pointerInside = inside;
+  if (inside) {
+    if (f->OnMouseEnter) f->OnMouseEnter();
+  } else if (f->OnMouseLeave) {
+    f->OnMouseLeave();
+  }
+}
+
+void PointerAt(Form* f, int wx, int wy) {
+  int ww = f->clientWidth, wh = f->clientHeight;
+  if (detail::Current()) detail::Current()->WindowSize(f->id, ww, wh);
+  PointerCrossing(f, wx >= 0 && wy >= 0 && wx < ww && wy < wh);
+}
+
 ShiftState MouseShift() {
   ShiftState s = CurrentShift();
   if (gKeys[vk::LButton] & 0x80) s |= kLeft;
@@ -133,6 +152,7 @@ void MouseDown(Form* f, const detail::RawEvent& ev) {
   int x, y;
   bool inside;
   MapPointer(f, ev.x, ev.y, x, y, inside);
+  PointerAt(f, ev.x, ev.y);
   SetKey(ButtonKey(ev.button), true);
   f->mouseX = x;
   f->mouseY = y;
@@ -164,6 +184,7 @@ void MouseUp(Form* f, const detail::RawEvent& ev) {
   int x, y;
   bool inside;
   MapPointer(f, ev.x, ev.y, x, y, inside);
+  PointerAt(f, ev.x, ev.y);
   SetKey(ButtonKey(ev.button), false);
   f->mouseX = x;
   f->mouseY = y;
@@ -201,9 +222,13 @@ void DispatchEvent(const RawEvent& ev) {
       MapPointer(f, ev.x, ev.y, x, y, inside);
       f->mouseX = x;
       f->mouseY = y;
+      PointerAt(f, ev.x, ev.y);
+      if (!FindForm(ev.window)) break;  // a handler may have destroyed the form
       if (f->OnMouseMove) f->OnMouseMove(MouseShift(), x, y);
       break;
     }
+    case RawEvent::MouseEnter: PointerCrossing(f, true); break;
+    case RawEvent::MouseLeave: PointerCrossing(f, false); break;
     case RawEvent::MouseDown: MouseDown(f, ev); break;
     case RawEvent::MouseUp: MouseUp(f, ev); break;
     case RawEvent::KeyDown: {

@@ -31,6 +31,9 @@ struct Form {
   std::function<void(MouseButton, ShiftState, int x, int y)> OnMouseDown;
   std::function<void(MouseButton, ShiftState, int x, int y)> OnMouseUp;
   std::function<void(ShiftState, int x, int y)> OnMouseMove;
+  // The pointer came over the window or left it (a held button may carry moves outside).
+  std::function<void()> OnMouseEnter;
+  std::function<void()> OnMouseLeave;
   std::function<void()> OnClick;
   std::function<void()> OnDblClick;
   std::function<void(int& key, ShiftState)> OnKeyDown;
@@ -49,6 +52,8 @@ struct Form {
   int lastClickX = -100, lastClickY = -100;
   bool lastClickValid = false;
   int mouseX = 0, mouseY = 0;
+  // Over the window as of the last crossing or pointer event; assumed so until told otherwise.
+  bool pointerInside = true;
   bool closing = false;
 };
 

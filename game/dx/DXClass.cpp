@@ -651,11 +651,12 @@ void TCustomDXTimer::AppIdle(bool& done) {
   const std::uint64_t elapsed = t - oldTime_;
   oldTime_ = t;
   std::uint64_t lag64 = elapsed / static_cast<std::uint64_t>(divisor_);
-  // A long stall (a dragged window, a debugger) must not make the game race to catch up.
-  if (maxLag_ > 0 && lag64 > static_cast<std::uint64_t>(maxLag_))
-    lag64 = static_cast<std::uint64_t>(maxLag_);
   if (lag64 > 0x7FFFFFFF) lag64 = 0x7FFFFFFF;
-  const int lag = std::max(static_cast<int>(lag64), 1);
+  int lag = static_cast<int>(lag64);
+  // MaxLag records the longest lag seen; the lag itself goes out whole. The game's steps are
+  // paced by window timers that never queue a backlog, so a stall cannot make it race.
+  if (maxLag_ > 0) maxLag_ = std::max(lag, maxLag_);
+  lag = std::max(lag, 1);
   ++frameCount_;
   const std::uint64_t span = std::max<std::uint64_t>(t - secondStart_, 1);
   if (span >= 1000) {

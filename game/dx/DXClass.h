@@ -344,7 +344,7 @@ class TCustomDXTimer {
   int Interval() const { return interval_; }
   void SetInterval(int v);
   int MaxLag() const { return maxLag_; }
-  // Lags above MaxLag are cut to it; 0 or less leaves the lag uncapped.
+  // The longest lag seen: a positive MaxLag grows to each larger lag (0 or less stays as set).
   void SetMaxLag(int v) { maxLag_ = v; }
   int FrameRate() const { return frameRate_; }
   bool Initialized() const { return initialized_; }

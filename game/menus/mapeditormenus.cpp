@@ -182,11 +182,10 @@ void NewMapClick() {
       ResetLastViewPos();
       ClearOssinFields();
       RemoveAllBlooms();
-      // A new map is new work: the objects and records of a game played before are no part
-      // of it (nor of a scenario made on it), and its shroud is the new map's.
+      // The old objects would stand off a smaller map, and the shroud is the new map's. The
+      // mission record and the players stay: they are the scenario being made.
       ClearWorldObjects();
       InitShroud();
-      ResetGameRecords();
       OpenMapEditorMenu();
       break;
     case 2:

@@ -43,6 +43,10 @@ inline std::uint8_t ShowFrameRate = 0;
 // 0 while the left button is held; 0 while the right button is held in an editor.
 inline std::uint8_t MouseButtonUp = 1;
 inline std::uint8_t RightButtonUp = 1;
+// Edge scrolling follows the pointer only while it is over our window and the window has the
+// focus: a pointer that left stays at its last (edge) position.
+inline bool PointerInWindow = true;
+inline bool WindowFocused = true;
 // The resource archive's memory, sized from the archive at start-up.
 inline std::vector<std::uint8_t> ArchiveBuffer;
 // The first command-line parameter.

@@ -131,12 +131,20 @@ TMainForm::TMainForm() : TDXForm(" ZARN III", 320, 200) {
   Timer2 = plat::AddTimer(ClockTickMs, [] { InterfaceTimerStep(); });
   plat::OnMusicEnd = [] { MediaPlayerNotify(); };
 
-  OnActivate = [this](TDXForm&) { FormActivate(); };
+  PointerInWindow = true;
+  WindowFocused = true;
+  OnActivate = [this](TDXForm&) {
+    WindowFocused = true;
+    FormActivate();
+  };
+  OnDeactivate = [](TDXForm&) { WindowFocused = false; };
   OnClose = [this](TDXForm&, plat::CloseAction& action) { FormClose(action); };
   if (plat::Form* f = Handle()) {
     f->OnKeyDown = [this](int& key, plat::ShiftState s) { FormKeyDown(key, s); };
     f->OnKeyPress = [this](std::uint8_t& ch) { FormKeyPress(ch); };
     f->OnMouseMove = [this](plat::ShiftState s, int x, int y) { DXDrawMouseMove(s, x, y); };
+    f->OnMouseEnter = [] { PointerInWindow = true; };
+    f->OnMouseLeave = [] { PointerInWindow = false; };
     f->OnMouseDown = [this](plat::MouseButton b, plat::ShiftState s, int x, int y) {
       DXDrawMouseDown(b, s, x, y);
     };
@@ -157,6 +165,8 @@ TMainForm::~TMainForm() {
     f->OnKeyDown = nullptr;
     f->OnKeyPress = nullptr;
     f->OnMouseMove = nullptr;
+    f->OnMouseEnter = nullptr;
+    f->OnMouseLeave = nullptr;
     f->OnMouseDown = nullptr;
     f->OnMouseUp = nullptr;
     f->OnClick = nullptr;
@@ -401,6 +411,7 @@ bool CreateProgram(int argc, char** argv, std::string* error) {
   ResetClipRect();
   MouseButtonUp = 1;
   RightButtonUp = 1;
+  NetRole = RoleSingle;  // a program starts in single play, whatever ran before it
   ProgramExitCode = 0;
   InstallScreenProcs();
   CommandLineParameter = argc > 1 && argv[1] ? argv[1] : "";

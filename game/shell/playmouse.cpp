@@ -119,6 +119,7 @@ void PanelHover() {
 
 void EdgeScroll() {
   if (NetRole != RoleSingle && NetGameStarted == 0) return;
+  if (!PointerInWindow || !WindowFocused) return;
   // Each edge on its own, so that a corner scrolls both ways; the later cursor wins.
   const struct {
     bool on;

@@ -41,7 +41,8 @@ bool PanelMenuOrMinimapClick(void (*openMenu)());
 void PanelHover();
 
 // Scrolls the view at each screen edge under the pointer, with the edge's cursor (not in a
-// network game before its start); the play screen and both editors.
+// network game before its start, nor while the pointer is outside the window or the window has
+// no focus); the play screen and both editors.
 void EdgeScroll();
 
 }  // namespace zarn

@@ -37,6 +37,9 @@ void InjectKeyDown(int form, int key, bool repeat = false);
 void InjectKeyUp(int form, int key);
 void InjectText(int form, const std::string& cp1251);
 void InjectFocus(int form, bool gained);
+// The pointer crossing the window's border (a move to a point outside the window leaves it too).
+void InjectMouseEnter(int form);
+void InjectMouseLeave(int form);
 void InjectClose(int form);
 // The window system gives the window another client size (the user or the window manager).
 void InjectResize(int form, int w, int h);

@@ -266,6 +266,8 @@ void InjectText(int form, const std::string& cp1251) {
 void InjectFocus(int form, bool gained) {
   Push(RawEvent{gained ? RawEvent::FocusGained : RawEvent::FocusLost, form});
 }
+void InjectMouseEnter(int form) { Push(RawEvent{RawEvent::MouseEnter, form}); }
+void InjectMouseLeave(int form) { Push(RawEvent{RawEvent::MouseLeave, form}); }
 void InjectClose(int form) { Push(RawEvent{RawEvent::CloseRequest, form}); }
 void InjectResize(int form, int w, int h) {
   if (!gState || w <= 0 || h <= 0) return;

@@ -214,6 +214,8 @@ class SdlBackend final : public Backend {
           switch (e.window.event) {
             case SDL_WINDOWEVENT_FOCUS_GAINED: out.kind = RawEvent::FocusGained; return true;
             case SDL_WINDOWEVENT_FOCUS_LOST: out.kind = RawEvent::FocusLost; return true;
+            case SDL_WINDOWEVENT_ENTER: out.kind = RawEvent::MouseEnter; return true;
+            case SDL_WINDOWEVENT_LEAVE: out.kind = RawEvent::MouseLeave; return true;
             case SDL_WINDOWEVENT_CLOSE: out.kind = RawEvent::CloseRequest; return true;
             case SDL_WINDOWEVENT_SIZE_CHANGED: out.kind = RawEvent::Resized; return true;
             default: continue;

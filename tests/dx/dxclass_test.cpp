@@ -112,7 +112,7 @@ class FrameClock : public ::testing::Test {
   }
 };
 
-TEST_F(FrameClock, LagIsCountedInIntervalsAndCappedByMaxLag) {
+TEST_F(FrameClock, LagIsCountedInIntervalsAndMaxLagKeepsTheLongest) {
   TDXTimer t;
   std::vector<int> lags;
   t.OnTimer = [&](TCustomDXTimer&, int lag) { lags.push_back(lag); };
@@ -122,25 +122,33 @@ TEST_F(FrameClock, LagIsCountedInIntervalsAndCappedByMaxLag) {
   t.Loaded();
   EXPECT_EQ(DXIdleTimer, &t);
 
-  now += 35;
-  DXRunIdle();
-  t.SetMaxLag(0);  // uncapped
-  now += 35;
-  DXRunIdle();
-  EXPECT_EQ(lags, (std::vector<int>{10, 35}));
-  EXPECT_EQ(t.MaxLag(), 0);
-
-  t.SetInterval(1000);
-  now += 999;
-  DXRunIdle();  // not yet a whole interval
-  EXPECT_EQ(lags.size(), 2u);
-  now += 1501;  // 2500 ms since the last tick
-  DXRunIdle();
-  EXPECT_EQ(lags.back(), 2);
-  t.SetMaxLag(10);
-  now += 60000;  // a minute's stall does not make the game race
-  DXRunIdle();
-  EXPECT_EQ(lags.back(), 10);
+  // In order, each from the previous tick; lag 0 means no tick.
+  const struct {
+    int interval, setMaxLag;  // setMaxLag -1: left as it is
+    std::uint64_t pause;
+    int lag, maxLag;
+  } steps[] = {
+      {0, -1, 35, 35, 35},          // MaxLag 10 grows to 35; the lag is not cut
+      {1000, -1, 999, 0, 35},       // not yet a whole interval
+      {1000, -1, 1501, 2, 35},      // 2500 ms since the last tick
+      {0, -1, 0, 1, 35},            // every idle pass is a tick, lag at least 1
+      {0, 0, 60000, 60000, 0},      // MaxLag 0 does not grow
+      {0, 10, 20, 20, 20},
+  };
+  for (const auto& s : steps) {
+    t.SetInterval(s.interval);
+    if (s.setMaxLag >= 0) t.SetMaxLag(s.setMaxLag);
+    const std::size_t before = lags.size();
+    now += s.pause;
+    DXRunIdle();
+    if (s.lag == 0) {
+      EXPECT_EQ(lags.size(), before) << s.pause;
+    } else {
+      ASSERT_EQ(lags.size(), before + 1) << s.pause;
+      EXPECT_EQ(lags.back(), s.lag) << s.pause;
+    }
+    EXPECT_EQ(t.MaxLag(), s.maxLag) << s.pause;
+  }
 }
 
 TEST_F(FrameClock, FrameRateAndTheOneIdleHandler) {

@@ -152,6 +152,27 @@ TEST_F(EditorTest, NewMapTrackBarsGiveTheSideLengths) {
   Click(62, 102);
   EXPECT_EQ(NewMapWidthIndex, 1);
   EXPECT_EQ(NewMapHeightIndex, 4);
+  // A scenario in the making: objects enabled, upgrade limits, player count, sides and credits,
+  // and a unit on the old map. A new program does not reset all of the records: the next test's
+  // gets them back as they were.
+  struct Restore {
+    TMissionRecord mission = Mission;
+    decltype(Players) players = Players;
+    ~Restore() {
+      Mission = mission;
+      Players = players;
+    }
+  } restore;
+  Mission.Available[7] = 0;
+  Mission.UpgradeLimits[5] = 3;
+  Mission.PlayerCount = 4;
+  Players[3].Side = 2;
+  Players[3].Credits = 15000;
+  Players[3].Destroyed = 0;
+  InitUnit(Units[1], 10, 10, 1, 1, 1, UnitLightTank);
+  ASSERT_EQ(LiveUnits(), 1);
+  const TMissionRecord mission = Mission;
+  const auto players = Players;
   Click(50, 183);
   EXPECT_EQ(GameScreen, ScreenMapEditorMenu);
   EXPECT_EQ(GameMap.Width, 64);
@@ -159,6 +180,10 @@ TEST_F(EditorTest, NewMapTrackBarsGiveTheSideLengths) {
   EXPECT_EQ(MapFileName, "noname.map");
   EXPECT_EQ(MapExists, 1);
   EXPECT_EQ(DebugFlags.ShadowEnabled, 0);
+  // Only the map's state is new: the records stay, the old map's objects go.
+  EXPECT_EQ(std::memcmp(&Mission, &mission, sizeof mission), 0);
+  EXPECT_EQ(std::memcmp(&Players, &players, sizeof players), 0);
+  EXPECT_EQ(LiveUnits(), 0);
 }
 
 TEST_F(EditorTest, AHeldButtonPaintsEveryFrameUnderThePointer) {

@@ -12,7 +12,24 @@ namespace {
 // The panel's menu button, inside its rows 158..163.
 constexpr int MenuButtonX = 160, MenuButtonY = 160;
 
-using NetScreensTest = NetGameTest;
+class NetScreensTest : public NetGameTest {
+ protected:
+  // The player went to another window, leaving ours past the window point (x, y): the window
+  // system's last move there, the pointer gone, the focus with the other window.
+  void PointerLeavesAt(int x, int y) {
+    plat::null::InjectMouseMove(FormId(), x, y);
+    plat::null::InjectMouseLeave(FormId());
+    plat::null::InjectFocus(FormId(), false);
+    Pass(2);
+  }
+  // Frames with the interface clock running, which paces the edge scrolling.
+  void Frames(int n) {
+    for (int i = 0; i < n; ++i) {
+      plat::null::AdvanceClock(60);
+      Pass(1);
+    }
+  }
+};
 
 TEST_F(NetScreensTest, TheServerListsItsPlayersWhileItWaitsAndEscLeavesForTheLobby) {
   ASSERT_NO_FATAL_FAILURE(EnterAsServer(3));
@@ -106,8 +123,17 @@ TEST_F(NetScreensTest, AGameUnderWayLeftByEitherSideGoesOnAsSinglePlay) {
   ASSERT_EQ(NetGameStarted, 1);
   // The server's own vehicle, alone in the selection; the client was told its own.
   ASSERT_EQ(ViewState.SelectedCount, 1);
-  EXPECT_EQ(Units[ViewState.Selection[1].Index].Owner, 1);
+  const TUnitRecord& own = Units[ViewState.Selection[1].Index];
+  EXPECT_EQ(own.Owner, 1);
+  EXPECT_EQ(own.Kind, UnitConstructionVehicle);
   EXPECT_TRUE(PassUntil([&] { return zed->received.find("[158 ") != std::string::npos; }));
+  // The view opens on it and stays there, though the pointer went out to another window by the
+  // edge that the view could scroll towards.
+  const std::int32_t vx = ClampViewX(own.X - 9), vy = ClampViewY(own.Y - 5);
+  PointerLeavesAt(vx > 1 ? -1 : 640, 160);
+  Frames(30);
+  EXPECT_EQ(ViewState.ViewX, vx);
+  EXPECT_EQ(ViewState.ViewY, vy);
   Key(plat::vk::Escape);
   ASSERT_EQ(GameScreen, ScreenGameMenu);
   EXPECT_TRUE(PassUntil([&] { return zed->closed; }));
@@ -124,11 +150,17 @@ TEST_F(NetScreensTest, AGameUnderWayLeftByEitherSideGoesOnAsSinglePlay) {
   EXPECT_EQ(GameScreen, ScreenMissionStart);
 }
 
+// A client's game opens on the view its start message gives, though the player's pointer left
+// the window at an edge while waiting.
 TEST_F(NetScreensTest, AClientWhoseServerLeavesAGameUnderWayPlaysOnAlone) {
   RecordingServer server;
   ASSERT_NO_FATAL_FAILURE(EnterAsClient(server));
+  PointerLeavesAt(640, 160);  // the right edge
   server.Send("[154 ][156 17 ][157 alm1.map ][142 1 10 10 3 2 12 ][158 1 1 1 ]");
   ASSERT_TRUE(PassUntil([] { return NetGameStarted == 1; }));
+  Frames(30);
+  EXPECT_EQ(ViewState.ViewX, 1);  // where the start message put it
+  EXPECT_EQ(ViewState.ViewY, 1);
   server.Close();
   ASSERT_TRUE(PassUntil([] { return MessageLine.View() == "Listening..."; }));
   Key(plat::vk::Escape);

@@ -60,6 +60,35 @@ TEST_F(PlayTest, TheEdgesScrollAndTheMenuButtonLightsUp) {
   EXPECT_EQ(MenuButtonIdle, 0);
 }
 
+// The pointer at the left edge, then what the window system says, in order: only a pointer
+// over the focused window scrolls. The window system reports the last move of a pointer on its
+// way out at its point outside the window, which the picture clamps to its corner.
+TEST_F(PlayTest, OnlyAPointerOverTheFocusedWindowScrolls) {
+  const int form = zarn::MainForm->Handle()->id;
+  const struct {
+    const char* what;
+    void (*event)(int form);
+    bool scrolls;
+  } steps[] = {
+      {"left", plat::null::InjectMouseLeave, false},
+      {"entered", plat::null::InjectMouseEnter, true},
+      {"moved out", [](int f) { plat::null::InjectMouseMove(f, -1, -1); }, false},
+      {"entered", plat::null::InjectMouseEnter, true},
+      {"focus lost", [](int f) { plat::null::InjectFocus(f, false); }, false},
+      {"focus back", [](int f) { plat::null::InjectFocus(f, true); }, true},
+  };
+  GameOptions.ScrollPause = 8;
+  for (const auto& s : steps) {
+    ViewState.ViewX = 10;
+    ScrollNextTime = 0;
+    MoveTo({0, 80});
+    s.event(form);
+    plat::ProcessMessages();
+    Frame();
+    EXPECT_EQ(ViewState.ViewX, s.scrolls ? 9 : 10) << s.what;
+  }
+}
+
 TEST_F(PlayTest, TheMinimapMovesTheViewByClickAndByDrag) {
   Click({33, 179});
   const std::uint16_t x = ViewState.ViewX, y = ViewState.ViewY;
