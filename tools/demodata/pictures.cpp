@@ -213,10 +213,9 @@ Canvas BuildPicture(Subject what, int kind, int side, const char* tag) {
   for (int y = 0; y < 104; ++y)
     for (int x = 0; x < 160; ++x) {
       const double n = Noise(x, y, 110) * 0.5 + Noise(x / 6, y / 6, 111) * 0.5;
-      cv.Set(x, y, static_cast<std::uint8_t>(pal::Gold + static_cast<int>(n * 2)));
+      // A dark ground: the build menus write the upgrade notice in red over the top rows.
+      cv.Set(x, y, static_cast<std::uint8_t>(pal::Maroon + 9 + static_cast<int>(n * 2)));
     }
-  // The build menus write the upgrade notice in red over the top rows: a dark band for it.
-  cv.Rect(3, 8, 154, 23, pal::Maroon + 10);
   DrawSubject(cv, what, kind, side, 24, 31, 112, 68);
   cv.Frame(0, 0, 160, 104, pal::Gold + 4);
   if (*tag) DrawTag(cv, 5, 104 - GetFonts().narrow.height - 4, tag);
