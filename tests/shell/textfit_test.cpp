@@ -20,7 +20,8 @@ using namespace zarn;
 
 namespace {
 
-// The opaque pictures that carry words on a plain ground: the main menu's items and the buttons.
+// The opaque pictures that carry words on a plain ground: the main menu's items, the factions'
+// buttons and the other buttons.
 const std::set<std::string>& Lettered() {
   static const std::set<std::string> names = {
       "tnewgame.img", "toldgame.img", "tnetgame.img", "teditor.img",  "tauthors.img", "tquit.img",
@@ -28,7 +29,8 @@ const std::set<std::string>& Lettered() {
       "bresetgm.img", "bnextdyn.img", "bexitgam.img", "bcontgam.img", "tnewmap.img",  "tloadmap.img",
       "tsavemap.img", "texitmap.img", "teditmap.img", "tnewscen.img", "tloadscn.img", "tsavescn.img",
       "tobjenab.img", "tupgrade.img", "butt-ok.img",  "butback2.img", "buttload.img", "buttsave.img",
-      "buttdel.img",  "buttback.img", "tbegin.img",   "but-yes.img"};
+      "buttdel.img",  "buttback.img", "tbegin.img",   "but-yes.img",  "almireth.img", "telix.img",
+      "gorvasen.img"};
   return names;
 }
 
