@@ -80,7 +80,7 @@ TEST_F(EditorDrawTest, MapEditorFrame) {
   MapEditorWithTerrain();
   PageListSetMode(PageList1, 2);
   At(100, 60);
-  testgolden::ExpectPicture("map_editor", 0x537596bf49b14145ull);
+  testgolden::ExpectPicture("map_editor", 0x9179bed73bfc4026ull);
 }
 
 TEST_F(EditorDrawTest, ScenarioEditorFramesOfTheFiveModes) {
@@ -99,13 +99,13 @@ TEST_F(EditorDrawTest, ScenarioEditorFramesOfTheFiveModes) {
   At(100, 60);
   SetScenarioEditorMode(1);
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_buildings", 0x9a03a30f2f98a334ull);
+  testgolden::ExpectPicture("scenario_editor_buildings", 0x4e47215e7c9ceac4ull);
   SetScenarioEditorMode(3);
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_players", 0x81ee4b912c4eaec9ull);
+  testgolden::ExpectPicture("scenario_editor_players", 0x2bbd4977d0f8eaf9ull);
   SetScenarioEditorMode(4);
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_credits", 0xcacf55bf98b011bfull);
+  testgolden::ExpectPicture("scenario_editor_credits", 0x15b0a807de9f19efull);
 }
 
 TEST_F(EditorDrawTest, TheBrushOutlineFollowsThePointerOnTheMapOnly) {
