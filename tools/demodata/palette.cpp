@@ -101,8 +101,8 @@ Bytes BuildPalette() {
   for (int side : {5, 6, 0, 1, 2, 4, 3, 7}) SideRamp(p, side, 2, 9);
   Put(p, pal::Text, {60, 58, 44});
   // The face of the side panel's and editors' buttons: dark, so that the red of the active
-  // order and the light of the others both stand out from it.
-  Put(p, pal::BevelFace, {15, 13, 5});
+  // order (pulsing in play) and the light of the others both stand out from it.
+  Put(p, pal::BevelFace, {11, 10, 3});
   // The score table's bars (one side colour each) carry light numbers: each kept under a
   // quarter of white's luminance by darkening its side's step.
   for (const int e : {170, 184, 199, 228}) {
