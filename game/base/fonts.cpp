@@ -161,6 +161,18 @@ void LogText(const TFontSlot& f, int x, int y, std::uint8_t colour, std::string_
   }
   if (x2 < x1) return;  // nothing inked
   TDrawnItem item{TDrawnKind::Text, std::string(text), x1, y1, x2, y2, colour};
+  const int w = x2 - x1 + 1;
+  item.Pixels.assign(static_cast<std::size_t>(w * (y2 - y1 + 1)), 0);
+  cx = x;
+  for (const char ch : text) {
+    const auto c = static_cast<std::uint8_t>(ch);
+    for (int r = 0; r < rows; ++r) {
+      const unsigned row = GlyphRow(g, wide, c, r);
+      for (int b = 0; b < bits; ++b)
+        if (row & (1u << (bits - 1 - b))) item.Pixels[static_cast<std::size_t>((y + r - y1) * w + cx + b - x1)] = 1;
+    }
+    cx += Advance(f, c);
+  }
   item.ClipX1 = ClipRect.X1;
   item.ClipY1 = ClipRect.Y1;
   item.ClipX2 = ClipRect.X2;

@@ -134,6 +134,22 @@ bool CheckListFlag(const TListWidget& rec, int row) {
   return row >= 0 && row < ListCheckRows && rec.RowFlags[static_cast<std::size_t>(row)] != 0;
 }
 
+bool ListBoxAddWrapped(TListWidget& rec, std::string_view text) {
+  // A row is drawn up to the first character that does not fit: whole only when narrower.
+  const int width = rec.TextWidth - (rec.Kind == TListKind::Check ? ListCheckWidth : 0);
+  const auto fits = [&](std::string_view s) { return TextWidth(MainFont, s) < width; };
+  while (!fits(text)) {
+    std::size_t cut = 0;
+    for (std::size_t i = 1; i < text.size() && fits(text.substr(0, i)); ++i)
+      if (text[i] == ' ' && text[i - 1] != ' ') cut = i;
+    if (cut == 0) cut = std::max<std::size_t>(1, FitText(MainFont, width, text).size());
+    if (!ListBoxAdd(rec, text.substr(0, cut))) return false;
+    text.remove_prefix(cut);
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  }
+  return ListBoxAdd(rec, text);
+}
+
 void ListBoxToFontCodePage(TListWidget& rec) {
   for (std::string& s : rec.Items) s = ToFontCodePage(s);
 }

@@ -88,6 +88,10 @@ void ListBoxClear(TListWidget& rec);
 // past its 40 row flags.
 bool ListBoxAdd(TListWidget& rec, std::string_view text);
 bool CheckListAdd(TListWidget& rec, std::string_view text, bool flag);
+// Appends a line of text (font code page) broken at spaces into rows that each show whole in
+// the list's text area; a word wider than the area is broken where it must. False when the
+// list filled up on the way.
+bool ListBoxAddWrapped(TListWidget& rec, std::string_view text);
 // Every item to the fonts' code page (after filling a list with interface text).
 void ListBoxToFontCodePage(TListWidget& rec);
 

@@ -122,13 +122,14 @@ std::string TypeImageName(std::uint8_t item, std::uint8_t side) {
 
 std::int16_t TypePictureIndex(std::uint8_t item, std::uint8_t side) {
   switch (item) {
-    case 2: case 3: case 4: case 6: case 7: case 8: case 9: case 11: case 13:
+    case 2: case 3: case 4: case 6: case 7: case 8: case 9: case 11:
     case 17: case 18: case 19: case 20: case 21: case 22: case 23: case 24: case 25: case 26:
     case 27: case 35:
       return item;
     case 5: return side == 2 ? 38 : 5;
     case 10: return 15;
     case 12: return 10;
+    case 13: return 12;  // the carrier's icon is 13; the PSD has its own (as on the side panel)
     case 14: return 40;
     case 15: return 13;
     case 16: return 37;

@@ -174,8 +174,7 @@ void ShowGameSummary(const TStatsPanel& panel) {
   DrawGroupHeader(panel, 4, 6, "ЗДАНИЯ"_cp1251);
   DrawGroupHeader(panel, 7, 7, "ОССИН"_cp1251);
   const int titleY = panel.Top + lh;
-  // The name column's title is the word of its group header above it: shown once.
-  for (int c = 1; c < StatsColumnCount; ++c)
+  for (int c = 0; c < StatsColumnCount; ++c)
     DrawSideStatsRow(panel.Left + panel.Columns[c].X, titleY, panel.Font, panel.Columns[c].Title, TitleColour);
 
   const int rows = std::clamp<int>(panel.RowCount, 0, StatsMaxRows);

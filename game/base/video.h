@@ -147,7 +147,7 @@ struct TDrawnItem {
   int X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;  // inclusive, unclipped: a text's inked pixels, else the rect
   std::uint8_t Colour = 0;
   bool Transparent = false;       // pictures: colour 1 left out
-  std::vector<std::uint8_t> Pixels;  // pictures: the copied pixels, row-major
+  std::vector<std::uint8_t> Pixels;  // pictures: the copied pixels; texts: 1 where inked; row-major
   int ClipX1 = 0, ClipY1 = 0, ClipX2 = 0, ClipY2 = 0;  // texts: the clip rectangle in force
 };
 inline std::vector<TDrawnItem>* DrawLog = nullptr;

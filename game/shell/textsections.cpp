@@ -426,7 +426,7 @@ int CopyMemoSection(const TMemoLines& memo, std::string_view key, TListWidget& t
       ListBoxAdd(target, "");
       return 0;
     }
-    ListBoxAdd(target, ToFontCodePage(memo[i]));
+    ListBoxAddWrapped(target, ToFontCodePage(memo[i]));
   }
   return -1;
 }
@@ -450,8 +450,7 @@ void LoadBriefingSection(std::string_view key) { CopyMemoSection(RusSevnarMemo()
 
 void ListBoxToFontCodePageHook() {
   ListBoxClear(FileListBox);
-  for (const std::string& line : RusHelpMemo()) ListBoxAdd(FileListBox, line);
-  ListBoxToFontCodePage(FileListBox);
+  for (const std::string& line : RusHelpMemo()) ListBoxAddWrapped(FileListBox, ToFontCodePage(line));
 }
 
 void TextPanelToFontCodePageHook() {

@@ -2,6 +2,7 @@
 // here is written independently of the generator and of the game's loaders.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -517,5 +518,123 @@ TEST(DemoData, VehiclesShowWhichWayTheyFaceAndTheSprayStandsOut) {
     for (auto p : s.t16[std::size_t(n)])
       if (p != 1 && std::abs(brightness(p) - sand) > 40) ++seen;
     EXPECT_GE(seen, 20) << "spray frame " << n;
+  }
+}
+
+namespace {
+
+// Our art's colour for an item's tag, used for no other pixel of an icon or a build picture.
+constexpr std::uint8_t TagColour = 149;
+
+struct Ink {
+  int w = 0, h = 0;
+  std::vector<bool> on;
+  bool operator==(const Ink&) const = default;
+};
+
+// The pixels of one colour, cropped to their bounding box.
+Ink InkOf(const std::uint8_t* px, int w, int h, std::uint8_t colour) {
+  int x1 = w, y1 = h, x2 = -1, y2 = -1;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (px[y * w + x] == colour) {
+        x1 = std::min(x1, x), x2 = std::max(x2, x), y1 = std::min(y1, y), y2 = std::max(y2, y);
+      }
+  Ink ink;
+  if (x2 < 0) return ink;
+  ink.w = x2 - x1 + 1, ink.h = y2 - y1 + 1;
+  for (int y = y1; y <= y2; ++y)
+    for (int x = x1; x <= x2; ++x) ink.on.push_back(px[y * w + x] == colour);
+  return ink;
+}
+
+// A text set as the game sets it (each glyph's right edge plus two), as ink.
+Ink SetText(const Glyphs& g, std::string_view cp866) {
+  std::vector<std::uint8_t> px(static_cast<std::size_t>(16 * (cp866.size() + 1) * g.h), 0);
+  const int w = 16 * static_cast<int>(cp866.size() + 1);
+  int x = 0;
+  for (const char ch : cp866) {
+    const auto c = static_cast<std::uint8_t>(ch);
+    int right = -1;
+    for (int r = 0; r < g.h; ++r)
+      for (int b = 0; b < 16; ++b)
+        if (g.Ink(c, b, r)) {
+          px[static_cast<std::size_t>(r * w + x + b)] = 1;
+          right = std::max(right, b);
+        }
+    x += right > 0 ? right + 2 : std::max(0, g.w - 2);
+  }
+  return InkOf(px.data(), w, g.h, 1);
+}
+
+std::string Upper1251(std::string s) {
+  for (char& ch : s) {
+    const auto c = static_cast<std::uint8_t>(ch);
+    if (c >= 0xE0) ch = static_cast<char>(c - 0x20);
+    else if (c == 0xB8) ch = static_cast<char>(0xA8);
+  }
+  return s;
+}
+
+}  // namespace
+
+// Each item the build menus offer shows one label on its icon and on its picture: its own tag,
+// and nothing else lettered in the tag's colour (the buildings' map letters stay off them).
+TEST(DemoData, EveryBuildIconAndPictureCarriesItsOwnItemsTagAlone) {
+  struct Row {
+    std::uint8_t item, side;
+    const char* name;  // as the build menus and the encyclopedia call it
+    const char* tag;
+  };
+  const Row rows[] = {
+      {1, 0, "Пехотинец", "ПЕХ"},          {2, 0, "Отряд пехоты", "ПЕХ3"},     {3, 0, "Т-пехота", "Т-П"},
+      {4, 0, "Отряд Т-пехоты", "Т-П3"},    {5, 0, "Трайк", "ТРК"},             {5, 2, "Рейдер Теликсов", "РДР"},
+      {6, 0, "Квад", "КВД"},               {7, 0, "Лёгкий танк", "ТНК"},       {8, 0, "Осадный танк", "ОСД"},
+      {9, 0, "РПУ", "РПУ"},                {10, 0, "Тремолан-танк", "ТРМ"},    {11, 0, "Харвестер", "ХРВ"},
+      {12, 0, "Громадор", "ГРМ"},          {13, 0, "ПСД", "ПСД"},              {14, 0, "Перволан", "ПРВ"},
+      {15, 0, "Носитель", "НОС"},          {16, 0, "Скельтрел", "СКЛ"},        {17, 0, "Плита", "ПЛ"},
+      {18, 0, "Плиты", "ПЛ4"},             {20, 0, "Ветряк", "ВЕТР"},          {21, 0, "Элеватор", "ЭЛЕВ"},
+      {22, 0, "Силос", "СИЛ"},             {23, 0, "Радар", "РАДР"},           {24, 0, "Казарма", "КАЗ"},
+      {25, 0, "Академия", "АКАД"},         {26, 0, "Л-Завод", "Л-З"},          {27, 0, "Т-Завод", "Т-З"},
+      {28, 0, "Р-завод", "Р-З"},           {29, 0, "А-завод", "А-З"},          {30, 0, "Научный центр", "НЦ"},
+      {31, 0, "Космопорт", "ПОРТ"},        {32, 0, "Дворец", "ДВРЦ"},          {33, 0, "Орудийная башня", "ОРД"},
+      {34, 0, "Ракетная башня", "РКБ"},
+  };
+  const Glyphs g = LoadGlyphs("zarnrus.fnt");
+  ASSERT_GT(g.h, 0);
+  const Bytes icons = Read(kGame / "data" / "icons.dat");
+  ASSERT_EQ(icons.size(), 43u * 660u);
+  std::size_t records = 0;
+  const auto pics = ReadArchive(Read(kGame / "data" / "zarn.res"), records);
+  std::set<std::string> tags;
+  std::map<std::string, std::string> picturesTag;
+  for (const Row& r : rows) {
+    const std::string what = std::to_string(r.item) + " " + r.name;
+    // The tag's letters stand in the name in their order (a digit counts the squad's men).
+    const std::string name = Upper1251(zarn::Utf8ToCp1251(r.name)), tag = zarn::Utf8ToCp1251(r.tag);
+    bool ordered = true;
+    std::size_t at = 0;
+    for (const char c : tag) {
+      if (std::isdigit(static_cast<unsigned char>(c))) continue;
+      const std::size_t k = name.find(c, at);
+      ordered = ordered && k != std::string::npos;
+      at = k + 1;
+      if (!ordered) break;
+    }
+    EXPECT_TRUE(ordered) << what << ": tag " << r.tag;
+    EXPECT_TRUE(tags.insert(tag).second) << what << ": tag " << r.tag << " stands for another item too";
+
+    const Ink want = SetText(g, zarn::ToFontCodePage(tag));
+    const int icon = zarn::TypePictureIndex(r.item, r.side);
+    ASSERT_TRUE(icon >= 1 && icon <= 43) << what;
+    EXPECT_EQ(InkOf(&icons[static_cast<std::size_t>(icon - 1) * 660], 30, 22, TagColour), want)
+        << what << ": icon " << icon << " does not carry the tag " << r.tag << " alone";
+    // A squad shows the picture of its single man, with his tag.
+    const std::string picture = zarn::TypeImageName(r.item, r.side);
+    ASSERT_TRUE(pics.count(picture)) << what << ": " << picture;
+    const std::string pictureTag = zarn::Utf8ToCp1251(picturesTag.emplace(picture, r.tag).first->second);
+    const Img& p = pics.at(picture);
+    EXPECT_EQ(InkOf(p.px.data(), p.w, p.h, TagColour), SetText(g, zarn::ToFontCodePage(pictureTag)))
+        << what << ": " << picture << " does not carry the tag of its item alone";
   }
 }

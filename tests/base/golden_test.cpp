@@ -178,7 +178,7 @@ TEST_F(Golden, EveryBuildingKind) {
   }
   DrawShotKind0(at(16), at(11), 2);
   DrawShotKind2A(at(18), at(11), 4);
-  Check("buildings", 0x60b88bc9f6c2600bull);
+  Check("buildings", 0x7decdb304378029bull);
 }
 
 TEST_F(Golden, TextInAllThreeFonts) {

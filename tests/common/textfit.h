@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <set>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@ struct TText {
   TBox Box;
   TBox Clip;
   std::size_t First;  // position in the log of its first copy
+  std::uint8_t Colour;  // of the copy on top (the ones before are shadows)
 };
 
 // Blank columns wanted between two texts side by side: one is the gap between letters, so words
@@ -48,10 +50,11 @@ inline std::vector<TText> Texts(const std::vector<zarn::TDrawnItem>& log) {
       if (t.Name == d.Name && std::abs(t.Box.X1 - b.X1) <= 2 && std::abs(t.Box.Y1 - b.Y1) <= 2) {
         t.Box = {std::min(t.Box.X1, b.X1), std::min(t.Box.Y1, b.Y1), std::max(t.Box.X2, b.X2),
                  std::max(t.Box.Y2, b.Y2)};
+        t.Colour = d.Colour;
         merged = true;
         break;
       }
-    if (!merged) out.push_back({d.Name, b, {d.ClipX1, d.ClipY1, d.ClipX2, d.ClipY2}, i});
+    if (!merged) out.push_back({d.Name, b, {d.ClipX1, d.ClipY1, d.ClipX2, d.ClipY2}, i, d.Colour});
   }
   return out;
 }
@@ -164,8 +167,9 @@ inline std::vector<std::string> Faults(const std::vector<zarn::TDrawnItem>& log)
     for (std::size_t b = a + 1; b < texts.size(); ++b) {
       const TBox other = Clipped(texts[b]) ? Visible(texts[b]) : texts[b].Box;
       if (seen.Grown(TextGap, 0).Meets(other)) faults.push_back(Show(t) + " runs into " + Show(texts[b]));
-      // One heading written twice, one line over the other.
-      if (!clipped && texts[b].Name == t.Name && texts[b].Box.X1 == t.Box.X1 &&
+      // One heading written twice, one line over the other (a group's header over a column of
+      // the same word is set apart by its colour).
+      if (!clipped && texts[b].Name == t.Name && texts[b].Colour == t.Colour && texts[b].Box.X1 == t.Box.X1 &&
           std::abs(texts[b].Box.Y1 - t.Box.Y1) <= 16)
         faults.push_back(Show(t) + " stands twice, again as " + Show(texts[b]));
     }
@@ -209,6 +213,103 @@ inline std::vector<std::string> Faults(const std::vector<zarn::TDrawnItem>& log)
       if (meets)
         faults.push_back("the picture " + p.Name + " at (" + std::to_string(p.X1) + "," + std::to_string(p.Y1) +
                          ") meets the picture " + q.Name + " at (" + std::to_string(q.X1) + "," + std::to_string(q.Y1) + ")");
+    }
+  }
+  return faults;
+}
+
+// WCAG 2 contrast of two entries of the game palette: (L1 + 0.05) / (L2 + 0.05), L the relative
+// luminance. 3 is the least asked of large text.
+inline double Luminance(std::uint8_t e) {
+  const zarn::TPaletteEntry p = zarn::GamePalette[e];
+  const int c6[3] = {p.Red & 63, p.Green & 63, p.Blue & 63};
+  const double weight[3] = {0.2126, 0.7152, 0.0722};
+  double l = 0;
+  for (int k = 0; k < 3; ++k) {
+    const double c = ((c6[k] << 2) | (c6[k] >> 4)) / 255.0;
+    l += weight[k] * (c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+  }
+  return l;
+}
+inline double Contrast(std::uint8_t a, std::uint8_t b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+inline constexpr double LeastContrast = 3.0;
+
+// Counts, over the ink of one text, the pixels beside the ink and how many of them are too
+// close in brightness to the ink above them. `ink(x, y)` tells the text's own pixels.
+template <class Ink>
+void CountEdges(const std::uint8_t* screen, const TBox& area, Ink ink, int& edges, int& weak) {
+  const int dx[4] = {1, -1, 0, 0}, dy[4] = {0, 0, 1, -1};
+  for (int y = area.Y1; y <= area.Y2; ++y)
+    for (int x = area.X1; x <= area.X2; ++x) {
+      if (!ink(x, y)) continue;
+      const std::uint8_t c = screen[y * zarn::ScreenWidth + x];
+      for (int k = 0; k < 4; ++k) {
+        const int nx = x + dx[k], ny = y + dy[k];
+        if (nx < area.X1 || nx > area.X2 || ny < area.Y1 || ny > area.Y2 || ink(nx, ny)) continue;
+        ++edges;
+        if (Contrast(c, screen[ny * zarn::ScreenWidth + nx]) < LeastContrast) ++weak;
+      }
+    }
+}
+
+// Texts and lettered pictures that do not stand out from what lies under them: more than a tenth
+// of the pixels along their ink (a shadow's included) under 3:1 against the ink. `lettered`
+// names the opaque pictures that carry words on a plain ground; pictures drawn transparently
+// are captions and titles.
+inline std::vector<std::string> Unreadable(const std::vector<zarn::TDrawnItem>& log, const std::uint8_t* screen,
+                                           const std::set<std::string>& lettered) {
+  std::vector<std::string> faults;
+  const TBox screenBox{0, 0, zarn::ScreenWidth - 1, zarn::ScreenHeight - 1};
+  auto judge = [&](const std::string& what, int edges, int weak) {
+    if (edges > 0 && weak * 10 > edges)
+      faults.push_back(what + ": " + std::to_string(weak) + " of " + std::to_string(edges) + " edge pixels under 3:1");
+  };
+  for (std::size_t i = 0; i < log.size(); ++i) {
+    const zarn::TDrawnItem& d = log[i];
+    const TBox box = BoxOf(d);
+    if (d.Kind == zarn::TDrawnKind::Text) {
+      // Only the copy on top: the ones before it are its shadow.
+      bool covered = false;
+      for (std::size_t j = i + 1; j < log.size() && !covered; ++j)
+        covered = log[j].Kind == zarn::TDrawnKind::Text && log[j].Name == d.Name &&
+                  std::abs(log[j].X1 - d.X1) <= 2 && std::abs(log[j].Y1 - d.Y1) <= 2;
+      if (covered || d.Pixels.empty()) continue;
+      const TBox clip{std::max(0, d.ClipX1), std::max(0, d.ClipY1), std::min(zarn::ScreenWidth - 1, d.ClipX2),
+                      std::min(zarn::ScreenHeight - 1, d.ClipY2)};
+      const TBox area{std::max(clip.X1, box.X1 - 1), std::max(clip.Y1, box.Y1 - 1), std::min(clip.X2, box.X2 + 1),
+                      std::min(clip.Y2, box.Y2 + 1)};
+      const int w = box.X2 - box.X1 + 1;
+      auto ink = [&](int x, int y) {
+        return box.Holds({x, y, x, y}) && d.Pixels[static_cast<std::size_t>((y - box.Y1) * w + (x - box.X1))] != 0 &&
+               screen[y * zarn::ScreenWidth + x] == d.Colour;
+      };
+      int edges = 0, weak = 0;
+      CountEdges(screen, area, ink, edges, weak);
+      judge(Show(Texts({d}).front()), edges, weak);
+    } else if (d.Kind == zarn::TDrawnKind::Picture && (d.Transparent || lettered.count(d.Name))) {
+      // Letters: what is neither the ground (the transparent colour, or the picture's most
+      // common colour) nor black (shadows, outlines); the outermost rows and columns are frames.
+      const int w = box.X2 - box.X1 + 1, h = box.Y2 - box.Y1 + 1;
+      std::uint8_t ground = 1;
+      if (!d.Transparent) {
+        std::array<int, 256> count{};
+        for (const std::uint8_t p : d.Pixels) ++count[p];
+        ground = static_cast<std::uint8_t>(std::max_element(count.begin(), count.end()) - count.begin());
+      }
+      const TBox inner{std::max(0, box.X1 + 1), std::max(0, box.Y1 + 1), std::min(screenBox.X2, box.X2 - 1),
+                       std::min(screenBox.Y2, box.Y2 - 1)};
+      if (w < 3 || h < 3 || inner.X2 < inner.X1 || inner.Y2 < inner.Y1) continue;
+      auto ink = [&](int x, int y) {
+        const std::uint8_t p = d.Pixels[static_cast<std::size_t>((y - box.Y1) * w + (x - box.X1))];
+        return p != ground && p != 0;
+      };
+      int edges = 0, weak = 0;
+      CountEdges(screen, inner, ink, edges, weak);
+      judge("the picture " + d.Name + " at (" + std::to_string(d.X1) + "," + std::to_string(d.Y1) + ")", edges, weak);
     }
   }
   return faults;

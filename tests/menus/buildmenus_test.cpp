@@ -244,7 +244,7 @@ TEST_F(BuildMenu, HeavyFactoryUpgradeCosts300) {
   OpenHeavyFactoryBuildMenu(1);
   ASSERT_EQ(Selected(), 8) << "the siege tank first";
   Frame();
-  testgolden::ExpectPicture("buildmenu_heavy_upgrade", 0x778fbca5d9067ad1ull);
+  testgolden::ExpectPicture("buildmenu_heavy_upgrade", 0xde57f2bbc84b0a1dull);
   ClickOrder();
   EXPECT_EQ(Players[1].Credits, 5000 - 300);
   EXPECT_EQ(f.UpgradeIdle, 0);
@@ -286,7 +286,7 @@ TEST_F(BuildMenu, YardListOfSeventeenScrollsFourRowsAtItsPace) {
   OpenYardBuildMenu(1);
   ASSERT_EQ(MenuState.BuildItemCount, 17);
   Frame();
-  testgolden::ExpectPicture("buildmenu_yard_top", 0x191a668ce9b8f4deull);
+  testgolden::ExpectPicture("buildmenu_yard_top", 0xe069e68a803dd1efull);
   for (int i = 2; i <= 17; ++i) {
     ClickForward();
     EXPECT_EQ(MenuState.SelectedItem, i);
@@ -381,7 +381,7 @@ TEST_F(BuildMenu, EmptyListOnlyReturnsToPlay) {
   OpenHeavyFactoryBuildMenu(1);
   ASSERT_EQ(MenuState.BuildItemCount, 0);
   Frame();
-  testgolden::ExpectPicture("buildmenu_heavy_empty", 0x2414b555a0215602ull);
+  testgolden::ExpectPicture("buildmenu_heavy_empty", 0xd78d17f26a64a97aull);
   ClickAt(30, 190);
   EXPECT_EQ(MenuState.SelectedItem, 1);
   ClickOrder();

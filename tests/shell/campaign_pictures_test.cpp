@@ -15,30 +15,30 @@ TEST_F(CampaignPicturesTest, FactionChoiceBriefingGameMenuVictoryAndTheNextBrief
   plat::SetTimerEnabled(MainForm->Timer1, false);
   Click(MainMenuButtons[0]);
   Park();
-  testgolden::ExpectPicture("campaign_faction", 0x285365164ca562d8ull);
+  testgolden::ExpectPicture("campaign_faction", 0xc752d291ace8649aull);
   Click(FactionButtons[0]);
   Park();
-  testgolden::ExpectPicture("campaign_briefing1", 0x607c2c60e7488c06ull);
+  testgolden::ExpectPicture("campaign_briefing1", 0xc9b9929ea907cc38ull);
   Click(BeginButton);
   Key(plat::vk::Escape);
   Park();
-  testgolden::ExpectPicture("campaign_gamemenu", 0xb1bde721b7a4bc0aull);
+  testgolden::ExpectPicture("campaign_gamemenu", 0x6ed143bea8f06809ull);
   Key(plat::vk::Escape);
   ASSERT_EQ(GameScreen, ScreenPlay);
   ShellCalls.OpenVictory();
   Park();
-  testgolden::ExpectPicture("campaign_victory", 0xfc35976c0abdf2f9ull);
+  testgolden::ExpectPicture("campaign_victory", 0xc2cfc77eeb01195eull);
   Click(YesButton);
   ASSERT_EQ(GameScreen, ScreenScore);
   Park();
-  testgolden::ExpectPicture("campaign_score", 0x403954ba93ab3b5full);
+  testgolden::ExpectPicture("campaign_score", 0x5d3ed88b0e5b8e2bull);
   Click(YesButton);
   Park();
-  testgolden::ExpectPicture("campaign_briefing2", 0xeefb58c4e9d9e366ull);
+  testgolden::ExpectPicture("campaign_briefing2", 0x14054ff96646b818ull);
   Click(BeginButton);
   ShellCalls.OpenDefeat();
   Park();
-  testgolden::ExpectPicture("campaign_defeat", 0x0177462fc4cc7c9full);
+  testgolden::ExpectPicture("campaign_defeat", 0x7c4fd48ef304e7b2ull);
 }
 
 // The last mission under way, saved for the check of the real program (which loads it and wins

@@ -49,23 +49,23 @@ TEST_F(EditorDrawTest, EditorMenus) {
   Start({"-editor"});
   At(2, 2);
   ASSERT_EQ(GameScreen, ScreenMapEditorMenu);
-  testgolden::ExpectPicture("map_editor_menu", 0x7aa94dd79805dd17ull);
+  testgolden::ExpectPicture("map_editor_menu", 0xd13126e9429ec548ull);
   OpenNewMap();
   Pass(1);
-  testgolden::ExpectPicture("new_map", 0xd222ae1934c9efd3ull);
+  testgolden::ExpectPicture("new_map", 0x7a6a43b5562859adull);
   OpenScenarioEditorMenu();
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_menu", 0x83fbbf1c4f84e5dbull);
+  testgolden::ExpectPicture("scenario_editor_menu", 0x28031ada92a95ba5ull);
   // The file screens: the title and the buttons (their lists hold whatever files exist).
   struct TFileScreen {
     void (*Open)();
     const char* Name;
     std::uint64_t Hash;
   };
-  const TFileScreen files[] = {{OpenSaveMap, "save_map", 0x12326ecc560d3fecull},
-                               {OpenLoadMap, "load_map", 0xe755e4685d2046b3ull},
-                               {OpenSaveScenario, "save_scenario", 0x212d08e72278c7ecull},
-                               {OpenLoadScenario, "load_scenario", 0xbfbbf757a7fa8d49ull}};
+  const TFileScreen files[] = {{OpenSaveMap, "save_map", 0xa182d075459fbf92ull},
+                               {OpenLoadMap, "load_map", 0xa79c062481c06830ull},
+                               {OpenSaveScenario, "save_scenario", 0xbfea3dc1de06f1bfull},
+                               {OpenLoadScenario, "load_scenario", 0xc0078cd818096a62ull}};
   for (const TFileScreen& f : files) {
     f.Open();
     Pass(1);
@@ -73,7 +73,7 @@ TEST_F(EditorDrawTest, EditorMenus) {
   }
   OpenScenarioSettings();
   Pass(1);
-  testgolden::ExpectPicture("scenario_settings", 0x3567fe993fe8b7ccull);
+  testgolden::ExpectPicture("scenario_settings", 0xc51cda821b24858eull);
 }
 
 TEST_F(EditorDrawTest, MapEditorFrame) {
@@ -99,13 +99,13 @@ TEST_F(EditorDrawTest, ScenarioEditorFramesOfTheFiveModes) {
   At(100, 60);
   SetScenarioEditorMode(1);
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_buildings", 0xe5f7fd431a54e512ull);
+  testgolden::ExpectPicture("scenario_editor_buildings", 0x4e47215e7c9ceac4ull);
   SetScenarioEditorMode(3);
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_players", 0xa1f31f7981cb5a9cull);
+  testgolden::ExpectPicture("scenario_editor_players", 0x2bbd4977d0f8eaf9ull);
   SetScenarioEditorMode(4);
   Pass(1);
-  testgolden::ExpectPicture("scenario_editor_credits", 0x694ca25400e58d02ull);
+  testgolden::ExpectPicture("scenario_editor_credits", 0x15b0a807de9f19efull);
 }
 
 TEST_F(EditorDrawTest, TheBrushOutlineFollowsThePointerOnTheMapOnly) {

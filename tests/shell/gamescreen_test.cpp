@@ -40,7 +40,7 @@ TEST_F(GameScreenFrame, WholeFrameOfAGeneratedMission) {
   ClearScreen();
   DrawGameScreen();
   EXPECT_EQ(presents_, 1);
-  testgolden::ExpectPicture("game_frame_mission", 0x2afdfa6ed514597dull);
+  testgolden::ExpectPicture("game_frame_mission", 0x822f9a5cf4997758ull);
   // The figures at the top.
   EXPECT_EQ(StatusCache.Units, CountUnitsOfPlayer(1));
   EXPECT_GT(CountColour(200, 5, 318, 15, PanelOwnColour), 20);

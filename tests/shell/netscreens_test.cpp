@@ -34,11 +34,11 @@ class NetScreensTest : public NetGameTest {
 TEST_F(NetScreensTest, TheServerListsItsPlayersWhileItWaitsAndEscLeavesForTheLobby) {
   ASSERT_NO_FATAL_FAILURE(EnterAsServer(3));
   Park();
-  testgolden::ExpectPicture("net_server_alone", 0xaf4511da461c1c67ull);
+  testgolden::ExpectPicture("net_server_alone", 0x286cc5cb00479dcfull);
   auto zed = Join("Zed", 3);
   auto ann = Join("Ann", 5);
   Park();
-  testgolden::ExpectPicture("net_server_waiting", 0x6c57ae4f24566947ull);
+  testgolden::ExpectPicture("net_server_waiting", 0x435424cde13f78afull);
   // A player who leaves leaves the list (the name as the client sent it, its last blank too).
   zed.reset();
   ASSERT_TRUE(PassUntil([] { return PlayerConnections[2].Connected == 0; }));

@@ -50,11 +50,11 @@ TEST_F(SidePanel, HarvesterLoadIsTruncatedNotRounded) {
   h.Load = 996;
   SelectUnits({1});
   DrawPanel();
-  testgolden::ExpectPicture("panel_harvester_99", 0x83e4d5d32af671e7ull);
+  testgolden::ExpectPicture("panel_harvester_99", 0xe7172d8a302b7897ull);
   // Full: "100%" is a wider caption than "99%".
   h.Load = 1000;
   DrawPanel();
-  testgolden::ExpectPicture("panel_harvester_full", 0x152b7c1783d249deull);
+  testgolden::ExpectPicture("panel_harvester_full", 0x7c718794a62becbaull);
 }
 
 TEST_F(SidePanel, ForeignUnitIsNamedInRedWithoutCommands) {
@@ -122,7 +122,7 @@ TEST_F(SidePanel, ProductionCaptionThroughEveryState) {
   ClearScreen();
   for (std::size_t i = 0; i < shots.size(); ++i)
     PutColumn(shots[i], 2 + 72 * static_cast<int>(i % 4), 2 + 50 * static_cast<int>(i / 4));
-  testgolden::ExpectPicture("panel_production_states", 0xf52a1068cb789b83ull);
+  testgolden::ExpectPicture("panel_production_states", 0x642d6b22e6f4e556ull);
 }
 
 TEST_F(SidePanel, PowerPlantShowsDemandAndOutputInRedWhenShort) {
@@ -132,7 +132,7 @@ TEST_F(SidePanel, PowerPlantShowsDemandAndOutputInRedWhenShort) {
   plant.PowerOutput = 60;
   SelectOne(1, 1);
   DrawPanel();
-  testgolden::ExpectPicture("panel_power_short", 0x797ef2b3a9f98fbcull);
+  testgolden::ExpectPicture("panel_power_short", 0x66a6cba61d20bc7full);
   // Demand 75 over one plant: the output is drawn in the alert colour at (222, 187).
   EXPECT_GT(CountColour(222, 187, 240, 195, PanelAlertColour), 5);
   plant.PowerOutput = 100;
@@ -149,7 +149,7 @@ TEST_F(SidePanel, FourteenUnitsFillSevenColumnsOfTwo) {
   }
   SelectUnits({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
   DrawPanel();
-  testgolden::ExpectPicture("panel_fourteen_units", 0x652a071bcf0bc174ull);
+  testgolden::ExpectPicture("panel_fourteen_units", 0xafcd3e37a623955full);
   // The seventh column starts at x 225 and its pictures end at 248; nothing drawn past it.
   ClearScreen();
   DrawObjectInfo();

@@ -1,7 +1,10 @@
 // Every screen drawn on the demo data set, checked for its texts: each one whole on the screen,
 // apart from the others, clear of the pictures, frames and track bars around it and inside the
 // button it labels (tests/common/textfit.h).
+#include <algorithm>
 #include <cstdlib>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,20 @@
 using namespace zarn;
 
 namespace {
+
+// The opaque pictures that carry words on a plain ground: the main menu's items, the factions'
+// buttons and the other buttons.
+const std::set<std::string>& Lettered() {
+  static const std::set<std::string> names = {
+      "tnewgame.img", "toldgame.img", "tnetgame.img", "teditor.img",  "tauthors.img", "tquit.img",
+      "bsavegam.img", "bloadgam.img", "boptions.img", "bhelp.img",    "bsevnar.img",  "border.img",
+      "bresetgm.img", "bnextdyn.img", "bexitgam.img", "bcontgam.img", "tnewmap.img",  "tloadmap.img",
+      "tsavemap.img", "texitmap.img", "teditmap.img", "tnewscen.img", "tloadscn.img", "tsavescn.img",
+      "tobjenab.img", "tupgrade.img", "butt-ok.img",  "butback2.img", "buttload.img", "buttsave.img",
+      "buttdel.img",  "buttback.img", "tbegin.img",   "but-yes.img",  "almireth.img", "telix.img",
+      "gorvasen.img"};
+  return names;
+}
 
 struct TScreen {
   void (*Open)();
@@ -37,6 +54,8 @@ class TextFitTest : public GameTest {
     ASSERT_FALSE(rec_.Log().empty()) << screen << ": nothing drawn";
     const std::vector<std::string> faults = textfit::Faults(rec_.Log());
     EXPECT_TRUE(faults.empty()) << screen << ":" << Listed(faults);
+    const std::vector<std::string> dull = textfit::Unreadable(rec_.Log(), BackBuffer.data(), Lettered());
+    EXPECT_TRUE(dull.empty()) << screen << ", contrast:" << Listed(dull);
     const char* write = std::getenv("ZARN_GOLDEN_WRITE");
     if (write != nullptr && std::string(write) == "1")
       testpng::Write(fs::path(ZARN_BINARY_DIR) / "golden" / ("fit " + std::string(screen) + ".png"),
@@ -198,6 +217,91 @@ TEST_F(TextFitTest, EditorMenusAndScreens) {
   }
 }
 
+// Whether the list box's picture draws anything but its plain ground on the ring of pixels
+// round a text (its frame's lines are along its sides, where a picture's ground is sought).
+bool Framed(const std::vector<TDrawnItem>& log, const textfit::TBox& text) {
+  const textfit::TBox ring = text.Grown(1, 1);
+  std::map<std::uint8_t, int> count;
+  std::vector<std::uint8_t> seen;
+  for (const TDrawnItem& d : log) {
+    if (d.Name != "listbox.img") continue;
+    const int w = d.X2 - d.X1 + 1;
+    for (int y = std::max(ring.Y1, d.Y1); y <= std::min(ring.Y2, d.Y2); ++y)
+      for (int x = std::max(ring.X1, d.X1); x <= std::min(ring.X2, d.X2); ++x)
+        if (!text.Holds({x, y, x, y})) {
+          seen.push_back(d.Pixels[static_cast<std::size_t>((y - d.Y1) * w + (x - d.X1))]);
+          ++count[seen.back()];
+        }
+  }
+  if (count.empty()) return false;
+  const auto ground = std::max_element(count.begin(), count.end(), [](auto& a, auto& b) { return a.second < b.second; });
+  return std::any_of(seen.begin(), seen.end(), [&](std::uint8_t c) { return c != ground->first; });
+}
+
+// The pages of text: every line of every page whole in its box (no letter lost at the right
+// edge) and a column clear of the box's frame; the credits whole on the screen and clear of the
+// animation beside them.
+TEST_F(TextFitTest, EveryLineOfEveryTextPageShowsWholeInsideItsBox) {
+  StartGame();
+  plat::SetTimerEnabled(MainForm->Timer1, false);
+  Park();
+  int lines = 0;
+  auto pages = [&](TListWidget& list, const std::string& what) {
+    ASSERT_GT(list.Count(), 0) << what;
+    for (int top = 0; top < list.Count(); top += list.VisibleRows) {
+      list.TopIndex = static_cast<std::uint16_t>(top);
+      rec_.Log().clear();
+      MainForm->DXTimerTimer();
+      const std::vector<TDrawnItem>& log = rec_.Log();
+      ASSERT_TRUE(std::any_of(log.begin(), log.end(), [](const TDrawnItem& d) { return d.Name == "listbox.img"; }))
+          << what;
+      for (int row = 0; row < list.VisibleRows && top + row < list.Count(); ++row) {
+        const std::string& item = list.Items[static_cast<std::size_t>(top + row)];
+        if (item.find_first_not_of(' ') == std::string::npos) continue;
+        ++lines;
+        const auto drawn = std::find_if(log.begin(), log.end(), [&](const TDrawnItem& d) {
+          return d.Kind == TDrawnKind::Text && d.Name == item;
+        });
+        EXPECT_NE(drawn, log.end()) << what << ", line " << top + row << " is cut: \"" << textfit::Utf8(item) << "\"";
+        if (drawn != log.end()) {
+          EXPECT_FALSE(Framed(log, textfit::BoxOf(*drawn)))
+              << what << ", line " << top + row << " touches the box's frame: \"" << textfit::Utf8(item) << "\"";
+        }
+      }
+    }
+  };
+  OpenHelp();
+  pages(FileListBox, "help");
+  for (const TTopicRow& t : TopicRows) {
+    if (t.Key.empty()) continue;
+    OpenTopicPage("[" + std::string(t.Key), std::string(t.Picture) + ".img");
+    pages(ShortList, "encyclopedia " + std::string(t.Key));
+  }
+  OpenMainMenu();
+  Click(MainMenuButtons[0]);
+  Click(FactionButtons[0]);
+  ASSERT_EQ(GameScreen, ScreenMissionStart);
+  for (int side = 0; side <= 2; ++side)
+    for (int mission = 1; mission <= CampaignMissionCount; ++mission) {
+      LoadBriefingProc(side, mission);
+      pages(FileListBox, "briefing " + std::to_string(side) + "/" + std::to_string(mission));
+    }
+  EXPECT_GT(lines, 300);
+
+  OpenAuthors();
+  rec_.Log().clear();
+  MainForm->DXTimerTimer();
+  int beside = 0;
+  for (const TDrawnItem& d : rec_.Log())
+    if (d.Kind == TDrawnKind::Picture && d.Name.rfind("frame", 0) == 0) beside = d.X2;
+  ASSERT_GT(beside, 0);
+  ASSERT_GT(TextPanel.Lines.size(), 10u);
+  for (const std::string& line : TextPanel.Lines) {
+    const int w = TextWidth(TextPanel.Font, line), left = TextPanel.CentreX - w / 2;
+    EXPECT_TRUE(left > beside + textfit::TextGap && left + w < ScreenWidth) << "credits: \"" << textfit::Utf8(line) << "\"";
+  }
+}
+
 // The side panel for every kind of selection it has words for.
 class PanelTextFit : public PlayScreenTest {
  protected:
@@ -206,6 +310,8 @@ class PanelTextFit : public PlayScreenTest {
     DrawPanel();
     const std::vector<std::string> faults = textfit::Faults(rec_.Log());
     EXPECT_TRUE(faults.empty()) << what << ":" << Listed(faults);
+    const std::vector<std::string> dull = textfit::Unreadable(rec_.Log(), BackBuffer.data(), {});
+    EXPECT_TRUE(dull.empty()) << what << ", contrast:" << Listed(dull);
   }
   textfit::Recorder rec_;
 };

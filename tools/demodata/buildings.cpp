@@ -29,9 +29,9 @@ void Block(Canvas& cv, int x, int y, int w, int h, std::uint8_t face = 5) {
   cv.Frame(x - 1, y - 1, w + 2, h + 2, kBlack);
 }
 
-void Label(Canvas& cv, int x, int y, const char* utf8) {
+void LabelText(Canvas& cv, int x, int y, const char* utf8) {
   DrawText(cv, GetFonts().small, x + 1, y + 1, utf8, kBlack);
-  DrawText(cv, GetFonts().small, x, y, utf8, 2);
+  DrawText(cv, GetFonts().small, x, y, utf8, pal::Tag);
 }
 
 void Light(Canvas& cv, int x, int y, bool lit) {
@@ -53,8 +53,11 @@ void Door(Canvas& cv, int x, int y, int w, int h, bool open) {
 
 }  // namespace
 
-void DrawBuilding(Canvas& cv, int kind, int phase) {
+void DrawBuilding(Canvas& cv, int kind, int phase, bool lettered) {
   Plate(cv);
+  const auto Label = [&](Canvas& c, int x, int y, const char* utf8) {
+    if (lettered) LabelText(c, x, y, utf8);
+  };
   switch (kind) {
     case 2:  // construction yard: a crane over the hall
       Block(cv, 3, 9, 26, 20);

@@ -36,6 +36,7 @@ inline constexpr std::uint8_t Rock = 120;   // 120..127 rock, light to dark
 inline constexpr std::uint8_t MenuBack = 128;
 inline constexpr std::uint8_t Maroon = 129; // 129..140 menu art, light to dark
 inline constexpr std::uint8_t Gold = 141;   // 141..148 menu gold, light to dark
+inline constexpr std::uint8_t Tag = 149;    // the letters naming a building or an item, and only those
 inline constexpr std::uint8_t Own = 200;
 inline constexpr std::uint8_t Heading = 228;
 inline constexpr std::uint8_t Worm = 238;   // 238..247 worm skin, light to dark
@@ -136,8 +137,9 @@ void DrawShape(Canvas& cv, const Shape& s, double cx, double cy, double radius, 
 Shape UnitShape(int unitKind, bool loaded = false);
 // A person for the infantry frames: facing group 0 north, 1 east, 2 south, 3 west; step 0..2.
 void DrawSoldier(Canvas& cv, double cx, double cy, double size, int group, int step, bool heavy);
-// Buildings into a canvas of their footprint size (32x32, 48x32, 48x48), phase for animation.
-void DrawBuilding(Canvas& cv, int buildingKind, int phase);
+// Buildings into a canvas of their footprint size (32x32, 48x32, 48x48), phase for animation;
+// `lettered` with the two letters of the map sprites (portraits carry their item's tag instead).
+void DrawBuilding(Canvas& cv, int buildingKind, int phase, bool lettered = true);
 void DrawWormHead(Canvas& cv, double cx, double cy, double open, double rise);
 
 // Subjects of icons and large pictures: a unit or building kind, or one of the specials.
@@ -145,6 +147,10 @@ enum class Subject { Unit, Building, Worm, Cancel, Launch, Saboteur, Frigate, Wo
 // Draws the subject fitted into (x, y, w, h) of cv; side picks the fixed colours of its
 // side-coloured parts. Building kind -18 is the block of four slabs.
 void DrawSubject(Canvas& cv, Subject what, int kind, int side, int x, int y, int w, int h);
+// An item's tag in the narrow face, light on a dark ground with a shadow: the one label of its
+// icon and of its build picture.
+void DrawTag(Canvas& cv, int x, int y, std::string_view utf8);
+int TagWidth(std::string_view utf8);
 
 // Maps the side pixels 2..9 of a finished picture to a fixed ramp (for pictures that are not
 // recoloured by the game: icons, build pictures).

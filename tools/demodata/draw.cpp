@@ -141,7 +141,8 @@ void DrawShape(Canvas& cv, const Shape& s, double cx, double cy, double radius, 
 }
 
 void FixSideColours(Canvas& cv, int side) {
-  const int base = kSideBase[static_cast<std::size_t>(side)];
+  // The neutral side takes the menu gold: its own ramp holds the buttons' dark face.
+  const int base = side == 7 ? pal::Gold - 2 : kSideBase[static_cast<std::size_t>(side)];
   for (auto& p : cv.px)
     if (p >= 2 && p <= 9) p = static_cast<std::uint8_t>(p + base);
 }

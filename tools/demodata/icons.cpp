@@ -49,7 +49,7 @@ Canvas BuildingCanvas(int kind) {
   }
   const int fp = (kind == 4 || kind == 10 || kind == 11 || kind == 12) ? 2 : (kind == 14 || kind == 15) ? 3 : 1;
   Canvas cv(fp == 1 ? 32 : 48, fp == 3 ? 48 : 32);
-  DrawBuilding(cv, kind, 0);
+  DrawBuilding(cv, kind, 0, false);
   return cv;
 }
 
@@ -147,17 +147,17 @@ int FactoryProduct(const IconDef& d) {
 
 // Large icons 1..43 by number.
 const IconDef kLarge[43] = {
-    {Subject::Unit, 0, 7, "ПЕХ"},      {Subject::Unit, 1, 7, "ПЕХ3"},      {Subject::Unit, 2, 7, "ГВД"},
-    {Subject::Unit, 3, 7, "ГВД3"},     {Subject::Unit, 4, 7, "ТРК"},       {Subject::Unit, 5, 7, "КВД"},
-    {Subject::Unit, 6, 7, "ТНК"},      {Subject::Unit, 7, 7, "ОСД"},       {Subject::Unit, 8, 7, "РКТ"},
-    {Subject::Unit, 11, 7, "ГРМ"},     {Subject::Unit, 10, 7, "ХРВ"},      {Subject::Unit, 12, 7, "МКД"},
+    {Subject::Unit, 0, 7, "ПЕХ"},      {Subject::Unit, 1, 7, "ПЕХ3"},      {Subject::Unit, 2, 7, "Т-П"},
+    {Subject::Unit, 3, 7, "Т-П3"},     {Subject::Unit, 4, 7, "ТРК"},       {Subject::Unit, 5, 7, "КВД"},
+    {Subject::Unit, 6, 7, "ТНК"},      {Subject::Unit, 7, 7, "ОСД"},       {Subject::Unit, 8, 7, "РПУ"},
+    {Subject::Unit, 11, 7, "ГРМ"},     {Subject::Unit, 10, 7, "ХРВ"},      {Subject::Unit, 12, 7, "ПСД"},
     {Subject::Unit, 14, 7, "НОС"},     {Subject::Worm, 0, 7, "ЧРВ"},       {Subject::Unit, 9, 7, "ТРМ"},
-    {Subject::Woodsmen, 0, 3, "ДРВ"},  {Subject::Building, 0, 7, "1"},     {Subject::Building, -18, 7, "4"},
+    {Subject::Woodsmen, 0, 3, "ДРВ"},  {Subject::Building, 0, 7, "ПЛ"},     {Subject::Building, -18, 7, "ПЛ4"},
     {Subject::Building, 2, 7, "ДВОР"}, {Subject::Building, 3, 7, "ВЕТР"},  {Subject::Building, 4, 7, "ЭЛЕВ"},
     {Subject::Building, 5, 7, "СИЛ"},  {Subject::Building, 6, 7, "РАДР"},  {Subject::Building, 7, 7, "КАЗ"},
     {Subject::Building, 8, 7, "АКАД"}, {Subject::Building, 9, 7, "Л-З"},   {Subject::Building, 10, 7, "Т-З"},
     {Subject::Building, 12, 7, "А-З"}, {Subject::Building, 11, 7, "Р-З"},  {Subject::Building, 16, 7, "ОРД"},
-    {Subject::Building, 17, 7, "РКТ"}, {Subject::Building, 14, 7, "ПОРТ"}, {Subject::Building, 13, 7, "НЦ"},
+    {Subject::Building, 17, 7, "РКБ"}, {Subject::Building, 14, 7, "ПОРТ"}, {Subject::Building, 13, 7, "НЦ"},
     {Subject::Building, 15, 7, "ДВРЦ"}, {Subject::Building, 1, 7, "СТН"},  {Subject::Launch, 0, 7, "ПУСК"},
     {Subject::Unit, 15, 7, "СКЛ"},     {Subject::Unit, 4, 2, "РДР"},       {Subject::Cancel, 0, 7, ""},
     {Subject::Unit, 13, 7, "ПРВ"},     {Subject::Saboteur, 0, 2, "САБ"},   {Subject::Unit, 2, 4, "ОСК"},
@@ -185,8 +185,17 @@ Canvas IconLarge(int n) {
     cv.Rect(11, 1, 18, 15, pal::Maroon + 9);
     DrawSubject(cv, Subject::Unit, product, d.side, 11, 1, 18, 15);
   }
-  if (*d.tag) DrawTinyText(cv, 1, 16, d.tag, pal::Text);
+  if (*d.tag) DrawTag(cv, 2, cv.h - GetFonts().narrow.height - 1, d.tag);
   return cv;
+}
+
+int TagWidth(std::string_view utf8) { return TextWidth(GetFonts().narrow, utf8); }
+
+void DrawTag(Canvas& cv, int x, int y, std::string_view utf8) {
+  const Font& f = GetFonts().narrow;
+  cv.Rect(x - 2, y - 2, TagWidth(utf8) + 2, f.height + 3, pal::Maroon + 10);
+  DrawText(cv, f, x + 1, y + 1, utf8, kBlack);
+  DrawText(cv, f, x, y, utf8, pal::Tag);
 }
 
 Canvas IconSmall(int n) {

@@ -27,6 +27,17 @@ void Ramp(Bytes& p, int first, int n, Rgb a, Rgb b) {
 
 void Put(Bytes& p, int e, Rgb c) { Ramp(p, e, 1, c, c); }
 
+// WCAG 2 relative luminance of six-bit components.
+double Luminance(Rgb c) {
+  double l = 0;
+  const double weight[3] = {0.2126, 0.7152, 0.0722}, v[3] = {c.r, c.g, c.b};
+  for (int k = 0; k < 3; ++k) {
+    const double s = std::lround(v[k]) * 4.05 / 255.0;
+    l += weight[k] * (s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4));
+  }
+  return l;
+}
+
 // Side ramps: twelve steps from bright to dark; the game uses base + 2 .. base + 9 and the
 // hover and press offsets reach two steps beyond on either end.
 constexpr std::array<Rgb, 8> kSideBright = {{
@@ -89,6 +100,17 @@ Bytes BuildPalette() {
   // Where two extended ramps overlap, the core steps of each side win.
   for (int side : {5, 6, 0, 1, 2, 4, 3, 7}) SideRamp(p, side, 2, 9);
   Put(p, pal::Text, {60, 58, 44});
+  // The face of the side panel's and editors' buttons: dark, so that the red of the active
+  // order (pulsing in play) and the light of the others both stand out from it.
+  Put(p, pal::BevelFace, {11, 10, 3});
+  // The score table's bars (one side colour each) carry light numbers: each kept under a
+  // quarter of white's luminance by darkening its side's step.
+  for (const int e : {170, 184, 199, 228}) {
+    Rgb c{double(p[e * 3]), double(p[e * 3 + 1]), double(p[e * 3 + 2])};
+    while (Luminance(c) > 0.2) c = {c.r * 0.95, c.g * 0.95, c.b * 0.95};
+    Put(p, e, c);
+  }
+  Put(p, pal::Tag, {63, 61, 40});
   // Texts over the map (status line and countdown in the own colour, message lines in 15) are
   // near white, and the ground ramps below stay under a quarter of white's luminance: three
   // times the contrast at least, on any ground.

@@ -25,14 +25,16 @@ void Centre(Canvas& cv, const Font& f, std::string_view text, std::uint8_t colou
   else DrawText(cv, f, x, y, text, colour);
 }
 
-// A menu button: a face in side pixels that the hover highlight brightens.
+// A menu button: a black face, its rim and letters in side pixels that the hover highlight
+// brightens. The letters keep off the side's brightest step, which the score table's bars use
+// dimmed; on black they read on every side, lit or not.
 Canvas Button(int w, int h, std::string_view text) {
-  Canvas cv(w, h, 6);
-  cv.Rect(0, 0, w, 1, 3);
-  cv.Rect(0, 0, 1, h, 3);
-  cv.Rect(0, h - 1, w, 1, 9);
-  cv.Rect(w - 1, 0, 1, h, 9);
-  Centre(cv, FitFont(h), text, 2, true);
+  Canvas cv(w, h, kBlack);
+  cv.Rect(0, 0, w, 1, 5);
+  cv.Rect(0, 0, 1, h, 5);
+  cv.Rect(0, h - 1, w, 1, 8);
+  cv.Rect(w - 1, 0, 1, h, 8);
+  Centre(cv, FitFont(h), text, 3, true);
   return cv;
 }
 
@@ -70,7 +72,8 @@ Canvas Backdrop() {
   for (int y = 0; y < 200; ++y)
     for (int x = 0; x < 320; ++x) {
       const double n = Noise(x / 2, y / 2, 100) * 0.6 + Noise(x / 8, y / 8, 101) * 0.4;
-      cv.Set(x, y, static_cast<std::uint8_t>(pal::Maroon + 6 + static_cast<int>(y / 60.0 + n * 2)));
+      // Dark enough that the red texts and the side-coloured captions over it stand out.
+      cv.Set(x, y, static_cast<std::uint8_t>(pal::Maroon + 8 + static_cast<int>(y / 100.0 + n * 1.6)));
     }
   cv.Frame(2, 2, 316, 196, pal::Gold + 3);
   cv.Frame(4, 4, 312, 192, pal::Gold + 6);
@@ -137,11 +140,13 @@ Canvas Flag(int w, int h, int side) {
 Canvas Emblem(int side, std::string_view name, int shapeKind) {
   Canvas cv(82, 63, pal::Maroon + 9);
   cv.Frame(0, 0, 82, 63, pal::Gold + 2);
-  cv.Disc(41, 26, 20, 8);
-  cv.Disc(41, 26, 17, 4);
+  // A pale shield under the side-coloured figure: red on red does not read.
+  cv.Disc(41, 26, 20, pal::Gold + 4);
+  cv.Disc(41, 26, 18, pal::Sand + 1);
   DrawShape(cv, UnitShape(shapeKind), 41, 26, 13, 0);
   FixSideColours(cv, side);
-  Centre(cv, Small(), name, pal::Text, true, 24);
+  // The narrow face: the longest name in the small one would run into the picture's edges.
+  Centre(cv, GetFonts().narrow, name, pal::Text, true, 24);
   return cv;
 }
 
@@ -155,7 +160,7 @@ Canvas Scene(bool won) {
     Canvas b(48, 48);
     // Nothing recolours this picture: the palace and the banner wear no side's colour, so the
     // scene fits whoever won.
-    DrawBuilding(b, 15, 1);
+    DrawBuilding(b, 15, 1, false);
     for (auto& px : b.px)
       if (px >= 2 && px <= 9) px = static_cast<std::uint8_t>(pal::Steel + px - 2);
     cv.Blit(b, 76, 46);
@@ -177,7 +182,8 @@ Canvas Scene(bool won) {
 Canvas ListBox(int w, int h) {
   Canvas cv(w, h, pal::Maroon + 10);
   cv.Frame(0, 0, w, h, 4);
-  cv.Frame(3, 4, 234, h - 8, pal::Gold + 5);
+  // The rows' text starts four columns in: the frame keeps a blank column from it.
+  cv.Frame(2, 3, 235, h - 6, pal::Gold + 5);
   cv.Rect(237, 12, 14, h - 24, 8);  // track
   for (int k = 0; k < 5; ++k) {      // arrows
     cv.Rect(243 - k, 4 + k, 2 * k + 2, 1, 3);
@@ -200,18 +206,19 @@ Canvas CheckBox(bool on) {
   return cv;
 }
 
-// No caption on the picture: the build menus and the encyclopedia name the same picture
-// differently, and each prints its own name beside it.
-Canvas BuildPicture(Subject what, int kind, int side) {
+// The picture's one label is its item's tag, as on the item's icon, in the lower left corner
+// (the menus print the full name beside the picture; encyclopedia topics carry none).
+Canvas BuildPicture(Subject what, int kind, int side, const char* tag) {
   Canvas cv(160, 104);
   for (int y = 0; y < 104; ++y)
     for (int x = 0; x < 160; ++x) {
       const double n = Noise(x, y, 110) * 0.5 + Noise(x / 6, y / 6, 111) * 0.5;
-      cv.Set(x, y, static_cast<std::uint8_t>(pal::Gold + static_cast<int>(n * 2)));
+      // A dark ground: the build menus write the upgrade notice in red over the top rows.
+      cv.Set(x, y, static_cast<std::uint8_t>(pal::Maroon + 9 + static_cast<int>(n * 2)));
     }
-  // The top rows stay plain parchment: the build menus write the upgrade notice there.
   DrawSubject(cv, what, kind, side, 24, 31, 112, 68);
   cv.Frame(0, 0, 160, 104, pal::Gold + 4);
+  if (*tag) DrawTag(cv, 5, 104 - GetFonts().narrow.height - 4, tag);
   return cv;
 }
 
@@ -381,55 +388,56 @@ std::vector<Picture> BuildPictures() {
     const char* name;
     Subject what;
     int kind, side;
+    const char* tag;
   };
   const Item items[] = {
-      {"bsolder.img", Subject::Unit, 1, 7},
-      {"btruper.img", Subject::Unit, 3, 7},
-      {"btrike.img", Subject::Unit, 4, 7},
-      {"btrike2.img", Subject::Unit, 4, 2},
-      {"bbtr.img", Subject::Unit, 5, 7},
-      {"b1tank.img", Subject::Unit, 6, 7},
-      {"bbtank.img", Subject::Unit, 7, 7},
-      {"brtank.img", Subject::Unit, 8, 7},
-      {"bttank.img", Subject::Unit, 9, 7},
-      {"bharvest.img", Subject::Unit, 10, 7},
-      {"bgromdor.img", Subject::Unit, 11, 7},
-      {"bpsd.img", Subject::Unit, 12, 7},
-      {"bperwoln.img", Subject::Unit, 13, 7},
-      {"bnositel.img", Subject::Unit, 14, 7},
-      {"bstelth.img", Subject::Unit, 15, 7},
-      {"bplita.img", Subject::Building, 0, 7},
-      {"bplita2.img", Subject::Building, -18, 7},
-      {"bkdvor.img", Subject::Building, 2, 7},
-      {"benergy.img", Subject::Building, 3, 7},
-      {"belevatr.img", Subject::Building, 4, 7},
-      {"bsilos.img", Subject::Building, 5, 7},
-      {"bradar.img", Subject::Building, 6, 7},
-      {"bkazarma.img", Subject::Building, 7, 7},
-      {"bakademy.img", Subject::Building, 8, 7},
-      {"blzavod.img", Subject::Building, 9, 7},
-      {"btzavod.img", Subject::Building, 10, 7},
-      {"brzavod.img", Subject::Building, 11, 7},
-      {"bazavod.img", Subject::Building, 12, 7},
-      {"bxcenter.img", Subject::Building, 13, 7},
-      {"bsport.img", Subject::Building, 14, 7},
-      {"bpalace.img", Subject::Building, 15, 7},
-      {"bturret.img", Subject::Building, 16, 7},
-      {"brturret.img", Subject::Building, 17, 7},
-      {"bwall.img", Subject::Building, 1, 7},
+      {"bsolder.img", Subject::Unit, 1, 7, "ПЕХ"},
+      {"btruper.img", Subject::Unit, 3, 7, "Т-П"},
+      {"btrike.img", Subject::Unit, 4, 7, "ТРК"},
+      {"btrike2.img", Subject::Unit, 4, 2, "РДР"},
+      {"bbtr.img", Subject::Unit, 5, 7, "КВД"},
+      {"b1tank.img", Subject::Unit, 6, 7, "ТНК"},
+      {"bbtank.img", Subject::Unit, 7, 7, "ОСД"},
+      {"brtank.img", Subject::Unit, 8, 7, "РПУ"},
+      {"bttank.img", Subject::Unit, 9, 7, "ТРМ"},
+      {"bharvest.img", Subject::Unit, 10, 7, "ХРВ"},
+      {"bgromdor.img", Subject::Unit, 11, 7, "ГРМ"},
+      {"bpsd.img", Subject::Unit, 12, 7, "ПСД"},
+      {"bperwoln.img", Subject::Unit, 13, 7, "ПРВ"},
+      {"bnositel.img", Subject::Unit, 14, 7, "НОС"},
+      {"bstelth.img", Subject::Unit, 15, 7, "СКЛ"},
+      {"bplita.img", Subject::Building, 0, 7, "ПЛ"},
+      {"bplita2.img", Subject::Building, -18, 7, "ПЛ4"},
+      {"bkdvor.img", Subject::Building, 2, 7, "ДВОР"},
+      {"benergy.img", Subject::Building, 3, 7, "ВЕТР"},
+      {"belevatr.img", Subject::Building, 4, 7, "ЭЛЕВ"},
+      {"bsilos.img", Subject::Building, 5, 7, "СИЛ"},
+      {"bradar.img", Subject::Building, 6, 7, "РАДР"},
+      {"bkazarma.img", Subject::Building, 7, 7, "КАЗ"},
+      {"bakademy.img", Subject::Building, 8, 7, "АКАД"},
+      {"blzavod.img", Subject::Building, 9, 7, "Л-З"},
+      {"btzavod.img", Subject::Building, 10, 7, "Т-З"},
+      {"brzavod.img", Subject::Building, 11, 7, "Р-З"},
+      {"bazavod.img", Subject::Building, 12, 7, "А-З"},
+      {"bxcenter.img", Subject::Building, 13, 7, "НЦ"},
+      {"bsport.img", Subject::Building, 14, 7, "ПОРТ"},
+      {"bpalace.img", Subject::Building, 15, 7, "ДВРЦ"},
+      {"bturret.img", Subject::Building, 16, 7, "ОРД"},
+      {"brturret.img", Subject::Building, 17, 7, "РКБ"},
+      {"bwall.img", Subject::Building, 1, 7, "СТН"},
   };
   for (const auto& it : items)
-    add(it.name, BuildPicture(it.what, it.kind, it.side), "build menus and encyclopedia");
+    add(it.name, BuildPicture(it.what, it.kind, it.side, it.tag), "build menus and encyclopedia");
   const Item topics[] = {
-      {"oskran.img", Subject::Oskran, 0, 4},
-      {"bdrevkar.img", Subject::Woodsmen, 0, 3},
-      {"bcrow.img", Subject::Worm, 0, 7},
-      {"rocket.img", Subject::Launch, 0, 7},
-      {"sabotage.img", Subject::Saboteur, 0, 2},
-      {"bfregate.img", Subject::Frigate, 0, 7},
+      {"oskran.img", Subject::Oskran, 0, 4, ""},
+      {"bdrevkar.img", Subject::Woodsmen, 0, 3, ""},
+      {"bcrow.img", Subject::Worm, 0, 7, ""},
+      {"rocket.img", Subject::Launch, 0, 7, ""},
+      {"sabotage.img", Subject::Saboteur, 0, 2, ""},
+      {"bfregate.img", Subject::Frigate, 0, 7, ""},
   };
   for (const auto& it : topics)
-    add(it.name, BuildPicture(it.what, it.kind, it.side), "encyclopedia topic picture");
+    add(it.name, BuildPicture(it.what, it.kind, it.side, it.tag), "encyclopedia topic picture");
   return out;
 }
 
