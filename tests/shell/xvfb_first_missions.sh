@@ -38,7 +38,8 @@ WHOLE="0 0 320 200"
 NAMEPIC="66 164 44 36"      # the panel's caption and picture of the selection
 INFO="66 164 190 36"        # the panel's caption, picture and status line of the selection
 YARDVIEW="112 48 32 32"     # the yard's cells (15, 5) to (16, 6) in the opening view (8, 2)
-LOADTEXT="110 172 56 12"    # "ПОЛОН НА" of a harvester with a load (not its figure)
+LOADTEXT="110 172 34 12"    # "ПОЛОН НА" of a harvester with a load, without its figure (the
+                            # headless run stops at 2 %; here it fills on while looked at)
 NAMEBAR="72 20 248 21"      # the build list's name and price of the selected kind
 LIST="14 24 38 126"         # the build list's icons
 HEADINGS="5 16 300 12"      # the score's headings

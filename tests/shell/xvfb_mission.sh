@@ -38,7 +38,7 @@ KINDPIC="74 49 156 92"      # the build menu's picture of the selected kind
 CREDITS="200 2 60 16"       # the credits on the map's status line
 COMMANDS="256 186 64 13"    # the command column's production line
 PLANT="176 96 32 32"        # cells (12, 7) to (13, 8) in the view (1, 1)
-LOADTEXT="110 172 44 12"    # "ПОЛОН НА" of a harvester with a load, without its figure,
+LOADTEXT="110 172 34 12"    # "ПОЛОН НА" of a harvester with a load, without its figure,
                             # which moves on while the screen is looked at
 
 
