@@ -8,8 +8,12 @@
 #include <filesystem>
 #include <fstream>
 #include <span>
+#include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
+
+#include <unistd.h>
 
 namespace testpng {
 
@@ -82,9 +86,17 @@ inline bool Write(const std::filesystem::path& path, int width, int height, std:
                   std::span<const std::uint8_t, 768> palette) {
   const auto bytes = Encode(width, height, pixels, palette);
   std::filesystem::create_directories(path.parent_path());
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(f);
+  // Renamed into place: an X check of another program may be reading the picture meanwhile.
+  std::filesystem::path tmp = path;
+  tmp += ".tmp" + std::to_string(::getpid());
+  {
+    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!f.flush()) return false;
+  }
+  std::error_code ec;
+  std::filesystem::rename(tmp, path, ec);
+  return !ec;
 }
 
 }  // namespace testpng

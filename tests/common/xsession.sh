@@ -22,6 +22,10 @@
 # A missing tool is a failure, not a skip: scripts/setup installs them all.
 
 XS_TIMEOUT=${XS_TIMEOUT:-60}
+# ImageMagick's worker threads, one per core, wait on each other for every picture looked at: on
+# a loaded machine a look took seconds, and the program under test ran on meanwhile.
+MAGICK_THREAD_LIMIT=1
+export MAGICK_THREAD_LIMIT
 XS_DIR=""
 XS_XPID=""
 XS_WMPID=""

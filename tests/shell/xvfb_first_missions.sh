@@ -38,9 +38,11 @@ WHOLE="0 0 320 200"
 NAMEPIC="66 164 44 36"      # the panel's caption and picture of the selection
 INFO="66 164 190 36"        # the panel's caption, picture and status line of the selection
 YARDVIEW="112 48 32 32"     # the yard's cells (15, 5) to (16, 6) in the opening view (8, 2)
-LOADTEXT="110 172 56 12"    # "ПОЛОН НА" of a harvester with a load (not its figure)
+LOADTEXT="110 172 34 12"    # "ПОЛОН НА" of a harvester with a load, without its figure (the
+                            # headless run stops at 2 %; here it fills on while looked at)
 NAMEBAR="72 20 248 21"      # the build list's name and price of the selected kind
-LIST="14 24 38 126"         # the build list's icons
+LIST="14 56 38 94"          # the build list's icons below the first, selected one, whose red
+FIRSTICON="18 28 30 22"     # frame pulses: of that one, only what lies inside its frame
 HEADINGS="5 16 300 12"      # the score's headings
 YESBUTTON="142 160 36 16"   # the one button of the victory and score screens
 
@@ -92,6 +94,7 @@ for f in alm:96 tel:98 gor:97; do
   click $PORTRAIT
   wait_region "$pre: the portrait did not open the yard's build list" first_${pre}_buildlist $NAMEBAR
   wait_region "$pre: the build list's icons differ" first_${pre}_buildlist $LIST
+  wait_region "$pre: the build list's first icon differs" first_${pre}_buildlist $FIRSTICON
   before=$(sounds "$victory")
   click $CHOOSE
   game_menu "$pre"

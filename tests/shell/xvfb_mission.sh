@@ -37,8 +37,9 @@ MENUTOP="60 0 200 18"       # the build menu's repeat box and credits
 KINDPIC="74 49 156 92"      # the build menu's picture of the selected kind
 CREDITS="200 2 60 16"       # the credits on the map's status line
 COMMANDS="256 186 64 13"    # the command column's production line
-PLANT="176 96 32 32"        # cells (12, 7) to (13, 8) in the view (1, 1)
-LOADTEXT="110 172 44 12"    # "ПОЛОН НА" of a harvester with a load, without its figure,
+PLANT="176 96 32 17"        # cells (12, 7) to (13, 8) in the view (1, 1), short of the lower right
+PLANTLOW="176 113 16 15"    # where the placed plant's selection corner pulses
+LOADTEXT="110 172 34 12"    # "ПОЛОН НА" of a harvester with a load, without its figure,
                             # which moves on while the screen is looked at
 
 
@@ -78,6 +79,7 @@ wait_region "the power plant was never ready to place" ready $COMMANDS 40
 click $PLACE
 click $PLANT_CELL
 wait_region "no power plant stands at its cell" placed $PLANT
+wait_region "no power plant stands at its cell" placed $PLANTLOW
 kill -0 "$APID" 2>/dev/null || fail "the program ended during play"
 
 echo "xvfb_mission: passed (play, harvester loading at the field in sight, yard, build menu, power plant bought, placed)"
