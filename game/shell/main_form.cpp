@@ -414,6 +414,9 @@ bool CreateProgram(int argc, char** argv, std::string* error) {
   NetRole = RoleSingle;  // a program starts in single play, whatever ran before it
   ProgramExitCode = 0;
   InstallScreenProcs();
+  // Single play, as a program always starts: a network game of a program before this one in the
+  // same process (its sockets, its role) ends here, or the editors would send their edits away.
+  EndNetGame();
   CommandLineParameter = argc > 1 && argv[1] ? argv[1] : "";
   try {
     new TMainForm();  // registers itself as MainForm

@@ -186,6 +186,15 @@ TEST_F(EditorTest, NewMapTrackBarsGiveTheSideLengths) {
   EXPECT_EQ(LiveUnits(), 0);
 }
 
+// A program made again in the same process after a network client's (as tests make it) starts
+// in single play: the editors keep their edits instead of sending them to a server.
+TEST_F(EditorTest, AProgramMadeAfterANetworkClientsEditsItsOwnMap) {
+  NetRole = RoleClient;
+  NewMapWithAFieldInTheMenu();
+  EXPECT_EQ(NetRole, RoleSingle);
+  EXPECT_EQ(CountFields(), 1);
+}
+
 TEST_F(EditorTest, AHeldButtonPaintsEveryFrameUnderThePointer) {
   NewMapAndEdit();
   EXPECT_EQ(RightButtonUp, 1);

@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include <span>
 
 #include "game/menus/dmenus.h"
 #include "game/world/dobjects.h"
 #include "tests/common/golden.h"
+#include "tests/common/sanitizers.h"
 #include "tests/shell/shell_fixture.h"
 
 using namespace zarn;
@@ -220,7 +222,8 @@ TEST_F(MissionEntryTest, TheFirstMissionOfEachFactionIsWonAsTheHelpSays) {
   WriteStep("first_mainmenu");
   Click(NewGameButton);
   PlaySoundProc = [](std::int32_t, std::int32_t wave) { Voices.push_back(wave); };
-  for (const TFactionRun& f : FactionRuns) {
+  // Under the sanitizers the first faction alone: the others repeat its code at length.
+  for (const TFactionRun& f : std::span(FactionRuns).first(testsan::Sanitized ? 1 : std::size(FactionRuns))) {
     const std::string step = std::string("first_") + f.Prefix + "_";
     SCOPED_TRACE(f.Prefix);
     ASSERT_EQ(GameScreen, ScreenFactionChoice);
