@@ -411,7 +411,6 @@ bool CreateProgram(int argc, char** argv, std::string* error) {
   ResetClipRect();
   MouseButtonUp = 1;
   RightButtonUp = 1;
-  NetRole = RoleSingle;  // a program starts in single play, whatever ran before it
   ProgramExitCode = 0;
   InstallScreenProcs();
   // Single play, as a program always starts: a network game of a program before this one in the
