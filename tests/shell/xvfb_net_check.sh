@@ -24,8 +24,16 @@ xs_need_tools import convert compare xdotool || exit 1
 OUT="$BUILD/test_out"
 mkdir -p "$OUT"
 xs_session xvfb_net_check server:server.log client:client.log
-# The last pictures of both windows are kept on a failure.
+# The last pictures of both windows are kept on a failure, with what each program was doing
+# (alive, its processor time) and where its window stood.
 keep_last() {
+  for _p in server:${SPID:-} client:${CPID:-}; do
+    [ -n "${_p#*:}" ] && echo "  ${_p%%:*}: process $(ps -o stat=,etime=,time= -p "${_p#*:}" || echo gone)"
+  done
+  for _w in server:${SW:-} client:${CW:-}; do
+    [ -n "${_w#*:}" ] && xwininfo -id "${_w#*:}" 2>&1 | grep -E 'Absolute|Width|Height|Map State|error' |
+      tr -s ' ' | paste -s -d' ' | sed "s/^/  ${_w%%:*}: window/"
+  done
   [ -n "${SW:-}" ] && shot "$SW" server_last && cp "$WORK/server_last.png" "$OUT/xnet_server_last.png"
   [ -n "${CW:-}" ] && shot "$CW" client_last && cp "$WORK/client_last.png" "$OUT/xnet_client_last.png"
 }
@@ -57,23 +65,40 @@ prepare server 1
 prepare client 0
 
 # "-debug": a 640 x 400 window (the picture doubled); each window is moved apart so that
-# clicks meant for one cannot land on the other.
+# clicks meant for one cannot land on the other. The program centres its window whenever it
+# sets the window's size, the last time before its main menu: a window is moved once its menu
+# shows, and moved again until it stands where it was sent.
 launch() {
   (cd "$WORK/$1" && exec env ZARN_PLATFORM=sdl SDL_AUDIODRIVER=dummy ZARN_TRACE_NET=1 ./zarn -debug) \
     >"$WORK/$1.log" 2>&1 &
 }
+_placed() {  # _placed WINDOW X Y
+  xdotool windowmove "$1" "$2" "$3"
+  set -- $(xwininfo -id "$1" | sed -n -E 's/^ *Absolute upper-left [XY]: *(-?[0-9]+)$/\1/p') "$2" "$3"
+  [ $# -eq 4 ] && [ $(($1 - $3)) -ge -2 ] && [ $(($1 - $3)) -le 2 ] &&
+    [ $(($2 - $4)) -ge -2 ] && [ $(($2 - $4)) -le 2 ]
+}
+shot() { import -window "$1" "$WORK/$2.png" 2>/dev/null && convert "$WORK/$2.png" -sample 50% "$WORK/$2.png"; }
+# The pixel colour of a shot at a point of the game's picture.
+pixel() { convert "$WORK/$1.png" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null; }
+# The main menu answers clicks once it is drawn: its sun (255,230,123) stands at 68,78.
+menu_shown() { shot "$1" probe && [ "$(pixel probe 68 78)" = "srgb(255,230,123)" ]; }
 launch server
 SPID=$!
 XS_PIDS="$XS_PIDS $SPID"
 xs_wait_window "$SPID" || fail "no server window"
 SW=$XS_WINDOW
-xdotool windowmove --sync "$SW" 0 0 2>/dev/null || xdotool windowmove "$SW" 0 0
+xs_until menu_shown "$SW" || fail "the server shows no main menu"
+xs_until _placed "$SW" 0 0 || fail "the server's window does not move aside"
 launch client
 CPID=$!
 XS_PIDS="$XS_PIDS $CPID"
 xs_wait_window "$CPID" || fail "no client window"
 CW=$XS_WINDOW
-xdotool windowmove --sync "$CW" 700 0 2>/dev/null || xdotool windowmove "$CW" 700 0
+xs_until menu_shown "$CW" || fail "the client shows no main menu"
+xs_until _placed "$CW" 700 0 || fail "the client's window does not move aside"
+# The server's window, uncovered, is drawn again.
+xs_until menu_shown "$SW" || fail "the server's main menu is not drawn again"
 
 # In 320 x 200 coordinates of the game; button 3 is the right button.
 press() { xdotool mousemove --window "$1" $(($2 * 2 + 1)) $(($3 * 2 + 1)) click "${4:-1}"; }
@@ -89,14 +114,6 @@ press_until() {
   done
   return 1
 }
-
-shot() { import -window "$1" "$WORK/$2.png" 2>/dev/null && convert "$WORK/$2.png" -sample 50% "$WORK/$2.png"; }
-# The pixel colour of a shot at a point of the game's picture.
-pixel() { convert "$WORK/$1.png" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null; }
-# The main menu answers clicks once it is drawn: its sun (255,230,123) stands at 68,78.
-menu_shown() { shot "$1" probe && [ "$(pixel probe 68 78)" = "srgb(255,230,123)" ]; }
-xs_until menu_shown "$SW" || fail "the server shows no main menu"
-xs_until menu_shown "$CW" || fail "the client shows no main menu"
 
 # Main menu -> lobby -> (server) map choice with the first map and the first side.
 # The network button until the main menu is gone (a click in the first frames can go
