@@ -37,6 +37,9 @@ class PlayScreenTest : public ::testing::Test {
   void SetUp() override {
     using namespace zarn;
     ASSERT_TRUE(loaded_) << "demo data set missing";
+    // The settings as a program without a settings file starts with, whatever a test before
+    // this one changed.
+    SetDefaultOptions();
     ResetHooks();
     presents_ = 0;
     PresentFrameProc = [] { ++presents_; };
