@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <string>
 
@@ -653,10 +651,11 @@ std::vector<std::uint8_t> TDIB::SaveToBytes() const {
 }
 
 void TDIB::LoadFromFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw EInvalidGraphic(DXFormat("Cannot open file %s", path.string()));
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
+  // A named pipe or a device is refused rather than waited on; no bitmap comes near the bound.
+  constexpr std::uintmax_t MaxBitmapFileBytes = 256u << 20;
+  std::vector<std::uint8_t> bytes;
+  if (plat::ReadRegularFile(path, MaxBitmapFileBytes, bytes) != plat::ReadResult::Ok)
+    throw EInvalidGraphic(DXFormat("Cannot open file %s", path.string()));
   LoadFromBytes(bytes);
 }
 

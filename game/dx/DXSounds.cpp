@@ -1,8 +1,6 @@
 #include "game/dx/DXSounds.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "platform/app.h"
 #include "platform/audio.h"
@@ -548,11 +546,11 @@ void TWaveCollection::LoadFromBytes(std::span<const std::uint8_t> bytes) {
 }
 
 void TWaveCollection::LoadFromFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw EWaveCollectionError(DXFormat(SCannotOpenFile, path.string()));
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
-  if (in.bad()) throw EWaveCollectionError(DXFormat(SCannotOpenFile, path.string()));
+  // A named pipe or a device is refused rather than waited on; no sound bank comes near the bound.
+  constexpr std::uintmax_t MaxWaveListFileBytes = 256u << 20;
+  std::vector<std::uint8_t> bytes;
+  if (plat::ReadRegularFile(path, MaxWaveListFileBytes, bytes) != plat::ReadResult::Ok)
+    throw EWaveCollectionError(DXFormat(SCannotOpenFile, path.string()));
   LoadFromBytes(bytes);
 }
 

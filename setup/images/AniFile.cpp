@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
+#include "platform/system.h"
 #include "setup/lebytes.h"
 
 namespace zarn3set {
@@ -104,10 +103,12 @@ void TAnimatedCursorImage::LoadFromStream(const std::string& bytes) {
 }
 
 void TAnimatedCursorImage::LoadFromFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  // A named pipe or a device is refused rather than waited on.
+  constexpr std::uintmax_t MaxCursorFileBytes = 16u << 20;
   try {
-    if (!in) Bad();
-    LoadFromStream(std::string(std::istreambuf_iterator<char>(in), {}));
+    std::string bytes;
+    if (plat::ReadRegularFile(path, MaxCursorFileBytes, bytes) != plat::ReadResult::Ok) Bad();
+    LoadFromStream(bytes);
   } catch (...) {
     Clear();
     throw;

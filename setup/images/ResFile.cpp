@@ -1,10 +1,9 @@
 #include "setup/images/ResFile.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
+#include "platform/system.h"
 #include "setup/images/RxGraph.h"
 #include "setup/lebytes.h"
 
@@ -43,9 +42,11 @@ ResName ParseName(const std::string& name) {
 }  // namespace
 
 void TModule::LoadFromFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) Bad();
-  LoadFromStream(std::string(std::istreambuf_iterator<char>(in), {}));
+  // A named pipe or a device is refused rather than waited on.
+  constexpr std::uintmax_t MaxProgramFileBytes = 256u << 20;
+  std::string bytes;
+  if (plat::ReadRegularFile(path, MaxProgramFileBytes, bytes) != plat::ReadResult::Ok) Bad();
+  LoadFromStream(bytes);
 }
 
 void TModule::LoadFromStream(const std::string& bytes) {

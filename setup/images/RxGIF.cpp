@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 
+#include "platform/system.h"
 #include "setup/images/AniFile.h"
 #include "setup/images/Animate.h"
 #include "setup/lebytes.h"
@@ -796,9 +796,11 @@ void TGIFImage::LoadFromClipboardFormat() {
 }
 
 void TGIFImage::LoadFromFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw EReadError();
-  LoadFromStream(std::string(std::istreambuf_iterator<char>(in), {}));
+  // A named pipe or a device is refused rather than waited on.
+  constexpr std::uintmax_t MaxGifFileBytes = 64u << 20;
+  std::string bytes;
+  if (plat::ReadRegularFile(path, MaxGifFileBytes, bytes) != plat::ReadResult::Ok) throw EReadError();
+  LoadFromStream(bytes);
 }
 
 void TGIFImage::SaveToFile(const std::string& path) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/fedpipe.h"
+
 namespace zarn {
 namespace {
 
@@ -404,6 +406,17 @@ TEST(DIB, RejectsHostileFilesAndKeepsTheOldPicture) {
   Put32(bitfields, 0x00FF);
   bitfields.insert(bitfields.end(), 8, 0);
   EXPECT_THROW(d.LoadFromBytes(bitfields), EInvalidGraphicOperation);  // masks of no allowed format
+  EXPECT_EQ(d.SaveToBytes(), before);
+
+  // A good picture behind a named pipe is not read: a pipe can keep a reader waiting for good.
+  TDIB other;
+  other.SetSize(3, 1, 8);
+  const Bytes good = other.SaveToBytes();
+  testpipe::TFedPipe pipe(std::filesystem::temp_directory_path() /
+                              ("zarn_dib_pipe_" + std::to_string(::getpid()) + ".bmp"),
+                          std::string(good.begin(), good.end()));
+  ASSERT_TRUE(pipe.Made());
+  EXPECT_THROW(d.LoadFromFile(pipe.Path()), EInvalidGraphic);
   EXPECT_EQ(d.SaveToBytes(), before);
 }
 

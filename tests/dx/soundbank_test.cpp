@@ -10,6 +10,7 @@
 #include "platform/app.h"
 #include "platform/audio.h"
 #include "platform/forms.h"
+#include "tests/common/fedpipe.h"
 #include "platform/null/null.h"
 
 namespace zarn {
@@ -287,6 +288,14 @@ TEST_F(SoundPlay, BankLoadedWhileSilentGetsBuffersWhenSoundStarts) {
   list.Items().LoadFromBytes(file);
   EXPECT_TRUE(list.Items().Items(2).Buffer()->HasInterface());
   EXPECT_THROW(list.Items().LoadFromFile("/nonexistent/zarn.snd"), EWaveCollectionError);
+  EXPECT_EQ(list.Items().Count(), 3);
+  // A good bank behind a named pipe is not read: a pipe can keep a reader waiting for good.
+  TWaveCollection one;
+  one.Add().SetWave(source.Items(0).Wave());
+  const Bytes good = one.SaveToBytes();
+  testpipe::TFedPipe pipe(path, std::string(good.begin(), good.end()));
+  ASSERT_TRUE(pipe.Made());
+  EXPECT_THROW(list.Items().LoadFromFile(path), EWaveCollectionError);
   EXPECT_EQ(list.Items().Count(), 3);
 }
 

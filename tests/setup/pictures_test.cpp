@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -21,6 +22,7 @@
 #include "setup/images/RxGraph.h"
 #include "setup/images/RxTimer.h"
 #include "setup/lebytes.h"
+#include "tests/common/fedpipe.h"
 #include "tests/setup/setup_fixture.h"
 
 namespace zarn3set {
@@ -763,6 +765,31 @@ TEST(IconList, DamagedProgramFilesAreRefusedWithoutReadingOutside) {
       } catch (const EInvalidGraphic&) {
       }
     }
+  }
+}
+
+// A good file behind a named pipe is not read by any picture loader: a pipe can keep a reader
+// waiting for good. The same bytes in a file load.
+TEST_F(ProgramFiles, PicturesBehindANamedPipeAreRefusedUnread) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::function<bool(const std::string&)> load;  // true when loaded
+  } cases[] = {
+      {"p.gif", TwoColourGif(false).SaveToStream(),
+       [](const std::string& p) { TGIFImage g; g.LoadFromFile(p); return g.FrameCount() == 1; }},
+      {"p.ani", AniFile(2, nullptr),
+       [](const std::string& p) { TAnimatedCursorImage a; a.LoadFromFile(p); return a.frames.size() == 2; }},
+      {"p.exe", SampleProgram(),
+       [](const std::string& p) { TModule m; m.LoadFromFile(p); return m.Loaded(); }},
+  };
+  for (const auto& c : cases) {
+    const auto path = dir / c.name;
+    setup_test::Spit(path, c.bytes);
+    EXPECT_TRUE(c.load(path.string())) << c.name;
+    testpipe::TFedPipe pipe(path, c.bytes);
+    ASSERT_TRUE(pipe.Made());
+    EXPECT_ANY_THROW(c.load(path.string())) << c.name;
   }
 }
 
