@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstring>
@@ -182,7 +183,7 @@ TEST_F(Archive, HostileHeadersAreRefusedAndChangeNothing) {
 }
 
 TEST_F(Archive, FilesOnDiskAndErrorCodes) {
-  const auto dir = std::filesystem::temp_directory_path() / "zarn_archive_test";
+  const auto dir = std::filesystem::temp_directory_path() / ("zarn_archive_test_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const auto file = BuildArchive({{"pic.img", Img(4, 3, 10)}});
   std::ofstream((dir / "zarn.res"), std::ios::binary)

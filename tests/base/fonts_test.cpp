@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -104,7 +105,7 @@ TEST_F(Fonts, SlotsAreCountedOnlyForFullLoadsAndReusedPerBuffer) {
 }
 
 TEST_F(Fonts, FileErrorsNameTheFile) {
-  const auto dir = std::filesystem::temp_directory_path() / "zarn_fonts_test";
+  const auto dir = std::filesystem::temp_directory_path() / ("zarn_fonts_test_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const std::string missing = (dir / "latrus3.fnt").string();
   EXPECT_EQ(LoadFont(missing, buffers[0]), 0);

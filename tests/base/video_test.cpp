@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -334,7 +335,7 @@ TEST(SmallRoutines, TerrainBytesAndKeyCode) {
 }
 
 TEST(SheetFiles, LoadersCheckSizeAndRangeBeforeChangingAnything) {
-  const auto dir = std::filesystem::temp_directory_path() / "zarn_video_test";
+  const auto dir = std::filesystem::temp_directory_path() / ("zarn_video_test_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   auto write = [&](const char* name, std::size_t n, std::uint8_t v) {
     std::ofstream(dir / name, std::ios::binary) << std::string(n, static_cast<char>(v));

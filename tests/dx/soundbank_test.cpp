@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -270,7 +271,7 @@ TEST_F(SoundPlay, BankLoadedWhileSilentGetsBuffersWhenSoundStarts) {
   TWaveCollection source;
   FillBank(source);
   const Bytes file = source.SaveToBytes();
-  const auto path = std::filesystem::temp_directory_path() / "zarn_dx_test_bank.snd";
+  const auto path = std::filesystem::temp_directory_path() / ("zarn_dx_test_bank_" + std::to_string(::getpid()) + ".snd");
   ASSERT_TRUE(source.SaveToFile(path));
 
   TDXSound sound(form);

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -155,7 +157,7 @@ TEST_F(NullPlatform, SoundBuffersRejectWhatTheyCannotPlay) {
 }
 
 TEST_F(NullPlatform, MusicEndIsReportedInTheLoopOnlyForATrackThatPlayedOut) {
-  std::filesystem::path dir = std::filesystem::temp_directory_path() / "zarn_platform_music";
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / ("zarn_platform_music_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   std::filesystem::path mid = dir / "a.mid";
   std::ofstream(mid, std::ios::binary) << std::string("MThd\0\0\0\6\0\0\0\1\0\x60", 14);
