@@ -7,6 +7,7 @@
 
 #include "game/base/files.h"
 #include "game/base/globals.h"
+#include "platform/system.h"
 
 namespace zarn {
 
@@ -109,15 +110,13 @@ MapFileResult ApplyMapFile(std::span<const std::uint8_t> bytes) {
 
 MapFileResult ReadMapFile(std::string_view name) {
   if (!MapNameOk(name)) return MapFileResult::BadName;
-  const std::filesystem::path path = MapPath(name);
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return MapFileResult::CannotRead;
-  // Judge the length before reading, so a huge file is never pulled into memory.
-  const auto size = std::filesystem::file_size(path, ec);
-  if (!ec && size > MaxMapFileSize) return MapFileResult::BadLength;
+  // The length is judged before reading, so a huge file is never pulled into memory.
   std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(path, MaxMapFileSize, bytes)) return MapFileResult::CannotRead;
-  return ApplyMapFile(bytes);
+  switch (plat::ReadRegularFile(MapPath(name), MaxMapFileSize, bytes)) {
+    case plat::ReadResult::Ok: return ApplyMapFile(bytes);
+    case plat::ReadResult::TooLarge: return MapFileResult::BadLength;
+    default: return MapFileResult::CannotRead;
+  }
 }
 
 MapFileResult SaveMapFile(std::string_view name) {
