@@ -86,6 +86,23 @@ void LibraryFree(void* library) {
   if (library) ::dlclose(library);
 }
 
+namespace {
+
+// SIGXFSZ is ignored (unless the program handles it), so that a write past the limit fails.
+void IgnoreFileSizeSignal() {
+  // Past the file-size limit a write then fails with EFBIG like any other, instead of the
+  // signal ending the program with the temporary file left behind. A handler of the program's
+  // own is left alone.
+  static const bool done = [] {
+    struct sigaction old {};
+    if (::sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL) ::signal(SIGXFSZ, SIG_IGN);
+    return true;
+  }();
+  (void)done;
+}
+
+}  // namespace
+
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::string* error) {
   IgnoreFileSizeSignal();
@@ -102,10 +119,7 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
   // A leftover of an ended run is removed; a link planted there is never followed.
   ::unlink(tmp.c_str());
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    if (error) *error = Errno("Cannot write " + path.string());
-    return false;
-  }
+  if (fd < 0) return fail("Cannot write ", -1);
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -125,18 +139,6 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
     ::close(dfd);
   }
   return true;
-}
-
-void IgnoreFileSizeSignal() {
-  // Past the file-size limit a write then fails with EFBIG like any other, instead of the
-  // signal ending the program with the temporary file left behind. A handler of the program's
-  // own is left alone.
-  static const bool done = [] {
-    struct sigaction old {};
-    if (::sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL) ::signal(SIGXFSZ, SIG_IGN);
-    return true;
-  }();
-  (void)done;
 }
 
 namespace {

@@ -20,8 +20,6 @@ void LibraryFree(void* library);
 // no temporary file behind. Every writer of both programs goes through here.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::string* error = nullptr);
-// SIGXFSZ is ignored (unless the program handles it), so that a write past the limit fails.
-void IgnoreFileSizeSignal();
 
 // Reads a whole file that is a regular file of at most `maxBytes`: a named pipe, a device or a
 // link to one, or a file larger than its kind can be, is refused without being read or waited on.
