@@ -325,50 +325,43 @@ void TDIB::Assign(const TGraphic* source) {
     Clear();
   } else if (const auto* dib = dynamic_cast<const TDIB*>(source)) {
     SwitchImage(dib->image_);
-  } else if (const auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
-    AssignBitmap(*bitmap);
   } else {
+    // A bitmap keeps its palette and pixel format; any other graphic is drawn in 24 bits.
+    int bits = 24;
     pixelFormat_ = MakeDIBPixelFormat(8, 8, 8);
-    SetSize(source->Width(), source->Height(), 24);
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
+      TColorTable table{};
+      std::copy_n(bitmap->Palette.begin(), std::min<std::size_t>(bitmap->Palette.size(), 256), table.begin());
+      colorTable_ = table;
+      ApplyColorTable();
+      bits = bitmap->BitCount();
+      if (bits == 16)
+        pixelFormat_ = bitmap->HasMasks ? MakeDIBPixelFormatMask(bitmap->RMask, bitmap->GMask, bitmap->BMask)
+                                        : MakeDIBPixelFormat(5, 5, 5);
+    }
+    SetSize(source->Width(), source->Height(), bits);
     if (Empty()) return;
     std::memset(PixelPointer(), 0, static_cast<std::size_t>(Size()));
     source->Draw(Canvas(), plat::Rect{0, 0, Width(), Height()});
   }
 }
 
-void TDIB::AssignBitmap(const TBitmap& bitmap) {
-  TColorTable table{};
-  std::copy_n(bitmap.Palette.begin(), std::min<std::size_t>(bitmap.Palette.size(), 256), table.begin());
-  colorTable_ = table;
-  ApplyColorTable();
-  const int bits = bitmap.BitCount();
-  if (bits == 16)
-    pixelFormat_ = bitmap.HasMasks ? MakeDIBPixelFormatMask(bitmap.RMask, bitmap.GMask, bitmap.BMask)
-                                   : MakeDIBPixelFormat(5, 5, 5);
-  else
-    pixelFormat_ = MakeDIBPixelFormat(8, 8, 8);
-  SetSize(bitmap.Width(), bitmap.Height(), bits);
-  if (Empty()) return;
-  std::memset(PixelPointer(), 0, static_cast<std::size_t>(Size()));
-  bitmap.Draw(Canvas(), plat::Rect{0, 0, Width(), Height()});
-}
-
 void TDIB::Clear() { SwitchImage(EmptySharedImage()); }
 
 void TDIB::Unshare(bool keepPlainMemory) {
   if (image_->Empty()) return;
-  if (image_.use_count() > 1 || image_->Compressed || (image_->PlainMemory && !keepPlainMemory)) {
-    const TColorTable keep = colorTable_;
-    SwitchImage(DecodedCopy(*image_, image_->PlainMemory && keepPlainMemory));
-    colorTable_ = keep;
-  }
+  if (image_.use_count() > 1 || image_->Compressed || (image_->PlainMemory && !keepPlainMemory))
+    SwitchToDecodedCopy(image_->PlainMemory && keepPlainMemory);
+}
+
+void TDIB::SwitchToDecodedCopy(bool plainMemory) {
+  const TColorTable keep = colorTable_;  // a colour table set but not yet applied stays
+  SwitchImage(DecodedCopy(*image_, plainMemory));
+  colorTable_ = keep;
 }
 
 void TDIB::EnsureSection() {
-  if (image_->Empty() || !image_->PlainMemory) return;
-  const TColorTable keep = colorTable_;
-  SwitchImage(DecodedCopy(*image_, false));
-  colorTable_ = keep;
+  if (!image_->Empty() && image_->PlainMemory) SwitchToDecodedCopy(false);
 }
 
 TCanvas& TDIB::Canvas() {
@@ -509,11 +502,7 @@ const std::uint8_t* TDIB::ScanLineReadOnly(std::int32_t y) {
 }
 
 void TDIB::Decompress() {
-  if (image_->Compressed) {
-    const TColorTable keep = colorTable_;
-    SwitchImage(DecodedCopy(*image_, image_->PlainMemory));
-    colorTable_ = keep;
-  }
+  if (image_->Compressed) SwitchToDecodedCopy(image_->PlainMemory);
 }
 
 std::uint32_t TDIB::GetPixel(std::int32_t x, std::int32_t y) {

@@ -231,7 +231,8 @@ class TDIB : public TGraphic {
   void SwitchImage(std::shared_ptr<TDIBSharedImage> image);
   // A private, decoded image; it stays in plain memory only when it was and keepPlainMemory.
   void Unshare(bool keepPlainMemory);
-  void AssignBitmap(const TBitmap& bitmap);
+  // The image's private, decoded copy in its place; the colour table as it stands.
+  void SwitchToDecodedCopy(bool plainMemory);
 
   std::shared_ptr<TDIBSharedImage> image_;
   std::unique_ptr<TDIBCanvas> canvas_;
