@@ -45,6 +45,14 @@ Store& TheStore() {
 
 std::atomic<int> xErrorsIgnored{0};
 
+bool WantX() {
+  const char* display = std::getenv("DISPLAY");
+  const char* platform = std::getenv("ZARN_PLATFORM");
+  return display && *display && !(platform && std::strcmp(platform, "null") == 0);
+}
+
+#if ZARN_HAVE_X11
+// What the selection carries is little-endian, as the clipboard formats are.
 std::uint32_t Le32(const std::string& s, std::size_t at) {
   std::uint32_t v = 0;
   if (at <= s.size() && s.size() - at >= 4) std::memcpy(&v, s.data() + at, 4);
@@ -59,7 +67,8 @@ std::size_t DibInfoSize(const std::string& dib) {
   if (size == 12) {
     if (dib.size() < 12) return 0;
     const unsigned bits = static_cast<unsigned char>(dib[10]) | static_cast<unsigned char>(dib[11]) << 8;
-    return 12 + (bits <= 8 ? 3u << bits : 0);
+    const std::size_t total = 12 + (bits <= 8 ? std::size_t{3} << bits : 0);
+    return total <= dib.size() ? total : 0;
   }
   if (size < 40 || dib.size() < 40) return 0;
   const unsigned bits = static_cast<unsigned char>(dib[14]) | static_cast<unsigned char>(dib[15]) << 8;
@@ -70,12 +79,6 @@ std::size_t DibInfoSize(const std::string& dib) {
   const std::uint64_t masks = size == 40 && compression == 3 ? 12 : 0;
   const std::uint64_t total = size + masks + colours * 4;
   return total <= dib.size() ? static_cast<std::size_t>(total) : 0;
-}
-
-bool WantX() {
-  const char* display = std::getenv("DISPLAY");
-  const char* platform = std::getenv("ZARN_PLATFORM");
-  return display && *display && !(platform && std::strcmp(platform, "null") == 0);
 }
 
 // The X types hold files: "GIF Image" data lose the length they carry first, a DIB gains the
@@ -110,6 +113,7 @@ std::string FromX(TClipFormat f, const std::string& data) {
   PutLe32(out, static_cast<std::uint32_t>(data.size()));
   return out + data;
 }
+#endif
 
 }  // namespace
 
@@ -248,8 +252,17 @@ void Serve(XSide* x) {
       }
     }
     if (poll(fds, 2, -1) < 0) continue;
-    if (fds[1].revents) return;
+    if (fds[1].revents) {
+      char drained[64];
+      (void)!read(x->wake[0], drained, sizeof drained);
+    }
   }
+}
+
+// A round trip of another thread on the serving connection reads whatever came meanwhile into
+// Xlib's queue, where the waiting server would not see it: it is woken to look.
+void WakeIfQueued(XSide& x) {
+  if (XQLength(x.dpy) > 0) (void)!write(x.wake[1], "", 1);
 }
 
 // The connection that owns the selection, opened once; nullptr when there is no display.
@@ -384,6 +397,7 @@ bool XTake() {
   XSetSelectionOwner(x->dpy, x->clipboard, x->win, CurrentTime);
   const bool owner = XGetSelectionOwner(x->dpy, x->clipboard) == x->win;
   XFlush(x->dpy);
+  WakeIfQueued(*x);
   return owner;
 }
 
@@ -391,8 +405,11 @@ bool XTake() {
 // program has taken it (the notice to us may not have been read yet).
 bool XStillOwner() {
   std::lock_guard<std::mutex> hold(XLock());
-  const XSide& x = X();
-  return !x.dpy || XGetSelectionOwner(x.dpy, x.clipboard) == x.win;
+  XSide& x = X();
+  if (!x.dpy) return true;
+  const bool owner = XGetSelectionOwner(x.dpy, x.clipboard) == x.win;
+  WakeIfQueued(x);
+  return owner;
 }
 
 bool XOpened() {
@@ -429,13 +446,6 @@ void KeepXErrorsHarmless() {
 namespace {
 bool XTake() { return true; }
 bool XStillOwner() { return true; }
-// Whether the selection is still ours: asked of the server, which knows at once when another
-// program has taken it (the notice to us may not have been read yet).
-bool XStillOwner() {
-  std::lock_guard<std::mutex> hold(XLock());
-  const XSide& x = X();
-  return !x.dpy || XGetSelectionOwner(x.dpy, x.clipboard) == x.win;
-}
 
 bool XOpened() { return false; }
 std::optional<std::string> XRead(TClipFormat) { return std::nullopt; }
