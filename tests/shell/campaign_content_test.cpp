@@ -30,7 +30,6 @@ class CampaignContentTest : public ::testing::Test {
   }
   // Loads a campaign mission the way the faction choice does and puts it into play.
   static void Play(int side, int mission) {
-    SetDefaultOptions();  // as a program without a settings file plays
     campaign_world::FreshProgram(static_cast<std::uint32_t>(100 * side + mission));
     Players[1].Side = static_cast<std::uint8_t>(side);
     Mission.MissionNumber = mission;

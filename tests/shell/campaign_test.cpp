@@ -16,9 +16,6 @@ constexpr std::uint32_t Seed = 20261208;
 class CampaignTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // The settings of a program started without a settings file: a test before may have loaded
-    // others, such as a unit limit of 1.
-    SetDefaultOptions();
     FreshProgram(Seed);
     WriteMissionFiles();
     FreshProgram(Seed);

@@ -221,9 +221,10 @@ inline void CopyCampaignFiles(const fs::path& game) {
     fs::copy(game / d, d, fs::copy_options::overwrite_existing | fs::copy_options::recursive);
 }
 
-// The hooks, the clocks and the generator as a fresh program has them, single play at a fixed
-// seed. The world is the mission start's to set.
+// The settings, the hooks, the clocks and the generator as a fresh program without a settings
+// file has them, single play at a fixed seed. The world is the mission start's to set.
 inline void FreshProgram(std::uint32_t seed) {
+  SetDefaultOptions();  // no settings file: a settings test before must not set the unit limit
   ResetHooks();
   // With the hooks reset, a mission start cannot end a network game an earlier test left open.
   NetTeardown();

@@ -93,7 +93,9 @@ class PlayScreenTest : public ::testing::Test {
   // A generated mission started from its files in a fresh game folder, 90 world ticks in.
   void StartGeneratedMission(const std::string& folder) {
     mission_ = std::make_unique<campaign_world::TGameFolder>(folder);
+    const zarn::TDebugFlags flags = zarn::DebugFlags;  // these pictures are drawn without shroud
     campaign_world::FreshProgram(77);
+    zarn::DebugFlags = flags;
     campaign_world::WriteMissionFiles();
     campaign_world::StartMissionFromFiles();
     zarn::GameScreen = 0;
