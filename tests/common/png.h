@@ -6,14 +6,13 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
-#include <unistd.h>
+#include "platform/system.h"
 
 namespace testpng {
 
@@ -85,18 +84,10 @@ inline std::vector<std::uint8_t> Encode(int width, int height, std::span<const s
 inline bool Write(const std::filesystem::path& path, int width, int height, std::span<const std::uint8_t> pixels,
                   std::span<const std::uint8_t, 768> palette) {
   const auto bytes = Encode(width, height, pixels, palette);
-  std::filesystem::create_directories(path.parent_path());
-  // Renamed into place: an X check of another program may be reading the picture meanwhile.
-  std::filesystem::path tmp = path;
-  tmp += ".tmp" + std::to_string(::getpid());
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!f.flush()) return false;
-  }
   std::error_code ec;
-  std::filesystem::rename(tmp, path, ec);
-  return !ec;
+  std::filesystem::create_directories(path.parent_path(), ec);
+  // Renamed into place: an X check of another program may be reading the picture meanwhile.
+  return plat::WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace testpng

@@ -5,8 +5,11 @@
 
 namespace testsan {
 
+// GCC names the address sanitizer by a macro; clang tells it as a feature.
 #if defined(__SANITIZE_ADDRESS__)
 inline constexpr bool Sanitized = true;
+#elif defined(__has_feature)
+inline constexpr bool Sanitized = __has_feature(address_sanitizer);
 #else
 inline constexpr bool Sanitized = false;
 #endif

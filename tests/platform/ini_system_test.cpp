@@ -1,8 +1,10 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #include "fixture.h"
 
@@ -11,7 +13,7 @@ using namespace plat;
 namespace {
 
 std::filesystem::path TempDir(const char* name) {
-  auto dir = std::filesystem::temp_directory_path() / name;
+  auto dir = std::filesystem::temp_directory_path() / (name + ("_" + std::to_string(::getpid())));
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir;
