@@ -14,10 +14,10 @@ XS_ON_FAIL=keep_pictures
 # region_matches STEP X Y W H [FUZZ]: the screenshot's region (picture pixels, doubled on the
 # screen) equals the same region of the headless picture of STEP.
 # The pointer resting at REST animates, and the headless picture holds one of its frames: its
-# square is left out of both.
+# square is left out of both (pointers reach 8 picture pixels up and left of their point).
 region_matches() {
   _geo="$(($4 * 2))x$(($5 * 2))+$(($2 * 2))+$(($3 * 2))"
-  _mask="rectangle $(echo $REST | awk '{ print $1 - 2 "," $2 - 2, $1 + 33 "," $2 + 33 }')"
+  _mask="rectangle $(echo $REST | awk '{ print $1 - 18 "," $2 - 18, $1 + 33 "," $2 + 33 }')"
   convert "$PICS/$1.png" -scale 200% -fill black -draw "$_mask" -crop "$_geo" +repage "$WORK/want-$1.png" || return 1
   import -window root "$WORK/shot.png" || return 1
   convert "$WORK/shot.png" -fill black -draw "$_mask" -crop "$_geo" +repage "$WORK/got-$1.png" || return 1

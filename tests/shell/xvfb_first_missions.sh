@@ -67,7 +67,7 @@ APID=$!
 xs_wait_window "$APID" || fail "the program's window never appeared"
 
 # The window may still be taking its full-screen place: the pointer is moved until the main
-# menu's buttons (with the pointer drawn at rest over them) show as in the headless run.
+# menu's buttons (around the pointer resting over them) show as in the headless run.
 MENU="193 66 101 114"
 rest_on_menu() {
   xdotool mousemove $(echo $REST | awk '{print $1 + 4, $2 + 4}') mousemove $REST
