@@ -1,7 +1,10 @@
 // The application loop: window events first, then due timers, then the idle handler.
 #include "platform/app.h"
 
+#include <pthread.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <csignal>
@@ -54,6 +57,25 @@ void OnQuitSignal(int sig) {
     return;
   }
   gQuitSignal = sig;
+}
+
+// The window system may show a message box from a child process that shares the program's
+// display connection. Such a child must not outlive the program: a quit signal ends the program
+// at once, and a child left behind would keep the box and the dead program's window on the screen.
+thread_local pid_t tForkingParent = 0;
+
+void BeforeFork() { tForkingParent = gModalBoxes.load() > 0 ? ::getpid() : 0; }
+
+void InForkedChild() {
+  if (tForkingParent == 0) return;
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  // The program may have ended before the line above could take effect.
+  if (::getppid() != tForkingParent) ::_exit(1);
+}
+
+void TieBoxChildrenToTheProgram() {
+  static std::once_flag once;
+  std::call_once(once, [] { ::pthread_atfork(BeforeFork, nullptr, InForkedChild); });
 }
 
 void InstallQuitSignals() {
@@ -147,7 +169,10 @@ bool TasksPending() {
 
 namespace detail {
 Backend* Current() { return gBackend.get(); }
-void EnterModalBox() { gModalBoxes.fetch_add(1); }
+void EnterModalBox() {
+  TieBoxChildrenToTheProgram();
+  gModalBoxes.fetch_add(1);
+}
 void LeaveModalBox() { gModalBoxes.fetch_sub(1); }
 void TimersShutdown() { gTimers.clear(); }
 // Used by the null back end to find where its virtual clock should jump.

@@ -6,8 +6,9 @@
 # stays in a 640 x 400 window; a missing font gives a message and a non-zero status; the
 # display killed under it: within a second of the server's end it says so, the settings saved as at
 # quit, and it ends with status 1;
-# TERM ends it as its close box does (status 0, the settings file untouched), and ends it within a
-# second with a message box open (a settings file that is a named pipe).
+# TERM ends it as its close box does (status 0, the settings file untouched); TERM or INT with a
+# message box open (a settings file that is a named pipe) ends it within a second, leaving no
+# process and no window of it behind.
 #
 #   tests/shell/xvfb_check.sh <zarn> <game folder> <test_shell> <reference PNG> <audio_bursts>
 #
@@ -37,9 +38,10 @@ fresh_game() {
   rm -f "$WORK/audio.raw"
 }
 
-# Starts the program in the background with its log in $WORK/log.
+# Starts the program in the background with its log in $WORK/log. A background job would ignore
+# INT, as the program then does too: it gets INT's own action, as when started from a terminal.
 launch() {
-  (cd "$WORK/game" && exec env ZARN_PLATFORM=sdl SDL_AUDIODRIVER=disk \
+  (cd "$WORK/game" && exec env --default-signal=INT ZARN_PLATFORM=sdl SDL_AUDIODRIVER=disk \
      SDL_DISKAUDIOFILE="$WORK/audio.raw" ZARN_TRACE_SOUND=1 ./zarn "$@") >"$WORK/log" 2>&1 &
   APID=$!
 }
@@ -188,17 +190,39 @@ gone_within 1000 "TERM"
 cmp -s "$WORK/ini.before" "$WORK/game/zarn.ini" || fail "TERM wrote the settings file"
 
 # --- A settings file that is a named pipe is told in a box at start-up instead of holding it for
-# good; TERM with that box open still ends the program within a second (by the signal itself). ---
-fresh_game
-rm -f "$WORK/game/zarn.ini"
-mkfifo "$WORK/game/zarn.ini" || fail "mkfifo"
-launch
-xs_wait_tree '"ZARN III": ' || fail "with a pipe for zarn.ini no message box appeared"
-grep -q "zarn.ini is not a regular file" "$WORK/log" || fail "the box does not name zarn.ini"
-FROM=$(now_ms)
-kill -TERM "$APID"
-gone_within 1000 "TERM with a box open"
-[ "$STATUS" -eq 143 ] || fail "TERM with a box open ended the program with status $STATUS"
+# good; the box waits for its answer. TERM or INT with that box open ends the program within a
+# second (by the signal itself), and with it the child that shows the box: within a second no
+# process of the program is left, nor any window of it on the display. ---
+# The processes running the program's file (a process that has ended has no file to show).
+program_processes() {
+  _n=0
+  for _p in /proc/[0-9]*; do
+    [ "$(readlink "$_p/exe" 2>/dev/null)" = "$WORK/game/zarn" ] && _n=$((_n + 1))
+  done
+  echo "$_n"
+}
+# The program's window (" ZARN III ") and its box ("ZARN III") in the window tree.
+program_windows() { xwininfo -root -tree | grep -c '"ZARN III": \|" ZARN III ": '; }
+for SIG in TERM INT; do
+  fresh_game
+  rm -f "$WORK/game/zarn.ini"
+  mkfifo "$WORK/game/zarn.ini" || fail "mkfifo"
+  launch
+  xs_wait_tree '"ZARN III": ' || fail "with a pipe for zarn.ini no message box appeared"
+  grep -q "zarn.ini is not a regular file" "$WORK/log" || fail "the box does not name zarn.ini"
+  kill -0 "$APID" 2>/dev/null || fail "the program did not wait for the box's answer"
+  FROM=$(now_ms)
+  kill -"$SIG" "$APID"
+  gone_within 1000 "$SIG with a box open"
+  case $SIG in TERM) WANT_STATUS=143 ;; INT) WANT_STATUS=130 ;; esac
+  [ "$STATUS" -eq "$WANT_STATUS" ] || fail "$SIG with a box open ended the program with status $STATUS"
+  while { [ "$(program_processes)" != 0 ] || [ "$(program_windows)" != 0 ]; } &&
+        [ $(($(now_ms) - FROM)) -le 1000 ]; do sleep 0.01; done
+  [ "$(program_processes)" = 0 ] ||
+    fail "$SIG with a box open left $(program_processes) processes of the program a second on"
+  [ "$(program_windows)" = 0 ] ||
+    fail "$SIG with a box open left $(program_windows) windows of the program a second on"
+done
 
-echo "xvfb_check: passed (main menu shown, hover sound once, quit with 0, 22 keys, -debug windowed, missing font fails, a lost display ends it in a second keeping the settings, TERM ends it, with a box open too)"
+echo "xvfb_check: passed (main menu shown, hover sound once, quit with 0, 22 keys, -debug windowed, missing font fails, a lost display ends it in a second keeping the settings, TERM ends it, TERM and INT with a box open leave nothing behind)"
 exit 0
