@@ -326,20 +326,28 @@ void TDIB::Assign(const TGraphic* source) {
   } else if (const auto* dib = dynamic_cast<const TDIB*>(source)) {
     SwitchImage(dib->image_);
   } else {
-    // A bitmap keeps its palette and pixel format; any other graphic is drawn in 24 bits.
+    // A bitmap keeps its palette and pixel format; any other graphic is drawn in 24 bits. The
+    // table and the format are worked out and the storage made before the picture changes: a
+    // source that it cannot take leaves it with its old image.
     int bits = 24;
-    pixelFormat_ = MakeDIBPixelFormat(8, 8, 8);
+    TColorTable table = colorTable_;
+    TPixelFormat format = MakeDIBPixelFormat(8, 8, 8);
     if (const auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
-      TColorTable table{};
+      table = {};
       std::copy_n(bitmap->Palette.begin(), std::min<std::size_t>(bitmap->Palette.size(), 256), table.begin());
-      colorTable_ = table;
-      ApplyColorTable();
       bits = bitmap->BitCount();
       if (bits == 16)
-        pixelFormat_ = bitmap->HasMasks ? MakeDIBPixelFormatMask(bitmap->RMask, bitmap->GMask, bitmap->BMask)
-                                        : MakeDIBPixelFormat(5, 5, 5);
+        format = bitmap->HasMasks ? MakeDIBPixelFormatMask(bitmap->RMask, bitmap->GMask, bitmap->BMask)
+                                  : MakeDIBPixelFormat(5, 5, 5);
     }
-    SetSize(source->Width(), source->Height(), bits);
+    const std::int32_t width = source->Width(), height = source->Height();
+    if (HasStorage(width, height, bits, format)) {
+      colorTable_ = table;
+      pixelFormat_ = format;
+      ApplyColorTable();
+    } else {
+      TakeNewStorage(width, height, bits, table, format);
+    }
     if (Empty()) return;
     std::memset(PixelPointer(), 0, static_cast<std::size_t>(Size()));
     source->Draw(Canvas(), plat::Rect{0, 0, Width(), Height()});
@@ -452,15 +460,23 @@ void TDIB::ApplyColorTable() {
 }
 
 void TDIB::SetSize(std::int32_t width, std::int32_t height, std::int32_t bitCount) {
-  if (width == image_->Width && height == image_->Height && bitCount == image_->BitCount &&
-      pixelFormat_ == image_->PixelFormat && !image_->Empty())
-    return;
+  if (!HasStorage(width, height, bitCount, pixelFormat_))
+    TakeNewStorage(width, height, bitCount, colorTable_, pixelFormat_);
+}
+
+bool TDIB::HasStorage(std::int32_t width, std::int32_t height, std::int32_t bitCount,
+                      const TPixelFormat& format) const {
+  return !image_->Empty() && width == image_->Width && height == image_->Height &&
+         bitCount == image_->BitCount && format == image_->PixelFormat;
+}
+
+void TDIB::TakeNewStorage(std::int32_t width, std::int32_t height, std::int32_t bitCount,
+                          const TColorTable& table, const TPixelFormat& format) {
   if (width <= 0 || height <= 0) {
     Clear();
     return;
   }
-  auto img = MakeStorage(width, height, bitCount, false, colorTable_, pixelFormat_,
-                         image_->PlainMemory);
+  auto img = MakeStorage(width, height, bitCount, false, table, format, image_->PlainMemory);
   img->PaletteChanged = true;
   SwitchImage(std::move(img));
 }

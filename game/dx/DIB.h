@@ -233,6 +233,13 @@ class TDIB : public TGraphic {
   void Unshare(bool keepPlainMemory);
   // The image's private, decoded copy in its place; the colour table as it stands.
   void SwitchToDecodedCopy(bool plainMemory);
+  // The image already has this size and format (its pixels and colours aside).
+  bool HasStorage(std::int32_t width, std::int32_t height, std::int32_t bitCount,
+                  const TPixelFormat& format) const;
+  // New, cleared storage made with the table and format in place of the image; the picture
+  // changes only once the storage is made. 0 or less for a side empties the picture.
+  void TakeNewStorage(std::int32_t width, std::int32_t height, std::int32_t bitCount,
+                      const TColorTable& table, const TPixelFormat& format);
 
   std::shared_ptr<TDIBSharedImage> image_;
   std::unique_ptr<TDIBCanvas> canvas_;

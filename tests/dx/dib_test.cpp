@@ -366,6 +366,26 @@ TEST(DIB, AssignTakesABitmapsFormatAndDrawsAnyOtherGraphicIn24Bits) {
   EXPECT_EQ(d.GetPixel(1, 0), 0x010203u);
   d.Assign(static_cast<const TPicture*>(nullptr));
   EXPECT_TRUE(d.Empty());
+
+  // A bitmap that no storage can take leaves the picture's pixels and colours as they were.
+  TColorTable table = GreyscaleColorTable();
+  table[7] = {1, 2, 3, 0};
+  d.SetColorTable(table);
+  d.SetSize(2, 2, 8);
+  d.SetPixel(1, 0, 7);
+  const Bytes before = d.SaveToBytes();
+  TBitmap badMasks(2, 2, 16);
+  badMasks.HasMasks = true;
+  badMasks.RMask = 0xF000, badMasks.GMask = 0x0F00, badMasks.BMask = 0x00FF;
+  TBitmap badBits(2, 2, 7);
+  badBits.Palette.assign(128, TDIBQuad{9, 9, 9, 0});
+  TBitmap tooWide(kMaxDIBSide + 1, 1, 24);
+  for (const TBitmap* source : {&badMasks, &badBits, &tooWide}) {
+    EXPECT_THROW(d.Assign(source), EDXError) << source->BitCount();
+    EXPECT_EQ(d.SaveToBytes(), before) << source->BitCount();
+    EXPECT_EQ(d.ColorTable(), table) << source->BitCount();
+    EXPECT_EQ(d.PixelFormat(), MakeDIBPixelFormat(8, 8, 8)) << source->BitCount();
+  }
 }
 
 TEST(DIB, RejectsHostileFilesAndKeepsTheOldPicture) {
