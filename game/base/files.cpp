@@ -58,6 +58,13 @@ std::filesystem::path NativePath(std::string_view gamePath) {
   return result;
 }
 
+bool HoldsRefusedFileNameByte(std::string_view name) {
+  constexpr std::string_view refused = "\\/:*?\"<>|";
+  for (const unsigned char c : name)
+    if (c < 32 || c == 127 || refused.find(static_cast<char>(c)) != std::string_view::npos) return true;
+  return false;
+}
+
 bool ReadWholeFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std::vector<std::uint8_t>& out) {
   return plat::ReadRegularFile(path, maxBytes, out) == plat::ReadResult::Ok;
 }

@@ -14,6 +14,10 @@ namespace zarn {
 
 std::filesystem::path NativePath(std::string_view gamePath);
 
+// True when the name holds a byte that no file name may hold: a control character or one of
+// \ / : * ? " < > |.
+bool HoldsRefusedFileNameByte(std::string_view name);
+
 // Whole-file read of a regular file of at most maxBytes, the most a file of its kind can hold;
 // false when it cannot be opened or read, is larger, or is no regular file (a named pipe or a
 // device is refused without waiting on it).

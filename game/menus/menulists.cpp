@@ -1,6 +1,7 @@
 #include "game/menus/menulists.h"
 
 #include "game/base/cp1251.h"
+#include "game/base/files.h"
 #include "game/base/hooks.h"
 
 namespace zarn {
@@ -42,10 +43,8 @@ std::string SelectedItem(const TListWidget& list) {
 }
 
 std::string FileNameProblem(std::string_view name) {
-  constexpr std::string_view refused = "\\/:*?\"<>|";
-  for (unsigned char c : name)
-    if (c < 32 || c == 127 || refused.find(static_cast<char>(c)) != std::string_view::npos)
-      return std::string("Имя файла не может содержать знаки \\ / : * ? \" < > | и управляющие символы"_cp1251);
+  if (HoldsRefusedFileNameByte(name))
+    return std::string("Имя файла не может содержать знаки \\ / : * ? \" < > | и управляющие символы"_cp1251);
   if (name.find("..") != std::string_view::npos)
     return std::string("Имя файла не может содержать \"..\""_cp1251);
   if (name == ".") return std::string("Недопустимое имя файла: ."_cp1251);

@@ -26,6 +26,12 @@ constexpr std::int32_t MaxSavedTick = INT32_MAX / 2;
 constexpr std::size_t MaxSaveUnits = MaxUnitSlots + 1;  // slot 0 too
 constexpr std::size_t MaxSaveFileSize = SaveGameFileSize(MaxSaveUnits, MaxBuildingSlots, MapMaxSize, MapMaxSize);
 
+// The map name a saved game holds: bytes that no map's file name can hold mean a damaged save,
+// told as such, never shown as they stand.
+bool IsSavedMapName(std::string_view name) {
+  return IsPlainFileName(name) && !HoldsRefusedFileNameByte(name);
+}
+
 std::filesystem::path SavePath(std::string_view name) {
   std::string game = "save\\";
   game += name;
@@ -298,7 +304,7 @@ SaveGameResult ApplySaveGame(std::span<const std::uint8_t> save, std::span<const
   if (const SaveGameResult r = Split(save, s); r != SaveGameResult::Ok) return r;
   if (!RecordsOk(s)) return SaveGameResult::BadRecord;
   const std::string mapName = SaveGameMapName(save);
-  if (!IsPlainFileName(mapName)) return SaveGameResult::BadMap;
+  if (!IsSavedMapName(mapName)) return SaveGameResult::BadMap;
   // The shroud and every position were checked against the shroud's size: the map must match.
   if (map.size() < 4) return SaveGameResult::BadMap;
   if (GetU16(map.data()) != s.ShroudWidth || GetU16(map.data() + 2) != s.ShroudHeight) return SaveGameResult::BadShroud;
@@ -376,7 +382,7 @@ bool LoadGame(std::string_view name) {
   }
   const std::string mapName = SaveGameMapName(save);
   std::vector<std::uint8_t> map;
-  if (IsPlainFileName(mapName)) {
+  if (IsSavedMapName(mapName)) {
     if (!ReadWholeFile(NativePath("maps\\" + mapName), MapFileSize(MapMaxSize, MapMaxSize), map)) {
       TellFileProblem(MapsFileText, mapName, MissingText);
       return false;

@@ -172,6 +172,8 @@ TEST_F(SaveGameTest, DamagedAndHostileSavesAreRefusedAndTheGameGoesOn) {
       {"map name too long", [](auto& b) { b[0] = 128; }},
       {"map name leaves maps", [](auto& b) { b[1] = '/'; }},
       {"map missing", [](auto& b) { b[1] = 'X'; }},
+      {"map name of control bytes", [](auto& b) { b[1] = 0x07; b[3] = 0x1B; }},
+      {"map name with a wildcard", [](auto& b) { b[1] = '?'; }},
       {"world clock no game reaches", [&](auto& b) { put32(b, 136, std::numeric_limits<std::int32_t>::max()); }},
       {"interface clock below 0", [&](auto& b) { put32(b, 140, -1); }},
   };
@@ -179,13 +181,18 @@ TEST_F(SaveGameTest, DamagedAndHostileSavesAreRefusedAndTheGameGoesOn) {
   // What must survive every refusal: the running game, whole.
   const std::vector<std::uint8_t> before = EncodeSaveGame();
   const TTileGrid terrain = GameMap;
+  // Each is told as a damaged save, never by bytes of its own; only a sound map name that names
+  // no map is told as the map missing.
+  const std::string damagedSave("Файл save\\bad.sav повреждён"_cp1251);
+  const std::string mapMissing("Файл maps\\Xest.map отсутствует"_cp1251);
   for (const auto& [what, spoil] : damage) {
     std::vector<std::uint8_t> bad = good;
     spoil(bad);
     Write("save/bad.sav", bad);
     Shown.clear();
     EXPECT_FALSE(LoadGame("bad.sav")) << what;
-    EXPECT_EQ(Shown.size(), 1u) << what;
+    EXPECT_EQ(Shown, std::vector<std::string>{std::string_view(what) == "map missing" ? mapMissing : damagedSave})
+        << what;
     EXPECT_EQ(EncodeSaveGame(), before) << what;
     EXPECT_EQ(0, std::memcmp(&GameMap, &terrain, sizeof terrain)) << what;
   }
