@@ -154,6 +154,8 @@ void MouseDown(Form* f, const detail::RawEvent& ev) {
   MapPointer(f, ev.x, ev.y, x, y, inside);
   PointerAt(f, ev.x, ev.y);
   SetKey(ButtonKey(ev.button), true);
+  f = FindForm(ev.window);  // the crossing's handlers may have destroyed the form
+  if (!f) return;
   f->mouseX = x;
   f->mouseY = y;
   ShiftState shift = MouseShift();
@@ -186,6 +188,8 @@ void MouseUp(Form* f, const detail::RawEvent& ev) {
   MapPointer(f, ev.x, ev.y, x, y, inside);
   PointerAt(f, ev.x, ev.y);
   SetKey(ButtonKey(ev.button), false);
+  f = FindForm(ev.window);  // the crossing's handlers may have destroyed the form
+  if (!f) return;
   f->mouseX = x;
   f->mouseY = y;
   ShiftState shift = MouseShift();
@@ -223,7 +227,8 @@ void DispatchEvent(const RawEvent& ev) {
       f->mouseX = x;
       f->mouseY = y;
       PointerAt(f, ev.x, ev.y);
-      if (!FindForm(ev.window)) break;  // a handler may have destroyed the form
+      f = FindForm(ev.window);  // the crossing's handlers may have destroyed the form
+      if (!f) break;
       if (f->OnMouseMove) f->OnMouseMove(MouseShift(), x, y);
       break;
     }
