@@ -58,6 +58,11 @@ std::filesystem::path NativePath(std::string_view gamePath) {
   return result;
 }
 
+bool IsPlainFileName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  return name.find_first_of(std::string_view("\\/\0", 3)) == std::string_view::npos;
+}
+
 bool HoldsRefusedFileNameByte(std::string_view name) {
   constexpr std::string_view refused = "\\/:*?\"<>|";
   for (const unsigned char c : name)

@@ -14,6 +14,10 @@ namespace zarn {
 
 std::filesystem::path NativePath(std::string_view gamePath);
 
+// A file name that stays inside its folder ("maps\", "scenes\", "save\"): names come from file
+// lists, the editors, the network and files, and none may reach another folder.
+bool IsPlainFileName(std::string_view name);
+
 // True when the name holds a byte that no file name may hold: a control character or one of
 // \ / : * ? " < > |.
 bool HoldsRefusedFileNameByte(std::string_view name);

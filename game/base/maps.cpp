@@ -24,13 +24,6 @@ void PutU16(std::uint8_t* p, std::uint16_t v) {
 
 bool SizeOk(long w, long h) { return w >= 1 && w <= MapMaxSize && h >= 1 && h <= MapMaxSize; }
 
-// A map name is a plain file name inside "maps\": names come from file lists, the editor and
-// the network, and none of them may reach another folder.
-bool MapNameOk(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  return name.find_first_of(std::string_view("\\/\0", 3)) == std::string_view::npos;
-}
-
 std::filesystem::path MapPath(std::string_view name) {
   std::string game = "maps\\";
   game += name;
@@ -109,7 +102,7 @@ MapFileResult ApplyMapFile(std::span<const std::uint8_t> bytes) {
 }
 
 MapFileResult ReadMapFile(std::string_view name) {
-  if (!MapNameOk(name)) return MapFileResult::BadName;
+  if (!IsPlainFileName(name)) return MapFileResult::BadName;
   // The length is judged before reading, so a huge file is never pulled into memory.
   std::vector<std::uint8_t> bytes;
   switch (plat::ReadRegularFile(MapPath(name), MaxMapFileSize, bytes)) {
@@ -120,7 +113,7 @@ MapFileResult ReadMapFile(std::string_view name) {
 }
 
 MapFileResult SaveMapFile(std::string_view name) {
-  if (!MapNameOk(name)) return MapFileResult::BadName;
+  if (!IsPlainFileName(name)) return MapFileResult::BadName;
   const std::vector<std::uint8_t> bytes = EncodeMapFile();
   if (bytes.empty()) return MapFileResult::BadSize;
   std::error_code ec;

@@ -56,11 +56,6 @@ void SetMinimapScalesFromMap() {
   ViewState.MinimapScaleY = static_cast<float>(GameMap.Height * 0.025);
 }
 
-bool IsPlainFileName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  return name.find_first_of(std::string_view("\\/\0", 3)) == std::string_view::npos;
-}
-
 void dobjectsInitialization() {
   ResetPlayerRecords();
   Players[1].Side = 1;

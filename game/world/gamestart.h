@@ -20,10 +20,6 @@ inline std::uint8_t BoxDragState = 0;
 inline std::int32_t BoxDragAnchorX = 0;
 inline std::int32_t BoxDragAnchorY = 0;
 
-// A file name that stays inside its folder ("maps\", "scenes\", "save\"): names come from file
-// lists, the editors, the network and files, and none may reach another folder.
-bool IsPlainFileName(std::string_view name);
-
 // Once at program start: players reset, player 1 on side 1, a two-player mission 1 with goal 1.
 void dobjectsInitialization();
 // Every player out (destroyed 1) with no credits; nothing else of the records changes.
