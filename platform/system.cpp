@@ -88,11 +88,10 @@ void LibraryFree(void* library) {
 
 namespace {
 
-// SIGXFSZ is ignored (unless the program handles it), so that a write past the limit fails.
+// SIGXFSZ is ignored, so that a write past the file-size limit fails with EFBIG like any other
+// instead of the signal ending the program with the temporary file left behind. A handler of the
+// program's own is left alone.
 void IgnoreFileSizeSignal() {
-  // Past the file-size limit a write then fails with EFBIG like any other, instead of the
-  // signal ending the program with the temporary file left behind. A handler of the program's
-  // own is left alone.
   static const bool done = [] {
     struct sigaction old {};
     if (::sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL) ::signal(SIGXFSZ, SIG_IGN);
